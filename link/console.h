@@ -1,0 +1,32 @@
+#pragma once
+// The one way the engine reaches the operator: the window and the command-line tool each
+// implement it, so both show the very same lines.
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+enum class MessageKind {
+    Error,       // error box with an OK button ("Failed to open COM port")
+    Information, // information box
+    Plain        // plain message box with an OK button
+};
+
+class Console {
+public:
+    virtual ~Console() = default;
+
+    virtual void status(std::string_view line) = 0; // append to the status log
+    virtual void report(std::string_view line) = 0; // append to the report log
+    virtual void clearStatus() = 0;
+    virtual void clearReport() = 0;
+    virtual void replaceLastReportLine(std::string_view line) = 0;
+    virtual void progress(int position, int min, int max) = 0;
+
+    // Handle pending events of the face and return at once; never waits for an event.
+    virtual void pump() = 0;
+
+    virtual void message(MessageKind kind, std::string_view text) = 0;
+    virtual bool confirm(std::string_view question) = 0; // Yes/No
+    virtual std::optional<std::string> chooseFirmwareFile() = 0;
+};

@@ -1,0 +1,61 @@
+#pragma once
+// One request/reply exchange with a unit: framing, CRC, sequence number, reply collection
+// and the comms log. One Transaction lives for the whole run.
+
+#include "clock.h"
+#include "console.h"
+#include "serialPort.h"
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+
+// CRC-16 (polynomial 0x8005, initial 0, no reflection) appended as 4 upper-case hex digits.
+std::string AppendCRC(const std::string& text);
+// Hex text to number; characters other than 0-9 and A-F count as 0.
+std::uint32_t HexToWord(const std::string& text);
+
+// Raised when the comms log cannot be opened or written; it ends the running operation,
+// which the operation runner catches (it never reaches the event loop).
+class CommsLogError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+class Transaction {
+public:
+    static constexpr const char* kCommsLogName = "qrmcomlog.txt";
+    // Longest frame collected; longer runs without a carriage return are dropped.
+    static constexpr std::size_t kMaxFrameLength = 4096;
+
+    Transaction(TSerialPort& port, Clock& clock, Console& console);
+
+    // Sends command to address; reply gets the accepted reply or stays empty.
+    void TxMessage(const std::string& address, const std::string& command, std::uint16_t timeout,
+                   std::uint16_t retries, std::string& reply);
+    // Collects one reply to the most recent request.
+    void PollResponse(std::uint16_t timeout, std::string& reply);
+
+    std::uint16_t sequenceNumber() const { return sequence_; }
+    void setSequenceNumber(std::uint16_t value) { sequence_ = value; }
+    std::uint16_t minimumTimeout() const { return minimumTimeout_; }
+    void setMinimumTimeout(std::uint16_t ms) { minimumTimeout_ = ms; }
+    bool logging() const { return logging_; }
+    // Start-up: logging is on when the comms log exists in the working folder.
+    void detectLogging();
+    void setLogging(bool on) { logging_ = on; }
+
+    TSerialPort& port() { return port_; }
+    Clock& clock() { return clock_; }
+    Console& console() { return console_; }
+
+private:
+    void logLine(const std::string& line);
+
+    TSerialPort& port_;
+    Clock& clock_;
+    Console& console_;
+    std::uint16_t sequence_ = 0xFFFF;
+    std::uint16_t minimumTimeout_ = 0;
+    bool logging_ = false;
+};
