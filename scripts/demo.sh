@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Runs the tool on the simulated demo network: installs and builds what is missing, starts
+# nexalo-sim in a working folder that holds the sample firmware files, then opens the window
+# (or, without a display, runs the command-line tool against the same network).
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+"$top/scripts/setup.sh"
+dir=$top/build/demo
+"$top/scripts/build.sh" "$dir"
+
+work=$top/out/demo
+rm -rf "$work"
+mkdir -p "$work"
+if [ -d "$dir/sim/firmware" ]; then cp "$dir"/sim/firmware/* "$work"/ 2>/dev/null || true; fi
+
+cd "$work"
+"$dir/sim/nexalo-sim" --link COM1 "$top/sim/networks/demo.json" &
+sim=$!
+trap 'kill $sim 2>/dev/null; wait $sim 2>/dev/null || true' EXIT
+for _ in $(seq 50); do [ -L COM1 ] && break; sleep 0.1; done
+
+if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+    "$dir/app/nexalo-upgrade"
+else
+    echo "No display: running the command-line tool against the simulated network."
+    "$dir/cli/nexalo-cli" --port COM1 probe --address 0100
+fi
