@@ -113,6 +113,8 @@ public:
 
 private:
     LineSettings lineSettings() const;
+    bool lineAllowsWriting();
+    void takePackets(int waiting);
 
     Clock& clock_;
     std::unique_ptr<SerialBackend> backend_;

@@ -51,6 +51,7 @@ public:
 
 private:
     void logLine(const std::string& line);
+    bool acceptFrame(std::string& frame) const;
 
     TSerialPort& port_;
     Clock& clock_;

@@ -1,0 +1,8 @@
+#pragma once
+// The frame log: one line per request and per reply, appended to a file in the working folder.
+
+#include <string>
+
+// Appends line and a CRLF line end to the file, opening and closing it for this one line so
+// every line is on disk before the next frame goes out. Throws CommsLogError on failure.
+void appendCommsLogLine(const std::string& fileName, const std::string& line);

@@ -1,0 +1,232 @@
+#include "posixBackend.h"
+
+#include "customBaud.h"
+
+#include <cerrno>
+#include <chrono>
+#include <fcntl.h>
+#include <linux/serial.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+speed_t standardSpeed(std::uint32_t baud) {
+    switch (baud) {
+    case 110:
+        return B110;
+    case 300:
+        return B300;
+    case 600:
+        return B600;
+    case 1200:
+        return B1200;
+    case 2400:
+        return B2400;
+    case 4800:
+        return B4800;
+    case 9600:
+        return B9600;
+    case 19200:
+        return B19200;
+    case 38400:
+        return B38400;
+    case 57600:
+        return B57600;
+    case 115200:
+        return B115200;
+    default:
+        return B0; // no constant: needs the custom-speed route
+    }
+}
+
+tcflag_t characterSize(int dataBits) {
+    switch (dataBits) {
+    case 5:
+        return CS5;
+    case 6:
+        return CS6;
+    case 7:
+        return CS7;
+    default:
+        return CS8;
+    }
+}
+
+void setParity(termios& tio, Parity parity) {
+    tio.c_cflag &= ~(PARENB | PARODD | CMSPAR);
+    switch (parity) {
+    case Parity::None:
+        break;
+    case Parity::Odd:
+        tio.c_cflag |= PARENB | PARODD;
+        break;
+    case Parity::Even:
+        tio.c_cflag |= PARENB;
+        break;
+    case Parity::Mark:
+        tio.c_cflag |= PARENB | CMSPAR | PARODD;
+        break;
+    case Parity::Space:
+        tio.c_cflag |= PARENB | CMSPAR;
+        break;
+    }
+}
+
+void setFraming(termios& tio, const LineSettings& settings) {
+    cfmakeraw(&tio);
+    tio.c_cflag |= CLOCAL | CREAD;
+    tio.c_cflag &= ~CSIZE;
+    tio.c_cflag |= characterSize(settings.dataBits);
+    setParity(tio, settings.parity);
+    // POSIX knows no 1.5 stop bits; two is the nearest the line can do.
+    if (settings.stopBits == StopBits::One)
+        tio.c_cflag &= ~CSTOPB;
+    else
+        tio.c_cflag |= CSTOPB;
+    if (settings.rts == RtsMode::Handshake)
+        tio.c_cflag |= CRTSCTS;
+    else
+        tio.c_cflag &= ~CRTSCTS;
+    if (settings.xonXoff)
+        tio.c_iflag |= IXON | IXOFF;
+    else
+        tio.c_iflag &= ~(IXON | IXOFF | IXANY);
+    tio.c_cc[VSTART] = 0x11;
+    tio.c_cc[VSTOP] = 0x13;
+    tio.c_cc[VMIN] = 0;
+    tio.c_cc[VTIME] = 0;
+}
+
+void pauseBriefly() {
+    std::this_thread::sleep_for(std::chrono::microseconds(500));
+}
+
+} // namespace
+
+PosixBackend::~PosixBackend() {
+    close();
+}
+
+bool PosixBackend::open(const std::string& device) {
+    close();
+    fd_ = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd_ < 0) return false;
+    // The line is ours alone for as long as it is open: the lock keeps out every other copy
+    // of this tool (whatever its privileges), TIOCEXCL other programs.
+    if (flock(fd_, LOCK_EX | LOCK_NB) != 0) {
+        close();
+        return false;
+    }
+    ioctl(fd_, TIOCEXCL);
+    requestLowLatency();
+    return true;
+}
+
+void PosixBackend::requestLowLatency() {
+    serial_struct serial{};
+    if (ioctl(fd_, TIOCGSERIAL, &serial) != 0) return;
+    serial.flags |= ASYNC_LOW_LATENCY;
+    ioctl(fd_, TIOCSSERIAL, &serial); // drivers that refuse it simply run as they are
+}
+
+void PosixBackend::close() {
+    if (fd_ < 0) return;
+    ioctl(fd_, TIOCNXCL);
+    ::close(fd_);
+    fd_ = -1;
+}
+
+bool PosixBackend::configure(const LineSettings& settings) {
+    if (fd_ < 0) return false;
+    termios tio{};
+    if (tcgetattr(fd_, &tio) != 0) return false;
+    setFraming(tio, settings);
+    const speed_t speed = standardSpeed(settings.baud);
+    if (speed != B0) {
+        cfsetispeed(&tio, speed);
+        cfsetospeed(&tio, speed);
+    }
+    bool ok = tcsetattr(fd_, TCSANOW, &tio) == 0;
+    if (ok && speed == B0) ok = setCustomBaud(fd_, settings.baud);
+    if (settings.rts != RtsMode::Handshake) setModemLine(TIOCM_RTS, settings.rts == RtsMode::On);
+    setDtr(settings.dtrOn);
+    return ok;
+}
+
+void PosixBackend::purge(bool input, bool output) {
+    if (fd_ < 0 || (!input && !output)) return;
+    tcflush(fd_, input && output ? TCIOFLUSH : (input ? TCIFLUSH : TCOFLUSH));
+}
+
+bool PosixBackend::setModemLine(int line, bool on) {
+    if (fd_ < 0) return false;
+    return ioctl(fd_, on ? TIOCMBIS : TIOCMBIC, &line) == 0;
+}
+
+bool PosixBackend::setDtr(bool on) {
+    return setModemLine(TIOCM_DTR, on);
+}
+
+std::optional<ModemSignals> PosixBackend::modemSignals() {
+    int lines = 0;
+    if (fd_ < 0 || ioctl(fd_, TIOCMGET, &lines) != 0) return std::nullopt;
+    ModemSignals signals;
+    signals.cts = (lines & TIOCM_CTS) != 0;
+    signals.dsr = (lines & TIOCM_DSR) != 0;
+    signals.ring = (lines & TIOCM_RNG) != 0;
+    signals.carrierDetect = (lines & TIOCM_CAR) != 0;
+    return signals;
+}
+
+int PosixBackend::bytesWaiting() {
+    int count = 0;
+    if (fd_ < 0 || ioctl(fd_, FIONREAD, &count) != 0) return -1;
+    return count;
+}
+
+int PosixBackend::outputQueued() {
+    int count = 0;
+    if (fd_ < 0 || ioctl(fd_, TIOCOUTQ, &count) != 0) return 0;
+    return count;
+}
+
+int PosixBackend::write(const std::uint8_t* data, int count) {
+    if (fd_ < 0 || count <= 0) return 0;
+    const ssize_t written = ::write(fd_, data, static_cast<size_t>(count));
+    return written > 0 ? static_cast<int>(written) : 0;
+}
+
+// Gives up only when the queue has not shrunk for timeoutMs, so a long block on a slow line
+// still drains completely.
+bool PosixBackend::drain(int timeoutMs) {
+    if (fd_ < 0) return false;
+    using namespace std::chrono;
+    auto lastProgress = steady_clock::now();
+    int queued = outputQueued();
+    while (queued > 0) {
+        if (steady_clock::now() - lastProgress > milliseconds(timeoutMs)) return false;
+        pauseBriefly();
+        const int now = outputQueued();
+        if (now < queued) lastProgress = steady_clock::now();
+        queued = now;
+    }
+    // The driver's queue is empty; let the transmitter finish the last characters.
+    return tcdrain(fd_) == 0;
+}
+
+int PosixBackend::read(std::uint8_t* buffer, int count) {
+    if (fd_ < 0 || count <= 0) return 0;
+    const ssize_t got = ::read(fd_, buffer, static_cast<size_t>(count));
+    return got > 0 ? static_cast<int>(got) : 0;
+}
+
+bool PosixBackend::waitReadable(int timeoutMs) {
+    if (fd_ < 0) return false;
+    pollfd entry{fd_, POLLIN, 0};
+    return poll(&entry, 1, timeoutMs) > 0 && (entry.revents & POLLIN) != 0;
+}

@@ -1,0 +1,34 @@
+#pragma once
+// Serial devices and pseudo-terminals through termios. The descriptor is non-blocking, so
+// every read and write returns at once with whatever the kernel could do.
+
+#include "serialBackend.h"
+
+class PosixBackend : public SerialBackend {
+public:
+    ~PosixBackend() override;
+
+    bool open(const std::string& device) override;
+    void close() override;
+    bool isOpen() const override { return fd_ >= 0; }
+
+    bool configure(const LineSettings& settings) override;
+    void purge(bool input, bool output) override;
+    bool setDtr(bool on) override;
+    std::optional<ModemSignals> modemSignals() override;
+
+    int bytesWaiting() override;
+    int outputQueued() override;
+    int write(const std::uint8_t* data, int count) override;
+    bool drain(int timeoutMs) override;
+    int read(std::uint8_t* buffer, int count) override;
+    bool waitReadable(int timeoutMs) override;
+
+    int descriptor() const { return fd_; }
+
+private:
+    bool setModemLine(int line, bool on);
+    void requestLowLatency();
+
+    int fd_ = -1;
+};
