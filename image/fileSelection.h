@@ -1,0 +1,24 @@
+#pragma once
+// Reading the application file of a product (or the operator's file under "Advanced") into
+// the firmware image, and the versions report of the files at hand.
+
+#include "image/firmwareImage.h"
+#include "link/console.h"
+
+#include <cstdint>
+#include <string>
+
+inline constexpr const char* kVersionsHeading = "Application File Versions:";
+inline constexpr const char* kDamagedFilePrefix = "Application File damaged at line ";
+
+// True only when a fresh, whole image was read from the product's file (under "Advanced" the
+// file that the operator chose, ".hex" or ".s28"). A damaged file is reported and refused.
+bool LoadApplicationFile(FirmwareImage& image, Console& console, std::uint8_t productId,
+                         int unitType, int upgradeType);
+
+// The "&File Versions" report: the version line of every application file present, in a
+// fixed order; under "Advanced" the version of the one file that the operator chooses.
+void ReportFileVersions(FirmwareImage& image, Console& console, int upgradeType);
+
+// The text from the last "." of the file name on, dot included; empty when it has none.
+std::string FileExtension(const std::string& path);

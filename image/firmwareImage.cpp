@@ -1,0 +1,31 @@
+#include "image/firmwareImage.h"
+
+#include <algorithm>
+#include <cstdio>
+
+void FirmwareImage::store(std::int32_t address, std::uint8_t value) {
+    if (!inImage(address)) return;
+    bytes[static_cast<std::size_t>(address)] = value;
+    written[static_cast<std::size_t>(address)] = 1;
+    if (highestWritten < address) highestWritten = address;
+}
+
+void FirmwareImage::prepareApplication(std::int32_t lowest, bool highAddressFlag) {
+    std::fill_n(bytes.begin(), kApplicationSize, kFill);
+    std::fill_n(written.begin(), kApplicationSize, 0);
+    cursor = 0;
+    lowestWritten = lowest;
+    highestWritten = 0;
+    highAddress = highAddressFlag;
+    damagedAtLine = 0;
+}
+
+void FirmwareImage::takeVersionFrom(std::int32_t majorAddress) {
+    fileVersion = static_cast<std::uint16_t>(byteAt(majorAddress) << 8 | byteAt(majorAddress + 1));
+}
+
+std::string VersionLine(std::uint16_t version, const std::string& fileName) {
+    char text[32];
+    std::snprintf(text, sizeof text, "V%d.%.2d  ", version >> 8, version & 0xFF);
+    return text + fileName;
+}

@@ -1,0 +1,56 @@
+#include "image/pageFormat.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace {
+
+// Pages never reach into the last 1 KiB of flash, which the readers leave alone.
+constexpr std::int32_t kLastPageAddress = FirmwareImage::kApplicationSize - 1;
+
+bool InRemoteArea(std::int32_t address) {
+    return (address >= 0xE300 && address <= 0xFDFF) || (address >= 0xFFDC && address <= 0xFFFF);
+}
+
+void AppendHex(std::string& text, unsigned value, int digits) {
+    char field[12];
+    std::snprintf(field, sizeof field, "%0*X", digits, value);
+    text += field;
+}
+
+} // namespace
+
+std::string FormatWriteData(FirmwareImage& image) {
+    std::string data;
+    int count = 0;
+    std::int32_t start = 0;
+    do {
+        const std::int32_t address = image.cursor;
+        if (address >= 0 && address <= kLastPageAddress) {
+            const bool written = image.isWritten(address);
+            if (count == 0 && written) start = address;
+            if (count > 0 || written) {
+                AppendHex(data, image.byteAt(address), 2);
+                ++count;
+            }
+        } else if (count > 0) {
+            break;
+        }
+        ++image.cursor;
+    } while (count < kMaxPageBytes && image.cursor <= image.highestWritten);
+    if (count == 0) return {};
+    std::uint32_t pageAddress = static_cast<std::uint32_t>(start);
+    if (image.highAddress) pageAddress += FirmwareImage::kHighAddressOffset;
+    std::string page;
+    AppendHex(page, pageAddress, 8);
+    AppendHex(page, static_cast<unsigned>(count), 4);
+    return page + data;
+}
+
+void FormatData(const FirmwareImage& image, RemoteRequest& request, std::int32_t start, int n) {
+    n = std::clamp(n, 0, kMaxRemoteWriteBytes);
+    request.bytes[1] = static_cast<std::uint8_t>(n);
+    for (int i = 0; i < n && InRemoteArea(start + i); ++i)
+        request.bytes[static_cast<std::size_t>(2 + i)] = image.byteAt(start + i);
+    request.length = static_cast<std::uint8_t>(n + 2);
+}

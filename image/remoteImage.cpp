@@ -1,0 +1,91 @@
+#include "image/remoteImage.h"
+
+#include "image/lineReader.h"
+#include "image/motReader.h"
+
+#include <algorithm>
+#include <array>
+#include <fstream>
+
+namespace {
+
+constexpr std::int32_t kRemoteImageSize = 0x10000;
+// Address 2 bytes + checksum: the least an S1 record holds.
+constexpr std::uint32_t kMinS1Count = 3;
+
+struct RemoteFile {
+    std::array<std::uint8_t, 3> productIds;
+    const char* name;
+};
+
+constexpr std::array<RemoteFile, 8> kRemoteFiles{{
+    {{31, 59, 85}, "remoteR1.s19"},
+    {{32, 60, 86}, "remoteR2.s19"},
+    {{33, 61, 87}, "remoteR3.s19"},
+    {{34, 62, 88}, "remoteR4.s19"},
+    {{55, 76, 94}, "remoteR5.s19"},
+    {{56, 77, 95}, "remoteR6.s19"},
+    {{57, 78, 96}, "remoteR7.s19"},
+    {{58, 79, 97}, "remoteR8.s19"},
+}};
+
+void StoreS1Data(FirmwareImage& image, const std::string& line, std::uint32_t dataBytes) {
+    std::uint32_t address = HexField(line, 5, 4);
+    for (std::uint32_t i = 0; i < dataBytes; ++i) {
+        const auto value = static_cast<std::uint8_t>(HexField(line, 9 + 2 * i, 2));
+        image.bytes[address] = value;
+        address = (address + 1) & 0xFFFF;
+    }
+}
+
+} // namespace
+
+std::optional<std::string> RemoteImageFileName(std::uint8_t productId) {
+    for (const RemoteFile& file : kRemoteFiles)
+        if (std::ranges::find(file.productIds, productId) != file.productIds.end())
+            return file.name;
+    return std::nullopt;
+}
+
+bool ReadS19Records(FirmwareImage& image, std::istream& in) {
+    std::fill_n(image.bytes.begin(), kRemoteImageSize, FirmwareImage::kFill);
+    LineReader reader(in);
+    std::string line;
+    while (reader.next(line)) {
+        if (!line.starts_with('S')) continue;
+        if (reader.lineTooLong() || !MotFileChecksum(line)) return false;
+        if (line.starts_with("S9")) return true;
+        if (!line.starts_with("S1")) continue;
+        const std::uint32_t count = HexField(line, 3, 2);
+        if (count < kMinS1Count) return false;
+        StoreS1Data(image, line, count - kMinS1Count);
+    }
+    return false;
+}
+
+RemoteImageResult ReadRemoteImage(FirmwareImage& image, std::uint8_t productId) {
+    std::fill_n(image.bytes.begin(), kRemoteImageSize, FirmwareImage::kFill);
+    const std::optional<std::string> name = RemoteImageFileName(productId);
+    if (!name) return RemoteImageResult::NoFileForProduct;
+    std::ifstream file(*name, std::ios::binary);
+    if (!file) return RemoteImageResult::FileMissing;
+    return ReadS19Records(image, file) ? RemoteImageResult::Read : RemoteImageResult::Damaged;
+}
+
+bool ReadS19Data(FirmwareImage& image, std::uint8_t productId) {
+    return ReadRemoteImage(image, productId) == RemoteImageResult::Read;
+}
+
+std::string RemoteImageFailureLine(RemoteImageResult result, std::uint8_t productId) {
+    switch (result) {
+    case RemoteImageResult::Read:
+        return {};
+    case RemoteImageResult::NoFileForProduct:
+        return "No remote image file for product " + std::to_string(productId) + "!";
+    case RemoteImageResult::FileMissing:
+        return "Remote image file " + RemoteImageFileName(productId).value_or("") + " not found!";
+    case RemoteImageResult::Damaged:
+        return "Remote image file " + RemoteImageFileName(productId).value_or("") + " damaged!";
+    }
+    return {};
+}
