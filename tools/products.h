@@ -1,0 +1,27 @@
+#pragma once
+// The product table: the description of every known product ID, the kind of unit it is, and
+// the products whose survey line shows their second version word.
+
+#include <cstdint>
+#include <string>
+
+enum class UnitKind {
+    ukUnknown,
+    ukController,
+    ukTerminal,
+    ukRemote,
+    ukHostInterface,
+    ukRegistrationReader,
+    ukTagPilot,
+    ukOther,
+};
+
+inline constexpr char kUnknownProductName[] = "Unknown Product ID!";
+
+// The description shown after a product ID; "Unknown Product ID!" for an ID not in the table.
+std::string getProductName(std::uint8_t productId);
+// The kind of unit a product is; ukUnknown for an ID not in the table.
+UnitKind getProductKind(std::uint8_t productId);
+bool isKnownProduct(std::uint8_t productId);
+// Remotes whose survey line shows the second version in brackets after the version.
+bool isBracketedProduct(std::uint8_t productId);
