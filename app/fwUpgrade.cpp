@@ -1,0 +1,190 @@
+#include "fwUpgrade.h"
+
+#include "extTimeout.h"
+#include "logFile.h"
+#include "logView.h"
+#include "maskedEdit.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QPushButton>
+#include <QScreen>
+#include <QTabWidget>
+#include <QTimer>
+
+#include <exception>
+
+namespace {
+
+const QStringList kStartupNotice = {
+    QStringLiteral("-------------------  IMPORTANT NOTICE ----------------------"),
+    QStringLiteral("The displayed Controller/Terminal version numbers "),
+    QStringLiteral("have changed from hexadecimal to decimal format."),
+    QStringLiteral("________________________________________"),
+    QString(),
+    QString(),
+};
+
+constexpr int kWindowWidth = 571;
+constexpr int kWindowHeight = 459;
+
+} // namespace
+
+TForm1::TForm1(QWidget* parent)
+    : QMainWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                              Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+      link(portCom, systemClock(), *this), gate(link) {
+    configureForTool(portCom);
+    buildWindow();
+    buildMenus();
+    FormCreate();
+    frmExtTimeout = new TfrmExtTimeout(*this, this);
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::buildWindow() {
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QString::fromLatin1(kApplicationName));
+    setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
+    resize(kWindowWidth, kWindowHeight);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+
+    pgUpgrade = new QTabWidget(this);
+    pgUpgrade->setObjectName(QStringLiteral("pgUpgrade"));
+    pgUpgrade->addTab(buildUpgradePage(), QStringLiteral("Firmware Upgrade"));
+    pgUpgrade->addTab(buildSystemToolsPage(), QStringLiteral("System Tools"));
+    pgUpgrade->addTab(buildMiscPage(), QStringLiteral("Misc"));
+    pgUpgrade->setCurrentIndex(0);
+    setCentralWidget(pgUpgrade);
+    showStartupNotice();
+}
+
+// Caption, menu ticks matching the port's settings, and logging mode.
+void TForm1::FormCreate() {
+    QString caption =
+        QStringLiteral("%1 %2").arg(QLatin1String(kApplicationName), QLatin1String(kVersion));
+    link.detectLogging();
+    if (link.logging()) caption += QLatin1String(kLoggingModeSuffix);
+    setWindowTitle(caption);
+}
+
+void TForm1::showStartupNotice() {
+    mmoStatus->setLines(kStartupNotice);
+}
+
+void TForm1::mmoStatusDblClick() {
+    mmoStatus->clearLines();
+}
+
+void TForm1::mmoReportDblClick() {
+    mmoReport->clearLines();
+}
+
+LogView* TForm1::showingLog() const {
+    return pgUpgrade->currentWidget() == tbsUpgrade ? mmoStatus : mmoReport;
+}
+
+void TForm1::Save1Click() {
+    guarded([this] {
+        const QString path = askSaveFileName();
+        if (path.isEmpty()) return;
+        QString error;
+        if (!saveLogLines(path, showingLog()->lines(), error))
+            showMessageBox(QMessageBox::Critical, QStringLiteral("Error"), error, QMessageBox::Ok);
+    });
+}
+
+void TForm1::Open1Click() {
+    guarded([this] {
+        const QString path = askOpenFileName();
+        if (path.isEmpty()) return;
+        QString error;
+        if (const auto lines = loadLogLines(path, error))
+            showingLog()->setLines(*lines);
+        else
+            showMessageBox(QMessageBox::Critical, QStringLiteral("Error"), error, QMessageBox::Ok);
+    });
+}
+
+void TForm1::ExtendedTimeouts1Click() {
+    frmExtTimeout->show();
+    frmExtTimeout->raise();
+    frmExtTimeout->activateWindow();
+}
+
+bool TForm1::runOperation(const std::function<void()>& operation) {
+    bool ran = false;
+    guarded([&] {
+        ran = gate.run([&] {
+            try {
+                operation();
+            } catch (const CommsLogError&) {
+                throw; // the gate ends the operation and shows the platform's error
+            } catch (const std::exception& error) {
+                message(MessageKind::Error, error.what());
+            }
+        });
+    });
+    if (closePending_ && !gate.busy()) QTimer::singleShot(0, this, &QWidget::close);
+    return ran;
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    if (gate.busy()) {
+        // Everything the running operation uses lives in this window: stop it first.
+        stopFlag = true;
+        closePending_ = true;
+        event->ignore();
+        return;
+    }
+    closePending_ = false;
+    frmExtTimeout->hide();
+    event->accept();
+}
+
+void TForm1::enterBusy(QPushButton* startButton, const QList<QWidget*>& inputs) {
+    busy_ = BusyState{startButton, startButton->text(), inputs, {}};
+    for (QWidget* input : inputs) {
+        busy_.wereEnabled << input->isEnabled();
+        input->setEnabled(false);
+    }
+    startButton->setText(QStringLiteral("&Stop"));
+}
+
+void TForm1::leaveBusy() {
+    if (!busy_.button) return;
+    busy_.button->setText(busy_.caption);
+    for (qsizetype i = 0; i < busy_.inputs.size(); ++i)
+        busy_.inputs.at(i)->setEnabled(busy_.wereEnabled.at(i));
+    busy_ = BusyState{};
+}
+
+void TForm1::guarded(const std::function<void()>& handler) {
+    try {
+        handler();
+    } catch (const std::exception& error) {
+        showMessageBox(QMessageBox::Critical, QStringLiteral("Error"),
+                       QString::fromLocal8Bit(error.what()), QMessageBox::Ok);
+    } catch (...) {
+        showMessageBox(QMessageBox::Critical, QStringLiteral("Error"),
+                       QStringLiteral("Unexpected error"), QMessageBox::Ok);
+    }
+}
+
+// Misc page: the New LA field follows the kind of unit whose LA is set.
+void TForm1::rbnContrClick() {
+    edtLA->setEditMask(QStringLiteral("!>AA;0;_"));
+    edtLA->setFieldText(QStringLiteral("01"));
+}
+
+void TForm1::rbnTermClick() {
+    edtLA->setEditMask(QStringLiteral("!>AA:AA;0;_"));
+    edtLA->setFieldText(QStringLiteral("0101"));
+}
+
+void TForm1::ckbClrAllClick() {
+    edtClrLA->setEnabled(!ckbClrAll->isChecked());
+}

@@ -1,0 +1,187 @@
+#pragma once
+// The main window: the whole user interface and the owner of the state of the run (the port,
+// the transaction, the operation gate, the Extend Timeout dialog, the stop and skip flags).
+
+#include "link/console.h"
+#include "link/operation.h"
+#include "link/serialPort.h"
+#include "link/transaction.h"
+
+#include <QMainWindow>
+#include <QMessageBox>
+
+#include <functional>
+
+class LogView;
+class MaskedEdit;
+class RadioGroup;
+class TfrmExtTimeout;
+class QAction;
+class QActionGroup;
+class QCheckBox;
+class QLabel;
+class QMenu;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+class QTabWidget;
+
+class TForm1 : public QMainWindow, public Console {
+    Q_OBJECT
+public:
+    static constexpr const char* kApplicationName = "Nexalo Firmware Upgrade";
+    static constexpr const char* kVersion = "v6.8j";
+    static constexpr const char* kLoggingModeSuffix = " - Logging Mode";
+
+    explicit TForm1(QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    // Console: how the engine reaches the operator.
+    void status(std::string_view line) override;
+    void report(std::string_view line) override;
+    void clearStatus() override;
+    void clearReport() override;
+    void replaceLastReportLine(std::string_view line) override;
+    void progress(int position, int min, int max) override;
+    void pump() override;
+    void message(MessageKind kind, std::string_view text) override;
+    bool confirm(std::string_view question) override;
+    std::optional<std::string> chooseFirmwareFile() override;
+
+    // Runs an operation that talks to the units. Refused (false, nothing done) while another
+    // one holds the port. A close requested meanwhile is carried out once it has ended.
+    bool runOperation(const std::function<void()>& operation);
+
+    // Busy mode of an operation with a stop button: the button reads "&Stop" and the inputs
+    // are disabled until leaveBusy() restores both.
+    void enterBusy(QPushButton* startButton, const QList<QWidget*>& inputs);
+    void leaveBusy();
+
+    // Shared state of the run.
+    TSerialPort portCom;
+    Transaction link;
+    OperationGate gate;
+    bool stopFlag = false;
+    bool skipFlag = false;
+    TfrmExtTimeout* frmExtTimeout = nullptr;
+
+    // Page "Firmware Upgrade".
+    QTabWidget* pgUpgrade = nullptr;
+    QWidget* tbsUpgrade = nullptr;
+    QWidget* pnlUpgrade = nullptr;
+    MaskedEdit* edtControllerLA = nullptr;
+    MaskedEdit* edtTerminalLA = nullptr;
+    RadioGroup* rgUnitType = nullptr;
+    RadioGroup* rgUpgradeType = nullptr;
+    QCheckBox* ckbForceUpgrade = nullptr;
+    QPushButton* btnUpgrade = nullptr;
+    LogView* mmoStatus = nullptr;
+    QProgressBar* pgrProgress = nullptr;
+
+    // Page "System Tools".
+    QWidget* tbsPing = nullptr;
+    QWidget* pnlPing = nullptr;
+    QPushButton* btnPing = nullptr;
+    QWidget* pnlCommsTest = nullptr;
+    MaskedEdit* edtCLA = nullptr;
+    MaskedEdit* edtCycles = nullptr;
+    QPushButton* btnCommsTest = nullptr;
+    QCheckBox* ckFastPoll = nullptr;
+    QLabel* lblCycle = nullptr;
+    QLabel* lblCLA = nullptr;
+    QLabel* lblProgress = nullptr;
+    QPushButton* btnReset = nullptr;
+    LogView* mmoReport = nullptr;
+
+    // Page "Misc".
+    QWidget* tbsMisc = nullptr;
+    QWidget* pnlSetLA = nullptr;
+    QRadioButton* rbnContr = nullptr;
+    QRadioButton* rbnTerm = nullptr;
+    MaskedEdit* edtFA = nullptr;
+    MaskedEdit* edtLA = nullptr;
+    QPushButton* btnSetLA = nullptr;
+    QWidget* pnlSetMess = nullptr;
+    MaskedEdit* edtMessLA = nullptr;
+    MaskedEdit* medLine1 = nullptr;
+    MaskedEdit* medLine2 = nullptr;
+    MaskedEdit* medLine3 = nullptr;
+    QPushButton* btnSetMess = nullptr;
+    QWidget* pnlSetPort = nullptr;
+    MaskedEdit* edtPortLA = nullptr;
+    QRadioButton* rbRS232 = nullptr;
+    QRadioButton* rbRS485 = nullptr;
+    QPushButton* btnPort = nullptr;
+    QWidget* pnlClearMem = nullptr;
+    MaskedEdit* edtClrLA = nullptr;
+    QCheckBox* ckbClrAll = nullptr;
+    QPushButton* btnClearMem = nullptr;
+
+    // Menus.
+    QMenu* pumReport = nullptr;
+    QActionGroup* portItems = nullptr;
+    QActionGroup* baudItems = nullptr;
+
+public slots:
+    void ExtendedTimeouts1Click();
+    void mnuVerClick();
+    void mmoStatusDblClick();
+    void mmoReportDblClick();
+    void Save1Click();
+    void Open1Click();
+
+    void rgUnitTypeClick();
+    void rgUpgradeTypeClick();
+    void btnUpgradeClick();
+    void btnPingClick();
+    void btnCommsTestClick();
+    void ckFastPollClick();
+    void btnResetClick();
+    void rbnContrClick();
+    void rbnTermClick();
+    void ckbClrAllClick();
+    void btnSetLAClick();
+    void btnSetMessClick();
+    void btnPortClick();
+    void btnClearMemClick();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+    // Every modal question of the window goes through these, so that they can be answered
+    // without a modal window.
+    virtual QMessageBox::StandardButton showMessageBox(QMessageBox::Icon icon, const QString& title,
+                                                       const QString& text,
+                                                       QMessageBox::StandardButtons buttons);
+    virtual QString askSaveFileName();     // empty when cancelled
+    virtual QString askOpenFileName();     // empty when cancelled
+    virtual QString askFirmwareFileName(); // empty when cancelled
+
+private:
+    void FormCreate();
+    void buildWindow();
+    QWidget* buildUpgradePage();
+    QWidget* buildSystemToolsPage();
+    QWidget* buildMiscPage();
+    QWidget* buildSetLAPanel();
+    QWidget* buildSetMessagePanel();
+    QWidget* buildSetPortPanel();
+    QWidget* buildClearMemoryPanel();
+    void buildMenus();
+    void buildPortMenu(QMenu* config);
+    void buildBaudMenu(QMenu* config);
+    void attachReportMenu(LogView* log);
+    void showStartupNotice();
+    LogView* showingLog() const;
+    // Runs a handler so that no exception reaches the event loop.
+    void guarded(const std::function<void()>& handler);
+
+    struct BusyState {
+        QPushButton* button = nullptr;
+        QString caption;
+        QList<QWidget*> inputs;
+        QList<bool> wereEnabled;
+    };
+    BusyState busy_;
+    bool closePending_ = false;
+};

@@ -1,0 +1,25 @@
+#pragma once
+// An entry field with an edit mask; the program reads it through fieldText().
+
+#include "editMask.h"
+
+#include <QLineEdit>
+
+class MaskedEdit : public QLineEdit {
+    Q_OBJECT
+public:
+    explicit MaskedEdit(const QString& mask, QWidget* parent = nullptr);
+
+    void setEditMask(const QString& mask);
+    const EditMask& editMask() const { return mask_; }
+
+    // The text as the program reads it: see EditMask.
+    QString fieldText() const { return mask_.fieldText(displayText()); }
+    // Entries in order; separators are placed by the mask.
+    void setFieldText(const QString& text) { setText(text); }
+    // Every required position filled.
+    bool isComplete() const { return hasAcceptableInput(); }
+
+private:
+    EditMask mask_;
+};

@@ -1,0 +1,17 @@
+// Handlers of the operations that the engine's faces provide; each is connected to its
+// control, and does nothing until its operation is wired in.
+
+#include "fwUpgrade.h"
+
+void TForm1::mnuVerClick() {}
+void TForm1::rgUnitTypeClick() {}
+void TForm1::rgUpgradeTypeClick() {}
+void TForm1::btnUpgradeClick() {}
+void TForm1::btnPingClick() {}
+void TForm1::btnCommsTestClick() {}
+void TForm1::ckFastPollClick() {}
+void TForm1::btnResetClick() {}
+void TForm1::btnSetLAClick() {}
+void TForm1::btnSetMessClick() {}
+void TForm1::btnPortClick() {}
+void TForm1::btnClearMemClick() {}

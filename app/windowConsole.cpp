@@ -1,0 +1,122 @@
+// The window as the engine's console: its two logs, the progress bar, the message pump and
+// the message boxes and file dialog that operations need.
+
+#include "fwUpgrade.h"
+#include "logView.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QProgressBar>
+
+namespace {
+
+QString toQString(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+QString runFileDialog(QWidget* parent, const QString& name, QFileDialog::AcceptMode mode,
+                      const QString& filter, const QString& defaultSuffix) {
+    QFileDialog dialog(parent);
+    dialog.setObjectName(name);
+    dialog.setAcceptMode(mode);
+    dialog.setFileMode(mode == QFileDialog::AcceptSave ? QFileDialog::AnyFile
+                                                       : QFileDialog::ExistingFile);
+    dialog.setNameFilter(filter);
+    dialog.setDefaultSuffix(defaultSuffix);
+    dialog.setDirectory(QDir::current());
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    return dialog.selectedFiles().constFirst();
+}
+
+} // namespace
+
+void TForm1::status(std::string_view line) {
+    mmoStatus->appendLine(toQString(line));
+}
+
+void TForm1::report(std::string_view line) {
+    mmoReport->appendLine(toQString(line));
+}
+
+void TForm1::clearStatus() {
+    mmoStatus->clearLines();
+}
+
+void TForm1::clearReport() {
+    mmoReport->clearLines();
+}
+
+void TForm1::replaceLastReportLine(std::string_view line) {
+    mmoReport->replaceLastLine(toQString(line));
+}
+
+void TForm1::progress(int position, int min, int max) {
+    pgrProgress->setRange(min, max);
+    pgrProgress->setValue(position);
+}
+
+void TForm1::pump() {
+    QCoreApplication::processEvents();
+    portCom.PollTimerTick();
+}
+
+void TForm1::message(MessageKind kind, std::string_view text) {
+    switch (kind) {
+    case MessageKind::Error:
+        showMessageBox(QMessageBox::Critical, QStringLiteral("Error"), toQString(text),
+                       QMessageBox::Ok);
+        break;
+    case MessageKind::Information:
+        showMessageBox(QMessageBox::Information, QStringLiteral("Information"), toQString(text),
+                       QMessageBox::Ok);
+        break;
+    case MessageKind::Plain:
+        showMessageBox(QMessageBox::NoIcon, QString::fromLatin1(kApplicationName), toQString(text),
+                       QMessageBox::Ok);
+        break;
+    }
+}
+
+bool TForm1::confirm(std::string_view question) {
+    return showMessageBox(QMessageBox::Question, QStringLiteral("Information"), toQString(question),
+                          QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+}
+
+std::optional<std::string> TForm1::chooseFirmwareFile() {
+    const QString path = askFirmwareFileName();
+    if (path.isEmpty()) return std::nullopt;
+    return QFile::encodeName(path).toStdString();
+}
+
+QMessageBox::StandardButton TForm1::showMessageBox(QMessageBox::Icon icon, const QString& title,
+                                                   const QString& text,
+                                                   QMessageBox::StandardButtons buttons) {
+    QMessageBox box(icon, title, text, buttons, this);
+    return static_cast<QMessageBox::StandardButton>(box.exec());
+}
+
+QString TForm1::askSaveFileName() {
+    return runFileDialog(this, QStringLiteral("mnuSave"), QFileDialog::AcceptSave,
+                         QStringLiteral("Text (*.txt);;All files (*)"), QStringLiteral("txt"));
+}
+
+QString TForm1::askOpenFileName() {
+    return runFileDialog(this, QStringLiteral("mnuOpen"), QFileDialog::AcceptOpen,
+                         QStringLiteral("Text (*.txt);;All Files (*)"), QStringLiteral("txt"));
+}
+
+// Firmware file names are matched without regard to case, as on the units' home platform.
+QString TForm1::askFirmwareFileName() {
+    QFileDialog dialog(this, QStringLiteral("Select Application Hex file"), QDir::currentPath());
+    dialog.setObjectName(QStringLiteral("opdApp"));
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilters({QStringLiteral("Intel Hex File (*.hex *.HEX)"),
+                           QStringLiteral("Motorola S-record (*.S* *.s*)"),
+                           QStringLiteral("All Files (*)")});
+    dialog.setDefaultSuffix(QStringLiteral("hex"));
+    dialog.selectFile(QStringLiteral("*.hex; *.s28"));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    return dialog.selectedFiles().constFirst();
+}
