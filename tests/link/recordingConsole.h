@@ -1,0 +1,38 @@
+#pragma once
+// A face that remembers what the engine showed, for checking it afterwards.
+
+#include "link/console.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+class RecordingConsole : public Console {
+public:
+    void status(std::string_view line) override { statusLines.emplace_back(line); }
+    void report(std::string_view line) override { reportLines.emplace_back(line); }
+    void clearStatus() override { statusLines.clear(); }
+    void clearReport() override { reportLines.clear(); }
+    void replaceLastReportLine(std::string_view line) override {
+        if (!reportLines.empty()) reportLines.back() = std::string(line);
+    }
+    void progress(int, int, int) override {}
+    void pump() override {
+        ++pumps;
+        if (onPump) onPump();
+    }
+    void message(MessageKind kind, std::string_view text) override {
+        messages.push_back({kind, std::string(text)});
+    }
+    bool confirm(std::string_view) override { return false; }
+    std::optional<std::string> chooseFirmwareFile() override { return std::nullopt; }
+
+    struct Message {
+        MessageKind kind;
+        std::string text;
+    };
+    std::vector<std::string> statusLines, reportLines;
+    std::vector<Message> messages;
+    long pumps = 0;
+    std::function<void()> onPump;
+};

@@ -1,0 +1,89 @@
+#pragma once
+// An in-memory line on the virtual clock: requests are recorded, and scripted answers become
+// readable at their virtual time. Waiting for input moves the clock on to the next arrival.
+
+#include "link/clock.h"
+#include "link/platform/serialBackend.h"
+#include "ptyPeer.h"
+
+#include <algorithm>
+#include <deque>
+#include <functional>
+
+class ScriptedBackend : public SerialBackend {
+public:
+    using Responder = std::function<std::vector<ReplyChunk>(const std::string& frame, int index)>;
+
+    explicit ScriptedBackend(VirtualClock& clock) : clock_(clock) {}
+
+    Responder responder;
+    bool openable = true;
+    std::vector<std::string> frames;
+    std::vector<std::uint64_t> frameTimes;
+
+    bool open(const std::string&) override { return open_ = openable; }
+    void close() override { open_ = false; }
+    bool isOpen() const override { return open_; }
+    bool configure(const LineSettings&) override { return true; }
+    void purge(bool input, bool) override {
+        if (!input) return;
+        std::erase_if(incoming_, [&](const Timed& b) { return b.at <= clock_.nowMs(); });
+    }
+    bool setDtr(bool) override { return false; }
+    std::optional<ModemSignals> modemSignals() override { return std::nullopt; }
+    int bytesWaiting() override {
+        return static_cast<int>(
+            std::count_if(incoming_.begin(), incoming_.end(),
+                          [&](const Timed& b) { return b.at <= clock_.nowMs(); }));
+    }
+    int outputQueued() override { return 0; }
+    int write(const std::uint8_t* data, int count) override {
+        for (int i = 0; i < count; ++i) {
+            pending_.push_back(static_cast<char>(data[i]));
+            if (data[i] == '\r') frameDone();
+        }
+        return count;
+    }
+    bool drain(int) override { return true; }
+    int read(std::uint8_t* buffer, int count) override {
+        int got = 0;
+        while (got < count && !incoming_.empty() && incoming_.front().at <= clock_.nowMs()) {
+            buffer[got++] = incoming_.front().byte;
+            incoming_.pop_front();
+        }
+        return got;
+    }
+    bool waitReadable(int timeoutMs) override {
+        if (bytesWaiting() > 0) return true;
+        std::uint64_t until = clock_.nowMs() + static_cast<std::uint64_t>(timeoutMs);
+        if (!incoming_.empty()) until = std::min(until, incoming_.front().at);
+        clock_.advanceTo(until);
+        return bytesWaiting() > 0;
+    }
+
+private:
+    struct Timed {
+        std::uint64_t at;
+        std::uint8_t byte;
+    };
+
+    void frameDone() {
+        frames.push_back(pending_);
+        frameTimes.push_back(clock_.nowMs());
+        if (responder) {
+            std::uint64_t at = clock_.nowMs();
+            for (const ReplyChunk& chunk :
+                 responder(pending_, static_cast<int>(frames.size()) - 1)) {
+                at += static_cast<std::uint64_t>(chunk.delayMs);
+                for (const char c : chunk.bytes)
+                    incoming_.push_back({at, static_cast<std::uint8_t>(c)});
+            }
+        }
+        pending_.clear();
+    }
+
+    VirtualClock& clock_;
+    bool open_ = false;
+    std::string pending_;
+    std::deque<Timed> incoming_;
+};

@@ -1,0 +1,42 @@
+#pragma once
+// The port on an in-memory line and the virtual clock: long waits take no real time.
+
+#include "link/transaction.h"
+#include "recordingConsole.h"
+#include "scriptedBackend.h"
+
+#include <gtest/gtest.h>
+
+class TransactionInVirtualTime : public ::testing::Test {
+protected:
+    TransactionInVirtualTime()
+        : line(new ScriptedBackend(clock)), port(clock, std::unique_ptr<SerialBackend>(line)),
+          link(port, clock, console) {
+        configureForTool(port);
+    }
+    void SetUp() override {
+        ASSERT_TRUE(port.OpenPort());
+        port.SuspendPolling();
+    }
+
+    std::string send(const std::string& command, std::uint16_t timeout, std::uint16_t retries = 0) {
+        const std::uint64_t started = clock.nowMs();
+        std::string reply;
+        link.TxMessage("0100", command, timeout, retries, reply);
+        elapsedMs = clock.nowMs() - started;
+        return reply;
+    }
+
+    static ScriptedBackend::Responder answerAfter(int delayMs) {
+        return [delayMs](const std::string& frame, int) -> std::vector<ReplyChunk> {
+            return {{delayMs, PtyPeer::statusReplyTo(frame)}};
+        };
+    }
+
+    VirtualClock clock;
+    ScriptedBackend* line; // owned by the port
+    TSerialPort port;
+    RecordingConsole console;
+    Transaction link;
+    std::uint64_t elapsedMs = 0;
+};

@@ -1,0 +1,44 @@
+#pragma once
+// A transaction over a real pseudo-terminal to a scripted peer, on the real clock.
+
+#include "link/transaction.h"
+#include "ptyPeer.h"
+#include "recordingConsole.h"
+
+#include <chrono>
+#include <gtest/gtest.h>
+
+class TransactionOnPty : public ::testing::Test {
+protected:
+    TransactionOnPty() : link(port, systemClock(), console) {
+        configureForTool(port);
+        port.setDevicePath(peer.devicePath());
+    }
+    void SetUp() override {
+        peer.start();
+        ASSERT_TRUE(port.OpenPort());
+        port.SuspendPolling();
+    }
+    void answerWith(PtyPeer::Responder responder) { peer.setResponder(std::move(responder)); }
+
+    // Sends and returns the reply; elapsedMs gets the time the call took.
+    std::string send(const std::string& command, std::uint16_t timeout, std::uint16_t retries = 0) {
+        const auto started = std::chrono::steady_clock::now();
+        std::string reply;
+        link.TxMessage("0100", command, timeout, retries, reply);
+        elapsedMs = std::chrono::duration_cast<std::chrono::milliseconds>(
+                        std::chrono::steady_clock::now() - started)
+                        .count();
+        return reply;
+    }
+
+    static std::string withoutEnd(const std::string& frame) {
+        return frame.substr(0, frame.size() - 1);
+    }
+
+    PtyPeer peer;
+    TSerialPort port;
+    RecordingConsole console;
+    Transaction link;
+    long elapsedMs = 0;
+};
