@@ -1,0 +1,45 @@
+#pragma once
+// Faults a network file can inject, for one unit or for the whole line.
+
+#include <cstdint>
+#include <optional>
+
+namespace sim {
+
+// Shares are probabilities from 0 to 1, drawn per reply from the network's seeded generator.
+struct ReplyFaults {
+    double dropShare = 0;          // the reply is not sent
+    double badCrcShare = 0;        // the CRC is off by one
+    double lowerCaseCrcShare = 0;  // the CRC's hex letters in lower case
+    double staleSequenceShare = 0; // a reply with the previous sequence number goes first
+    double noiseShare = 0;         // line noise (never "%" or CR) in front of the reply
+    std::uint32_t delayMs = 0;     // added to every reply
+};
+
+// A flash operation that fails with an error code, the first time or every time.
+struct FlashFault {
+    std::uint32_t target = 0; // sector number (1-7) or the page's image address
+    std::uint8_t code = 0x03;
+    bool always = false;
+    bool fired = false;
+};
+
+// The unit stops answering after it has seen a number of requests, and comes back after a
+// while in its boot loader.
+struct PowerLoss {
+    std::uint32_t afterRequests = 0;
+    std::uint32_t offMs = 0;
+    bool fired = false;
+};
+
+struct UnitFaults {
+    ReplyFaults replies;
+    bool refuseUpgrade = false;        // answers "E0" but stays in its application
+    bool silentBulkErase = false;      // "E27F" neither answered nor done
+    bool answersStatusNotInfo = false; // answers "01" but not "0A"
+    std::optional<FlashFault> eraseFault;
+    std::optional<FlashFault> pageFault;
+    std::optional<PowerLoss> powerLoss;
+};
+
+} // namespace sim

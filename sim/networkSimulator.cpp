@@ -1,0 +1,69 @@
+#include "sim/networkSimulator.h"
+
+#include "sim/addressing.h"
+#include "sim/unitCommands.h"
+
+namespace sim {
+
+NetworkSimulator::NetworkSimulator(Network network)
+    : network_(std::move(network)), dice_(network_.seed) {}
+
+Unit* NetworkSimulator::unit(const std::string& name) {
+    int index = findUnit(network_, name);
+    return index < 0 ? nullptr : &network_.units[static_cast<std::size_t>(index)];
+}
+
+const Unit* NetworkSimulator::unit(const std::string& name) const {
+    int index = findUnit(network_, name);
+    return index < 0 ? nullptr : &network_.units[static_cast<std::size_t>(index)];
+}
+
+// A unit without power, or one busy clearing its memory, hears nothing.
+bool NetworkSimulator::isListening(Unit& unit, std::uint64_t nowMs) {
+    if (unit.poweredOff) {
+        if (nowMs < unit.backOnAtMs) return false;
+        unit.poweredOff = false;
+        unit.upgradeMode = true; // power returns into the boot loader
+    }
+    if (nowMs < unit.busyUntilMs) return false;
+    ++unit.requestsSeen;
+    std::optional<PowerLoss>& loss = unit.faults.powerLoss;
+    if (loss && !loss->fired && unit.requestsSeen > loss->afterRequests) {
+        loss->fired = true;
+        unit.poweredOff = true;
+        unit.backOnAtMs = nowMs + loss->offMs;
+        return false;
+    }
+    return true;
+}
+
+void NetworkSimulator::record(const Request& request, bool broadcast, std::uint64_t nowMs) {
+    ReceivedFrame frame{request.address, request.sequence, request.command, nowMs};
+    network_.frames.push_back(frame);
+    if (broadcast) network_.broadcasts.push_back(frame);
+}
+
+std::vector<OutgoingReply> NetworkSimulator::receiveFrame(std::string_view frame,
+                                                          std::uint64_t nowMs) {
+    std::optional<Request> request = parseRequest(frame);
+    if (!request) {
+        ++network_.badFrames;
+        return {};
+    }
+    Reach reach = resolveAddress(network_, request->address);
+    record(*request, reach.broadcast || request->address.find("FF") != std::string::npos, nowMs);
+    std::vector<OutgoingReply> replies;
+    for (int index : reach.units) {
+        Unit& unit = network_.units[static_cast<std::size_t>(index)];
+        if (!isListening(unit, nowMs)) continue;
+        ReplyData data = handleUnitCommand({network_, unit, *request, reach, nowMs});
+        if (!data) continue;
+        ReplyParts parts{unitAddress(network_, unit), request->sequence, *data};
+        std::optional<OutgoingReply> reply =
+            faultyReply(parts, unit.faults.replies, network_.lineFaults, network_.latencyMs, dice_);
+        if (reply) replies.push_back(std::move(*reply));
+    }
+    return replies;
+}
+
+} // namespace sim

@@ -1,0 +1,67 @@
+#pragma once
+// The simulated network behind a real pseudo-terminal, served by a thread of its own on the
+// real clock: the wire path exactly as the tool meets it.
+
+#include "sim/networkSimulator.h"
+#include "sim/replyLine.h"
+
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+
+namespace sim {
+
+struct PtyOptions {
+    std::uint32_t baud = 0;      // pace every sent byte at this line rate; 0: no pacing
+    std::uint32_t latencyMs = 0; // added to every reply
+};
+
+class PtySimulator {
+public:
+    explicit PtySimulator(Network network, PtyOptions options = {});
+    ~PtySimulator();
+    PtySimulator(const PtySimulator&) = delete;
+    PtySimulator& operator=(const PtySimulator&) = delete;
+
+    // Opens the pseudo-terminal in raw mode, points linkPath (if given) at it and starts
+    // serving. The device path, or nothing with the reason in error().
+    std::optional<std::string> start(const std::string& linkPath = {});
+    // Stops serving, closes the device and removes the link it made.
+    void stop();
+    const std::string& error() const { return error_; }
+    const std::string& devicePath() const { return devicePath_; }
+
+    // Runs f on the network while the serving thread holds still.
+    template <typename F> auto inspect(F&& f) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return f(simulator_);
+    }
+    // A copy of the unit called name as it stands now.
+    std::optional<Unit> unit(const std::string& name);
+    Network snapshot();
+
+private:
+    bool openDevice();
+    bool makeLink(const std::string& linkPath);
+    void serve();
+    void receive(std::uint64_t nowUs);
+    void sendDue(std::uint64_t nowUs);
+    std::uint64_t nowUs() const;
+
+    NetworkSimulator simulator_;
+    PtyOptions options_;
+    std::mutex mutex_;
+    std::thread thread_;
+    std::atomic<bool> stopping_{false};
+    int master_ = -1;
+    int slave_ = -1;
+    std::string devicePath_, linkPath_, error_;
+    FrameAssembler assembler_;
+    ReplyLine line_;
+    std::uint64_t startUs_ = 0;
+};
+
+} // namespace sim
