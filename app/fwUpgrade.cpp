@@ -13,8 +13,6 @@
 #include <QTabWidget>
 #include <QTimer>
 
-#include <exception>
-
 namespace {
 
 const QStringList kStartupNotice = {
@@ -117,17 +115,7 @@ void TForm1::ExtendedTimeouts1Click() {
 
 bool TForm1::runOperation(const std::function<void()>& operation) {
     bool ran = false;
-    guarded([&] {
-        ran = gate.run([&] {
-            try {
-                operation();
-            } catch (const CommsLogError&) {
-                throw; // the gate ends the operation and shows the platform's error
-            } catch (const std::exception& error) {
-                message(MessageKind::Error, error.what());
-            }
-        });
-    });
+    guarded([&] { ran = gate.run(operation); });
     if (closePending_ && !gate.busy()) QTimer::singleShot(0, this, &QWidget::close);
     return ran;
 }

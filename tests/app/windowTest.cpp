@@ -1,0 +1,401 @@
+// The main window as the operator meets it: caption, defaults, menus, logs.
+
+#include "logView.h"
+#include "maskedEdit.h"
+#include "radioGroup.h"
+#include "testForm.h"
+
+#include <QActionGroup>
+#include <QCheckBox>
+#include <QFile>
+#include <QLabel>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+
+namespace {
+
+const QStringList kNotice = {
+    QStringLiteral("-------------------  IMPORTANT NOTICE ----------------------"),
+    QStringLiteral("The displayed Controller/Terminal version numbers "),
+    QStringLiteral("have changed from hexadecimal to decimal format."),
+    QStringLiteral("________________________________________"),
+    QString(),
+    QString(),
+};
+
+QStringList fileLines(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return {QStringLiteral("<unreadable>")};
+    QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
+    if (!lines.isEmpty() && lines.last().isEmpty()) lines.removeLast();
+    return lines;
+}
+
+void writeFile(const QString& path, const QByteArray& content) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(content);
+}
+
+QAction* menuItem(QActionGroup* group, const QString& caption) {
+    for (QAction* action : group->actions())
+        if (action->text() == caption) return action;
+    return nullptr;
+}
+
+// Radio buttons and check boxes take clicks on their indicator and caption only.
+void clickIndicator(QAbstractButton* button) {
+    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, button->height() / 2));
+}
+
+QString field(TForm1& form, const char* name) {
+    auto* edit = form.findChild<MaskedEdit*>(QString::fromLatin1(name));
+    return edit ? edit->fieldText() : QStringLiteral("<missing %1>").arg(QLatin1String(name));
+}
+
+} // namespace
+
+class WindowTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void captionFollowsTheCommsLogFile() {
+        InTemporaryFolder folder;
+        {
+            TestForm form;
+            QCOMPARE(form.windowTitle(), QStringLiteral("Nexalo Firmware Upgrade v6.8j"));
+            QVERIFY(!form.link.logging());
+        }
+        writeFile(folder.file(QStringLiteral("qrmcomlog.txt")), QByteArray());
+        TestForm form;
+        QCOMPARE(form.windowTitle(),
+                 QStringLiteral("Nexalo Firmware Upgrade v6.8j - Logging Mode"));
+        QVERIFY(form.link.logging());
+    }
+
+    void windowShapeAndStartPage() {
+        InTemporaryFolder folder;
+        TestForm form;
+        QCOMPARE(form.size(), QSize(571, 459));
+        const Qt::WindowFlags flags = form.windowFlags();
+        QVERIFY(!flags.testFlag(Qt::WindowMinimizeButtonHint));
+        QVERIFY(!flags.testFlag(Qt::WindowMaximizeButtonHint));
+        QVERIFY(flags.testFlag(Qt::WindowCloseButtonHint));
+        QCOMPARE(form.font().family(), QStringLiteral("MS Sans Serif"));
+        QCOMPARE(form.font().pointSize(), 8);
+
+        auto* pages = form.findChild<QTabWidget*>(QStringLiteral("pgUpgrade"));
+        QVERIFY(pages);
+        QCOMPARE(pages->count(), 3);
+        QCOMPARE(pages->tabText(0), QStringLiteral("Firmware Upgrade"));
+        QCOMPARE(pages->tabText(1), QStringLiteral("System Tools"));
+        QCOMPARE(pages->tabText(2), QStringLiteral("Misc"));
+        QCOMPARE(pages->currentWidget()->objectName(), QStringLiteral("tbsUpgrade"));
+    }
+
+    void fieldDefaults() {
+        InTemporaryFolder folder;
+        TestForm form;
+        QCOMPARE(field(form, "edtControllerLA"), QStringLiteral("00"));
+        QCOMPARE(field(form, "edtTerminalLA"), QStringLiteral("00"));
+        QCOMPARE(field(form, "edtCLA"), QStringLiteral("FFFF"));
+        QCOMPARE(field(form, "edtCycles"), QStringLiteral("0001"));
+        QCOMPARE(field(form, "edtFA"), QStringLiteral("00000000"));
+        QCOMPARE(field(form, "edtLA"), QStringLiteral("0101"));
+        QCOMPARE(field(form, "edtMessLA"), QStringLiteral("01"));
+        QCOMPARE(field(form, "edtPortLA"), QStringLiteral("01"));
+        QCOMPARE(field(form, "edtClrLA"), QStringLiteral("01"));
+        for (const char* line : {"medLine1", "medLine2", "medLine3"})
+            QCOMPARE(field(form, line), QString(16, QLatin1Char(' ')));
+
+        QCOMPARE(form.rgUnitType->itemIndex(), 0);
+        QCOMPARE(form.rgUnitType->itemText(4), QStringLiteral("Remote"));
+        QCOMPARE(form.rgUpgradeType->itemIndex(), 0);
+        QCOMPARE(form.rgUpgradeType->itemText(2), QStringLiteral("ALL units [one at a time]."));
+        QVERIFY(form.findChild<QRadioButton*>(QStringLiteral("rbnTerm"))->isChecked());
+        QVERIFY(!form.findChild<QRadioButton*>(QStringLiteral("rbnContr"))->isChecked());
+        QVERIFY(form.findChild<QRadioButton*>(QStringLiteral("rbRS485"))->isChecked());
+        QVERIFY(!form.findChild<QCheckBox*>(QStringLiteral("ckbForceUpgrade"))->isChecked());
+        QVERIFY(!form.findChild<QCheckBox*>(QStringLiteral("ckbClrAll"))->isChecked());
+        QVERIFY(!form.findChild<QCheckBox*>(QStringLiteral("ckFastPoll"))->isChecked());
+        QCOMPARE(form.findChild<QPushButton*>(QStringLiteral("btnUpgrade"))->text(),
+                 QStringLiteral("&Upgrade"));
+        QVERIFY(form.btnUpgrade->isDefault());
+        QCOMPARE(form.pgrProgress->minimum(), 0);
+        QCOMPARE(form.pgrProgress->maximum(), 100);
+        for (const char* label : {"lblCycle", "lblCLA", "lblProgress"})
+            QVERIFY(form.findChild<QLabel*>(QLatin1String(label))->text().isEmpty());
+    }
+
+    void fontsWhereTheyMatter() {
+        InTemporaryFolder folder;
+        TestForm form;
+        const QFont la = form.edtControllerLA->font();
+        QCOMPARE(la.family(), QStringLiteral("Courier New"));
+        QCOMPARE(la.pointSize(), 10);
+        QVERIFY(la.bold());
+        QCOMPARE(form.medLine1->font().family(), QStringLiteral("Courier New"));
+        QCOMPARE(form.mmoReport->font().family(), QStringLiteral("Courier New"));
+        QCOMPARE(form.mmoReport->font().pointSize(), 8);
+        QCOMPARE(form.mmoReport->palette().color(QPalette::Base), QColor(0, 0, 0x80));
+        QCOMPARE(form.mmoReport->palette().color(QPalette::Text), QColor(Qt::white));
+        QCOMPARE(form.mmoReport->lineWrapMode(), QPlainTextEdit::NoWrap);
+        QCOMPARE(form.mmoReport->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+    }
+
+    // Typing into the window's own fields yields the texts the operations read.
+    void typedAddressesAsTheProgramReadsThem() {
+        InTemporaryFolder folder;
+        TestForm form;
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        form.edtTerminalLA->setFocus();
+        form.edtTerminalLA->selectAll();
+        QTest::keyClicks(form.edtTerminalLA, QStringLiteral("ab"));
+        QCOMPARE(form.edtTerminalLA->fieldText(), QStringLiteral("AB"));
+
+        form.pgUpgrade->setCurrentWidget(form.tbsPing);
+        form.edtCLA->setFocus();
+        form.edtCLA->selectAll();
+        QTest::keyClicks(form.edtCLA, QStringLiteral("02ff"));
+        QCOMPARE(form.edtCLA->fieldText(), QStringLiteral("02FF"));
+    }
+
+    void setLAFieldFollowsTheUnitKind() {
+        InTemporaryFolder folder;
+        TestForm form;
+        form.pgUpgrade->setCurrentWidget(form.tbsMisc);
+        form.show();
+        clickIndicator(form.rbnContr);
+        QCOMPARE(form.edtLA->fieldText(), QStringLiteral("01"));
+        clickIndicator(form.rbnTerm);
+        QCOMPARE(form.edtLA->fieldText(), QStringLiteral("0101"));
+        clickIndicator(form.ckbClrAll);
+        QVERIFY(!form.edtClrLA->isEnabled());
+        clickIndicator(form.ckbClrAll);
+        QVERIFY(form.edtClrLA->isEnabled());
+    }
+
+    void portAndBaudMenusReachThePort() {
+        InTemporaryFolder folder;
+        {
+            TestForm form;
+            QCOMPARE(form.portCom.ComPort(), pnCOM1);
+            QCOMPARE(form.portCom.ComPortSpeed(), br38400);
+            QVERIFY(menuItem(form.portItems, QStringLiteral("COM1"))->isChecked());
+            QVERIFY(menuItem(form.baudItems, QStringLiteral("38400"))->isChecked());
+            QCOMPARE(form.portItems->actions().size(), 8);
+            QCOMPARE(form.baudItems->actions().size(), 7);
+
+            menuItem(form.portItems, QStringLiteral("COM3"))->trigger();
+            QCOMPARE(form.portCom.ComPort(), pnCOM3);
+            QVERIFY(!menuItem(form.portItems, QStringLiteral("COM1"))->isChecked());
+            QVERIFY(menuItem(form.portItems, QStringLiteral("COM3"))->isChecked());
+            menuItem(form.portItems, QStringLiteral("COM8"))->trigger();
+            QCOMPARE(form.portCom.ComPort(), pnCOM8);
+
+            menuItem(form.baudItems, QStringLiteral("1200"))->trigger();
+            QCOMPARE(form.portCom.ComPortSpeed(), br1200);
+            menuItem(form.baudItems, QStringLiteral("57600"))->trigger();
+            QCOMPARE(form.portCom.ComPortSpeed(), br57600);
+            QCOMPARE(form.baudItems->checkedAction()->text(), QStringLiteral("57600"));
+        }
+        TestForm restarted;
+        QCOMPARE(restarted.portCom.ComPort(), pnCOM1);
+        QCOMPARE(restarted.portCom.ComPortSpeed(), br38400);
+    }
+
+    void helpIsDisabled() {
+        InTemporaryFolder folder;
+        TestForm form;
+        QStringList titles;
+        for (QAction* action : form.menuBar()->actions()) {
+            titles << action->text();
+            if (action->text() == QStringLiteral("&Help")) QVERIFY(!action->isEnabled());
+        }
+        QCOMPARE(titles, (QStringList{QStringLiteral("&Config"), QStringLiteral("&File Versions"),
+                                      QStringLiteral("&Help")}));
+    }
+
+    void startupNoticeAndLogLines() {
+        InTemporaryFolder folder;
+        TestForm form;
+        QCOMPARE(form.mmoStatus->lines(), kNotice);
+        form.status("Unit 0100 Upgrade OK.");
+        QCOMPARE(form.mmoStatus->lines().size(), 7);
+        QCOMPARE(form.mmoStatus->lines().last(), QStringLiteral("Unit 0100 Upgrade OK."));
+
+        form.report("");
+        form.report("first");
+        form.replaceLastReportLine("Pass rate 50%");
+        form.replaceLastReportLine("Pass rate 100%");
+        QCOMPARE(form.mmoReport->lines(),
+                 (QStringList{QString(), QStringLiteral("Pass rate 100%")}));
+        form.progress(30, 0, 60);
+        QCOMPARE(form.pgrProgress->value(), 30);
+        QCOMPARE(form.pgrProgress->maximum(), 60);
+    }
+
+    void doubleClickClearsALog() {
+        InTemporaryFolder folder;
+        TestForm form;
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QTest::mouseDClick(form.mmoStatus->viewport(), Qt::LeftButton);
+        QVERIFY(form.mmoStatus->lines().isEmpty());
+        form.status("after");
+        QCOMPARE(form.mmoStatus->lines(), QStringList{QStringLiteral("after")});
+
+        form.pgUpgrade->setCurrentWidget(form.tbsPing);
+        form.report("survey line");
+        QTest::mouseDClick(form.mmoReport->viewport(), Qt::LeftButton);
+        QVERIFY(form.mmoReport->lines().isEmpty());
+        QCOMPARE(form.mmoStatus->lines(), QStringList{QStringLiteral("after")});
+    }
+
+    void saveWritesTheLogOfTheShowingPage() {
+        InTemporaryFolder folder;
+        TestForm form;
+        form.report("Controller 01  Fixed 0000ABCD");
+        form.report("  Terminal 0102");
+
+        form.savePath = folder.file(QStringLiteral("status.txt"));
+        form.Save1Click();
+        QCOMPARE(fileLines(form.savePath), kNotice);
+
+        form.pgUpgrade->setCurrentWidget(form.tbsPing);
+        form.savePath = folder.file(QStringLiteral("report.txt"));
+        form.Save1Click();
+        QCOMPARE(fileLines(form.savePath),
+                 (QStringList{QStringLiteral("Controller 01  Fixed 0000ABCD"),
+                              QStringLiteral("  Terminal 0102")}));
+
+        form.pgUpgrade->setCurrentWidget(form.tbsMisc);
+        form.savePath = folder.file(QStringLiteral("misc.txt"));
+        form.Save1Click();
+        QCOMPARE(fileLines(form.savePath).size(), 2);
+        QVERIFY(form.messages.isEmpty());
+    }
+
+    void saveThatCannotWriteShowsTheError() {
+        InTemporaryFolder folder;
+        TestForm form;
+        form.savePath = folder.file(QStringLiteral("missing/folder/log.txt"));
+        form.Save1Click();
+        QCOMPARE(form.messages.size(), 1);
+        QCOMPARE(form.messages.first().icon, QMessageBox::Critical);
+        QVERIFY(form.messages.first().text.contains(form.savePath));
+        QCOMPARE(form.mmoStatus->lines(), kNotice);
+
+        form.savePath.clear(); // cancelled
+        form.Save1Click();
+        QCOMPARE(form.messages.size(), 1);
+    }
+
+    void openReplacesTheShowingLog() {
+        InTemporaryFolder folder;
+        TestForm form;
+        form.openPath = folder.file(QStringLiteral("old.txt"));
+        writeFile(form.openPath, "line one\r\n\r\n  line three\r\n");
+        form.pgUpgrade->setCurrentWidget(form.tbsPing);
+        form.report("will be replaced");
+        form.Open1Click();
+        QCOMPARE(form.mmoReport->lines(), (QStringList{QStringLiteral("line one"), QString(),
+                                                       QStringLiteral("  line three")}));
+        QCOMPARE(form.mmoStatus->lines(), kNotice);
+
+        form.pgUpgrade->setCurrentWidget(form.tbsUpgrade);
+        writeFile(form.openPath, "no line end");
+        form.Open1Click();
+        QCOMPARE(form.mmoStatus->lines(), QStringList{QStringLiteral("no line end")});
+        form.status("next");
+        QCOMPARE(form.mmoStatus->lines().size(), 2);
+    }
+
+    void openThatCannotReadKeepsTheLog() {
+        InTemporaryFolder folder;
+        TestForm form;
+        form.openPath = folder.file(QStringLiteral("absent.txt"));
+        form.Open1Click();
+        QCOMPARE(form.messages.size(), 1);
+        QVERIFY(form.messages.first().text.contains(form.openPath));
+        QCOMPARE(form.mmoStatus->lines(), kNotice);
+
+        form.openPath.clear(); // cancelled
+        form.Open1Click();
+        QCOMPARE(form.messages.size(), 1);
+        QCOMPARE(form.mmoStatus->lines(), kNotice);
+    }
+
+    void saveThenOpenRoundTrips() {
+        InTemporaryFolder folder;
+        TestForm form;
+        form.status("  Version 2.05 ");
+        form.savePath = form.openPath = folder.file(QStringLiteral("log.txt"));
+        form.Save1Click();
+        const QStringList before = form.mmoStatus->lines();
+        form.mmoStatusDblClick();
+        form.Open1Click();
+        QCOMPARE(form.mmoStatus->lines(), before);
+    }
+
+    void busyModeRestoresButtonAndInputs() {
+        InTemporaryFolder folder;
+        TestForm form;
+        form.edtTerminalLA->setEnabled(false);
+        form.enterBusy(form.btnUpgrade, {form.pnlUpgrade, form.edtTerminalLA});
+        QCOMPARE(form.btnUpgrade->text(), QStringLiteral("&Stop"));
+        QVERIFY(!form.pnlUpgrade->isEnabled());
+        form.leaveBusy();
+        QCOMPARE(form.btnUpgrade->text(), QStringLiteral("&Upgrade"));
+        QVERIFY(form.pnlUpgrade->isEnabled());
+        QVERIFY(!form.edtTerminalLA->isEnabled());
+    }
+
+    // Nothing that a running operation uses may go away under it: closing stops it first.
+    void closingDuringAnOperationWaitsForItsEnd() {
+        InTemporaryFolder folder;
+        TestForm form;
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        bool stillShownInside = false;
+        bool secondRefused = false;
+        form.runOperation([&] {
+            QVERIFY(!form.close());
+            form.pump();
+            stillShownInside = form.isVisible();
+            secondRefused = !form.runOperation([] {});
+        });
+        QVERIFY(stillShownInside);
+        QVERIFY(secondRefused);
+        QVERIFY(form.stopFlag);
+        QTRY_VERIFY(!form.isVisible());
+    }
+
+    void exceptionOfAnOperationIsShownNotThrown() {
+        InTemporaryFolder folder;
+        TestForm form;
+        QVERIFY(!form.runOperation([] { throw std::runtime_error("comms log not writable"); }));
+        QCOMPARE(form.messages.size(), 1);
+        QCOMPARE(form.messages.first().text, QStringLiteral("comms log not writable"));
+        QVERIFY(!form.gate.busy());
+        QVERIFY(form.runOperation([] {}));
+    }
+
+    void confirmAsksYesNo() {
+        InTemporaryFolder folder;
+        TestForm form;
+        form.answer = QMessageBox::Yes;
+        QVERIFY(form.confirm("Are you sure?"));
+        form.answer = QMessageBox::No;
+        QVERIFY(!form.confirm("Are you sure?"));
+        QCOMPARE(form.messages.last().icon, QMessageBox::Question);
+        QCOMPARE(form.messages.last().text, QStringLiteral("Are you sure?"));
+    }
+};
+
+QTEST_MAIN(WindowTest)
+#include "windowTest.moc"
