@@ -1,0 +1,95 @@
+#include "link/transaction.h"
+#include "ptyPeer.h"
+#include "runProcess.h"
+#include "tempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+
+namespace {
+
+ProcessResult cli(const std::vector<std::string>& args, const std::filesystem::path& folder) {
+    return runProcess(NEXALO_CLI_PATH, args, folder.string());
+}
+
+std::size_t countLines(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::size_t lines = 0;
+    for (std::string line; std::getline(in, line);)
+        ++lines;
+    return lines;
+}
+
+} // namespace
+
+TEST(CliProbe, MeasuresAUnitBehindCOM1InTheWorkingFolder) {
+    constexpr int kDelayMs = 40;
+    PtyPeer peer;
+    peer.setResponder([&](const std::string& frame, int) -> std::vector<ReplyChunk> {
+        return {{kDelayMs, PtyPeer::statusReplyTo(frame)}};
+    });
+    peer.start();
+    TempWorkingFolder folder;
+    std::filesystem::create_symlink(peer.devicePath(), folder.path() / "COM1");
+    std::ofstream(folder.path() / Transaction::kCommsLogName).close();
+
+    const ProcessResult result = cli({"probe", "--address", "02a5"}, folder.path());
+    EXPECT_EQ(result.exitStatus, 0) << result.err;
+    std::smatch match;
+    ASSERT_TRUE(std::regex_match(result.out, match, std::regex("([0-9]+) msec\n"))) << result.out;
+    const int measured = std::stoi(match[1].str());
+    EXPECT_GE(measured, kDelayMs);
+    EXPECT_LE(measured, kDelayMs + 40);
+    const auto frames = peer.frames();
+    ASSERT_EQ(frames.size(), 5u);
+    EXPECT_EQ(frames[0].substr(7, 4), "02A5");
+    EXPECT_EQ(countLines((folder.path() / Transaction::kCommsLogName).string()), 10u);
+}
+
+TEST(CliProbe, FailsWhenThePortDoesNotOpen) {
+    TempWorkingFolder folder;
+    std::filesystem::create_symlink("/nonexistent/device", folder.path() / "COM2");
+    for (const auto& port : {"COM2", "/nonexistent/device"}) {
+        const ProcessResult result = cli({"--port", port, "probe"}, folder.path());
+        EXPECT_EQ(result.exitStatus, 1) << port;
+        EXPECT_EQ(result.out, "Failed to open COM port\n0 msec\n") << port;
+    }
+}
+
+TEST(CliUsage, RejectsWhatItDoesNotUnderstandWithOneLine) {
+    TempWorkingFolder folder;
+    const std::vector<std::vector<std::string>> mistakes = {
+        {},
+        {"frobnicate"},
+        {"--baud", "14400", "probe"},
+        {"--port", "COM17", "probe"},
+        {"--min-timeout", "5001", "probe"},
+        {"--min-timeout"},
+        {"probe", "--address", "01G0"},
+        {"probe", "--address", "010"},
+        {"probe", "--address"},
+        {"probe", "--cycles", "3"},
+    };
+    for (const auto& args : mistakes) {
+        const ProcessResult result = cli(args, folder.path());
+        const std::string shown = args.empty() ? "(nothing)" : args.front() + " ...";
+        EXPECT_EQ(result.exitStatus, 2) << shown;
+        EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << shown << result.err;
+        EXPECT_TRUE(result.out.empty()) << shown;
+    }
+}
+
+TEST(CliUsage, HelpOnEveryLevel) {
+    TempWorkingFolder folder;
+    const ProcessResult top = cli({"--help"}, folder.path());
+    EXPECT_EQ(top.exitStatus, 0);
+    EXPECT_NE(top.out.find("probe [--address CCTT]"), std::string::npos);
+    const ProcessResult command = cli({"--baud", "9600", "probe", "--help"}, folder.path());
+    EXPECT_EQ(command.exitStatus, 0);
+    EXPECT_NE(command.out.find("probe"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(folder.path() / Transaction::kCommsLogName));
+}
