@@ -1,17 +1,13 @@
 #include "responseProbe.h"
 
+#include "link/catalogue.h"
 #include "link/operation.h"
 #include "link/pause.h"
 
 namespace {
 
-constexpr const char* kProbeCommand = "01";     // status request
-constexpr std::uint16_t kProbeTimeoutMs = 5000; // no minimum time-out can exceed it
-constexpr std::uint16_t kProbeRetries = 0;
-constexpr std::size_t kStatusReplyLength = 21;
 constexpr int kProbeCount = 5;
 constexpr int kGiveUpAfterSilentProbes = 2;
-constexpr std::uint32_t kPauseAfterProbeMs = 200;
 constexpr const char* kNoResultLabel = "0 msec";
 
 std::string msecLabel(std::uint32_t ms) {
@@ -30,14 +26,15 @@ ProbeOutcome probeResponseTime(Transaction& link, const std::string& address) {
     std::uint64_t totalMs = 0;
     for (int probe = 1; probe <= kProbeCount; ++probe) {
         const std::uint64_t sentAt = clock.nowMs();
-        std::string reply;
-        link.TxMessage(address, kProbeCommand, kProbeTimeoutMs, kProbeRetries, reply);
+        std::string answer;
+        link.TxMessage(address, cmd::StatusPoll, tr::ProbePoll.timeout, tr::ProbePoll.retries,
+                       answer);
         ++outcome.attempts;
-        if (reply.size() == kStatusReplyLength) {
+        if (answer.size() == reply::StatusLength) {
             ++outcome.successes;
             totalMs += clock.nowMs() - sentAt;
         }
-        pausePumping(clock, link.console(), kPauseAfterProbeMs);
+        pausePumping(clock, link.console(), delay::ProbeInterval);
         if (outcome.successes == 0 && probe == kGiveUpAfterSilentProbes) break;
     }
     if (outcome.successes > 0) {
