@@ -7,7 +7,6 @@
 
 namespace {
 
-constexpr const char* kEndRecord = ":00000001FF";
 constexpr std::uint32_t kDataRecord = 0x00;
 constexpr std::uint32_t kExtendedLinearAddress = 0x04;
 // Extended linear addresses keep only bits 16 and 17: images are placed modulo 256 KiB.
@@ -36,6 +35,13 @@ bool RecordAcceptable(const std::string& line, bool tooLong) {
     const std::uint32_t length = HexField(line, 2, 2);
     if (length > kMaxDataBytes) return false;
     return length == 0 || line.size() >= kRecordFrame + 2 * length;
+}
+
+// ":00000001FF" and every other zero-length end record fail the checksum rule (their sum is
+// taken as 0), so this is where reading ends normally.
+bool IsEndRecord(const std::string& line) {
+    return line.size() >= kRecordFrame && line[0] == ':' && line.compare(1, 2, "00") == 0 &&
+           line.compare(7, 2, "01") == 0;
 }
 
 bool IsHexDataRecord(const std::string& line) {
@@ -74,10 +80,10 @@ bool ReadHexRecords(FirmwareImage& image, std::istream& in) {
     while (reader.next(line)) {
         if (!RecordAcceptable(line, reader.lineTooLong())) {
             const int stopLine = reader.lineNumber();
-            if (DataRecordsLeft(line, reader, IsHexDataRecord)) image.damagedAtLine = stopLine;
+            if (!IsEndRecord(line) && DataRecordsLeft(line, reader, IsHexDataRecord))
+                image.damagedAtLine = stopLine;
             break;
         }
-        if (line == kEndRecord) break;
         const std::uint32_t type = HexField(line, 8, 2);
         if (type == kExtendedLinearAddress) {
             upperAddress = (HexField(line, 10, 4) << 16) & kUpperAddressMask;

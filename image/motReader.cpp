@@ -39,7 +39,9 @@ bool MotFileChecksum(const std::string& line) {
 }
 
 bool IsSRecordData(const std::string& line) {
-    return line.size() >= 2 && line[0] == 'S' && line[1] >= '1' && line[1] <= '3';
+    // Either case: a record that the reader cannot take is still data the image lacks.
+    return line.size() >= 2 && (line[0] == 'S' || line[0] == 's') && line[1] >= '1' &&
+           line[1] <= '3';
 }
 
 bool ReadMotRecords(FirmwareImage& image, std::istream& in) {
