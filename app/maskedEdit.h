@@ -20,6 +20,10 @@ public:
     // Every required position filled.
     bool isComplete() const { return hasAcceptableInput(); }
 
+    // As wide as the mask's positions, not wider.
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override { return sizeHint(); }
+
 private:
     EditMask mask_;
 };

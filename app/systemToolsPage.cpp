@@ -57,6 +57,7 @@ QWidget* TForm1::buildSystemToolsPage() {
     lblProgress = makeLabel(pnlCommsTest, QStringLiteral("lblProgress"), QString());
 
     auto* comms = new QGridLayout(pnlCommsTest);
+    comms->setContentsMargins(6, 4, 6, 4);
     comms->addWidget(makeLabel(pnlCommsTest, QStringLiteral("Label4"), QStringLiteral("Unit CLA:")),
                      0, 0);
     comms->addWidget(edtCLA, 0, 1);
@@ -71,6 +72,7 @@ QWidget* TForm1::buildSystemToolsPage() {
 
     btnReset = makeButton(pnlPing, QStringLiteral("btnReset"), QStringLiteral("&Reset"));
     auto* top = new QHBoxLayout(pnlPing);
+    top->setContentsMargins(4, 4, 4, 4);
     top->addWidget(btnPing);
     top->addWidget(pnlCommsTest, 1);
     top->addWidget(btnReset);

@@ -23,7 +23,6 @@ MaskedEdit* makeLAEdit(QWidget* parent, const QString& name) {
         makeMaskedEdit(parent, name, QStringLiteral("!>AA;0;_"), QStringLiteral("00"));
     edit->setFont(laEditFont());
     edit->setToolTip(QStringLiteral("Hex value"));
-    edit->setFixedWidth(36);
     return edit;
 }
 
@@ -34,7 +33,9 @@ QWidget* TForm1::buildUpgradePage() {
     tbsUpgrade->setObjectName(QStringLiteral("tbsUpgrade"));
 
     pnlUpgrade = makePanel(tbsUpgrade, QStringLiteral("pnlUpgrade"));
-    pnlUpgrade->setFixedWidth(kPanelWidth);
+    // Never narrower than the panel's design width; wider where captions need it.
+    pnlUpgrade->setMinimumWidth(kPanelWidth);
+    pnlUpgrade->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
     auto* addresses = new QGridLayout;
     addresses->addWidget(
         makeLabel(pnlUpgrade, QStringLiteral("Label1"), QStringLiteral("Controller LA:")), 0, 0);

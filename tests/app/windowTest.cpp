@@ -79,6 +79,8 @@ private slots:
     void windowShapeAndStartPage() {
         InTemporaryFolder folder;
         TestForm form;
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
         QCOMPARE(form.size(), QSize(571, 459));
         const Qt::WindowFlags flags = form.windowFlags();
         QVERIFY(!flags.testFlag(Qt::WindowMinimizeButtonHint));
