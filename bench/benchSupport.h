@@ -1,0 +1,49 @@
+#pragma once
+// What both benchmarks need: a pseudo-terminal whose far end answers status polls like a unit
+// on a real line, a face that does nothing, and the clocks to measure with.
+
+#include "link/console.h"
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+#include <thread>
+
+class SilentConsole : public Console {
+public:
+    void status(std::string_view) override {}
+    void report(std::string_view) override {}
+    void clearStatus() override {}
+    void clearReport() override {}
+    void replaceLastReportLine(std::string_view) override {}
+    void progress(int, int, int) override {}
+    void pump() override {}
+    void message(MessageKind, std::string_view) override {}
+    bool confirm(std::string_view) override { return false; }
+    std::optional<std::string> chooseFirmwareFile() override { return std::nullopt; }
+};
+
+// The far end of a pseudo-terminal. With a baud rate it answers every request with a status
+// reply, paced as on a line of that speed (10 bits a character): the request's own wire time
+// passes first, then each reply byte takes its wire time. Without one it never answers.
+class PacedPeer {
+public:
+    explicit PacedPeer(std::uint32_t baud = 0);
+    ~PacedPeer();
+    const std::string& devicePath() const { return devicePath_; }
+
+private:
+    void serve();
+    void answer(const std::string& frame);
+
+    int master_ = -1, slave_ = -1;
+    std::string devicePath_;
+    std::uint32_t baud_;
+    std::atomic<bool> running_{true};
+    std::thread thread_;
+};
+
+double wallSeconds();
+double processCpuSeconds();
+// Seconds a line at baud needs for characters (10 bits each).
+double wireSeconds(std::size_t characters, std::uint32_t baud);

@@ -1,0 +1,58 @@
+// How much of a core the reply wait takes while nothing answers, beside a wait that only
+// watches the clock.
+
+#include "benchSupport.h"
+#include "link/transaction.h"
+
+#include <chrono>
+#include <cstdio>
+
+namespace {
+
+constexpr std::uint16_t kWaitMs = 5000;
+
+struct Share {
+    double wall, cpu;
+};
+
+Share measure(void (*wait)(Transaction&), Transaction& link) {
+    const double wall0 = wallSeconds(), cpu0 = processCpuSeconds();
+    wait(link);
+    return {wallSeconds() - wall0, processCpuSeconds() - cpu0};
+}
+
+void replyWait(Transaction& link) {
+    std::string reply;
+    link.TxMessage("0100", "01", kWaitMs, 0, reply);
+}
+
+void spinningWait(Transaction&) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(kWaitMs);
+    while (std::chrono::steady_clock::now() < end) {
+    }
+}
+
+void print(const char* what, Share share) {
+    std::printf("%-34s wall %7.3f s   cpu %7.3f s   cpu share %6.2f %%\n", what, share.wall,
+                share.cpu, 100.0 * share.cpu / share.wall);
+}
+
+} // namespace
+
+int main() {
+    PacedPeer silentPeer; // holds the line open and never answers
+    TSerialPort port;
+    configureForTool(port);
+    port.setDevicePath(silentPeer.devicePath());
+    SilentConsole console;
+    Transaction link(port, systemClock(), console);
+    if (!port.OpenPort()) {
+        std::fprintf(stderr, "cannot open %s\n", silentPeer.devicePath().c_str());
+        return 1;
+    }
+    port.SuspendPolling();
+    std::printf("reply wait of %u ms on %s, no answer\n", kWaitMs, silentPeer.devicePath().c_str());
+    print("PollResponse (TxMessage, no reply)", measure(replyWait, link));
+    print("spinning wait (reference)", measure(spinningWait, link));
+    return 0;
+}
