@@ -5,6 +5,8 @@ const std::vector<Command>& commandTable() {
         {"probe", "[--address CCTT]",
          "measure the response time of one unit (\"Calc.\" of Extend Timeouts); default 0100",
          cmd_probe},
+        {"versions", "[--file PATH]",
+         "list the versions of the firmware files (\"&File Versions\")", cmd_versions},
     };
     return table;
 }

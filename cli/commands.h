@@ -25,3 +25,4 @@ const std::vector<Command>& commandTable();
 const Command* findCommand(const std::string& name);
 
 int cmd_probe(CliContext& context, std::vector<std::string> args);
+int cmd_versions(CliContext& context, std::vector<std::string> args);
