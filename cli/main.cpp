@@ -15,6 +15,7 @@ int runCommand(const GlobalOptions& options, const Command& command) {
     TSerialPort port(clock);
     applyPortOptions(options, port);
     StdoutConsole console;
+    console.port = &port;
     Transaction link(port, clock, console);
     link.detectLogging();
     link.setMinimumTimeout(options.minimumTimeoutMs);

@@ -12,6 +12,7 @@ void StdoutConsole::printLine(std::string_view line) {
 
 void StdoutConsole::pump() {
     if (interruptRequested()) stopRequested = true;
+    if (port) port->PollTimerTick();
 }
 
 void StdoutConsole::message(MessageKind, std::string_view text) {

@@ -3,6 +3,7 @@
 // order the window would show it.
 
 #include "link/console.h"
+#include "link/serialPort.h"
 
 #include <optional>
 #include <string>
@@ -25,6 +26,8 @@ public:
     std::optional<std::string> firmwareFile;
     // Set once Ctrl-C has been pressed; operations test it at their checkpoints.
     bool stopRequested = false;
+    // The port whose background polling runs when this face pumps, as the window's timer does.
+    TSerialPort* port = nullptr;
 
     static void printLine(std::string_view line);
 };

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <regex>
@@ -48,6 +49,18 @@ TEST(CliProbe, MeasuresAUnitBehindCOM1InTheWorkingFolder) {
     ASSERT_EQ(frames.size(), 5u);
     EXPECT_EQ(frames[0].substr(7, 4), "02A5");
     EXPECT_EQ(countLines((folder.path() / Transaction::kCommsLogName).string()), 10u);
+}
+
+TEST(CliProbe, AFailingCommsLogEndsTheCommandWithItsError) {
+    PtyPeer peer;
+    peer.start();
+    TempWorkingFolder folder;
+    std::filesystem::create_symlink(peer.devicePath(), folder.path() / "COM1");
+    std::filesystem::create_directory(folder.path() / Transaction::kCommsLogName);
+    const ProcessResult result = cli({"probe"}, folder.path());
+    EXPECT_EQ(result.exitStatus, 1);
+    EXPECT_EQ(result.out, std::string(std::strerror(EISDIR)) + "\n");
+    EXPECT_TRUE(peer.frames().empty()); // the request line is logged before anything is sent
 }
 
 TEST(CliProbe, FailsWhenThePortDoesNotOpen) {
