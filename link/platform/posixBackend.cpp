@@ -228,5 +228,12 @@ int PosixBackend::read(std::uint8_t* buffer, int count) {
 bool PosixBackend::waitReadable(int timeoutMs) {
     if (fd_ < 0) return false;
     pollfd entry{fd_, POLLIN, 0};
-    return poll(&entry, 1, timeoutMs) > 0 && (entry.revents & POLLIN) != 0;
+    const int ready = poll(&entry, 1, timeoutMs);
+    if (ready == 0) return false;
+    const bool hungUp = (entry.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
+    if (ready > 0 && (entry.revents & POLLIN) != 0 && (!hungUp || bytesWaiting() > 0)) return true;
+    // A hung-up line reports itself at once, every time: wait out the time as if it were quiet,
+    // so a reply wait on it does not spin.
+    std::this_thread::sleep_for(std::chrono::milliseconds(timeoutMs));
+    return false;
 }

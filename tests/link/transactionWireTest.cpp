@@ -1,6 +1,9 @@
 #include "wireFixture.h"
 
 #include <cctype>
+#include <fcntl.h>
+#include <stdlib.h>
+#include <unistd.h>
 
 namespace {
 
@@ -155,4 +158,31 @@ TEST_F(TransactionOnPty, NoiseOutsideAFrameDoesNotExtendTheWait) {
     });
     EXPECT_EQ(send("01", 100), "");
     EXPECT_LT(elapsedMs, 400);
+}
+
+TEST(TransactionOnAHungUpLine, WaitsOutTheTimeoutWithoutSpinning) {
+    const int master = posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_GE(master, 0);
+    ASSERT_EQ(grantpt(master), 0);
+    ASSERT_EQ(unlockpt(master), 0);
+    TSerialPort port;
+    configureForTool(port);
+    port.setDevicePath(ptsname(master));
+    RecordingConsole console;
+    Transaction link(port, systemClock(), console);
+    ASSERT_TRUE(port.OpenPort());
+    close(master); // the far end goes away: the line hangs up
+    std::string reply;
+    auto started = std::chrono::steady_clock::now();
+    link.TxMessage("0100", "01", 1000, 0, reply);
+    EXPECT_EQ(reply, "");
+    // The write gives up after the output time-out, and no reply wait follows it.
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(600));
+
+    started = std::chrono::steady_clock::now();
+    const long pumpsBefore = console.pumps;
+    link.PollResponse(300, reply);
+    EXPECT_EQ(reply, "");
+    EXPECT_GE(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(300));
+    EXPECT_LT(console.pumps - pumpsBefore, 2000); // one look per millisecond, not a busy loop
 }
