@@ -1,7 +1,7 @@
 #include "image/firmwareImage.h"
 
-#include <algorithm>
 #include <cstdio>
+#include <cstring>
 
 void FirmwareImage::store(std::int32_t address, std::uint8_t value) {
     if (!inImage(address)) return;
@@ -11,8 +11,8 @@ void FirmwareImage::store(std::int32_t address, std::uint8_t value) {
 }
 
 void FirmwareImage::prepareApplication(std::int32_t lowest, bool highAddressFlag) {
-    std::fill_n(bytes.begin(), kApplicationSize, kFill);
-    std::fill_n(written.begin(), kApplicationSize, 0);
+    std::memset(bytes.data(), kFill, kApplicationSize);
+    std::memset(written.data(), 0, kApplicationSize);
     cursor = 0;
     lowestWritten = lowest;
     highestWritten = 0;

@@ -1,7 +1,6 @@
 #include "image/pageFormat.h"
 
 #include <algorithm>
-#include <cstdio>
 
 namespace {
 
@@ -13,9 +12,9 @@ bool InRemoteArea(std::int32_t address) {
 }
 
 void AppendHex(std::string& text, unsigned value, int digits) {
-    char field[12];
-    std::snprintf(field, sizeof field, "%0*X", digits, value);
-    text += field;
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    for (int shift = 4 * (digits - 1); shift >= 0; shift -= 4)
+        text += kDigits[(value >> shift) & 0xF];
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <fstream>
 
 namespace {
@@ -48,7 +49,7 @@ std::optional<std::string> RemoteImageFileName(std::uint8_t productId) {
 }
 
 bool ReadS19Records(FirmwareImage& image, std::istream& in) {
-    std::fill_n(image.bytes.begin(), kRemoteImageSize, FirmwareImage::kFill);
+    std::memset(image.bytes.data(), FirmwareImage::kFill, kRemoteImageSize);
     LineReader reader(in);
     std::string line;
     while (reader.next(line)) {
@@ -64,7 +65,7 @@ bool ReadS19Records(FirmwareImage& image, std::istream& in) {
 }
 
 RemoteImageResult ReadRemoteImage(FirmwareImage& image, std::uint8_t productId) {
-    std::fill_n(image.bytes.begin(), kRemoteImageSize, FirmwareImage::kFill);
+    std::memset(image.bytes.data(), FirmwareImage::kFill, kRemoteImageSize);
     const std::optional<std::string> name = RemoteImageFileName(productId);
     if (!name) return RemoteImageResult::NoFileForProduct;
     std::ifstream file(*name, std::ios::binary);

@@ -1,0 +1,46 @@
+#!/bin/sh
+# Builds the libFuzzer harnesses of the firmware file readers with clang, AddressSanitizer and
+# UndefinedBehaviorSanitizer in their own build folder, and runs each one for a bounded time.
+#
+#   scripts/fuzz.sh [SECONDS]     seconds per harness, 30 when not given
+#
+# Fails (status 1) when any harness reports a finding; the input that caused it is left in
+# build-fuzz/artifacts/. NEXALO_FUZZ_BUILD overrides the build folder.
+set -eu
+
+seconds=${1:-30}
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${NEXALO_FUZZ_BUILD:-$root/build-fuzz}
+readers="hexReader motReader remoteImage"
+
+if command -v clang++ >/dev/null 2>&1; then cxx=clang++; else cxx=clang++-14; fi
+generator=""
+if command -v ninja >/dev/null 2>&1; then generator="-G Ninja"; fi
+
+# shellcheck disable=SC2086
+cmake -S "$root" -B "$build" $generator -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DCMAKE_CXX_COMPILER="$cxx" -DNEXALO_FUZZ=ON \
+    -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer" \
+    >"$build.configure.log" 2>&1 || { cat "$build.configure.log"; exit 1; }
+targets=""
+for reader in $readers; do targets="$targets fuzz_$reader"; done
+# shellcheck disable=SC2086
+cmake --build "$build" --target $targets
+
+status=0
+mkdir -p "$build/artifacts"
+for reader in $readers; do
+    corpus="$build/corpus/$reader"
+    mkdir -p "$corpus"
+    echo "== fuzz_$reader for $seconds s"
+    if ! "$build/tests/fuzz/fuzz_$reader" -max_total_time="$seconds" -max_len=8192 -timeout=10 \
+        -rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix="$build/artifacts/$reader-" \
+        "$corpus" "$root/tests/fuzz/corpus/$reader" 2>"$build/fuzz_$reader.log"; then
+        tail -n 60 "$build/fuzz_$reader.log"
+        echo "fuzz_$reader: finding, see $build/artifacts/"
+        status=1
+    else
+        grep -E '^stat::number_of_executed_units|^Done' "$build/fuzz_$reader.log" || true
+    fi
+done
+exit $status
