@@ -10,6 +10,9 @@
 #include <filesystem>
 #include <fstream>
 #include <regex>
+#include <signal.h>
+#include <sys/wait.h>
+#include <thread>
 
 namespace {
 
@@ -61,6 +64,27 @@ TEST(CliProbe, AFailingCommsLogEndsTheCommandWithItsError) {
     EXPECT_EQ(result.exitStatus, 1);
     EXPECT_EQ(result.out, std::string(std::strerror(EISDIR)) + "\n");
     EXPECT_TRUE(peer.frames().empty()); // the request line is logged before anything is sent
+}
+
+TEST(CliProbe, ASecondCtrlCEndsAtOnce) {
+    PtyPeer silentPeer;
+    TempWorkingFolder folder;
+    std::filesystem::create_symlink(silentPeer.devicePath(), folder.path() / "COM1");
+    bool runningAfterFirst = false;
+    const auto started = std::chrono::steady_clock::now();
+    const ProcessResult result =
+        runProcess(NEXALO_CLI_PATH, {"probe"}, folder.path().string(), [&](pid_t child) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+            kill(child, SIGINT); // the probe has no checkpoint: it goes on
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+            runningAfterFirst = waitpid(child, nullptr, WNOHANG) == 0;
+            kill(child, SIGINT);
+        });
+    // Unanswered, the probe would wait two times five seconds.
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(3));
+    EXPECT_TRUE(runningAfterFirst);
+    EXPECT_EQ(result.exitStatus, 1);
+    EXPECT_TRUE(result.out.empty());
 }
 
 TEST(CliProbe, FailsWhenThePortDoesNotOpen) {

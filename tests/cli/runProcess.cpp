@@ -19,7 +19,8 @@ std::string readAndRemove(const std::string& path) {
 } // namespace
 
 ProcessResult runProcess(const std::string& program, const std::vector<std::string>& args,
-                         const std::string& workingFolder) {
+                         const std::string& workingFolder,
+                         const std::function<void(pid_t)>& whileRunning) {
     char outPath[] = "/tmp/nexalo-out-XXXXXX";
     char errPath[] = "/tmp/nexalo-err-XXXXXX";
     const int outFd = mkstemp(outPath);
@@ -38,6 +39,7 @@ ProcessResult runProcess(const std::string& program, const std::vector<std::stri
     }
     close(outFd);
     close(errFd);
+    if (whileRunning) whileRunning(child);
     int status = 0;
     waitpid(child, &status, 0);
     ProcessResult result;

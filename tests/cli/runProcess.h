@@ -1,7 +1,9 @@
 #pragma once
 // Runs a program in a given working folder and collects what it printed and how it ended.
 
+#include <functional>
 #include <string>
+#include <sys/types.h>
 #include <vector>
 
 struct ProcessResult {
@@ -9,5 +11,7 @@ struct ProcessResult {
     std::string out, err;
 };
 
+// whileRunning, when given, is called with the child's id before waiting for it to end.
 ProcessResult runProcess(const std::string& program, const std::vector<std::string>& args,
-                         const std::string& workingFolder);
+                         const std::string& workingFolder,
+                         const std::function<void(pid_t)>& whileRunning = {});
