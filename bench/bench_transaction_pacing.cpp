@@ -55,7 +55,7 @@ int main() {
     if (load.network) {
         sim::PtySimulator simulator(std::move(*load.network), sim::PtyOptions{kBaud, 0});
         if (const auto device = simulator.start())
-            run("simulator (replies paced)", *device);
+            run("simulator (request and reply paced)", *device);
         else
             std::printf("simulator did not start: %s\n", simulator.error().c_str());
     } else {

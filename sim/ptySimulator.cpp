@@ -1,5 +1,8 @@
 #include "sim/ptySimulator.h"
 
+#include "sim/lineTiming.h"
+
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -31,6 +34,7 @@ bool makeRaw(int fd) {
 PtySimulator::PtySimulator(Network network, PtyOptions options)
     : simulator_(std::move(network)), options_(options) {
     line_.setBaud(options_.baud);
+    requestByteUs_ = characterTimeUs(options_.baud);
 }
 
 PtySimulator::~PtySimulator() {
@@ -108,6 +112,8 @@ void PtySimulator::receive(std::uint64_t now) {
     char buffer[4096];
     ssize_t n = ::read(master_, buffer, sizeof buffer);
     for (ssize_t i = 0; i < n; ++i) {
+        requestLineFreeUs_ =
+            std::max(now, requestLineFreeUs_) + static_cast<std::uint64_t>(requestByteUs_);
         std::optional<std::string> frame = assembler_.push(buffer[i]);
         if (!frame) continue;
         std::vector<OutgoingReply> replies;
@@ -117,7 +123,7 @@ void PtySimulator::receive(std::uint64_t now) {
         }
         for (OutgoingReply& reply : replies)
             reply.delayMs += options_.latencyMs;
-        line_.schedule(replies, now);
+        line_.schedule(replies, requestLineFreeUs_);
     }
 }
 

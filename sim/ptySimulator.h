@@ -62,6 +62,9 @@ private:
     FrameAssembler assembler_;
     ReplyLine line_;
     std::uint64_t startUs_ = 0;
+    // The request's own wire time: a unit cannot answer before the last character is in.
+    double requestByteUs_ = 0;
+    std::uint64_t requestLineFreeUs_ = 0;
 };
 
 } // namespace sim

@@ -1,16 +1,16 @@
 #include "sim/replyLine.h"
 
+#include "sim/lineTiming.h"
+
 #include <algorithm>
 #include <cmath>
 
 namespace sim {
 
-namespace {
-constexpr double kBitsPerCharacter = 10;
-}
+namespace {}
 
 void ReplyLine::setBaud(std::uint32_t baud) {
-    byteTimeUs_ = baud == 0 ? 0 : kBitsPerCharacter * 1e6 / baud;
+    byteTimeUs_ = characterTimeUs(baud);
 }
 
 void ReplyLine::schedule(const std::vector<OutgoingReply>& replies, std::uint64_t requestEndUs) {

@@ -1,12 +1,13 @@
 #include "sim/virtualLineBackend.h"
 
+#include "sim/lineTiming.h"
+
 #include <algorithm>
 #include <cmath>
 
 namespace sim {
 
 namespace {
-constexpr double kBitsPerCharacter = 10;
 constexpr std::uint64_t ceilMs(std::uint64_t us) {
     return (us + 999) / 1000;
 }
@@ -29,7 +30,7 @@ void VirtualLineBackend::close() {
 
 bool VirtualLineBackend::configure(const LineSettings& settings) {
     baud_ = settings.baud == 0 ? 38400 : settings.baud;
-    byteTimeUs_ = kBitsPerCharacter * 1e6 / baud_;
+    byteTimeUs_ = characterTimeUs(baud_);
     replies_.setBaud(baud_);
     return true;
 }
