@@ -17,11 +17,12 @@ if command -v clang++ >/dev/null 2>&1; then cxx=clang++; else cxx=clang++-14; fi
 generator=""
 if command -v ninja >/dev/null 2>&1; then generator="-G Ninja"; fi
 
+mkdir -p "$build"
 # shellcheck disable=SC2086
 cmake -S "$root" -B "$build" $generator -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCMAKE_CXX_COMPILER="$cxx" -DNEXALO_FUZZ=ON \
     -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer" \
-    >"$build.configure.log" 2>&1 || { cat "$build.configure.log"; exit 1; }
+    >"$build/configure.log" 2>&1 || { cat "$build/configure.log"; exit 1; }
 targets=""
 for reader in $readers; do targets="$targets fuzz_$reader"; done
 # shellcheck disable=SC2086

@@ -8,8 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
-
 namespace {
 
 std::string FileOf(int product, int unitType) {
@@ -34,48 +32,37 @@ TEST(ApplicationFiles, ProductsFiveAndFiftyDependOnTheUnitType) {
         EXPECT_EQ(GetUpgradeType(50, unitType), 14);
 }
 
-TEST(ApplicationFiles, EveryProductIdAgainstBothTables) {
-    // Product ID -> {file, format is S-record, class}, as the upgrade procedures rely on them.
-    struct Row {
-        const char* file;
-        int upgradeClass;
-    };
-    std::map<int, Row> rows;
-    auto set = [&](std::initializer_list<int> ids, const char* file, int upgradeClass) {
-        for (int id : ids)
-            rows[id] = {file, upgradeClass};
-    };
-    set({2, 7, 8, 9, 10, 11, 12, 14}, "Terminal-K1.hex", 0);
-    set({3, 6, 20}, "Terminal-K2.hex", 2);
-    set({4}, "Terminal-P3.S28", 5);
-    set({18}, "Host-K2.hex", 0);
-    set({28}, "AdvancedController-K2.hex", 3);
-    set({30, 36, 37}, "Terminal-P1.S28", 11);
-    set({38}, "Terminal-P4.S28", 6);
-    set({39}, "Terminal-P5.S28", 7);
-    set({40}, "Terminal-P6.S28", 8);
-    set({41, 42, 46}, "Terminal-P7.S28", 9);
-    set({69}, "remoteP2.S28", 13);
-    set({74}, "remoteP2.S28", 16);
-    set({92}, "remoteP2.S28", 19);
-    set({70, 71, 72}, "Terminal-P8.S28", 10);
-    set({81, 82, 83, 84, 89, 91, 93}, "Terminal-P9.s28", 17);
-    set({31, 32, 33, 34, 35, 55, 56, 57, 58, 59, 60, 61, 62}, "", 12);
-    set({64, 76, 77, 78, 79}, "", 15);
-    set({85, 86, 87, 88, 90, 94, 95, 96, 97}, "", 18);
-    for (int id = 0; id <= 255; ++id) {
-        if (id == 5 || id == 50) continue;
-        const Row row = rows.count(id) ? rows[id] : Row{"", 0};
-        for (int unitType = utTerminal; unitType <= utRemote; ++unitType) {
-            EXPECT_EQ(FileOf(id, unitType), row.file) << "product " << id;
-            EXPECT_EQ(GetUpgradeType(static_cast<std::uint8_t>(id), unitType), row.upgradeClass)
-                << "product " << id;
-        }
-    }
+TEST(ApplicationFiles, ClassesThatTheUpgradesBranchOn) {
+    EXPECT_EQ(FileOf(75, utTerminal), "");
+    EXPECT_EQ(GetUpgradeType(75, utTerminal), 0);
+    EXPECT_EQ(FileOf(81, utTerminal), "Terminal-P9.s28");
+    EXPECT_EQ(GetUpgradeType(81, utTerminal), 17);
+    // Remotes behind a terminal: no application file; 59 to 62 are class 12, not 15.
+    for (int product : {31, 35, 55, 59, 62})
+        EXPECT_EQ(GetUpgradeType(static_cast<std::uint8_t>(product), utRemote), 12) << product;
+    for (int product : {64, 76, 79})
+        EXPECT_EQ(GetUpgradeType(product, utRemote), 15) << product;
+    for (int product : {85, 88, 90, 94, 97})
+        EXPECT_EQ(GetUpgradeType(product, utRemote), 18);
+    for (int product : {31, 64, 90})
+        EXPECT_EQ(FileOf(product, utRemote), "");
+    // One file, three classes.
+    EXPECT_EQ(GetUpgradeType(69, utRemote), 13);
+    EXPECT_EQ(GetUpgradeType(74, utRemote), 16);
+    EXPECT_EQ(GetUpgradeType(92, utRemote), 19);
+    for (int product : {69, 74, 92})
+        EXPECT_EQ(FileOf(product, utTerminal), "remoteP2.S28");
+    // Files without a class.
+    EXPECT_EQ(FileOf(14, utHostInterface), "Terminal-K1.hex");
+    EXPECT_EQ(GetUpgradeType(14, utTerminal), 0);
+    EXPECT_EQ(FileOf(18, utTerminal), "Host-K2.hex");
+    EXPECT_EQ(GetUpgradeType(18, utHostInterface), 0);
     EXPECT_EQ(ApplicationFileFor(4, utTerminal)->format, FileFormat::SRecord);
     EXPECT_EQ(ApplicationFileFor(28, utTerminal)->format, FileFormat::IntelHex);
     EXPECT_EQ(ApplicationFileFor(5, utControllerCD)->format, FileFormat::IntelHex);
     EXPECT_EQ(ApplicationFileFor(50, utControllerCD)->format, FileFormat::SRecord);
+    EXPECT_EQ(FileOf(0, utTerminal), "");
+    EXPECT_EQ(FileOf(255, utTerminal), "");
 }
 
 class Selection : public ::testing::Test {
