@@ -2,6 +2,7 @@
 // The main window: the whole user interface and the owner of the state of the run (the port,
 // the transaction, the operation gate, the Extend Timeout dialog, the stop and skip flags).
 
+#include "image/firmwareImage.h"
 #include "link/console.h"
 #include "link/operation.h"
 #include "link/serialPort.h"
@@ -63,6 +64,7 @@ public:
     OperationGate gate;
     bool stopFlag = false;
     bool skipFlag = false;
+    FirmwareImage image; // read by the file readers, cut into pages by the upgrades
     TfrmExtTimeout* frmExtTimeout = nullptr;
 
     // Page "Firmware Upgrade".

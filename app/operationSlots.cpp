@@ -3,7 +3,14 @@
 
 #include "fwUpgrade.h"
 
-void TForm1::mnuVerClick() {}
+#include "image/fileSelection.h"
+#include "radioGroup.h"
+
+// Refused while an operation runs, since the report reads into the image that an upgrade
+// may be sending.
+void TForm1::mnuVerClick() {
+    runOperation([this] { ReportFileVersions(image, *this, rgUpgradeType->itemIndex()); });
+}
 void TForm1::rgUnitTypeClick() {}
 void TForm1::rgUpgradeTypeClick() {}
 void TForm1::btnUpgradeClick() {}

@@ -11,10 +11,12 @@ dir=$top/build/demo
 work=$top/out/demo
 rm -rf "$work"
 mkdir -p "$work"
-if [ -d "$dir/sim/firmware" ]; then cp "$dir"/sim/firmware/* "$work"/ 2>/dev/null || true; fi
+# The sample firmware files that the build generated, listed in samples.txt.
+samples=$dir/sim/firmware
+grep -v '^#' "$samples/samples.txt" | cut -f1 | while read -r name; do cp "$samples/$name" "$work/"; done
 
 cd "$work"
-"$dir/sim/nexalo-sim" --link COM1 "$top/sim/networks/demo.json" &
+"$dir/sim/nexalo-sim" --link COM1 --baud 38400 "$top/sim/networks/demo.json" &
 sim=$!
 trap 'kill $sim 2>/dev/null; wait $sim 2>/dev/null || true' EXIT
 for _ in $(seq 50); do [ -L COM1 ] && break; sleep 0.1; done
@@ -23,5 +25,9 @@ if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
     "$dir/app/nexalo-upgrade"
 else
     echo "No display: running the command-line tool against the simulated network."
-    "$dir/cli/nexalo-cli" --port COM1 probe --address 0100
+    cli=$dir/cli/nexalo-cli
+    echo "\$ nexalo-cli probe --address 0100"
+    "$cli" --port COM1 probe --address 0100
+    echo "\$ nexalo-cli versions"
+    "$cli" versions
 fi

@@ -15,6 +15,8 @@
 #include <QRadioButton>
 #include <QTabWidget>
 
+#include <cstdlib>
+
 namespace {
 
 const QStringList kNotice = {
@@ -385,6 +387,26 @@ private slots:
         QCOMPARE(form.messages.first().text, QStringLiteral("comms log not writable"));
         QVERIFY(!form.gate.busy());
         QVERIFY(form.runOperation([] {}));
+    }
+
+    // The report reads the files of the working folder; while an operation holds the image
+    // the menu does nothing.
+    void fileVersionsMenuReportsTheFilesAtHand() {
+        InTemporaryFolder folder;
+        const QString make = QStringLiteral("%1 --format hex --version 2.07 Terminal-K1.hex")
+                                 .arg(QStringLiteral(NEXALO_FWGEN));
+        QCOMPARE(std::system(make.toLocal8Bit().constData()), 0);
+        TestForm form;
+        form.mmoStatusDblClick();
+        auto* versions = form.findChild<QAction*>(QStringLiteral("mnuVer"));
+        QVERIFY(versions);
+        form.runOperation([&] { versions->trigger(); });
+        QVERIFY(form.mmoStatus->lines().isEmpty());
+        versions->trigger();
+        const QStringList lines = form.mmoStatus->lines();
+        QVERIFY(lines.contains(QStringLiteral("Application File Versions:")));
+        QVERIFY(lines.contains(QStringLiteral("V2.07  Terminal-K1.hex")));
+        QCOMPARE(int(form.image.fileVersion), 0x0207);
     }
 
     void confirmAsksYesNo() {
