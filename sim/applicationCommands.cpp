@@ -30,7 +30,9 @@ ReplyData newLa(const CommandContext& c) {
     std::optional<std::uint32_t> fixed = hexAt(c.request.command, 2, 8);
     std::optional<std::uint32_t> la = hexAt(c.request.command, 10, 2);
     if (!fixed || !la || *fixed != c.unit.fixedAddress) return std::nullopt;
+    if (c.unit.faults.refuseNewLa) return std::nullopt;
     c.unit.la = static_cast<std::uint8_t>(*la);
+    c.unit.laChangeBits = c.unit.faults.laChangeFailure;
     return statusData(statusByte(c.unit));
 }
 

@@ -37,6 +37,10 @@ struct UnitFaults {
     bool refuseUpgrade = false;        // answers "E0" but stays in its application
     bool silentBulkErase = false;      // "E27F" neither answered nor done
     bool answersStatusNotInfo = false; // answers "01" but not "0A"
+    bool refuseNewLa = false;          // ignores a new LA given by its fixed address
+    // Taken on with a new LA: status bits (within 0x5E) that report the change as failed,
+    // until the unit restarts. 0: the change succeeds.
+    std::uint8_t laChangeFailure = 0;
     std::optional<FlashFault> eraseFault;
     std::optional<FlashFault> pageFault;
     std::optional<PowerLoss> powerLoss;

@@ -1,5 +1,6 @@
 #include "sim/networkFile.h"
 
+#include "link/catalogue.h"
 #include "sim/addressing.h"
 #include "sim/hexCodec.h"
 #include "sim/jsonFields.h"
@@ -56,12 +57,17 @@ void readUnitFaults(JsonFields& parent, UnitFaults& faults, std::string& error) 
     if (!value) return;
     JsonFields f(*value, parent.path("faults"), error);
     f.onlyKnown({"drop", "badCrc", "lowerCaseCrc", "staleSequence", "noise", "delayMs",
-                 "refuseUpgrade", "silentBulkErase", "answersStatusNotInfo", "eraseFault",
-                 "pageFault", "powerLoss"});
+                 "refuseUpgrade", "silentBulkErase", "answersStatusNotInfo", "refuseNewLa",
+                 "laChangeFailure", "eraseFault", "pageFault", "powerLoss"});
     readReplyFaults(f, faults.replies);
     assignIf(faults.refuseUpgrade, f.flag("refuseUpgrade"));
     assignIf(faults.silentBulkErase, f.flag("silentBulkErase"));
     assignIf(faults.answersStatusNotInfo, f.flag("answersStatusNotInfo"));
+    assignIf(faults.refuseNewLa, f.flag("refuseNewLa"));
+    std::optional<std::uint32_t> laBits = f.hexNumber("laChangeFailure", 0xFF);
+    if (laBits && (*laBits == 0 || (*laBits & ~std::uint32_t{reply::LaChangeFailed}) != 0))
+        f.fail(f.path("laChangeFailure") + " must be status bits within 5E");
+    assignIf(faults.laChangeFailure, laBits);
     faults.eraseFault = readFlashFault(f, "eraseFault", "sector", 7, error);
     faults.pageFault = readFlashFault(f, "pageFault", "address", FlashMemory::Size - 1, error);
     faults.powerLoss = readPowerLoss(f, error);

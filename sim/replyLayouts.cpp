@@ -16,7 +16,8 @@ constexpr std::size_t kMaxListEntries = 0xFF;
 } // namespace
 
 std::uint8_t statusByte(const Unit& unit) {
-    std::uint8_t status = unit.statusBits & static_cast<std::uint8_t>(~kUpgradeModeBit);
+    std::uint8_t status =
+        (unit.statusBits | unit.laChangeBits) & static_cast<std::uint8_t>(~kUpgradeModeBit);
     return unit.upgradeMode ? static_cast<std::uint8_t>(status | kUpgradeModeBit) : status;
 }
 

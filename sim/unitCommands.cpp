@@ -49,6 +49,7 @@ ReplyData answerUnicast(const CommandContext& c, std::string data) {
 void restartUnit(Unit& unit) {
     ++unit.resets;
     unit.acknowledged = false;
+    unit.laChangeBits = 0;
     if (!unit.applicationIntact) {
         std::uint16_t written = flashedVersion(unit);
         if (written == 0xFFFF) {

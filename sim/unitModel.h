@@ -61,6 +61,7 @@ struct Unit {
     std::uint16_t bootVersion = 0x0100;
     std::string text = "          "; // 10 characters of the information reply
     std::uint8_t statusBits = 0x00;  // besides the upgrade-mode bit
+    std::uint8_t laChangeBits = 0;   // a failed LA change, reported until the unit restarts
     VersionPlace versionPlace = VersionPlace::Auto;
     std::string entryCommand; // "E0" or "E001" only; empty: either
 

@@ -86,3 +86,40 @@ TEST(ReplyFaults, TheSeedMakesRunsRepeatable) {
 }
 
 } // namespace
+
+// Set Logical Address reads the change back with "01" to the new address: a unit can take the
+// LA and report the change failed, or ignore the request altogether.
+TEST(UnitFaults, AFailedLaChangeShowsInTheStatusOfTheNewAddress) {
+    sim::NetworkSimulator network(networkFrom(R"({"controllers": [
+        {"name": "c", "la": "01", "fixedAddress": "10000001", "terminals": [
+          {"name": "failing", "la": "02", "fixedAddress": "20000002",
+           "faults": {"laChangeFailure": "40"}},
+          {"name": "deaf", "la": "03", "fixedAddress": "20000003", "faults": {"refuseNewLa": true}},
+          {"name": "fine", "la": "04", "fixedAddress": "20000004"}]}]})"));
+    auto verify = [&](const char* address) {
+        std::string status = ask(network, address, cmd::StatusPoll);
+        return status.size() == reply::StatusLength &&
+               (reply::statusByte(status) & reply::LaChangeFailed) == 0;
+    };
+
+    ask(network, "01FF", cmd::newLa(0x20000004, 0x14));
+    EXPECT_TRUE(verify("0114"));
+
+    ask(network, "01FF", cmd::newLa(0x20000002, 0x12));
+    EXPECT_EQ(network.unit("failing")->la, 0x12);
+    EXPECT_FALSE(verify("0112"));
+    EXPECT_FALSE(reply::readUnitInfo(ask(network, "0112", cmd::UnitInfo)).inUpgradeMode());
+    ask(network, "0112", cmd::Reset);
+    EXPECT_TRUE(verify("0112"));
+
+    ask(network, "01FF", cmd::newLa(0x20000003, 0x13));
+    EXPECT_EQ(network.unit("deaf")->la, 0x03);
+    EXPECT_EQ(ask(network, "0113", cmd::StatusPoll), "");
+
+    for (const char* bits : {"20", "00", "80"}) {
+        sim::NetworkLoad load = sim::parseNetwork(
+            std::string(R"({"controllers": [{"faults": {"laChangeFailure": ")") + bits + "\"}}]}");
+        EXPECT_FALSE(load.network) << bits;
+        EXPECT_NE(load.error.find("laChangeFailure"), std::string::npos) << load.error;
+    }
+}
