@@ -1,23 +1,33 @@
 #include "sim/applicationVersion.h"
 
-#include <algorithm>
-#include <array>
+#include "image/applicationFiles.h"
 
 namespace sim {
 
 namespace {
-constexpr std::array<std::uint8_t, 24> kSRecordProducts{
-    4, 30, 36, 37, 38, 39, 40, 41, 42, 46, 50, 69, 70, 71, 72, 74, 81, 82, 83, 84, 89, 91, 92, 93};
+// The unit type under which the tool chooses a file for this kind of unit.
+int unitTypeOf(const Unit& unit) {
+    switch (unit.kind) {
+    case UnitKind::Controller:
+        return unit.model == ControllerModel::CD ? utControllerCD : utControllerAB;
+    case UnitKind::Host:
+        return utHostInterface;
+    case UnitKind::Terminal:
+    case UnitKind::BusTerminal:
+        break;
+    }
+    return utTerminal;
+}
 } // namespace
 
-bool usesSRecordFile(std::uint8_t productId) {
-    return std::find(kSRecordProducts.begin(), kSRecordProducts.end(), productId) !=
-           kSRecordProducts.end();
+bool usesSRecordFile(const Unit& unit) {
+    std::optional<ApplicationFile> file = ApplicationFileFor(unit.productId, unitTypeOf(unit));
+    return file && file->format == FileFormat::SRecord;
 }
 
 VersionPlace resolveVersionPlace(const Unit& unit) {
     if (unit.versionPlace != VersionPlace::Auto) return unit.versionPlace;
-    if (usesSRecordFile(unit.productId)) return VersionPlace::SRecord;
+    if (usesSRecordFile(unit)) return VersionPlace::SRecord;
     return unit.flash.highAddressesSeen() ? VersionPlace::HexHigh : VersionPlace::Hex16;
 }
 

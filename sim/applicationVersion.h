@@ -14,7 +14,7 @@ VersionPlace resolveVersionPlace(const Unit& unit);
 std::uint32_t versionCell(VersionPlace place);
 // The version word the flash holds; 0xFFFF when those cells are erased.
 std::uint16_t flashedVersion(const Unit& unit);
-// Products whose application file is a Motorola S-record file.
-bool usesSRecordFile(std::uint8_t productId);
+// Whether the tool writes this unit from a Motorola S-record file (by product and kind of unit).
+bool usesSRecordFile(const Unit& unit);
 
 } // namespace sim
