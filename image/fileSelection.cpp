@@ -64,6 +64,10 @@ bool LoadApplicationFile(FirmwareImage& image, Console& console, std::uint8_t pr
         console.status(kDamagedFilePrefix + std::to_string(image.damagedAtLine) + "!");
         return false;
     }
+    if (read && !image.holdsData()) {
+        console.status(kNoDataLine);
+        return false;
+    }
     return read;
 }
 

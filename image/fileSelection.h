@@ -10,9 +10,12 @@
 
 inline constexpr const char* kVersionsHeading = "Application File Versions:";
 inline constexpr const char* kDamagedFilePrefix = "Application File damaged at line ";
+inline constexpr const char* kNoDataLine = "Application File holds no data!";
 
 // True only when a fresh, whole image was read from the product's file (under "Advanced" the
-// file that the operator chose, ".hex" or ".s28"). A damaged file is reported and refused.
+// file that the operator chose, ".hex" or ".s28"). A damaged file, and one that the reader
+// accepts without a byte for the flash (a text page, blank lines, records outside the flash
+// windows), are reported and refused: the unit would be erased and left empty.
 bool LoadApplicationFile(FirmwareImage& image, Console& console, std::uint8_t productId,
                          int unitType, int upgradeType);
 

@@ -1,5 +1,6 @@
 #include "image/firmwareImage.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -18,6 +19,10 @@ void FirmwareImage::prepareApplication(std::int32_t lowest, bool highAddressFlag
     highestWritten = 0;
     highAddress = highAddressFlag;
     damagedAtLine = 0;
+}
+
+bool FirmwareImage::holdsData() const {
+    return std::ranges::find(written, std::uint8_t{1}) != written.end();
 }
 
 void FirmwareImage::takeVersionFrom(std::int32_t majorAddress) {

@@ -34,6 +34,8 @@ struct FirmwareImage {
     bool isWritten(std::int32_t address) const {
         return inImage(address) && written[static_cast<std::size_t>(address)] != 0;
     }
+    // Whether any byte was stored: an image without one has nothing to flash.
+    bool holdsData() const;
     // Stores one data byte and raises the highest written address to it; each reader keeps
     // the lowest written address by its own rule.
     void store(std::int32_t address, std::uint8_t value);

@@ -150,6 +150,27 @@ TEST_F(Selection, DamagedFilesAreRefusedWithTheirLine) {
     EXPECT_EQ(image.damagedAtLine, 0);
 }
 
+TEST_F(Selection, FilesWithoutAByteForTheFlashAreRefused) {
+    // Lines that are no records pass the HEX checksum rule as empty data records.
+    WriteTextFile("Terminal-K1.hex", Lines({"<html>", "<body>Not Found</body>", "</html>"}));
+    EXPECT_FALSE(Load(2, utTerminal, ugSingleUnit));
+    EXPECT_EQ(console.statusLines, (std::vector<std::string>{"V255.255  Terminal-K1.hex",
+                                                             "Application File holds no data!"}));
+    // S2 records that all lie above the flash stretch, and a blank HEX file under "Advanced".
+    WriteTextFile("Terminal-P3.S28",
+                  Lines({SRecord('2', 0xFFA000, 3, {1, 2}), SRecord('2', 0xFFB000, 3, {3})}));
+    EXPECT_FALSE(Load(4, utTerminal, ugSingleUnit));
+    EXPECT_EQ(console.statusLines.back(), "Application File holds no data!");
+    WriteTextFile("blank.hex", "\n");
+    console.fileToChoose = "blank.hex";
+    EXPECT_FALSE(Load(0, utTerminal, ugAdvanced));
+    EXPECT_EQ(console.statusLines.back(), "Application File holds no data!");
+    // One stored byte is enough.
+    WriteTextFile("Terminal-K1.hex", Lines({"<html>", IntelRecord(0, 0xFBFF, {9}), ":00000001FF"}));
+    EXPECT_TRUE(Load(2, utTerminal, ugSingleUnit));
+    EXPECT_EQ(console.statusLines.back(), "V255.255  Terminal-K1.hex");
+}
+
 TEST_F(Selection, VersionsReportListsTheFilesAtHandInOrder) {
     MakeHexApplication("Host-K2.hex", 1, 10);
     MakeHexApplication("Terminal-K2.hex", 2, 5);
