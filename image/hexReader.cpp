@@ -8,6 +8,7 @@
 namespace {
 
 constexpr std::uint32_t kDataRecord = 0x00;
+constexpr std::uint32_t kEndOfFile = 0x01;
 constexpr std::uint32_t kExtendedLinearAddress = 0x04;
 // Extended linear addresses keep only bits 16 and 17: images are placed modulo 256 KiB.
 constexpr std::uint32_t kUpperAddressMask = 0x30000;
@@ -37,11 +38,16 @@ bool RecordAcceptable(const std::string& line, bool tooLong) {
     return length == 0 || line.size() >= kRecordFrame + 2 * length;
 }
 
-// ":00000001FF" and every other zero-length end record fail the checksum rule (their sum is
-// taken as 0), so this is where reading ends normally.
+// ":00000001FF" and every other end record fail the checksum rule (a zero-length record's
+// checksum is taken as 0), so this is where reading ends normally. Only a whole end record
+// counts: one whose checksum field does not match its own bytes is a damaged line, and the
+// data records after it are data that the image lacks.
 bool IsEndRecord(const std::string& line) {
-    return line.size() >= kRecordFrame && line[0] == ':' && line.compare(1, 2, "00") == 0 &&
-           line.compare(7, 2, "01") == 0;
+    if (line.size() != kRecordFrame || line[0] != ':' || line.compare(1, 2, "00") != 0 ||
+        line.compare(7, 2, "01") != 0)
+        return false;
+    const std::uint32_t sum = HexField(line, 4, 2) + HexField(line, 6, 2) + kEndOfFile;
+    return CarriedChecksum(line) == ((0x100 - (sum & 0xFF)) & 0xFF);
 }
 
 bool IsHexDataRecord(const std::string& line) {

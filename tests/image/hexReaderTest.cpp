@@ -54,6 +54,13 @@ TEST_F(HexReader, ZeroLengthRecordWithOtherChecksumEndsReading) {
     EXPECT_TRUE(
         Read(Lines({IntelRecord(0, 0x4000, {1}), ":00000001FE", IntelRecord(0, 0x4001, {2})})));
     EXPECT_FALSE(image.isWritten(0x4001));
+    // A garbled end record is no end: the records after it are lost data.
+    EXPECT_EQ(image.damagedAtLine, 2);
+    // An end record that carries an address, with its own checksum right, ends normally.
+    EXPECT_TRUE(Read(Lines(
+        {IntelRecord(0, 0x4000, {1}), IntelRecord(1, 0x4000, {}), IntelRecord(0, 0x4001, {2})})));
+    EXPECT_FALSE(image.isWritten(0x4001));
+    EXPECT_EQ(image.damagedAtLine, 0);
 }
 
 TEST_F(HexReader, BlankLineCountsAsAnEmptyDataRecord) {
