@@ -80,15 +80,22 @@ ReplyData closeRemote(const CommandContext& c) {
     return unicastStatus(c);
 }
 
-// A controller lists its terminals; the host unit lists the controllers.
+// A controller knows its terminals; the host unit knows the controllers.
+bool knownBy(const CommandContext& c, const Unit& u) {
+    int self = static_cast<int>(&c.unit - c.network.units.data());
+    bool ownTerminal = u.kind == UnitKind::Terminal && u.controller == self;
+    return ownTerminal || (c.unit.kind == UnitKind::Host && isController(u));
+}
+
+// Without power, or busy clearing its memory: the unit's polls time out.
+bool isSilent(const Unit& u, std::uint64_t nowMs) {
+    return (u.poweredOff && nowMs < u.backOnAtMs) || nowMs < u.busyUntilMs;
+}
+
 std::vector<ListedUnit> listedUnits(const CommandContext& c) {
     std::vector<ListedUnit> listed;
-    int self = static_cast<int>(&c.unit - c.network.units.data());
-    for (const Unit& u : c.network.units) {
-        bool ownTerminal = u.kind == UnitKind::Terminal && u.controller == self;
-        bool listedByHost = c.unit.kind == UnitKind::Host && isController(u);
-        if (ownTerminal || listedByHost) listed.push_back({u.la, u.fixedAddress, u.productId});
-    }
+    for (const Unit& u : c.network.units)
+        if (knownBy(c, u)) listed.push_back({u.la, u.fixedAddress, u.productId});
     return listed;
 }
 
@@ -110,8 +117,15 @@ ReplyData fastPollStart(const CommandContext& c) {
 ReplyData fastPollCounters(const CommandContext& c) {
     if (!fastPollCapable(c.unit) || !c.unit.fastPollSupported || c.reach.broadcast)
         return std::nullopt;
-    std::vector<std::uint8_t> counters = c.unit.fastPollTimeouts;
+    std::vector<std::uint8_t>& counters = c.unit.fastPollTimeouts;
     counters.resize(static_cast<std::size_t>(c.unit.fastPollUnits), 0);
+    // Every reading finds one more time-out for each known unit that has stopped answering.
+    for (const Unit& u : c.network.units) {
+        if (!knownBy(c, u) || u.la < 1 || u.la > c.unit.fastPollUnits || !isSilent(u, c.nowMs))
+            continue;
+        std::uint8_t& count = counters[static_cast<std::size_t>(u.la - 1)];
+        if (count < 0xFF) ++count;
+    }
     return bytesData(statusByte(c.unit), counters);
 }
 
@@ -127,13 +141,10 @@ ReplyData onlineMap(const CommandContext& c, bool second) {
     if (!fastPollCapable(c.unit) || !c.unit.fastPollSupported || c.reach.broadcast)
         return std::nullopt;
     std::uint64_t online = 0, offline = c.unit.extraOnlineMap;
-    int self = static_cast<int>(&c.unit - c.network.units.data());
     for (const Unit& u : c.network.units) {
-        bool listed = (u.kind == UnitKind::Terminal && u.controller == self) ||
-                      (c.unit.kind == UnitKind::Host && isController(u));
-        if (!listed || u.la < 1 || u.la > c.unit.fastPollUnits) continue;
+        if (!knownBy(c, u) || u.la < 1 || u.la > c.unit.fastPollUnits) continue;
         std::uint64_t bit = std::uint64_t{1} << (u.la - 1);
-        (u.poweredOff ? offline : online) |= bit;
+        (isSilent(u, c.nowMs) ? offline : online) |= bit;
     }
     return hex2(statusByte(c.unit)) + mapText(second ? offline : online, c.unit.fastPollUnits);
 }

@@ -114,6 +114,35 @@ TEST_F(ReplyLayouts, FastPollCountersAndOnlineMaps) {
     EXPECT_TRUE(reply::isOnline(*reply::onlineMapText(second), 32));
 }
 
+// A terminal that has lost its power is missed at every fast poll: its counter grows with each
+// reading and it stands in the second map, until it is back.
+TEST_F(ReplyLayouts, FastPollCountersGrowForAUnitThatStoppedAnswering) {
+    sim::NetworkSimulator custom(networkFrom(R"({"controllers": [
+        {"la": "01", "model": "AB", "fastPoll": {"timeouts": [0, 7]}, "terminals": [
+          {"name": "dies", "la": "02", "fixedAddress": "2",
+           "faults": {"powerLoss": {"afterRequests": 0, "offMs": 1000}}},
+          {"name": "stays", "la": "03", "fixedAddress": "3"}]}]})"));
+    auto counters = [&](std::uint64_t nowMs) {
+        std::string r = ask(custom, "0100", cmd::FastPollCounters, nowMs);
+        return reply::fastPollCounters(reply::fastPollCounterText(r).value_or(""));
+    };
+    auto silentInSecondMap = [&](std::uint64_t nowMs) {
+        std::string r = ask(custom, "0100", cmd::OnlineMapSecond, nowMs);
+        return reply::isOnline(reply::onlineMapText(r).value_or(""), 2);
+    };
+    ASSERT_EQ(counters(0).size(), 40u);
+    EXPECT_EQ(counters(0)[1], 7);                            // nothing happened to it yet
+    EXPECT_EQ(ask(custom, "0102", cmd::StatusPoll, 10), ""); // power goes now
+    EXPECT_EQ(counters(20)[1], 8);
+    std::vector<std::uint8_t> later = counters(520);
+    EXPECT_EQ(later[1], 9);
+    EXPECT_EQ(later[2], 0); // the terminal that answers is never missed
+    EXPECT_TRUE(silentInSecondMap(520));
+    EXPECT_EQ(counters(1100)[1], 9); // back, and counted no further
+    EXPECT_EQ(counters(1600)[1], 9);
+    EXPECT_FALSE(silentInSecondMap(1600));
+}
+
 TEST_F(ReplyLayouts, MaintenanceCommands) {
     EXPECT_EQ(reply::statusByte(ask(network, "0500", cmd::Port2Rs232)) & reply::PortConfigFailed,
               0);
