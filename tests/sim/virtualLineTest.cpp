@@ -7,6 +7,8 @@
 #include "simTestSupport.h"
 
 #include <chrono>
+#include <fstream>
+#include <set>
 
 using namespace simtest;
 
@@ -106,6 +108,31 @@ TEST_F(ManyUnitsInVirtualTime, IdentificationRepliesQueueOnTheLine) {
     for (std::string r; link->PollResponse(1, r), !r.empty();)
         found.push_back(reply::readIdentification(r)->fixedAddress);
     EXPECT_EQ(found, (std::vector<std::uint32_t>{0x11, 0x12, 0x13}));
+}
+
+// A full rank of 64 controllers: the survey's pause and 1 ms polls, which give up after five
+// polls in a row without a reply, still collect every identification reply.
+class FullRankInVirtualTime : public InVirtualTime {
+protected:
+    FullRankInVirtualTime() : InVirtualTime(largeNetwork().c_str()) {}
+    static std::string largeNetwork() {
+        std::ifstream file(std::string(NEXALO_SOURCE_DIR) + "/sim/networks/large.json");
+        return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    }
+};
+
+TEST_F(FullRankInVirtualTime, TheSurveyPatternCollectsEveryIdentificationReply) {
+    send("FF00", cmd::identify(), 0);
+    clock.sleepMs(delay::SurveyIdentifyCollect);
+    std::set<std::uint32_t> found;
+    for (int misses = 5; misses > 0; --misses) {
+        std::string r;
+        link->PollResponse(delay::SurveyIdentifyPoll, r);
+        if (r.size() != reply::IdentificationLength) continue;
+        found.insert(reply::readIdentification(r)->fixedAddress);
+        misses = 5;
+    }
+    EXPECT_EQ(found.size(), 64u);
 }
 
 } // namespace
