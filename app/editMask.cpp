@@ -38,6 +38,12 @@ void appendLiteral(EditMask& mask, QChar c) {
     if (isInputMaskMeta(c)) mask.inputMask += QLatin1Char('\\');
     mask.inputMask += c;
     mask.literalAt.push_back(true);
+    mask.optionalAt.push_back(false);
+}
+
+// Entry positions that may stay unfilled: "a", "c", "9", "l" and "#".
+bool isOptionalEntry(QChar c) {
+    return c.isLower() || c == QLatin1Char('9') || c == QLatin1Char('#');
 }
 
 void translateBody(EditMask& mask, const QString& body) {
@@ -55,6 +61,7 @@ void translateBody(EditMask& mask, const QString& body) {
         } else if (const QChar entry = entryFor(c); !entry.isNull()) {
             mask.inputMask += entry;
             mask.literalAt.push_back(false);
+            mask.optionalAt.push_back(isOptionalEntry(c));
         } else {
             appendLiteral(mask, c);
         }
@@ -76,25 +83,29 @@ EditMask EditMask::parse(const QString& mask) {
 }
 
 QString EditMask::fieldText(const QString& shown) const {
-    QString entries;
+    QString text;
     for (qsizetype i = 0; i < literalAt.size(); ++i) {
-        if (literalAt.at(i)) continue;
         const QChar c = i < shown.size() ? shown.at(i) : blank;
-        entries += c == blank ? QChar(QLatin1Char(' ')) : c;
+        if (literalAt.at(i)) {
+            if (saveLiterals) text += i < shown.size() ? c : QChar(QLatin1Char(' '));
+            continue;
+        }
+        text += c == blank ? QChar(QLatin1Char(' ')) : c;
     }
-    if (leadingBlanks) {
-        QString typed = entries;
-        typed.remove(QLatin1Char(' '));
-        entries = QString(entries.size() - typed.size(), QLatin1Char(' ')) + typed;
+    if (!leadingBlanks) return text;
+    // The optional positions, in order, as they stand in text; their typed characters move
+    // behind their blanks.
+    QList<qsizetype> optional;
+    for (qsizetype i = 0, at = 0; i < literalAt.size(); ++i) {
+        if (literalAt.at(i) && !saveLiterals) continue;
+        if (optionalAt.at(i)) optional << at;
+        ++at;
     }
-    if (!saveLiterals) return entries;
-    QString result;
-    qsizetype next = 0;
-    for (qsizetype i = 0; i < literalAt.size(); ++i) {
-        if (literalAt.at(i))
-            result += i < shown.size() ? shown.at(i) : QChar(QLatin1Char(' '));
-        else
-            result += entries.at(next++);
-    }
-    return result;
+    QString typed;
+    for (const qsizetype at : optional)
+        if (text.at(at) != QLatin1Char(' ')) typed += text.at(at);
+    const qsizetype blanks = optional.size() - typed.size();
+    for (qsizetype k = 0; k < optional.size(); ++k)
+        text[optional.at(k)] = k < blanks ? QChar(QLatin1Char(' ')) : typed.at(k - blanks);
+    return text;
 }

@@ -1,9 +1,10 @@
 #pragma once
 // The masked-edit convention of the window's entry fields, translated for QLineEdit.
 //
-// A mask reads "body;save;blank": in the body "!" moves the blanks of unfilled positions in
-// front of the typed characters, ">" forces upper case, "A" is a required letter or digit,
-// "c" an optional character of any kind, "0" a required digit, and anything else a literal
+// A mask reads "body;save;blank": in the body "!" moves the blanks of unfilled optional
+// positions in front of the typed characters (a required position keeps its place, filled or
+// not, so no character crosses a separator), ">" forces upper case, "A" is a required letter or
+// digit, "c" an optional character of any kind, "0" a required digit, and anything else a literal
 // separator; save is 1 when the separators belong to the text the program reads, and blank is
 // the character shown for an empty position.
 
@@ -14,6 +15,7 @@ struct EditMask {
     QString source;                 // the mask as written, e.g. "!>AA:AA;0;_"
     QString inputMask;              // the same for QLineEdit::setInputMask
     QVector<bool> literalAt;        // per shown position: a separator rather than an entry
+    QVector<bool> optionalAt;       // per shown position: an entry that may stay unfilled
     bool leadingBlanks = false;     // "!"
     bool saveLiterals = true;       // second field
     QChar blank = QLatin1Char('_'); // third field

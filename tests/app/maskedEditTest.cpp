@@ -32,16 +32,33 @@ private slots:
         QCOMPARE(edit.displayText(), QStringLiteral("02:FF"));
     }
 
-    // Unfilled positions of a "!" mask read as blanks in front of what was typed.
-    void leadingBlanksForUnfilledPositions() {
+    // "!" moves the blanks of optional positions only: an unfilled required position stays a
+    // blank where it is, so a partly typed address never shifts a character from the terminal
+    // pair into the controller pair.
+    void partlyFilledFieldsKeepEveryCharacterInItsPosition() {
         MaskedEdit la(QStringLiteral("!>AA;0;_"));
         typeInto(la, QStringLiteral("5"));
-        QCOMPARE(la.fieldText(), QStringLiteral(" 5"));
+        QCOMPARE(la.fieldText(), QStringLiteral("5 "));
         QVERIFY(!la.isComplete());
 
         MaskedEdit address(QStringLiteral("!>AA:AA;0;_"));
         typeInto(address, QStringLiteral("0a1"));
-        QCOMPARE(address.fieldText(), QStringLiteral(" 0A1"));
+        QCOMPARE(address.fieldText(), QStringLiteral("0A1 "));
+        QCOMPARE(address.fieldText().left(2), QStringLiteral("0A"));
+
+        MaskedEdit fixed(QStringLiteral("!>AAAAAAAA;0;_"));
+        typeInto(fixed, QStringLiteral("c0ffe"));
+        QCOMPARE(fixed.fieldText(), QStringLiteral("C0FFE   "));
+
+        MaskedEdit cycles(QStringLiteral("0000;1;_"));
+        typeInto(cycles, QStringLiteral("12"));
+        QCOMPARE(cycles.fieldText(), QStringLiteral("12  "));
+    }
+
+    void optionalPositionsOfALeadingBlanksMask() {
+        const EditMask mask = EditMask::parse(QStringLiteral("!AA:cc;1;_"));
+        QCOMPARE(mask.fieldText(QStringLiteral("12:x_")), QStringLiteral("12: x"));
+        QCOMPARE(mask.fieldText(QStringLiteral("1_:__")), QStringLiteral("1 :  "));
     }
 
     void digitFieldTakesDigitsOnly() {
