@@ -16,6 +16,20 @@ namespace {
 const QString kNoResult = QStringLiteral("0 msec");
 const QString kProbing = QStringLiteral("....");
 
+// Text that is not a number (an emptied field) counts as 0 rather than bringing back the
+// previous value.
+class TimeoutSpinEdit : public QSpinBox {
+public:
+    using QSpinBox::QSpinBox;
+
+protected:
+    void fixup(QString& input) const override {
+        bool isNumber = false;
+        input.trimmed().toInt(&isNumber);
+        if (!isNumber) input = QStringLiteral("0");
+    }
+};
+
 } // namespace
 
 TfrmExtTimeout::TfrmExtTimeout(TForm1& owner, QWidget* parent)
@@ -32,7 +46,7 @@ void TfrmExtTimeout::buildControls() {
     OKBtn = makeButton(this, QStringLiteral("OKBtn"), QStringLiteral("OK"));
     OKBtn->setDefault(true);
     CancelBtn = makeButton(this, QStringLiteral("CancelBtn"), QStringLiteral("Cancel"));
-    sedtExtTimeout = new QSpinBox(this);
+    sedtExtTimeout = new TimeoutSpinEdit(this);
     sedtExtTimeout->setObjectName(QStringLiteral("sedtExtTimeout"));
     sedtExtTimeout->setRange(0, kMaxTimeoutMs);
     sedtExtTimeout->setSingleStep(kTimeoutStepMs);
@@ -66,6 +80,7 @@ void TfrmExtTimeout::buildControls() {
     buttons->addWidget(OKBtn);
     buttons->addWidget(CancelBtn);
     grid->addLayout(buttons, 4, 0, 1, 4);
+    grid->setSizeConstraint(QLayout::SetFixedSize); // a dialog border: not resizable
 
     setTabOrder(OKBtn, CancelBtn);
     setTabOrder(CancelBtn, sedtExtTimeout);
@@ -78,6 +93,7 @@ void TfrmExtTimeout::buildControls() {
 }
 
 void TfrmExtTimeout::OKBtnClick() {
+    sedtExtTimeout->interpretText(); // the value as shown, even if the field still has focus
     owner_.link.setMinimumTimeout(static_cast<std::uint16_t>(sedtExtTimeout->value()));
     hide();
 }

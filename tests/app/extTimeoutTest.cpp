@@ -1,16 +1,53 @@
 // The Extend Timeout dialog: the minimum reply time-out it stores and the probe behind
-// "Calc.", run against a unit at the far end of a pseudo-terminal.
+// "Calc.", run against the simulated network at the far end of a pseudo-terminal.
 
 #include "extTimeout.h"
 #include "maskedEdit.h"
-#include "ptyPeer.h"
+#include "sim/networkFile.h"
+#include "sim/ptySimulator.h"
 #include "testForm.h"
 
+#include <QElapsedTimer>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
 
-using namespace std::chrono_literals;
+namespace {
+
+// One controller at LA 01 that answers about 80 ms after each request; nothing at LA 02.
+constexpr const char* kNetwork = R"({
+  "latencyMs": 80,
+  "controllers": [
+    { "name": "c1", "la": "01", "fixedAddress": "0001A2B3", "productId": 5, "version": "2.01" }
+  ]
+})";
+
+sim::Network network() {
+    sim::NetworkLoad load = sim::parseNetwork(kNetwork);
+    if (!load.network) qFatal("network: %s", load.error.c_str());
+    return *load.network;
+}
+
+// The simulated network, served on a pseudo-terminal that the window's port opens.
+struct SimulatedLine {
+    sim::PtySimulator simulator{network()};
+    bool ready = false;
+
+    explicit SimulatedLine(TForm1& form) {
+        if (const auto device = simulator.start()) {
+            form.portCom.setDevicePath(*device);
+            ready = true;
+        }
+    }
+    std::size_t framesSeen() { return simulator.snapshot().frames.size(); }
+};
+
+int labelMs(const QString& label) {
+    return label.endsWith(QStringLiteral(" msec")) ? label.chopped(5).toInt() : -1;
+}
+
+} // namespace
 
 class ExtTimeoutTest : public QObject {
     Q_OBJECT
@@ -59,32 +96,95 @@ private slots:
         QCOMPARE(form.link.minimumTimeout(), 2000);
     }
 
+    // Enter stores what was typed into the spin edit; an emptied spin edit counts as 0.
+    void keyboardOfTheDialog() {
+        InTemporaryFolder folder;
+        TestForm form;
+        TfrmExtTimeout* dialog = form.frmExtTimeout;
+        form.ExtendedTimeouts1Click();
+        QVERIFY(QTest::qWaitForWindowActive(dialog));
+
+        dialog->OKBtn->setFocus();
+        QStringList order{QApplication::focusWidget()->objectName()};
+        for (int i = 0; i < 5; ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QWidget* focus = QApplication::focusWidget();
+            if (qobject_cast<QLineEdit*>(focus) && focus->parentWidget() == dialog->sedtExtTimeout)
+                focus = dialog->sedtExtTimeout; // the spin edit's own text field
+            order << focus->objectName();
+        }
+        QCOMPARE(order, (QStringList{"OKBtn", "CancelBtn", "sedtExtTimeout", "btnCalcTimeout",
+                                     "edtTestTimeout", "OKBtn"}));
+
+        dialog->sedtExtTimeout->setFocus();
+        dialog->sedtExtTimeout->selectAll();
+        QTest::keyClicks(dialog->sedtExtTimeout, QStringLiteral("2500"));
+        QTest::keyClick(dialog->sedtExtTimeout, Qt::Key_Return);
+        QVERIFY(!dialog->isVisible());
+        QCOMPARE(form.link.minimumTimeout(), 2500);
+
+        form.ExtendedTimeouts1Click();
+        dialog->sedtExtTimeout->setFocus();
+        dialog->sedtExtTimeout->selectAll();
+        QTest::keyClick(dialog->sedtExtTimeout, Qt::Key_Backspace);
+        QCOMPARE(dialog->sedtExtTimeout->text(), QString());
+        QTest::mouseClick(dialog->OKBtn, Qt::LeftButton);
+        QCOMPARE(form.link.minimumTimeout(), 0);
+        QCOMPARE(dialog->sedtExtTimeout->value(), 0);
+    }
+
     void probeMeasuresAnAnsweringUnit() {
         InTemporaryFolder folder;
-        PtyPeer unit("0100", 40ms);
-        QVERIFY(unit.ready());
         TestForm form;
-        form.portCom.setDevicePath(unit.devicePath());
+        SimulatedLine line(form);
+        QVERIFY(line.ready);
         TfrmExtTimeout* dialog = form.frmExtTimeout;
         form.ExtendedTimeouts1Click();
         dialog->sedtExtTimeout->setValue(1500);
         form.link.setMinimumTimeout(1500);
+        QElapsedTimer elapsed;
+        elapsed.start();
 
         QTest::mouseClick(dialog->btnCalcTimeout, Qt::LeftButton);
 
         QVERIFY2(form.messages.isEmpty(), qPrintable(form.messages.value(0).text));
-        QCOMPARE(unit.repliesSent(), 5);
-        const QString label = dialog->lblTestTimeout->text();
-        QVERIFY2(label.endsWith(QStringLiteral(" msec")), qPrintable(label));
-        const int ms = label.chopped(5).toInt();
-        QVERIFY2(ms >= 40 && ms < 1000, qPrintable(label));
+        QCOMPARE(line.simulator.unit("c1")->commands.size(), std::size_t(5));
+        const int ms = labelMs(dialog->lblTestTimeout->text());
+        QVERIFY2(ms >= 80 && ms < 300, qPrintable(dialog->lblTestTimeout->text()));
+        QVERIFY(elapsed.elapsed() >= 5 * 80 + 1000); // five replies and five pauses
         QCOMPARE(dialog->sedtExtTimeout->value(), 0);
         QCOMPARE(form.link.minimumTimeout(), 1500); // only OK stores
         QVERIFY(dialog->isVisible());
         QVERIFY(!form.portCom.IsOpen());
+        QVERIFY(!form.gate.busy());
 
         QTest::mouseClick(dialog->OKBtn, Qt::LeftButton);
         QCOMPARE(form.link.minimumTimeout(), 0);
+    }
+
+    // Two probes of 5000 ms each, then the probe gives up.
+    void probeOfAnAddressWhereNoUnitAnswers() {
+        InTemporaryFolder folder;
+        TestForm form;
+        SimulatedLine line(form);
+        QVERIFY(line.ready);
+        TfrmExtTimeout* dialog = form.frmExtTimeout;
+        form.ExtendedTimeouts1Click();
+        dialog->edtTestTimeout->setFieldText(QStringLiteral("0200"));
+        dialog->sedtExtTimeout->setValue(800);
+        QElapsedTimer elapsed;
+        elapsed.start();
+
+        QTest::mouseClick(dialog->btnCalcTimeout, Qt::LeftButton);
+
+        QVERIFY(elapsed.elapsed() >= 2 * 5000 + 2 * 200);
+        QVERIFY(elapsed.elapsed() < 12000);
+        QCOMPARE(line.framesSeen(), std::size_t(2));
+        QCOMPARE(dialog->lblTestTimeout->text(), QStringLiteral("0 msec"));
+        QCOMPARE(dialog->sedtExtTimeout->value(), 0);
+        QVERIFY(form.messages.isEmpty());
+        QVERIFY(dialog->isVisible());
+        QVERIFY(!form.portCom.IsOpen());
     }
 
     void probeOnAPortThatDoesNotOpen() {
@@ -109,10 +209,9 @@ private slots:
     // One port, one sequence number: a probe never starts inside another operation.
     void probeRefusedWhileAnotherOperationHoldsThePort() {
         InTemporaryFolder folder;
-        PtyPeer unit("0100", 0ms);
-        QVERIFY(unit.ready());
         TestForm form;
-        form.portCom.setDevicePath(unit.devicePath());
+        SimulatedLine line(form);
+        QVERIFY(line.ready);
         TfrmExtTimeout* dialog = form.frmExtTimeout;
         form.ExtendedTimeouts1Click();
         dialog->sedtExtTimeout->setValue(400);
@@ -121,7 +220,7 @@ private slots:
         QCOMPARE(dialog->sedtExtTimeout->value(), 400);
         QVERIFY(form.messages.isEmpty());
         QTest::qWait(100);
-        QCOMPARE(unit.requestsSeen(), 0);
+        QCOMPARE(line.framesSeen(), std::size_t(0));
     }
 };
 
