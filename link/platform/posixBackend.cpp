@@ -5,10 +5,13 @@
 #include <cerrno>
 #include <chrono>
 #include <fcntl.h>
+#include <linux/major.h>
 #include <linux/serial.h>
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <termios.h>
 #include <thread>
 #include <unistd.h>
@@ -102,6 +105,16 @@ void setFraming(termios& tio, const LineSettings& settings) {
     tio.c_cc[VTIME] = 0;
 }
 
+// The device side of a pseudo-terminal. Its exclusive-use flag belongs to the pair, not to
+// the opening, so it outlives a process that ends without closing the port.
+bool isPseudoTerminal(int fd) {
+    struct stat info {};
+    if (fstat(fd, &info) != 0 || !S_ISCHR(info.st_mode)) return false;
+    const unsigned int kind = major(info.st_rdev);
+    return kind == PTY_SLAVE_MAJOR || (kind >= UNIX98_PTY_SLAVE_MAJOR &&
+                                       kind < UNIX98_PTY_SLAVE_MAJOR + UNIX98_PTY_MAJOR_COUNT);
+}
+
 void pauseBriefly() {
     std::this_thread::sleep_for(std::chrono::microseconds(500));
 }
@@ -116,13 +129,23 @@ bool PosixBackend::open(const std::string& device) {
     close();
     fd_ = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd_ < 0) return false;
+    // Only a terminal line is a serial port: a plain file that happens to be called COM1 in
+    // the working folder must not take the frames.
+    if (!isatty(fd_)) {
+        close();
+        return false;
+    }
     // The line is ours alone for as long as it is open: the lock keeps out every other copy
-    // of this tool (whatever its privileges), TIOCEXCL other programs.
+    // of this tool (whatever its privileges) and ends with the process however it ends;
+    // TIOCEXCL keeps out other programs. On a pseudo-terminal that flag would stay set after a
+    // run ended without closing the port (a second Ctrl-C, a kill), and every program without
+    // root rights would find the simulator's line busy until the simulator restarts.
     if (flock(fd_, LOCK_EX | LOCK_NB) != 0) {
         close();
         return false;
     }
-    ioctl(fd_, TIOCEXCL);
+    exclusive_ = !isPseudoTerminal(fd_);
+    if (exclusive_) ioctl(fd_, TIOCEXCL);
     requestLowLatency();
     return true;
 }
@@ -136,7 +159,7 @@ void PosixBackend::requestLowLatency() {
 
 void PosixBackend::close() {
     if (fd_ < 0) return;
-    ioctl(fd_, TIOCNXCL);
+    if (exclusive_) ioctl(fd_, TIOCNXCL);
     ::close(fd_);
     fd_ = -1;
 }
@@ -150,6 +173,9 @@ bool PosixBackend::configure(const LineSettings& settings) {
     if (speed != B0) {
         cfsetispeed(&tio, speed);
         cfsetospeed(&tio, speed);
+        // A custom speed set before leaves its mark in the input-speed bits, which would keep
+        // receiving at the old rate; cleared, the input follows the output.
+        tio.c_cflag &= ~CIBAUD;
     }
     bool ok = tcsetattr(fd_, TCSANOW, &tio) == 0;
     if (ok && speed == B0) ok = setCustomBaud(fd_, settings.baud);

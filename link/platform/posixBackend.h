@@ -31,4 +31,5 @@ private:
     void requestLowLatency();
 
     int fd_ = -1;
+    bool exclusive_ = false; // TIOCEXCL set by this opening
 };

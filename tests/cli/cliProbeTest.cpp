@@ -11,6 +11,7 @@
 #include <fstream>
 #include <regex>
 #include <signal.h>
+#include <sys/ioctl.h>
 #include <sys/wait.h>
 #include <thread>
 
@@ -66,7 +67,7 @@ TEST(CliProbe, AFailingCommsLogEndsTheCommandWithItsError) {
     EXPECT_TRUE(peer.frames().empty()); // the request line is logged before anything is sent
 }
 
-TEST(CliProbe, ASecondCtrlCEndsAtOnce) {
+TEST(CliProbe, ASecondCtrlCEndsAtOnceAndLeavesTheLineFree) {
     PtyPeer silentPeer;
     TempWorkingFolder folder;
     std::filesystem::create_symlink(silentPeer.devicePath(), folder.path() / "COM1");
@@ -85,6 +86,10 @@ TEST(CliProbe, ASecondCtrlCEndsAtOnce) {
     EXPECT_TRUE(runningAfterFirst);
     EXPECT_EQ(result.exitStatus, 1);
     EXPECT_TRUE(result.out.empty());
+    // Ended without closing the port: the next program must still be let in.
+    int exclusive = -1;
+    ASSERT_EQ(ioctl(silentPeer.deviceSide(), TIOCGEXCL, &exclusive), 0);
+    EXPECT_EQ(exclusive, 0);
 }
 
 TEST(CliProbe, FailsWhenThePortDoesNotOpen) {

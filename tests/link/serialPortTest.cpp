@@ -9,6 +9,8 @@
 
 #include <chrono>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <termios.h>
 #include <thread>
 
@@ -32,6 +34,13 @@ tcflag_t parityKind(const PtyPeer& peer) {
 speed_t deviceSpeed(const PtyPeer& peer) {
     const termios tio = deviceSettings(peer);
     return cfgetospeed(&tio);
+}
+
+// The input-speed bits of the line: none means the input runs at the output speed.
+bool inputSpeedFollowsOutput(const PtyPeer& peer) {
+    const termios tio = deviceSettings(peer);
+    const tcflag_t input = (tio.c_cflag & CIBAUD) >> __builtin_ctz(CIBAUD);
+    return input == 0 || input == (tio.c_cflag & CBAUD);
 }
 
 class PortOnPty : public ::testing::Test {
@@ -135,6 +144,7 @@ TEST_F(PortOnPty, SpeedsWithoutATermiosConstantUseTheCustomRoute) {
     settings.baud = 38400;
     EXPECT_TRUE(backend.configure(settings));
     EXPECT_EQ(deviceSpeed(peer), B38400);
+    EXPECT_TRUE(inputSpeedFollowsOutput(peer)); // not left receiving at 14400
 }
 
 TEST_F(PortOnPty, ThePortStaysUsableThoughThePtyRefusesModemLines) {
@@ -211,6 +221,19 @@ TEST(DevicePathForPort, PrefersTheWorkingFolderEntry) {
     TSerialPort port;
     port.setComPort(pnCOM4);
     EXPECT_FALSE(port.OpenPort());
+}
+
+TEST(DevicePathForPort, AnEntryThatIsNoTerminalLineDoesNotOpen) {
+    TempWorkingFolder folder;
+    std::ofstream("COM2") << "the operator's notes\n";
+    TSerialPort port;
+    configureForTool(port);
+    port.setComPort(pnCOM2);
+    EXPECT_FALSE(port.OpenPort());
+    EXPECT_FALSE(port.WriteText("@0100000100000101\r"));
+    std::ifstream in("COM2");
+    std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(content, "the operator's notes\n");
 }
 
 TEST(DevicePathForPort, AChangedPortTakesEffectAtTheNextOpen) {
