@@ -24,6 +24,9 @@ bool TSerialPort::OpenPort() {
     if (open_) return true;
     open_ = backend_->open(resolvedDevicePath());
     if (!open_) return false;
+    lineInBufSize_ = inBufSize_;
+    lineOutBufSize_ = outBufSize_;
+    if (receiveBuffer_.size() != inBufSize_) receiveBuffer_.assign(inBufSize_, 0);
     ApplyLineSettings();
     pollTimerRunning_ = true;
     lastPollTick_ = clock_.nowMs();
@@ -54,9 +57,9 @@ LineSettings TSerialPort::lineSettings() const {
     settings.rts = kRts[hw_];
     settings.xonXoff = sw_ == shXONXOFF;
     settings.dtrOn = dtrOnOpen_;
-    settings.xonXoffLimit = std::min(inBufSize_ / 4, 4096);
-    settings.inQueueSize = inBufSize_;
-    settings.outQueueSize = outBufSize_;
+    settings.xonXoffLimit = std::min(lineInBufSize_ / 4, 4096);
+    settings.inQueueSize = lineInBufSize_;
+    settings.outQueueSize = lineOutBufSize_;
     return settings;
 }
 
@@ -84,7 +87,7 @@ int TSerialPort::BytesWaiting() {
 std::uint16_t TSerialPort::OutputSpace() {
     if (!open_) return kClosedOutputSpace;
     const int queued = backend_->outputQueued();
-    return static_cast<std::uint16_t>(std::max(static_cast<int>(outBufSize_) - queued, 0));
+    return static_cast<std::uint16_t>(std::max(static_cast<int>(lineOutBufSize_) - queued, 0));
 }
 
 bool TSerialPort::lineAllowsWriting() {

@@ -10,12 +10,37 @@
 #include <vector>
 
 enum TComPortNumber {
-    pnCOM1, pnCOM2, pnCOM3, pnCOM4, pnCOM5, pnCOM6, pnCOM7, pnCOM8,
-    pnCOM9, pnCOM10, pnCOM11, pnCOM12, pnCOM13, pnCOM14, pnCOM15, pnCOM16
+    pnCOM1,
+    pnCOM2,
+    pnCOM3,
+    pnCOM4,
+    pnCOM5,
+    pnCOM6,
+    pnCOM7,
+    pnCOM8,
+    pnCOM9,
+    pnCOM10,
+    pnCOM11,
+    pnCOM12,
+    pnCOM13,
+    pnCOM14,
+    pnCOM15,
+    pnCOM16
 };
 enum TComPortBaudRate {
-    br110, br300, br600, br1200, br2400, br4800, br9600, br14400,
-    br19200, br38400, br56000, br57600, br115200
+    br110,
+    br300,
+    br600,
+    br1200,
+    br2400,
+    br4800,
+    br9600,
+    br14400,
+    br19200,
+    br38400,
+    br56000,
+    br57600,
+    br115200
 };
 enum TComPortDataBits { db5BITS, db6BITS, db7BITS, db8BITS };
 enum TComPortStopBits { sb1BITS, sb1HALFBITS, sb2BITS };
@@ -129,6 +154,9 @@ private:
     TComPortSwHandshaking sw_ = shNONE;
     std::uint16_t inBufSize_ = 2048;
     std::uint16_t outBufSize_ = 2048;
+    // The queue sizes the open line was set up with: new sizes wait for the next open.
+    std::uint16_t lineInBufSize_ = 2048;
+    std::uint16_t lineOutBufSize_ = 2048;
     std::int16_t packetSize_ = -1;
     std::int32_t packetTimeout_ = -1;
     TPacketMode packetMode_ = pmDiscard;

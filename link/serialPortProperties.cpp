@@ -9,7 +9,7 @@ std::uint32_t baudRateBitsPerSecond(TComPortBaudRate rate) {
 }
 
 // Line settings apply to an open line at once; the device and queue sizes wait for the next
-// open.
+// open (OpenPort takes them up).
 void TSerialPort::setComPort(TComPortNumber port) {
     comPort_ = port;
 }
@@ -46,7 +46,7 @@ void TSerialPort::setComPortSwHandshaking(TComPortSwHandshaking mode) {
 
 void TSerialPort::setComPortInBufSize(std::uint16_t size) {
     inBufSize_ = size;
-    receiveBuffer_.assign(size, 0);
+    if (!open_) receiveBuffer_.assign(size, 0);
 }
 
 void TSerialPort::setComPortOutBufSize(std::uint16_t size) {

@@ -182,6 +182,34 @@ TEST_F(PortOnPty, PollingTakesBytesOnlyWhenDueAndNotSuspended) {
     EXPECT_EQ(port.BytesWaiting(), 0);
 }
 
+TEST_F(PortOnPty, QueueSizesChangedWhileOpenWaitForTheNextOpen) {
+    std::string taken;
+    port.setOnReceiveData(
+        [](void* context, const std::uint8_t* data, int size) {
+            static_cast<std::string*>(context)->append(reinterpret_cast<const char*>(data), size);
+        },
+        &taken);
+    port.setComPortPollingDelay(0);
+    ASSERT_TRUE(port.OpenPort());
+    port.setComPortOutBufSize(100);
+    port.setComPortInBufSize(2);
+    EXPECT_EQ(port.ComPortOutBufSize(), 100);
+    EXPECT_EQ(port.OutputSpace(), 4096);
+    peer.sendNow("hello");
+    waitForBytes(port, 5);
+    port.PollTimerTick();
+    EXPECT_EQ(taken, "hello"); // the open line keeps its receive buffer
+
+    port.ClosePort();
+    ASSERT_TRUE(port.OpenPort());
+    EXPECT_EQ(port.OutputSpace(), 100);
+    peer.sendNow("hello");
+    waitForBytes(port, 5);
+    taken.clear();
+    port.PollTimerTick();
+    EXPECT_EQ(taken, "he");
+}
+
 TEST_F(PortOnPty, PollingStaysSuspendedForTheRestOfTheRun) {
     RecordingConsole console;
     Transaction link(port, systemClock(), console);
