@@ -8,6 +8,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QPushButton>
 #include <QScreen>
 #include <QTabWidget>
@@ -131,6 +132,16 @@ void TForm1::closeEvent(QCloseEvent* event) {
     closePending_ = false;
     frmExtTimeout->hide();
     event->accept();
+}
+
+void TForm1::keyPressEvent(QKeyEvent* event) {
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    const bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+    if (enter && plain && btnUpgrade->isVisible() && btnUpgrade->isEnabled()) {
+        btnUpgrade->click();
+        return;
+    }
+    QMainWindow::keyPressEvent(event);
 }
 
 void TForm1::enterBusy(QPushButton* startButton, const QList<QWidget*>& inputs) {

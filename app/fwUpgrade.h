@@ -149,6 +149,9 @@ public slots:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // "&Upgrade" is the default button: Enter on its page clicks it, unless the control with
+    // the focus takes Enter itself.
+    void keyPressEvent(QKeyEvent* event) override;
 
     // Every modal question of the window goes through these, so that they can be answered
     // without a modal window.

@@ -1,5 +1,6 @@
 #include "logView.h"
 
+#include <QKeyEvent>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -50,4 +51,9 @@ void LogView::replaceLastLine(const QString& line) {
 void LogView::mouseDoubleClickEvent(QMouseEvent* event) {
     QPlainTextEdit::mouseDoubleClickEvent(event);
     emit doubleClicked();
+}
+
+void LogView::keyPressEvent(QKeyEvent* event) {
+    QPlainTextEdit::keyPressEvent(event);
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) event->accept();
 }

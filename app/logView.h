@@ -20,6 +20,8 @@ signals:
 
 protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    // Enter in a log stays there: it never reaches the window's default button.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     // An empty document still holds one empty block, so "no lines" is kept apart from

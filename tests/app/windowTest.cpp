@@ -16,6 +16,9 @@
 #include <QTabWidget>
 
 #include <cstdlib>
+#include <fcntl.h>
+#include <termios.h>
+#include <unistd.h>
 
 namespace {
 
@@ -210,6 +213,44 @@ private slots:
         TestForm restarted;
         QCOMPARE(restarted.portCom.ComPort(), pnCOM1);
         QCOMPARE(restarted.portCom.ComPortSpeed(), br38400);
+    }
+
+    // A speed chosen while an operation holds the port reconfigures the open line at once.
+    void baudMenuReconfiguresAnOpenLine() {
+        InTemporaryFolder folder;
+        const int master = posix_openpt(O_RDWR | O_NOCTTY);
+        QVERIFY(master >= 0 && grantpt(master) == 0 && unlockpt(master) == 0);
+        const std::string device = ptsname(master);
+        TestForm form;
+        form.portCom.setDevicePath(device);
+        speed_t seen = 0;
+        form.runOperation([&] {
+            QVERIFY(form.portCom.OpenPort());
+            menuItem(form.baudItems, QStringLiteral("9600"))->trigger();
+            const int line = open(device.c_str(), O_RDWR | O_NOCTTY);
+            termios settings{};
+            if (line >= 0 && tcgetattr(line, &settings) == 0) seen = cfgetospeed(&settings);
+            if (line >= 0) close(line);
+            form.portCom.ClosePort();
+        });
+        close(master);
+        QCOMPARE(seen, speed_t(B9600));
+    }
+
+    void enterClicksTheDefaultButtonOnItsPage() {
+        InTemporaryFolder folder;
+        TestForm form;
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QSignalSpy upgrade(form.btnUpgrade, &QPushButton::clicked);
+        QTest::keyClick(form.edtTerminalLA, Qt::Key_Return);
+        QTest::keyClick(form.rgUnitType, Qt::Key_Enter, Qt::KeypadModifier);
+        QCOMPARE(upgrade.count(), 2);
+
+        QTest::keyClick(form.mmoStatus, Qt::Key_Return); // the log keeps its Enter
+        form.pgUpgrade->setCurrentWidget(form.tbsPing);
+        QTest::keyClick(form.edtCLA, Qt::Key_Return);
+        QCOMPARE(upgrade.count(), 2);
     }
 
     void helpIsDisabled() {
