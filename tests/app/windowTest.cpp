@@ -7,6 +7,7 @@
 
 #include <QActionGroup>
 #include <QCheckBox>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
 #include <QMenuBar>
@@ -235,6 +236,28 @@ private slots:
         });
         close(master);
         QCOMPARE(seen, speed_t(B9600));
+    }
+
+    // While the port's background polling runs, the window's pump is what drives it.
+    void pumpRunsThePortsBackgroundPolling() {
+        InTemporaryFolder folder;
+        const int master = posix_openpt(O_RDWR | O_NOCTTY);
+        QVERIFY(master >= 0 && grantpt(master) == 0 && unlockpt(master) == 0);
+        TestForm form;
+        form.portCom.setDevicePath(ptsname(master));
+        int taken = 0;
+        form.portCom.setOnReceiveData(
+            [](void* count, const std::uint8_t*, int size) { *static_cast<int*>(count) += size; },
+            &taken);
+        QVERIFY(form.portCom.OpenPort());
+        QCOMPARE(write(master, "noise", 5), ssize_t(5));
+        QElapsedTimer elapsed;
+        elapsed.start();
+        while (taken < 5 && elapsed.elapsed() < 2000)
+            form.pump();
+        form.portCom.ClosePort();
+        close(master);
+        QCOMPARE(taken, 5);
     }
 
     void enterClicksTheDefaultButtonOnItsPage() {
