@@ -74,7 +74,8 @@ TEST_F(ProbeOnPty, MeasuresAUnitThatAnswersOverTheWire) {
     const auto took = std::chrono::steady_clock::now() - started;
     EXPECT_EQ(outcome.successes, 5);
     EXPECT_GE(outcome.averageMs, static_cast<std::uint32_t>(kDelayMs));
-    EXPECT_LE(outcome.averageMs, static_cast<std::uint32_t>(kDelayMs + 30));
+    // Headroom for a loaded machine, yet below the 200 ms pause that must not be counted.
+    EXPECT_LT(outcome.averageMs, static_cast<std::uint32_t>(kDelayMs + 200));
     EXPECT_EQ(outcome.label, std::to_string(outcome.averageMs) + " msec");
     EXPECT_GE(took, std::chrono::milliseconds(5 * (kDelayMs + 200)));
     EXPECT_FALSE(port.IsOpen());
