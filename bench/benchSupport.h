@@ -2,26 +2,12 @@
 // What both benchmarks need: a pseudo-terminal whose far end answers status polls like a unit
 // on a real line, a face that does nothing, and the clocks to measure with.
 
-#include "link/console.h"
+#include "tests/support/silentConsole.h"
 
 #include <atomic>
 #include <cstdint>
 #include <string>
 #include <thread>
-
-class SilentConsole : public Console {
-public:
-    void status(std::string_view) override {}
-    void report(std::string_view) override {}
-    void clearStatus() override {}
-    void clearReport() override {}
-    void replaceLastReportLine(std::string_view) override {}
-    void progress(int, int, int) override {}
-    void pump() override {}
-    void message(MessageKind, std::string_view) override {}
-    bool confirm(std::string_view) override { return false; }
-    std::optional<std::string> chooseFirmwareFile() override { return std::nullopt; }
-};
 
 // The far end of a pseudo-terminal. With a baud rate it answers every request with a status
 // reply, paced as on a line of that speed (10 bits a character): the request's own wire time

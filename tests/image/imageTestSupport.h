@@ -2,34 +2,13 @@
 // What the image tests share: a console that records the status log, a scratch working
 // folder, and files made by the srecord and binutils tools.
 
-#include "link/console.h"
+#include "tests/support/recordingConsole.h"
 
 #include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
-
-class RecordingConsole : public Console {
-public:
-    std::vector<std::string> statusLines;
-    std::optional<std::string> fileToChoose; // what the file dialog returns
-    int dialogRuns = 0;
-
-    void status(std::string_view line) override { statusLines.emplace_back(line); }
-    void report(std::string_view) override {}
-    void clearStatus() override { statusLines.clear(); }
-    void clearReport() override {}
-    void replaceLastReportLine(std::string_view) override {}
-    void progress(int, int, int) override {}
-    void pump() override {}
-    void message(MessageKind, std::string_view) override {}
-    bool confirm(std::string_view) override { return false; }
-    std::optional<std::string> chooseFirmwareFile() override {
-        ++dialogRuns;
-        return fileToChoose;
-    }
-};
 
 // A fresh folder that is the working folder while the object lives.
 class ScratchFolder {

@@ -1,6 +1,6 @@
 #include "link/transaction.h"
 #include "ptyPeer.h"
-#include "recordingConsole.h"
+#include "tests/support/recordingConsole.h"
 
 #include <gtest/gtest.h>
 

@@ -2,8 +2,8 @@
 #include "link/operation.h"
 #include "link/platform/posixBackend.h"
 #include "ptyPeer.h"
-#include "recordingConsole.h"
 #include "tempFolder.h"
+#include "tests/support/recordingConsole.h"
 
 #include <gtest/gtest.h>
 

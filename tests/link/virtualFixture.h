@@ -2,8 +2,8 @@
 // The port on an in-memory line and the virtual clock: long waits take no real time.
 
 #include "link/transaction.h"
-#include "recordingConsole.h"
 #include "scriptedBackend.h"
+#include "tests/support/recordingConsole.h"
 
 #include <gtest/gtest.h>
 

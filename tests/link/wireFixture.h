@@ -3,7 +3,7 @@
 
 #include "link/transaction.h"
 #include "ptyPeer.h"
-#include "recordingConsole.h"
+#include "tests/support/recordingConsole.h"
 
 #include <chrono>
 #include <gtest/gtest.h>

@@ -1,10 +1,10 @@
 #pragma once
 // Talking to a NetworkSimulator frame by frame, with requests built by the tool's own framing.
 
-#include "link/console.h"
 #include "link/transaction.h"
 #include "sim/networkFile.h"
 #include "sim/networkSimulator.h"
+#include "tests/support/silentConsole.h"
 
 #include <gtest/gtest.h>
 
@@ -50,20 +50,6 @@ inline sim::Network networkFrom(const std::string& json) {
     EXPECT_TRUE(load.network) << load.error;
     return load.network.value_or(sim::Network{});
 }
-
-class SilentConsole : public Console {
-public:
-    void status(std::string_view) override {}
-    void report(std::string_view) override {}
-    void clearStatus() override {}
-    void clearReport() override {}
-    void replaceLastReportLine(std::string_view) override {}
-    void progress(int, int, int) override {}
-    void pump() override {}
-    void message(MessageKind, std::string_view) override {}
-    bool confirm(std::string_view) override { return true; }
-    std::optional<std::string> chooseFirmwareFile() override { return std::nullopt; }
-};
 
 // A small network used by several tests: one controller with two terminals (one of them with a
 // remote behind it), a host interface and a terminal on the bus.

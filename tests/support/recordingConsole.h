@@ -4,6 +4,7 @@
 #include "link/console.h"
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,8 +25,11 @@ public:
     void message(MessageKind kind, std::string_view text) override {
         messages.push_back({kind, std::string(text)});
     }
-    bool confirm(std::string_view) override { return false; }
-    std::optional<std::string> chooseFirmwareFile() override { return std::nullopt; }
+    bool confirm(std::string_view) override { return confirmAnswer; }
+    std::optional<std::string> chooseFirmwareFile() override {
+        ++dialogRuns;
+        return fileToChoose;
+    }
 
     struct Message {
         MessageKind kind;
@@ -35,4 +39,7 @@ public:
     std::vector<Message> messages;
     long pumps = 0;
     std::function<void()> onPump;
+    bool confirmAnswer = false;
+    std::optional<std::string> fileToChoose; // what the file dialog returns
+    int dialogRuns = 0;
 };

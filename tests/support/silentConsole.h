@@ -1,0 +1,21 @@
+#pragma once
+// A face that shows nothing: for runs where only the wire or the clock matters.
+
+#include "link/console.h"
+
+#include <optional>
+#include <string>
+
+class SilentConsole : public Console {
+public:
+    void status(std::string_view) override {}
+    void report(std::string_view) override {}
+    void clearStatus() override {}
+    void clearReport() override {}
+    void replaceLastReportLine(std::string_view) override {}
+    void progress(int, int, int) override {}
+    void pump() override {}
+    void message(MessageKind, std::string_view) override {}
+    bool confirm(std::string_view) override { return false; }
+    std::optional<std::string> chooseFirmwareFile() override { return std::nullopt; }
+};
