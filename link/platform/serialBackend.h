@@ -42,10 +42,10 @@ public:
     virtual bool setDtr(bool on) = 0;
     virtual std::optional<ModemSignals> modemSignals() = 0;
 
-    virtual int bytesWaiting() = 0;   // bytes readable now; -1 on error
-    virtual int outputQueued() = 0;   // bytes still queued for the line; 0 when unknown
+    virtual int bytesWaiting() = 0; // bytes readable now; -1 on error
+    virtual int outputQueued() = 0; // bytes still queued for the line; 0 when unknown
     virtual int write(const std::uint8_t* data, int count) = 0; // bytes taken, never blocks long
-    virtual bool drain(int timeoutMs) = 0; // wait until the output queue is empty
-    virtual int read(std::uint8_t* buffer, int count) = 0;      // bytes read, never blocks
-    virtual bool waitReadable(int timeoutMs) = 0; // true when input is waiting
+    virtual bool drain(int timeoutMs) = 0;                 // wait until the output queue is empty
+    virtual int read(std::uint8_t* buffer, int count) = 0; // bytes read, never blocks
+    virtual bool waitReadable(int timeoutMs) = 0;          // true when input is waiting
 };
