@@ -49,6 +49,7 @@ QWidget* TForm1::buildSetLAPanel() {
     grid->addWidget(new QLabel(QStringLiteral("New LA:"), pnlSetLA), 3, 0);
     grid->addWidget(edtLA, 3, 1);
     grid->addWidget(btnSetLA, 4, 1);
+    grid->setRowStretch(grid->rowCount(), 1); // controls stay at the top of the panel
 
     connect(rbnContr, &QRadioButton::clicked, this, &TForm1::rbnContrClick);
     connect(rbnTerm, &QRadioButton::clicked, this, &TForm1::rbnTermClick);
@@ -73,6 +74,7 @@ QWidget* TForm1::buildSetMessagePanel() {
     grid->addWidget(medLine2, 3, 0, 1, 2);
     grid->addWidget(medLine3, 4, 0, 1, 2);
     grid->addWidget(btnSetMess, 5, 1);
+    grid->setRowStretch(grid->rowCount(), 1); // controls stay at the top of the panel
 
     connect(btnSetMess, &QPushButton::clicked, this, &TForm1::btnSetMessClick);
     return pnlSetMess;
@@ -94,6 +96,7 @@ QWidget* TForm1::buildSetPortPanel() {
     grid->addWidget(rbRS232, 2, 0);
     grid->addWidget(rbRS485, 2, 1);
     grid->addWidget(btnPort, 3, 1);
+    grid->setRowStretch(grid->rowCount(), 1); // controls stay at the top of the panel
 
     connect(btnPort, &QPushButton::clicked, this, &TForm1::btnPortClick);
     return pnlSetPort;
@@ -113,6 +116,7 @@ QWidget* TForm1::buildClearMemoryPanel() {
     grid->addWidget(edtClrLA, 1, 1);
     grid->addWidget(ckbClrAll, 2, 0, 1, 2);
     grid->addWidget(btnClearMem, 3, 1);
+    grid->setRowStretch(grid->rowCount(), 1); // controls stay at the top of the panel
 
     connect(ckbClrAll, &QCheckBox::clicked, this, &TForm1::ckbClrAllClick);
     connect(btnClearMem, &QPushButton::clicked, this, &TForm1::btnClearMemClick);
