@@ -13,7 +13,8 @@
 //  "remote": {"productId", "version", "refuseEntry"},
 //  "faults": {REPLY FAULTS, "refuseUpgrade", "silentBulkErase", "answersStatusNotInfo",
 //    "eraseFault": {"sector", "code", "always"}, "pageFault": {"address", "code", "always"},
-//    "powerLoss": {"afterRequests", "offMs"}}
+//    "powerLoss": {"afterRequests", "offMs"}, "laChangeFailure" (status bits within 5E),
+//    "refuseNewLa"}
 // REPLY FAULTS: shares from 0 to 1 of "drop", "badCrc", "lowerCaseCrc", "staleSequence",
 //  "noise", and "delayMs". Unknown members are refused, so a misspelt fault never goes unseen.
 
