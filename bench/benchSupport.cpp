@@ -1,6 +1,8 @@
 #include "benchSupport.h"
 
 #include "link/transaction.h"
+#include "sim/lineTiming.h"
+#include "tests/support/rawPty.h"
 
 #include <chrono>
 #include <fcntl.h>
@@ -11,22 +13,11 @@
 #include <time.h>
 #include <unistd.h>
 
-namespace {
-
-constexpr double kBitsPerCharacter = 10.0;
-
-} // namespace
-
 PacedPeer::PacedPeer(std::uint32_t baud) : baud_(baud) {
-    master_ = posix_openpt(O_RDWR | O_NOCTTY);
-    if (master_ < 0 || grantpt(master_) != 0 || unlockpt(master_) != 0)
-        throw std::runtime_error("no pseudo-terminal");
-    devicePath_ = ptsname(master_);
-    slave_ = ::open(devicePath_.c_str(), O_RDWR | O_NOCTTY);
-    termios tio{};
-    tcgetattr(slave_, &tio);
-    cfmakeraw(&tio);
-    tcsetattr(slave_, TCSANOW, &tio);
+    const RawPty pty = openRawPty();
+    master_ = pty.master;
+    slave_ = pty.slave;
+    devicePath_ = pty.devicePath;
     if (baud_ > 0) thread_ = std::thread([this] { serve(); });
 }
 
@@ -79,5 +70,5 @@ double processCpuSeconds() {
 }
 
 double wireSeconds(std::size_t characters, std::uint32_t baud) {
-    return static_cast<double>(characters) * kBitsPerCharacter / static_cast<double>(baud);
+    return static_cast<double>(characters) * sim::kBitsPerCharacter / static_cast<double>(baud);
 }

@@ -1,6 +1,7 @@
 #include "ptyPeer.h"
 
 #include "link/transaction.h"
+#include "tests/support/rawPty.h"
 
 #include <cerrno>
 #include <chrono>
@@ -12,16 +13,10 @@
 #include <unistd.h>
 
 PtyPeer::PtyPeer() {
-    master_ = posix_openpt(O_RDWR | O_NOCTTY);
-    if (master_ < 0 || grantpt(master_) != 0 || unlockpt(master_) != 0)
-        throw std::runtime_error("no pseudo-terminal");
-    devicePath_ = ptsname(master_);
-    // Holding the device side open keeps the master readable while the port is closed.
-    slave_ = ::open(devicePath_.c_str(), O_RDWR | O_NOCTTY);
-    termios tio{};
-    tcgetattr(slave_, &tio);
-    cfmakeraw(&tio);
-    tcsetattr(slave_, TCSANOW, &tio);
+    const RawPty pty = openRawPty();
+    master_ = pty.master;
+    slave_ = pty.slave;
+    devicePath_ = pty.devicePath;
 }
 
 PtyPeer::~PtyPeer() {
