@@ -37,11 +37,8 @@ FlashResult flashResult(std::string_view text, Field errorCode) {
 
 std::string field(std::string_view text, std::size_t position, std::size_t width) {
     std::string value(width, '0');
-    if (position == 0) return value;
-    for (std::size_t i = 0; i < width; ++i) {
-        const std::size_t index = position - 1 + i;
-        if (index < text.size()) value[i] = text[index];
-    }
+    if (position == 0 || position > text.size()) return value;
+    text.substr(position - 1).copy(value.data(), width); // copies what the text still holds
     return value;
 }
 

@@ -41,7 +41,8 @@ struct UnitInfo {
     std::string text;
 
     bool inUpgradeMode() const { return reply::inUpgradeMode(status); }
-    // In upgrade mode the unit's versions are not valid and count as 0.
+    // In upgrade mode the unit's versions are not valid and count as 0 (the survey's reading;
+    // discovery records 0xFFFF for such a unit instead).
     std::uint16_t validVersion() const { return inUpgradeMode() ? 0 : version; }
     std::uint16_t validSecondVersion() const { return inUpgradeMode() ? 0 : secondVersion; }
 };
@@ -95,7 +96,9 @@ std::vector<std::uint8_t> fastPollCounters(std::string_view counterText);
 
 // An online bit map ("A800", "A801"); nothing unless the length is in range.
 std::optional<std::string_view> onlineMapText(std::string_view text);
-// Bit k counted from the least significant bit of the last digit stands for LA k + 1.
+// Bit k counted from the least significant bit of the last digit stands for LA k + 1. This
+// reads one map by its own length; the online row of the fast-poll display lines the second
+// map up with the first digit by digit from the left, which differs when the lengths differ.
 bool isOnline(std::string_view mapText, unsigned la);
 
 } // namespace reply

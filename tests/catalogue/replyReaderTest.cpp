@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <string>
 
 namespace {
@@ -30,6 +31,8 @@ TEST(ReplyField, ReadsInsideAndPadsPastTheEndWithZeros) {
     EXPECT_EQ(reply::field(reply, 22, 4), "CD00"); // last two CRC characters, then past the end
     EXPECT_EQ(reply::field(reply, 200, 3), "000");
     EXPECT_EQ(reply::field(reply, 0, 2), "00");
+    // A position so large that position + width wraps must not come round to the start.
+    EXPECT_EQ(reply::field(reply, std::numeric_limits<std::size_t>::max(), 3), "000");
     EXPECT_EQ(reply::field("", 1, 1), "0");
     EXPECT_EQ(reply::hexField(reply, 18, 2), 0xABu);
     EXPECT_EQ(reply::hexField("%..........0001zz", 16, 2), 0u); // not hex: counts as 0
