@@ -112,7 +112,8 @@ int TSerialPort::WriteBytesTimed(const std::uint8_t* data, int count, int timeou
             lastProgress = clock_.nowMs();
             continue;
         }
-        if (clock_.nowMs() - lastProgress > static_cast<std::uint64_t>(timeoutMs)) break;
+        if (clock_.nowMs() - lastProgress > static_cast<std::uint64_t>(std::max(timeoutMs, 0)))
+            break;
         clock_.sleepMs(1);
     }
     if (written > 0) backend_->drain(timeoutMs);

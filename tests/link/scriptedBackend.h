@@ -18,6 +18,7 @@ public:
 
     Responder responder;
     bool openable = true;
+    bool stalled = false; // the line takes no bytes, as with flow control held off
     std::vector<std::string> frames;
     std::vector<std::uint64_t> frameTimes;
 
@@ -38,6 +39,7 @@ public:
     }
     int outputQueued() override { return 0; }
     int write(const std::uint8_t* data, int count) override {
+        if (stalled) return 0;
         for (int i = 0; i < count; ++i) {
             pending_.push_back(static_cast<char>(data[i]));
             if (data[i] == '\r') frameDone();

@@ -55,3 +55,16 @@ TEST_F(TransactionInVirtualTime, TheReplyWaitPumpsTheFace) {
     send("01", 100);
     EXPECT_GE(console.pumps, 50);
 }
+
+// The output time-out bounds the time without progress; a negative one gives up at once
+// instead of waiting for ever.
+TEST_F(TransactionInVirtualTime, AStalledLineEndsTheWriteAfterTheOutputTimeout) {
+    line->stalled = true;
+    std::uint64_t started = clock.nowMs();
+    EXPECT_FALSE(port.WriteText("@0100"));
+    EXPECT_EQ(clock.nowMs() - started, port.OutputTimeout() + 1u);
+    const std::uint8_t byte = '@';
+    started = clock.nowMs();
+    EXPECT_EQ(port.WriteBytesTimed(&byte, 1, -1), 0);
+    EXPECT_LE(clock.nowMs() - started, 1u);
+}
