@@ -124,7 +124,7 @@ bool TForm1::runOperation(const std::function<void()>& operation) {
 void TForm1::closeEvent(QCloseEvent* event) {
     if (gate.busy()) {
         // Everything the running operation uses lives in this window: stop it first.
-        stopFlag = true;
+        signal.requestStop();
         closePending_ = true;
         event->ignore();
         return;

@@ -5,6 +5,7 @@
 #include "image/firmwareImage.h"
 #include "link/console.h"
 #include "link/operation.h"
+#include "link/operationContext.h"
 #include "link/serialPort.h"
 #include "link/transaction.h"
 
@@ -62,9 +63,10 @@ public:
     TSerialPort portCom;
     Transaction link;
     OperationGate gate;
-    bool stopFlag = false;
-    bool skipFlag = false;
+    StopSignal signal; // "&Stop" and "&Skip" of the running operation
     FirmwareImage image; // read by the file readers, cut into pages by the upgrades
+    // What the engine's procedures take: built over the members above.
+    OperationContext context() { return {link, *this, link.clock(), signal}; }
     TfrmExtTimeout* frmExtTimeout = nullptr;
 
     // Page "Firmware Upgrade".

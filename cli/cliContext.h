@@ -2,6 +2,7 @@
 // Everything a command works with: the engine objects of the run and the face.
 
 #include "link/operation.h"
+#include "link/operationContext.h"
 #include "link/transaction.h"
 #include "stdoutConsole.h"
 
@@ -11,4 +12,7 @@ struct CliContext {
     StdoutConsole& console;
     Transaction& link;
     OperationGate& gate;
+
+    // What the engine's procedures take.
+    OperationContext engine() { return {link, console, clock, console.signal}; }
 };

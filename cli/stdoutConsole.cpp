@@ -11,7 +11,7 @@ void StdoutConsole::printLine(std::string_view line) {
 }
 
 void StdoutConsole::pump() {
-    if (interruptRequested()) stopRequested = true;
+    if (interruptRequested()) signal.requestStop();
     if (port) port->PollTimerTick();
 }
 

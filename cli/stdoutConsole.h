@@ -4,6 +4,7 @@
 
 #include "link/console.h"
 #include "link/serialPort.h"
+#include "link/stopSignal.h"
 
 #include <optional>
 #include <string>
@@ -24,8 +25,9 @@ public:
     // Set from the command's options: the answer to every question, the file "chosen".
     bool assumeYes = false;
     std::optional<std::string> firmwareFile;
-    // Set once Ctrl-C has been pressed; operations test it at their checkpoints.
-    bool stopRequested = false;
+    // Raised by the first Ctrl-C, as the window's "&Stop" raises it; operations test it at
+    // their checkpoints.
+    StopSignal signal;
     // The port whose background polling runs when this face pumps, as the window's timer does.
     TSerialPort* port = nullptr;
 

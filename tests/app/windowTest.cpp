@@ -439,7 +439,7 @@ private slots:
         });
         QVERIFY(stillShownInside);
         QVERIFY(secondRefused);
-        QVERIFY(form.stopFlag);
+        QVERIFY(form.signal.stopRequested());
         QTRY_VERIFY(!form.isVisible());
     }
 
