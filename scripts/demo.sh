@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # Runs the tool on the simulated demo network: installs and builds what is missing, starts
 # nexalo-sim in a working folder that holds the sample firmware files, then opens the window
-# (or, without a display, runs the command-line tool against the same network).
+# (or, without a display, runs the command-line tool against the same network). It builds only
+# the programs and the sample files it runs, not the tests and benchmarks.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 "$top/scripts/setup.sh"
 dir=$top/build/demo
-"$top/scripts/build.sh" "$dir"
+"$top/scripts/build.sh" "$dir" nexalo-upgrade nexalo-cli nexalo-sim nexalo-fw-samples
 
 work=$top/out/demo
 rm -rf "$work"
