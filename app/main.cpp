@@ -32,6 +32,8 @@ public:
 
 int main(int argc, char* argv[]) {
     NexaloApplication application(argc, argv);
+    // Ties the window to the installed desktop entry, whose icon the desktop then shows for it.
+    QGuiApplication::setDesktopFileName(QStringLiteral("nexalo-upgrade"));
     TForm1 form;
     form.show();
     return application.exec();

@@ -16,6 +16,12 @@ out=$(cd "$out" && pwd)
 dir=${NEXALO_PACKAGE_BUILD:-}
 if [ -z "$dir" ]; then
     "$top/scripts/setup.sh"
+    # Debian's hardening flags, as Debian's own packages are built (a fresh folder takes them).
+    export DEB_BUILD_MAINT_OPTIONS=hardening=+all
+    cd "$top"
+    CXXFLAGS="$(dpkg-buildflags --get CXXFLAGS) $(dpkg-buildflags --get CPPFLAGS)"
+    LDFLAGS=$(dpkg-buildflags --get LDFLAGS)
+    export CXXFLAGS LDFLAGS
     dir=$top/build/package
     "$top/scripts/build.sh" "$dir" nexalo-upgrade nexalo-cli nexalo-sim nexalo-package-docs
 fi
