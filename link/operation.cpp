@@ -36,6 +36,7 @@ private:
 bool OperationGate::run(const std::function<void()>& operation) {
     if (busy_) return false;
     BusyFlag busy(busy_);
+    link_.resetCounts(); // the outcomes of this run's exchanges only
     try {
         operation();
         return true;

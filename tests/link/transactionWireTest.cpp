@@ -160,7 +160,7 @@ TEST_F(TransactionOnPty, NoiseOutsideAFrameDoesNotExtendTheWait) {
     EXPECT_LT(elapsedMs, 400);
 }
 
-TEST(TransactionOnAHungUpLine, WaitsOutTheTimeoutWithoutSpinning) {
+TEST(TransactionOnAHungUpLine, EndsAtOnceWithThePlatformsWordsAndWithoutSpinning) {
     const int master = posix_openpt(O_RDWR | O_NOCTTY);
     ASSERT_GE(master, 0);
     ASSERT_EQ(grantpt(master), 0);
@@ -174,15 +174,22 @@ TEST(TransactionOnAHungUpLine, WaitsOutTheTimeoutWithoutSpinning) {
     close(master); // the far end goes away: the line hangs up
     std::string reply;
     auto started = std::chrono::steady_clock::now();
-    link.TxMessage("0100", "01", 1000, 0, reply);
+    ExchangeResult result = link.exchange("0100", "01", 1000, 5, reply);
     EXPECT_EQ(reply, "");
-    // The write gives up after the output time-out, and no reply wait follows it.
+    EXPECT_EQ(result.outcome, ExchangeOutcome::PortError);
+    EXPECT_EQ(result.platformText, "Input/output error");
+    // No retry and no reply wait on a line that is gone.
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(600));
+    EXPECT_EQ(link.counts().of(ExchangeOutcome::PortError), 1u);
 
     started = std::chrono::steady_clock::now();
     const long pumpsBefore = console.pumps;
-    link.PollResponse(300, reply);
-    EXPECT_EQ(reply, "");
-    EXPECT_GE(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(300));
-    EXPECT_LT(console.pumps - pumpsBefore, 2000); // one look per millisecond, not a busy loop
+    result = link.collect(300, reply);
+    EXPECT_EQ(result.outcome, ExchangeOutcome::PortError);
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(100));
+    EXPECT_LT(console.pumps - pumpsBefore, 20);
+
+    // The fault belongs to the opening: a closed port reports none.
+    port.ClosePort();
+    EXPECT_EQ(port.LineFault(), "");
 }
