@@ -12,7 +12,9 @@ constexpr const char* kRequestStart = "@010000";
 constexpr char kReplyStart = '%';
 constexpr char kFrameEnd = '\r';
 constexpr std::uint32_t kPauseBeforeRequestMs = 2;
-constexpr int kWaitSliceMs = 1; // longest sleep between looks at the port
+// Longest wait on the port between two pumps of the face: a reply wakes the wait at once, so
+// the slice only bounds how late the window repaints and sees Stop.
+constexpr std::uint64_t kWaitSliceMs = 10;
 constexpr std::size_t kCrcDigits = 4;
 constexpr std::size_t kSequencePosition = 12; // 1-based, 4 digits
 
@@ -122,7 +124,11 @@ ExchangeResult Transaction::collect(std::uint16_t timeout, std::string& reply) {
                 outcome = ExchangeOutcome::PortError;
                 break;
             }
-            port_.WaitForInput(kWaitSliceMs);
+            // Never past the moment the time-out runs out, so the wait ends on time.
+            const std::uint64_t due = lastActivity + limit + 1;
+            const std::uint64_t now = clock_.nowMs();
+            port_.WaitForInput(static_cast<int>(
+                std::clamp<std::uint64_t>(due - std::min(due, now), 1, kWaitSliceMs)));
             console_.pump();
             continue;
         }
