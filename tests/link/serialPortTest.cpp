@@ -134,6 +134,19 @@ TEST_F(PortOnPty, LineSettingsChangeOnTheOpenLineAndPurgeIt) {
     EXPECT_FALSE(deviceSettings(peer).c_cflag & CRTSCTS);
 }
 
+// Each standard speed reaches the device: a mix-up of two table rows shows here.
+TEST_F(PortOnPty, EveryStandardSpeedIsTheDevicesSpeed) {
+    ASSERT_TRUE(port.OpenPort());
+    const std::pair<TComPortBaudRate, speed_t> speeds[] = {
+        {br110, B110},     {br300, B300},     {br600, B600},      {br1200, B1200},
+        {br2400, B2400},   {br4800, B4800},   {br9600, B9600},    {br19200, B19200},
+        {br38400, B38400}, {br57600, B57600}, {br115200, B115200}};
+    for (const auto& [rate, constant] : speeds) {
+        port.setComPortSpeed(rate);
+        EXPECT_EQ(deviceSpeed(peer), constant) << rate;
+    }
+}
+
 TEST_F(PortOnPty, SpeedsWithoutATermiosConstantUseTheCustomRoute) {
     PosixBackend backend;
     ASSERT_TRUE(backend.open(peer.devicePath()));

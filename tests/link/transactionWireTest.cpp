@@ -1,3 +1,4 @@
+#include "watchdog.h"
 #include "wireFixture.h"
 
 #include <cctype>
@@ -109,6 +110,7 @@ TEST_F(TransactionOnPty, RetriesStopAtTheFirstReply) {
 }
 
 TEST_F(TransactionOnPty, CollectsFramesUpToTheBoundAndDropsLongerOnes) {
+    const Watchdog watchdog(std::chrono::seconds(10), "frame bound");
     // Replies counted with their carriage return: 22 fixed characters plus the data.
     const std::size_t longestData = Transaction::kMaxFrameLength - 22;
     answerWith([&](const std::string& frame, int index) -> std::vector<ReplyChunk> {
@@ -138,6 +140,8 @@ TEST_F(TransactionOnPty, MinimumTimeoutLengthensWaitsButNotFireAndForget) {
     EXPECT_LT(elapsedMs, 100);
 }
 
+// Characters 30 ms apart, each well inside the time-out (headroom for a loaded machine), keep
+// the wait going far beyond a single time-out.
 TEST_F(TransactionOnPty, TheTimeoutRunsFromTheLastCharacterOfTheFrame) {
     answerWith([&](const std::string& frame, int) -> std::vector<ReplyChunk> {
         std::vector<ReplyChunk> trickle;
@@ -145,7 +149,7 @@ TEST_F(TransactionOnPty, TheTimeoutRunsFromTheLastCharacterOfTheFrame) {
             trickle.push_back({30, std::string(1, c)});
         return trickle;
     });
-    EXPECT_EQ(send("01", 100).size(), 21u);
+    EXPECT_EQ(send("01", 250).size(), 21u);
     EXPECT_GE(elapsedMs, 600);
 }
 
