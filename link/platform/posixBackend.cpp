@@ -1,6 +1,7 @@
 #include "posixBackend.h"
 
 #include "customBaud.h"
+#include "openFailure.h"
 
 #include <cerrno>
 #include <chrono>
@@ -134,12 +135,17 @@ void PosixBackend::noteFault(int error) {
 bool PosixBackend::open(const std::string& device) {
     close();
     fault_.clear();
+    openFailure_.clear();
     fd_ = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd_ < 0) return false;
+    if (fd_ < 0) {
+        openFailure_ = describeOpenFailure(device, OpenStage::Open, errno);
+        return false;
+    }
     // Only a terminal line is a serial port: a plain file that happens to be called COM1 in
     // the working folder must not take the frames.
     if (!isatty(fd_)) {
         close();
+        openFailure_ = describeOpenFailure(device, OpenStage::NotATerminal, 0);
         return false;
     }
     // The line is ours alone for as long as it is open: the lock keeps out every other copy
@@ -149,6 +155,7 @@ bool PosixBackend::open(const std::string& device) {
     // root rights would find the simulator's line busy until the simulator restarts.
     if (flock(fd_, LOCK_EX | LOCK_NB) != 0) {
         close();
+        openFailure_ = describeOpenFailure(device, OpenStage::Busy, 0);
         return false;
     }
     exclusive_ = !isPseudoTerminal(fd_);

@@ -24,6 +24,7 @@ public:
     int read(std::uint8_t* buffer, int count) override;
     bool waitReadable(int timeoutMs) override;
     std::string lineFault() const override { return fault_; }
+    std::string openFailure() const override { return openFailure_; }
 
     int descriptor() const { return fd_; }
 
@@ -36,4 +37,5 @@ private:
     int fd_ = -1;
     bool exclusive_ = false; // TIOCEXCL set by this opening
     std::string fault_;
+    std::string openFailure_;
 };

@@ -52,4 +52,6 @@ public:
     // The platform's words once the line itself has failed (the device went away, the far end
     // of a pseudo-terminal closed); empty while it works. Cleared by open().
     virtual std::string lineFault() const { return {}; }
+    // Why the last open() failed, with the device and a remedy; empty when unknown.
+    virtual std::string openFailure() const { return {}; }
 };

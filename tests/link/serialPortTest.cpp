@@ -1,5 +1,6 @@
 #include "link/serialPort.h"
 #include "link/operation.h"
+#include "link/platform/openFailure.h"
 #include "link/platform/posixBackend.h"
 #include "ptyPeer.h"
 #include "tempFolder.h"
@@ -10,7 +11,9 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <grp.h>
 #include <iterator>
+#include <sys/stat.h>
 #include <termios.h>
 #include <thread>
 
@@ -246,8 +249,37 @@ TEST(PortSession, ShowsTheErrorBoxWhenThePortDoesNotOpen) {
     EXPECT_FALSE(session.opened());
     ASSERT_EQ(console.messages.size(), 1u);
     EXPECT_EQ(console.messages[0].kind, MessageKind::Error);
-    EXPECT_EQ(console.messages[0].text, "Failed to open COM port");
+    EXPECT_EQ(console.messages[0].text,
+              "Failed to open COM port\n/nonexistent/device: No such file or directory. " +
+                  listSerialPorts());
     EXPECT_TRUE(port.PollingActive()); // nothing else happened
+}
+
+// The second line of the error box says why the port did not open and what to do about it.
+TEST_F(PortOnPty, AnOpenFailureSaysWhyAndWhatToDo) {
+    ASSERT_TRUE(port.OpenPort());
+    TSerialPort other;
+    other.setDevicePath(peer.devicePath());
+    EXPECT_FALSE(other.OpenPort());
+    EXPECT_EQ(other.OpenFailure(),
+              peer.devicePath() + ": busy: another program is using this port.");
+
+    TempWorkingFolder folder;
+    std::ofstream("COM3") << "not a device";
+    other.setDevicePath("");
+    other.setComPort(pnCOM3);
+    EXPECT_FALSE(other.OpenPort());
+    EXPECT_EQ(other.OpenFailure(), "COM3: not a serial line.");
+
+    // Denied: the remedy names the group that owns the device.
+    struct stat info {};
+    ASSERT_EQ(stat(peer.devicePath().c_str(), &info), 0);
+    const group* owner = getgrgid(info.st_gid);
+    ASSERT_NE(owner, nullptr);
+    const std::string denied = describeOpenFailure(peer.devicePath(), OpenStage::Open, EACCES);
+    EXPECT_NE(denied.find("Permission denied"), std::string::npos) << denied;
+    EXPECT_NE(denied.find("usermod -aG " + std::string(owner->gr_name)), std::string::npos)
+        << denied;
 }
 
 TEST(DevicePathForPort, PrefersTheWorkingFolderEntry) {
