@@ -8,9 +8,11 @@
 // Succeeds when the survey found at least one unit (and the network could be written).
 CommandAction setUpSurvey(CLI::App& command) {
     auto jsonPath = std::make_shared<std::string>();
-    command.add_option("--json", *jsonPath,
-                       "also write the network found (host, controllers with their terminals, "
-                       "terminals without controller) to this file");
+    command
+        .add_option("--json", *jsonPath,
+                    "also write the network found (host, controllers with their terminals, "
+                    "terminals without controller) to this file")
+        ->option_text("FILE");
     return [jsonPath](CliContext& context) {
         int status = kExitFailed;
         context.gate.run([&] {
