@@ -83,8 +83,8 @@ IdentifyOutcome identifyGroup(OperationContext& context, SurveyTable& table, Sur
     GroupRecords records = groupRecords(table, group);
     IdentifyOutcome outcome;
     sendBoundary(context, group);
-    int quietPassesLeft = kQuietPassesToEnd;
-    while (quietPassesLeft > 0) {
+    int passesLeft = kPassCounterStart;
+    while (passesLeft > 0) {
         if (outcome.passes == kIdentifyPassLimit) {
             outcome.passLimitReached = true;
             break;
@@ -95,9 +95,9 @@ IdentifyOutcome identifyGroup(OperationContext& context, SurveyTable& table, Sur
                                tr::FireAndForget.retries, none);
         // The units answer in slots of their own while the line is left alone.
         context.clock.sleepMs(delay::SurveyIdentifyCollect);
-        if (collectReplies(context, records, group)) quietPassesLeft = kQuietPassesToEnd;
+        if (collectReplies(context, records, group)) passesLeft = kPassCounterStart;
         acknowledgeAll(context, records, group);
-        --quietPassesLeft;
+        --passesLeft;
     }
     sendBoundary(context, group);
     return outcome;

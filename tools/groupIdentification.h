@@ -19,9 +19,9 @@ using GroupRecords = std::array<SurveyRecord*, SurveyTable::kGroupSize>;
 GroupRecords groupRecords(SurveyTable& table, SurveyGroup group);
 const char* groupBroadcast(SurveyGroup group);
 
-// Every identification reply starts the count of quiet passes afresh; the group is complete
-// after this many passes in a row without one.
-inline constexpr int kQuietPassesToEnd = 3;
+// Passes left: this many at the start and again after every pass that brought a reply, one
+// less after each pass. Without any reply that is three passes, after the last reply two more.
+inline constexpr int kPassCounterStart = 3;
 // Polls without a reply that end the collection of one pass.
 inline constexpr int kMissesToEndPass = 5;
 // A unit that answers every identification but never takes its acknowledgement would keep

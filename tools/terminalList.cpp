@@ -1,6 +1,5 @@
 #include "terminalList.h"
 
-#include "groupIdentification.h"
 #include "link/catalogue.h"
 #include "link/replyReader.h"
 #include "surveyLines.h"
