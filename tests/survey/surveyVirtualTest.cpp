@@ -39,6 +39,31 @@ TEST(SurveyInVirtualTime, HostInUpgradeModeEndsTheSurveyAfterItsLine) {
     EXPECT_EQ(survey.table->at(0, 0).la, 0x7F);
 }
 
+TEST(SurveyInVirtualTime, HostFoundLastOfThreeStillSkipsTheTerminalsOnTheBus) {
+    VirtualSurvey survey(R"({
+      "host": {"position": "007E", "fixedAddress": "00007E01", "productId": 19},
+      "busTerminals": [{"la": "05", "fixedAddress": "30000005", "productId": 3}]})");
+    SurveyOutcome outcome = survey.run();
+    EXPECT_EQ(outcome.host.kind, HostKind::hkTagPilot);
+    EXPECT_FALSE(outcome.busTerminalsAsked);
+    const std::vector<std::string> expected = {
+        ">> TAGPILOT <<",
+        kHeader,
+        line("00007E01    7E  ", "1.00        ", surveyStatus::Ok, 19),
+        "",
+        ">> CONTROLLERS <<",
+        kHeader,
+        "Total units: 0",
+        "",
+        "Finished."};
+    EXPECT_EQ(survey.lines(), expected);
+    const sim::Network& seen = survey.network.network();
+    ASSERT_GE(seen.frames.size(), 3u);
+    EXPECT_EQ(seen.frames[0].address, "7F00");
+    EXPECT_EQ(seen.frames[1].address, "7E00");
+    EXPECT_EQ(seen.frames[2].address, "007E");
+}
+
 // Duplicates among controllers and among one controller's terminals, a controller with LA 50
 // (terminals cannot be listed), with LA 00 (counted, not shown), without LA, and one whose fixed
 // address has its top bit set.
