@@ -173,8 +173,15 @@ TEST(SurveyInVirtualTime, ControllerIsAcknowledgedEveryPassUntilItConfirms) {
     const sim::Network& seen = survey.network.network();
     EXPECT_EQ(acknowledgementsOf(seen, "10000001"), 1);
     EXPECT_EQ(acknowledgementsOf(seen, "10000002"), 4);
-    // Four passes with a reply, then two quiet ones.
+    // Four passes with a reply, then two quiet ones, between two "06".
     EXPECT_EQ(framesStartingWith(seen, "0200FF"), 6);
+    std::vector<std::string> toAll;
+    for (const sim::ReceivedFrame& frame : seen.frames)
+        if (frame.address == "FF00") toAll.push_back(frame.command.substr(0, 2));
+    ASSERT_FALSE(toAll.empty());
+    EXPECT_EQ(toAll.front(), "06");
+    EXPECT_EQ(toAll.back(), "06");
+    EXPECT_EQ(std::count(toAll.begin(), toAll.end(), "06"), 2);
     EXPECT_EQ(outcome.controllers, 2);
     EXPECT_FALSE(outcome.identifyGaveUp);
 }
