@@ -14,7 +14,6 @@ void TForm1::mnuVerClick() {
 void TForm1::rgUnitTypeClick() {}
 void TForm1::rgUpgradeTypeClick() {}
 void TForm1::btnUpgradeClick() {}
-void TForm1::btnPingClick() {}
 void TForm1::btnCommsTestClick() {}
 void TForm1::ckFastPollClick() {}
 void TForm1::btnResetClick() {}
