@@ -137,7 +137,7 @@ TEST_F(TransactionOnPty, MinimumTimeoutLengthensWaitsButNotFireAndForget) {
 
     link.setMinimumTimeout(3000);
     EXPECT_EQ(send("01", 0), "");
-    EXPECT_LT(elapsedMs, 100);
+    EXPECT_LT(elapsedMs, 1000); // far below the minimum, with headroom for a loaded machine
 }
 
 // Characters 30 ms apart, each well inside the time-out (headroom for a loaded machine), keep
