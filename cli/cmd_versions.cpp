@@ -11,6 +11,7 @@ int cmd_versions(CliContext& context, std::vector<std::string> args) {
     options.expectNoMore();
     context.console.firmwareFile = file;
     FirmwareImage image;
-    ReportFileVersions(image, context.console, file ? ugAdvanced : ugSingleUnit);
+    ReportFileVersions(image, context.console,
+                       file ? UpgradeType::Advanced : UpgradeType::SingleUnit);
     return kExitDone;
 }
