@@ -27,4 +27,5 @@ struct Command {
 const std::vector<Command>& commandTable();
 
 CommandAction setUpProbe(CLI::App& command);
+CommandAction setUpUpgrade(CLI::App& command);
 CommandAction setUpVersions(CLI::App& command);
