@@ -53,8 +53,8 @@ std::string FileExtension(const std::string& path) {
 }
 
 bool LoadApplicationFile(FirmwareImage& image, Console& console, std::uint8_t productId,
-                         int unitType, int upgradeType) {
-    const std::optional<ApplicationFile> file = upgradeType == ugAdvanced
+                         UnitType unitType, UpgradeType upgradeType) {
+    const std::optional<ApplicationFile> file = upgradeType == UpgradeType::Advanced
                                                     ? ChosenApplicationFile(console)
                                                     : ApplicationFileFor(productId, unitType);
     if (!file) return false;
@@ -71,9 +71,9 @@ bool LoadApplicationFile(FirmwareImage& image, Console& console, std::uint8_t pr
     return read;
 }
 
-void ReportFileVersions(FirmwareImage& image, Console& console, int upgradeType) {
+void ReportFileVersions(FirmwareImage& image, Console& console, UpgradeType upgradeType) {
     console.status(kVersionsHeading);
-    if (upgradeType == ugAdvanced) {
+    if (upgradeType == UpgradeType::Advanced) {
         if (const std::optional<std::string> chosen = console.chooseFirmwareFile())
             ReadHexFile(image, console, *chosen);
         return;

@@ -1,0 +1,4 @@
+#include "upgrade/global.h"
+
+void GoUpgradeGlobalAll(UpgradeRun&) {}
+void GoUpgradeGlobalOne(UpgradeRun&) {}

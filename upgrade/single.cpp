@@ -1,0 +1,5 @@
+#include "upgrade/single.h"
+
+bool GoUpgradeSingle(UpgradeRun&, const std::string&) {
+    return false;
+}
