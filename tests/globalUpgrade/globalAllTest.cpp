@@ -173,3 +173,40 @@ TEST_F(TerminalsAllAtOnce, AnImageOfOneByteShowsAFullBar) {
 }
 
 } // namespace
+
+namespace {
+
+class ControllersAllAtOnce : public UpgradeInVirtualTime {
+protected:
+    ControllersAllAtOnce()
+        : UpgradeInVirtualTime(R"({ "controllers": [
+            { "name": "c1", "la": "01", "productId": 5, "version": "1.00" },
+            { "name": "c2", "la": "02", "productId": 5, "version": "1.00" } ] })") {}
+};
+
+TEST_F(ControllersAllAtOnce, ControllersTakeThePagesAtTheirBroadcastAddressWithoutFraming) {
+    settings = {UnitType::ControllerAB, UpgradeType::AllUnits, false, "FF", "00"};
+    scope.controllerScope = true;
+    writeFirmware("Controller-K2.hex", fwgen::FileFormat::Hex16, 4, 20, 2048, 8);
+    found(1, 5, 0x0100);
+    found(2, 5, 0x0100);
+    UpgradeRun r = run();
+    GoUpgradeGlobalAll(r);
+
+    FirmwareImage image;
+    SilentConsole quiet;
+    ASSERT_TRUE(
+        LoadApplicationFile(image, quiet, 5, UnitType::ControllerAB, UpgradeType::AllUnits));
+    EXPECT_EQ(framesTo(network.network(), "FF00", cmd::WritePageCode),
+              static_cast<int>(pageStarts(image).size()));
+    for (const char* name : {"c1", "c2"}) {
+        EXPECT_TRUE(flashHolds(unit(name), image));
+        EXPECT_EQ(unit(name).version, image.fileVersion);
+    }
+    for (const sim::ReceivedFrame& f : network.network().frames)
+        EXPECT_TRUE(f.command != cmd::ControllerUpgradeStart &&
+                    f.command != cmd::ControllerUpgradeEnd);
+    EXPECT_EQ(console.statusLines.back(), "Unit 0200 upgrade OK.");
+}
+
+} // namespace
