@@ -1,0 +1,68 @@
+#include "upgrade/dispatcher.h"
+
+#include "link/catalogue.h"
+#include "upgrade/discovery.h"
+#include "upgrade/global.h"
+#include "upgrade/single.h"
+
+namespace {
+
+constexpr char kNoUnitsFound[] = "No Units found!";
+constexpr char kFinished[] = "Finished.";
+
+void broadcast(UpgradeRun& run, const char* command) {
+    std::string ignored;
+    run.ctx.link.TxMessage(addr::AllControllers, command, tr::FireAndForget.timeout,
+                           tr::FireAndForget.retries, ignored);
+}
+
+// A global run succeeds when no unit it could work on is left failed or pending. The
+// all-at-once upgrade passes over units without an upgrade class.
+bool everyUnitDone(const FoundUnits& units, UpgradeType type) {
+    for (int la = FoundUnits::kFirstLA; la <= FoundUnits::kLastLA; ++la) {
+        const FoundUnit& unit = *units.at(la);
+        if (unit.state == UnitState::Failed) return false;
+        const bool passedOver = type == UpgradeType::AllUnits && unit.upgradeClass == 0;
+        if (unit.state == UnitState::Pending && !passedOver) return false;
+    }
+    return true;
+}
+
+bool runGlobal(UpgradeRun& run) {
+    if (!FindUnits(run)) {
+        run.ctx.console.status(kNoUnitsFound);
+        return false;
+    }
+    const UpgradeType type = run.settings.upgradeType;
+    if (type == UpgradeType::AllUnits)
+        GoUpgradeGlobalAll(run);
+    else
+        GoUpgradeGlobalOne(run);
+    return everyUnitDone(run.units, type);
+}
+
+bool runByType(UpgradeRun& run) {
+    switch (run.settings.upgradeType) {
+    case UpgradeType::SingleUnit:
+    case UpgradeType::Advanced:
+        return GoUpgradeSingle(run, run.settings.controllerLA + run.settings.terminalLA);
+    case UpgradeType::AllUnits:
+    case UpgradeType::AllUnitsOneAtATime:
+        return runGlobal(run);
+    }
+    return false;
+}
+
+} // namespace
+
+bool RunUpgrade(UpgradeRun& run) {
+    broadcast(run, cmd::UpgradeRunStart);
+    run.ctx.console.clearStatus();
+    const bool done = runByType(run);
+    // Sent after every run, a stopped one included: the controllers resume their work.
+    broadcast(run, cmd::UpgradeRunEnd);
+    run.ctx.console.status(kFinished);
+    const bool stopped = run.ctx.signal.stopRequested();
+    run.ctx.signal.clearStop();
+    return done && !stopped;
+}
