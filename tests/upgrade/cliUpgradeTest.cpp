@@ -1,5 +1,6 @@
 // nexalo-cli upgrade as a process against the simulated network behind COM1.
 
+#include "image/fileSelection.h"
 #include "runProcess.h"
 #include "tempFolder.h"
 #include "upgradeFixture.h"
@@ -30,7 +31,10 @@ protected:
     }
 
     TempWorkingFolder folder;
-    sim::PtySimulator simulator{networkFrom(networkWith(kPlainTerminal))};
+    sim::PtySimulator simulator{networkFrom(
+        networkWith(std::string(kPlainTerminal) +
+                    R"(, { "name": "t2", "la": "02", "fixedAddress": "20000102", "productId": 3,
+               "version": "1.02" })"))};
 };
 
 TEST_F(CliUpgrade, ASingleUnitUpgradesThenNeedsNoMore) {
@@ -63,6 +67,48 @@ TEST_F(CliUpgrade, CtrlCStopsThePagesAndTheRunFails) {
     EXPECT_EQ(result.exitStatus, 1);
     EXPECT_TRUE(result.out.ends_with("Write Flash...\nFinished.\n")) << result.out;
     EXPECT_EQ(simulator.unit("t1")->resets, 0);
+}
+
+// The image the tool reads for the terminals, to compare their flash with.
+FirmwareImage terminalImage() {
+    FirmwareImage image;
+    RecordingConsole quiet;
+    EXPECT_TRUE(LoadApplicationFile(image, quiet, 3, UnitType::Terminal, UpgradeType::SingleUnit));
+    return image;
+}
+
+class CliUpgradeOfTwoTerminals : public CliUpgrade {
+protected:
+    void expectBothUpgraded(const ProcessResult& result) {
+        EXPECT_EQ(result.exitStatus, 0) << result.out << result.err;
+        EXPECT_TRUE(result.out.ends_with("Finished.\n")) << result.out;
+        const FirmwareImage image = terminalImage();
+        for (const char* name : {"t1", "t2"}) {
+            SCOPED_TRACE(name);
+            expectUnitRunsImage(*simulator.unit(name), image);
+        }
+    }
+};
+
+TEST_F(CliUpgradeOfTwoTerminals, AllAtOnce) {
+    expectBothUpgraded(
+        cli({"upgrade", "--unit-type", "terminal", "--scope", "all", "--controller=01"}));
+}
+
+TEST_F(CliUpgradeOfTwoTerminals, OneAtATime) {
+    expectBothUpgraded(cli({"upgrade", "--scope", "one-at-a-time", "--controller", "01"}));
+}
+
+TEST_F(CliUpgrade, AdvancedWritesTheFileGiven) {
+    const ProcessResult result = cli({"upgrade", "--scope", "advanced", "--file", "Terminal-K2.hex",
+                                      "--controller", "01", "--terminal", "01"});
+    EXPECT_EQ(result.exitStatus, 0) << result.out;
+    EXPECT_TRUE(result.out.ends_with("Resetting unit...\nFinished.\n")) << result.out;
+    FirmwareImage image = terminalImage();
+    const sim::Unit terminal = *simulator.unit("t1");
+    EXPECT_EQ(
+        terminal.flash.read(0x4000, 256),
+        std::vector<std::uint8_t>(image.bytes.begin() + 0x4000, image.bytes.begin() + 0x4100));
 }
 
 TEST_F(CliUpgrade, AChoiceOutsideTheListIsAUsageError) {
