@@ -187,6 +187,7 @@ private:
     // The upgrade page's choices as plain settings for the engine.
     UpgradeSettings upgradeSettings() const;
     void upgradeRun();
+    class RunningPage;
     LogView* showingLog() const;
     // Runs a handler so that no exception reaches the event loop.
     void guarded(const std::function<void()>& handler);

@@ -56,18 +56,35 @@ void TForm1::btnUpgradeClick() {
     runOperation([this] { upgradeRun(); });
 }
 
+// The page is idle again however the run ends, a comms log failure included.
+class TForm1::RunningPage {
+public:
+    explicit RunningPage(TForm1& form) : form_(form) {
+        form_.pnlUpgrade->setEnabled(false);
+        form_.pnlPing->setEnabled(true);
+        form_.btnUpgrade->setText(kStopCaption);
+    }
+    ~RunningPage() {
+        form_.pnlUpgrade->setEnabled(true);
+        form_.pnlPing->setEnabled(true);
+        form_.btnUpgrade->setText(kUpgradeCaption);
+        form_.ckbForceUpgrade->setChecked(false);
+        form_.signal.clearStop();
+        form_.signal.clearSkip();
+    }
+    RunningPage(const RunningPage&) = delete;
+    RunningPage& operator=(const RunningPage&) = delete;
+
+private:
+    TForm1& form_;
+};
+
 void TForm1::upgradeRun() {
     PortSession session(link);
     if (!session.opened()) return;
-    pnlUpgrade->setEnabled(false);
-    pnlPing->setEnabled(true);
-    btnUpgrade->setText(kStopCaption);
+    RunningPage running(*this);
     UpgradeRun run{context(), upgradeSettings(), scope, image, foundUnits};
     RunUpgrade(run);
-    pnlUpgrade->setEnabled(true);
-    pnlPing->setEnabled(true);
-    btnUpgrade->setText(kUpgradeCaption);
-    ckbForceUpgrade->setChecked(false);
 }
 
 UpgradeSettings TForm1::upgradeSettings() const {
