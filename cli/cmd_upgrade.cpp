@@ -10,6 +10,10 @@
 
 namespace {
 
+// The log lines around the page writing of every upgrade procedure.
+constexpr std::string_view kWriteFlash = "Write Flash...";
+constexpr std::string_view kResetting = "Resetting unit...";
+
 const std::map<std::string, UnitType> kUnitTypes{{"terminal", UnitType::Terminal},
                                                  {"controller-ab", UnitType::ControllerAB},
                                                  {"host", UnitType::HostInterface},
@@ -44,6 +48,8 @@ public:
     void status(std::string_view line) override {
         line_.clear();
         out_.status(line);
+        if (showProgress_ && line == kWriteFlash) line_.startWriting();
+        if (line == kResetting) line_.stopWriting();
     }
     void report(std::string_view line) override {
         line_.clear();
@@ -55,8 +61,8 @@ public:
         line_.clear();
         out_.replaceLastReportLine(line);
     }
-    void progress(int position, int min, int max) override {
-        if (showProgress_) line_.update(position, min, max);
+    void progress(int, int, int) override {
+        if (showProgress_) line_.update();
     }
     void pump() override { out_.pump(); }
     void message(MessageKind kind, std::string_view text) override {

@@ -4,14 +4,10 @@
 
 #include <algorithm>
 
-namespace {
-constexpr int kWriteBarMax = 100;
-}
-
 ProgressLine::ProgressLine(const FirmwareImage& image, std::FILE* out) : image_(image), out_(out) {}
 
 // The pages of the image as the upgrade cuts them, counted on a copy of it.
-void ProgressLine::startPass() {
+void ProgressLine::startWriting() {
     pages_.clear();
     FirmwareImage copy = image_;
     copy.cursor = 0;
@@ -23,16 +19,16 @@ void ProgressLine::startPass() {
         pages_.push_back({copy.cursor, bytes});
     } while (copy.cursor <= copy.highestWritten);
     started_ = std::chrono::steady_clock::now();
+    writing_ = true;
 }
 
-void ProgressLine::update(int position, int min, int max) {
-    if (min != 0 || max != kWriteBarMax || position <= 0) return;
-    if (image_.cursor <= lastCursor_ || pages_.empty()) startPass();
-    lastCursor_ = image_.cursor;
-    draw(position);
+void ProgressLine::update() {
+    if (writing_) draw();
 }
 
-void ProgressLine::draw(int percent) {
+// Percent of the bytes rather than of the bar: the bar follows addresses, and a version
+// word far above the rest of an image would make it jump at the last page.
+void ProgressLine::draw() {
     const auto page =
         std::lower_bound(pages_.begin(), pages_.end(), image_.cursor,
                          [](const PageEnd& p, std::int32_t c) { return p.cursor < c; });
@@ -43,6 +39,7 @@ void ProgressLine::draw(int percent) {
         std::chrono::duration<double>(std::chrono::steady_clock::now() - started_).count();
     const double rate = seconds > 0 ? bytes / seconds : 0;
     const long left = rate > 0 ? static_cast<long>((total - bytes) / rate) : 0;
+    const int percent = total > 0 ? static_cast<int>(100 * bytes / total) : 100;
     std::fprintf(out_, "\r\033[K%3d%%  page %zu of %zu  %.0f B/s  %ld:%02ld left", percent, done,
                  pages_.size(), rate, left / 60, left % 60);
     std::fflush(out_);

@@ -14,8 +14,11 @@ class ProgressLine {
 public:
     ProgressLine(const FirmwareImage& image, std::FILE* out);
 
-    // A position of the upgrade bar (range 0 to 100 while pages are written).
-    void update(int position, int min, int max);
+    // Pages are being written from now on (the log says "Write Flash..."), or no longer.
+    void startWriting();
+    void stopWriting() { writing_ = false; }
+    // The bar moved: redraws the line while pages are written.
+    void update();
     // Clears the line before a log line is printed, so that the two never share a row.
     void clear();
 
@@ -24,13 +27,12 @@ private:
         std::int32_t cursor; // the image cursor after the page
         std::size_t bytes;   // bytes written up to and including the page
     };
-    void startPass();
-    void draw(int percent);
+    void draw();
 
     const FirmwareImage& image_;
     std::FILE* out_;
     std::vector<PageEnd> pages_;
-    std::int32_t lastCursor_ = -1;
+    bool writing_ = false;
     std::chrono::steady_clock::time_point started_;
     bool shown_ = false;
 };

@@ -16,15 +16,11 @@ void broadcast(UpgradeRun& run, const char* command) {
                            tr::FireAndForget.retries, ignored);
 }
 
-// A global run succeeds when no unit it could work on is left failed or pending. The
-// all-at-once upgrade passes over units without an upgrade class.
-bool everyUnitDone(const FoundUnits& units, UpgradeType type) {
-    for (int la = FoundUnits::kFirstLA; la <= FoundUnits::kLastLA; ++la) {
-        const FoundUnit& unit = *units.at(la);
-        if (unit.state == UnitState::Failed) return false;
-        const bool passedOver = type == UpgradeType::AllUnits && unit.upgradeClass == 0;
-        if (unit.state == UnitState::Pending && !passedOver) return false;
-    }
+// A global run succeeds when no unit it worked on failed. Units left pending were not worked
+// on: the all-at-once upgrade passes over units without a class or whose file does not load.
+bool noUnitFailed(const FoundUnits& units) {
+    for (int la = FoundUnits::kFirstLA; la <= FoundUnits::kLastLA; ++la)
+        if (units.at(la)->state == UnitState::Failed) return false;
     return true;
 }
 
@@ -33,12 +29,11 @@ bool runGlobal(UpgradeRun& run) {
         run.ctx.console.status(kNoUnitsFound);
         return false;
     }
-    const UpgradeType type = run.settings.upgradeType;
-    if (type == UpgradeType::AllUnits)
+    if (run.settings.upgradeType == UpgradeType::AllUnits)
         GoUpgradeGlobalAll(run);
     else
         GoUpgradeGlobalOne(run);
-    return everyUnitDone(run.units, type);
+    return noUnitFailed(run.units);
 }
 
 bool runByType(UpgradeRun& run) {

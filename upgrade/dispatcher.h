@@ -5,5 +5,6 @@
 #include "upgrade/upgradeRun.h"
 
 // Whether the run did what it was asked: every unit it worked on was upgraded or needed no
-// upgrade, at least one unit was found, and nobody stopped it. Clears the stop signal.
+// upgrade (a unit a global upgrade passes over is not worked on), at least one unit was
+// found, and nobody stopped it. Clears the stop signal.
 bool RunUpgrade(UpgradeRun& run);
