@@ -3,6 +3,7 @@
 #include "upgrade/discovery.h"
 #include "link/catalogue.h"
 
+#include "scriptedBackend.h"
 #include "tools/products.h"
 #include "upgrade/dispatcher.h"
 #include "upgradeFixture.h"
@@ -75,6 +76,48 @@ TEST_F(UpgradeInVirtualTime, ARunThatFindsNobodyIsStillFramedAndFails) {
     ASSERT_EQ(broadcasts.size(), 2u);
     EXPECT_EQ(broadcasts.front().command, cmd::UpgradeRunStart);
     EXPECT_EQ(broadcasts.back().command, cmd::UpgradeRunEnd);
+}
+
+} // namespace
+
+namespace {
+
+// A controller whose list announces more records than its reply carries.
+TEST(DiscoveryByList, RecordsBeyondTheReplyAreNotStored) {
+    VirtualClock clock;
+    auto* line = new ScriptedBackend(clock);
+    line->responder = [](const std::string& frame, int) -> std::vector<ReplyChunk> {
+        const std::string command = frame.substr(15, frame.size() - 15 - 5);
+        if (command == cmd::StatusPoll) return {{1, PtyPeer::statusReplyTo(frame)}};
+        if (command == cmd::UnitList)
+            return {{1, PtyPeer::statusReplyTo(frame, "00"
+                                                      "03"
+                                                      "05"
+                                                      "20000105"
+                                                      "03")}};
+        return {};
+    };
+    TSerialPort port(clock, std::unique_ptr<SerialBackend>(line));
+    configureForTool(port);
+    ASSERT_TRUE(port.OpenPort());
+    port.SuspendPolling();
+    BarConsole console;
+    Transaction link(port, clock, console);
+    StopSignal signal;
+    FirmwareImage image;
+    FoundUnits units;
+    UpgradeSettings settings;
+    settings.controllerLA = "01";
+    UpgradeRun run{{link, console, clock, signal}, settings, {}, image, units};
+    EXPECT_TRUE(FindUnits(run));
+    EXPECT_EQ(console.statusLines,
+              (std::vector<std::string>{" LA    Unit Type", "[05] - " + getProductName(3),
+                                        "Unit list holds 1 of 3 units!", ""}));
+    int stored = 0;
+    for (int la = FoundUnits::kFirstLA; la <= FoundUnits::kLastLA; ++la)
+        stored += units.at(la)->productId != 0;
+    EXPECT_EQ(stored, 1);
+    EXPECT_EQ(units.at(5)->version, 0); // no "0A" answer: listed all the same
 }
 
 } // namespace

@@ -200,3 +200,27 @@ TEST_F(UpgradeInVirtualTime, OneByteImageFillsTheBarAndAnUnconfirmedUnitFails) {
 }
 
 } // namespace
+
+namespace {
+
+// A stop that comes once the reset has gone out changes nothing: the pauses keep the face
+// pumped but leave the confirmation to run.
+TEST_F(UpgradeInVirtualTime, AStopAfterTheResetIsNotActedOn) {
+    start(networkWith(kPlainTerminal));
+    settings.controllerLA = "01";
+    long pumpsAtReset = -1;
+    console.onPump = [&] {
+        if (pumpsAtReset < 0 && console.statusLines.back() == "Resetting unit...") {
+            pumpsAtReset = console.pumps;
+            signal.requestStop();
+        }
+    };
+    UpgradeRun upgrade = run();
+    EXPECT_TRUE(GoUpgradeSingle(upgrade, "0101"));
+    EXPECT_EQ(console.statusLines.back(), "Reset unit.");
+    // 5 s and 3 s of pauses, pumped at least every 10 ms.
+    EXPECT_GE(console.pumps - pumpsAtReset, 800);
+    expectUnitRunsImage(unit("t1"), image);
+}
+
+} // namespace
