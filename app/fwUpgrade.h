@@ -8,6 +8,7 @@
 #include "link/operationContext.h"
 #include "link/serialPort.h"
 #include "link/transaction.h"
+#include "tools/surveyTable.h"
 #include "upgrade/foundUnits.h"
 #include "upgrade/settings.h"
 
@@ -70,6 +71,7 @@ public:
     FirmwareImage image;   // read by the file readers, cut into pages by the upgrades
     FoundUnits foundUnits; // filled by unit discovery, walked by the global upgrades
     ScopeFlags scope;      // set by the unit type and upgrade type choices
+    SurveyTable survey;    // filled by "&Ping", read by the comms test
     // What the engine's procedures take: built over the members above.
     OperationContext context() { return {link, *this, link.clock(), signal}; }
     TfrmExtTimeout* frmExtTimeout = nullptr;

@@ -13,7 +13,6 @@ void TForm1::mnuVerClick() {
         ReportFileVersions(image, *this, static_cast<UpgradeType>(rgUpgradeType->itemIndex()));
     });
 }
-void TForm1::btnPingClick() {}
 void TForm1::btnCommsTestClick() {}
 void TForm1::ckFastPollClick() {}
 void TForm1::btnResetClick() {}

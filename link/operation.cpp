@@ -4,7 +4,10 @@ PortSession::PortSession(Transaction& link, bool suspendAndDropDtr) : link_(link
     TSerialPort& port = link_.port();
     opened_ = port.OpenPort();
     if (!opened_) {
-        link_.console().message(MessageKind::Error, kOpenFailed);
+        const std::string reason = port.OpenFailure();
+        link_.console().message(MessageKind::Error, reason.empty()
+                                                        ? std::string(kOpenFailed)
+                                                        : std::string(kOpenFailed) + "\n" + reason);
         return;
     }
     if (!suspendAndDropDtr) return;
@@ -36,6 +39,7 @@ private:
 bool OperationGate::run(const std::function<void()>& operation) {
     if (busy_) return false;
     BusyFlag busy(busy_);
+    link_.resetCounts(); // the outcomes of this run's exchanges only
     try {
         operation();
         return true;

@@ -7,7 +7,8 @@
 #include <functional>
 
 // Open the port, suspend background polling if active, drop DTR; close the port at the end.
-// When the port does not open, shows the error box "Failed to open COM port".
+// When the port does not open, shows the error box "Failed to open COM port", with a second
+// line that says why and what to do.
 class PortSession {
 public:
     static constexpr const char* kOpenFailed = "Failed to open COM port";

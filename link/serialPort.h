@@ -82,6 +82,10 @@ public:
 
     // Waits up to timeoutMs for input without spinning; true when bytes wait.
     bool WaitForInput(int timeoutMs);
+    // The platform's words once the open line itself has failed; empty while it works.
+    std::string LineFault() const { return open_ ? backend_->lineFault() : std::string(); }
+    // Why the last OpenPort failed: the device, the reason and the remedy.
+    std::string OpenFailure() const { return backend_->openFailure(); }
 
     // Background receive path: the face calls this from its event pumping; it acts only
     // when the polling delay has passed since the last tick, the port is open and polling

@@ -12,7 +12,9 @@ constexpr const char* kRequestStart = "@010000";
 constexpr char kReplyStart = '%';
 constexpr char kFrameEnd = '\r';
 constexpr std::uint32_t kPauseBeforeRequestMs = 2;
-constexpr int kWaitSliceMs = 1; // longest sleep between looks at the port
+// Longest wait on the port between two pumps of the face: a reply wakes the wait at once, so
+// the slice only bounds how late the window repaints and sees Stop.
+constexpr std::uint64_t kWaitSliceMs = 10;
 constexpr std::size_t kCrcDigits = 4;
 constexpr std::size_t kSequencePosition = 12; // 1-based, 4 digits
 
@@ -44,6 +46,16 @@ void Transaction::logLine(const std::string& line) {
 
 void Transaction::TxMessage(const std::string& address, const std::string& command,
                             std::uint16_t timeout, std::uint16_t retries, std::string& reply) {
+    exchange(address, command, timeout, retries, reply);
+}
+
+void Transaction::PollResponse(std::uint16_t timeout, std::string& reply) {
+    collect(timeout, reply);
+}
+
+ExchangeResult Transaction::exchange(const std::string& address, const std::string& command,
+                                     std::uint16_t timeout, std::uint16_t retries,
+                                     std::string& reply) {
     reply.clear();
     clock_.sleepMs(kPauseBeforeRequestMs);
     for (;;) {
@@ -54,36 +66,69 @@ void Transaction::TxMessage(const std::string& address, const std::string& comma
         port_.PurgeBuffers(true, true);
         console_.pump();
         reply.clear();
-        if (port_.WriteText(frame)) PollResponse(timeout, reply);
-        if (retries == 0 || !reply.empty()) return;
+        const ExchangeResult result = attempt(frame, timeout, reply);
+        // Retrying on a line that is gone would only repeat the failure.
+        if (result.outcome == ExchangeOutcome::PortError || retries == 0 || !reply.empty())
+            return result;
         --retries;
     }
 }
 
+ExchangeResult Transaction::attempt(const std::string& frame, std::uint16_t timeout,
+                                    std::string& reply) {
+    if (!port_.LineFault().empty()) return finish(portError());
+    if (port_.WriteText(frame)) return collect(timeout, reply);
+    if (!port_.LineFault().empty()) return finish(portError());
+    return finish({ExchangeOutcome::WriteFailed, {}});
+}
+
+ExchangeResult Transaction::portError() const {
+    return {ExchangeOutcome::PortError, port_.LineFault()};
+}
+
+ExchangeResult Transaction::finish(ExchangeResult result) {
+    counts_.add(result.outcome);
+    last_ = result;
+    return result;
+}
+
 // A frame is accepted when its CRC digits match exactly (upper case) and it answers the
-// current sequence number. On acceptance, frame is left as body plus CRC.
-bool Transaction::acceptFrame(std::string& frame) const {
+// current sequence number. The frame is left as body plus computed CRC.
+ExchangeOutcome Transaction::judgeFrame(std::string& frame) const {
     const std::size_t bodyLength = frame.size() > kCrcDigits ? frame.size() - kCrcDigits : 0;
     const std::string received = frame.substr(bodyLength);
     frame = AppendCRC(frame.substr(0, bodyLength));
-    return frame.substr(bodyLength) == received &&
-           HexToWord(field(frame, kSequencePosition, 4)) == sequence_;
+    if (frame.substr(bodyLength) != received) return ExchangeOutcome::BadCrc;
+    return HexToWord(field(frame, kSequencePosition, 4)) == sequence_
+               ? ExchangeOutcome::Accepted
+               : ExchangeOutcome::StaleSequence;
 }
 
-void Transaction::PollResponse(std::uint16_t timeout, std::string& reply) {
+// Reads until an accepted frame or until the line has been quiet for the time-out. A rejected
+// frame is dropped and the wait goes on; the last rejection names the outcome if nothing good
+// follows.
+ExchangeResult Transaction::collect(std::uint16_t timeout, std::string& reply) {
     reply.clear();
-    if (timeout == 0) return;
+    if (timeout == 0) return finish({ExchangeOutcome::NotAwaited, {}});
     const std::uint64_t limit = std::max(timeout, minimumTimeout_);
     console_.pump();
     std::string frame;
     bool collecting = false;
-    bool accepted = false;
+    ExchangeOutcome outcome = ExchangeOutcome::TimedOut;
     std::uint64_t lastActivity = clock_.nowMs();
-    while (!accepted && clock_.nowMs() - lastActivity <= limit) {
+    while (outcome != ExchangeOutcome::Accepted && clock_.nowMs() - lastActivity <= limit) {
         console_.pump();
         std::uint8_t byte = 0;
         if (port_.BytesWaiting() <= 0 || !port_.ReadOneByte(byte)) {
-            port_.WaitForInput(kWaitSliceMs);
+            if (!port_.LineFault().empty()) {
+                outcome = ExchangeOutcome::PortError;
+                break;
+            }
+            // Never past the moment the time-out runs out, so the wait ends on time.
+            const std::uint64_t due = lastActivity + limit + 1;
+            const std::uint64_t now = clock_.nowMs();
+            port_.WaitForInput(static_cast<int>(
+                std::clamp<std::uint64_t>(due - std::min(due, now), 1, kWaitSliceMs)));
             console_.pump();
             continue;
         }
@@ -102,13 +147,16 @@ void Transaction::PollResponse(std::uint16_t timeout, std::string& reply) {
         }
         if (byte != kFrameEnd) continue;
         frame.pop_back();
-        accepted = acceptFrame(frame);
-        if (!accepted) {
+        const ExchangeOutcome judged = judgeFrame(frame);
+        if (judged != ExchangeOutcome::Accepted) {
             frame.clear();
             collecting = false;
         }
+        outcome = judged;
     }
-    if (!accepted) frame.clear();
+    if (outcome != ExchangeOutcome::Accepted) frame.clear();
     if (logging_) logLine(frame);
     reply = frame;
+    if (outcome == ExchangeOutcome::PortError) return finish(portError());
+    return finish({outcome, {}});
 }

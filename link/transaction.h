@@ -4,6 +4,7 @@
 
 #include "clock.h"
 #include "console.h"
+#include "exchangeResult.h"
 #include "serialPort.h"
 
 #include <cstdint>
@@ -36,6 +37,16 @@ public:
     // Collects one reply to the most recent request.
     void PollResponse(std::uint16_t timeout, std::string& reply);
 
+    // The same two with the reason of the outcome. Once the line itself has failed, an exchange
+    // ends at once with PortError instead of waiting out its time-outs.
+    ExchangeResult exchange(const std::string& address, const std::string& command,
+                            std::uint16_t timeout, std::uint16_t retries, std::string& reply);
+    ExchangeResult collect(std::uint16_t timeout, std::string& reply);
+    // How the exchanges ended since the last reset (every attempt of a retried one counts).
+    const ExchangeCounts& counts() const { return counts_; }
+    void resetCounts() { counts_.reset(); }
+    const ExchangeResult& lastResult() const { return last_; }
+
     std::uint16_t sequenceNumber() const { return sequence_; }
     void setSequenceNumber(std::uint16_t value) { sequence_ = value; }
     std::uint16_t minimumTimeout() const { return minimumTimeout_; }
@@ -51,7 +62,10 @@ public:
 
 private:
     void logLine(const std::string& line);
-    bool acceptFrame(std::string& frame) const;
+    ExchangeOutcome judgeFrame(std::string& frame) const;
+    ExchangeResult attempt(const std::string& frame, std::uint16_t timeout, std::string& reply);
+    ExchangeResult portError() const;
+    ExchangeResult finish(ExchangeResult result);
 
     TSerialPort& port_;
     Clock& clock_;
@@ -59,4 +73,6 @@ private:
     std::uint16_t sequence_ = 0xFFFF;
     std::uint16_t minimumTimeout_ = 0;
     bool logging_ = false;
+    ExchangeCounts counts_;
+    ExchangeResult last_;
 };

@@ -1,6 +1,7 @@
 #!/bin/sh
-# Builds the libFuzzer harnesses of the firmware file readers with clang, AddressSanitizer and
-# UndefinedBehaviorSanitizer in their own build folder, and runs each one for a bounded time.
+# Builds the libFuzzer harnesses of the firmware file readers and of the reply collection with
+# clang, AddressSanitizer and UndefinedBehaviorSanitizer in their own build folder, and runs each
+# one for a bounded time.
 #
 #   scripts/fuzz.sh [SECONDS]     seconds per harness, 30 when not given
 #
@@ -11,7 +12,7 @@ set -eu
 seconds=${1:-30}
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${NEXALO_FUZZ_BUILD:-$root/build-fuzz}
-readers="hexReader motReader remoteImage"
+readers="hexReader motReader remoteImage pollResponse"
 
 if command -v clang++ >/dev/null 2>&1; then cxx=clang++; else cxx=clang++-14; fi
 generator=""

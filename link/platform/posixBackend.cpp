@@ -1,9 +1,11 @@
 #include "posixBackend.h"
 
 #include "customBaud.h"
+#include "openFailure.h"
 
 #include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <fcntl.h>
 #include <linux/major.h>
 #include <linux/serial.h>
@@ -125,14 +127,25 @@ PosixBackend::~PosixBackend() {
     close();
 }
 
+void PosixBackend::noteFault(int error) {
+    if (error == EAGAIN || error == EWOULDBLOCK || error == EINTR || !fault_.empty()) return;
+    fault_ = std::strerror(error);
+}
+
 bool PosixBackend::open(const std::string& device) {
     close();
+    fault_.clear();
+    openFailure_.clear();
     fd_ = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd_ < 0) return false;
+    if (fd_ < 0) {
+        openFailure_ = describeOpenFailure(device, OpenStage::Open, errno);
+        return false;
+    }
     // Only a terminal line is a serial port: a plain file that happens to be called COM1 in
     // the working folder must not take the frames.
     if (!isatty(fd_)) {
         close();
+        openFailure_ = describeOpenFailure(device, OpenStage::NotATerminal, 0);
         return false;
     }
     // The line is ours alone for as long as it is open: the lock keeps out every other copy
@@ -142,6 +155,7 @@ bool PosixBackend::open(const std::string& device) {
     // root rights would find the simulator's line busy until the simulator restarts.
     if (flock(fd_, LOCK_EX | LOCK_NB) != 0) {
         close();
+        openFailure_ = describeOpenFailure(device, OpenStage::Busy, 0);
         return false;
     }
     exclusive_ = !isPseudoTerminal(fd_);
@@ -211,7 +225,11 @@ std::optional<ModemSignals> PosixBackend::modemSignals() {
 
 int PosixBackend::bytesWaiting() {
     int count = 0;
-    if (fd_ < 0 || ioctl(fd_, FIONREAD, &count) != 0) return -1;
+    if (fd_ < 0) return -1;
+    if (ioctl(fd_, FIONREAD, &count) != 0) {
+        noteFault(errno);
+        return -1;
+    }
     return count;
 }
 
@@ -224,6 +242,7 @@ int PosixBackend::outputQueued() {
 int PosixBackend::write(const std::uint8_t* data, int count) {
     if (fd_ < 0 || count <= 0) return 0;
     const ssize_t written = ::write(fd_, data, static_cast<size_t>(count));
+    if (written < 0) noteFault(errno);
     return written > 0 ? static_cast<int>(written) : 0;
 }
 
@@ -248,6 +267,7 @@ bool PosixBackend::drain(int timeoutMs) {
 int PosixBackend::read(std::uint8_t* buffer, int count) {
     if (fd_ < 0 || count <= 0) return 0;
     const ssize_t got = ::read(fd_, buffer, static_cast<size_t>(count));
+    if (got < 0) noteFault(errno);
     return got > 0 ? static_cast<int>(got) : 0;
 }
 
@@ -258,8 +278,9 @@ bool PosixBackend::waitReadable(int timeoutMs) {
     if (ready == 0) return false;
     const bool hungUp = (entry.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
     if (ready > 0 && (entry.revents & POLLIN) != 0 && (!hungUp || bytesWaiting() > 0)) return true;
-    // A hung-up line reports itself at once, every time: wait out the time as if it were quiet,
-    // so a reply wait on it does not spin.
+    // A hung-up line reports itself at once, every time: it is a fault of the line, which the
+    // transaction ends its wait on. Whoever waits again still does not spin.
+    noteFault(ready < 0 ? errno : ((entry.revents & POLLNVAL) != 0 ? EBADF : EIO));
     std::this_thread::sleep_for(std::chrono::milliseconds(timeoutMs));
     return false;
 }

@@ -23,13 +23,19 @@ public:
     bool drain(int timeoutMs) override;
     int read(std::uint8_t* buffer, int count) override;
     bool waitReadable(int timeoutMs) override;
+    std::string lineFault() const override { return fault_; }
+    std::string openFailure() const override { return openFailure_; }
 
     int descriptor() const { return fd_; }
 
 private:
     bool setModemLine(int line, bool on);
     void requestLowLatency();
+    // Remembers the first failure of the line; a call that would only block is no failure.
+    void noteFault(int error);
 
     int fd_ = -1;
     bool exclusive_ = false; // TIOCEXCL set by this opening
+    std::string fault_;
+    std::string openFailure_;
 };

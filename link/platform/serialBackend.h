@@ -48,4 +48,10 @@ public:
     virtual bool drain(int timeoutMs) = 0;                 // wait until the output queue is empty
     virtual int read(std::uint8_t* buffer, int count) = 0; // bytes read, never blocks
     virtual bool waitReadable(int timeoutMs) = 0;          // true when input is waiting
+
+    // The platform's words once the line itself has failed (the device went away, the far end
+    // of a pseudo-terminal closed); empty while it works. Cleared by open().
+    virtual std::string lineFault() const { return {}; }
+    // Why the last open() failed, with the device and a remedy; empty when unknown.
+    virtual std::string openFailure() const { return {}; }
 };

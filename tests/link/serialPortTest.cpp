@@ -1,5 +1,6 @@
 #include "link/serialPort.h"
 #include "link/operation.h"
+#include "link/platform/openFailure.h"
 #include "link/platform/posixBackend.h"
 #include "ptyPeer.h"
 #include "tempFolder.h"
@@ -10,7 +11,9 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <grp.h>
 #include <iterator>
+#include <sys/stat.h>
 #include <termios.h>
 #include <thread>
 
@@ -134,6 +137,19 @@ TEST_F(PortOnPty, LineSettingsChangeOnTheOpenLineAndPurgeIt) {
     EXPECT_FALSE(deviceSettings(peer).c_cflag & CRTSCTS);
 }
 
+// Each standard speed reaches the device: a mix-up of two table rows shows here.
+TEST_F(PortOnPty, EveryStandardSpeedIsTheDevicesSpeed) {
+    ASSERT_TRUE(port.OpenPort());
+    const std::pair<TComPortBaudRate, speed_t> speeds[] = {
+        {br110, B110},     {br300, B300},     {br600, B600},      {br1200, B1200},
+        {br2400, B2400},   {br4800, B4800},   {br9600, B9600},    {br19200, B19200},
+        {br38400, B38400}, {br57600, B57600}, {br115200, B115200}};
+    for (const auto& [rate, constant] : speeds) {
+        port.setComPortSpeed(rate);
+        EXPECT_EQ(deviceSpeed(peer), constant) << rate;
+    }
+}
+
 TEST_F(PortOnPty, SpeedsWithoutATermiosConstantUseTheCustomRoute) {
     PosixBackend backend;
     ASSERT_TRUE(backend.open(peer.devicePath()));
@@ -233,8 +249,37 @@ TEST(PortSession, ShowsTheErrorBoxWhenThePortDoesNotOpen) {
     EXPECT_FALSE(session.opened());
     ASSERT_EQ(console.messages.size(), 1u);
     EXPECT_EQ(console.messages[0].kind, MessageKind::Error);
-    EXPECT_EQ(console.messages[0].text, "Failed to open COM port");
+    EXPECT_EQ(console.messages[0].text,
+              "Failed to open COM port\n/nonexistent/device: No such file or directory. " +
+                  listSerialPorts());
     EXPECT_TRUE(port.PollingActive()); // nothing else happened
+}
+
+// The second line of the error box says why the port did not open and what to do about it.
+TEST_F(PortOnPty, AnOpenFailureSaysWhyAndWhatToDo) {
+    ASSERT_TRUE(port.OpenPort());
+    TSerialPort other;
+    other.setDevicePath(peer.devicePath());
+    EXPECT_FALSE(other.OpenPort());
+    EXPECT_EQ(other.OpenFailure(),
+              peer.devicePath() + ": busy: another program is using this port.");
+
+    TempWorkingFolder folder;
+    std::ofstream("COM3") << "not a device";
+    other.setDevicePath("");
+    other.setComPort(pnCOM3);
+    EXPECT_FALSE(other.OpenPort());
+    EXPECT_EQ(other.OpenFailure(), "COM3: not a serial line.");
+
+    // Denied: the remedy names the group that owns the device.
+    struct stat info {};
+    ASSERT_EQ(stat(peer.devicePath().c_str(), &info), 0);
+    const group* owner = getgrgid(info.st_gid);
+    ASSERT_NE(owner, nullptr);
+    const std::string denied = describeOpenFailure(peer.devicePath(), OpenStage::Open, EACCES);
+    EXPECT_NE(denied.find("Permission denied"), std::string::npos) << denied;
+    EXPECT_NE(denied.find("usermod -aG " + std::string(owner->gr_name)), std::string::npos)
+        << denied;
 }
 
 TEST(DevicePathForPort, PrefersTheWorkingFolderEntry) {

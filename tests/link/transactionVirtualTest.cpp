@@ -50,10 +50,21 @@ TEST_F(TransactionInVirtualTime, AClosedPortCountsAsAnAttemptWithoutReply) {
     EXPECT_EQ(link.sequenceNumber(), 2u); // three attempts took 0000 to 0002
 }
 
-TEST_F(TransactionInVirtualTime, TheReplyWaitPumpsTheFace) {
-    line->responder = answerAfter(50);
-    send("01", 100);
-    EXPECT_GE(console.pumps, 50);
+// The wait sleeps on the port in slices, pumping the face between them often enough for the
+// window to repaint and see Stop, yet a reply is taken when it arrives, not at the slice's end.
+TEST_F(TransactionInVirtualTime, TheReplyWaitPumpsTheFaceOftenAndTakesAReplyAtOnce) {
+    std::vector<std::uint64_t> pumpTimes;
+    console.onPump = [&] { pumpTimes.push_back(clock.nowMs()); };
+    EXPECT_EQ(send("01", 100), "");
+    EXPECT_EQ(elapsedMs, 2u + 101u);
+    ASSERT_GE(pumpTimes.size(), 10u);
+    for (std::size_t i = 1; i < pumpTimes.size(); ++i)
+        EXPECT_LE(pumpTimes[i] - pumpTimes[i - 1], 10u) << i;
+    EXPECT_LT(pumpTimes.size(), 60u); // slices, not a look every millisecond
+
+    line->responder = answerAfter(43);
+    EXPECT_EQ(send("01", 100).size(), 21u);
+    EXPECT_EQ(elapsedMs, 2u + 43u);
 }
 
 // The output time-out bounds the time without progress; a negative one gives up at once

@@ -1,0 +1,38 @@
+#pragma once
+// Why an exchange with a unit ended as it did. The procedures see only the reply (empty on
+// any failure); the outcome tells a time-out from a garbled line and from a port that is gone.
+
+#include <array>
+#include <cstddef>
+#include <string>
+
+enum class ExchangeOutcome {
+    Accepted,      // a reply with a good CRC to the current sequence number
+    NotAwaited,    // sent with time-out 0: no reply is read
+    TimedOut,      // nothing that looked like a reply came in time
+    BadCrc,        // a reply came, but its CRC did not check out
+    StaleSequence, // a good reply, but to an earlier request
+    WriteFailed,   // the request did not leave whole
+    PortError      // the line itself failed (adapter unplugged, far end gone)
+};
+constexpr std::size_t kExchangeOutcomeCount = 7;
+
+struct ExchangeResult {
+    ExchangeOutcome outcome = ExchangeOutcome::TimedOut;
+    std::string platformText; // the operating system's words for a port error
+};
+
+const char* outcomeName(ExchangeOutcome outcome);
+
+// How the exchanges of a run ended, one count per outcome.
+class ExchangeCounts {
+public:
+    void add(ExchangeOutcome outcome) { counts_[static_cast<std::size_t>(outcome)]++; }
+    unsigned of(ExchangeOutcome outcome) const {
+        return counts_[static_cast<std::size_t>(outcome)];
+    }
+    void reset() { counts_ = {}; }
+
+private:
+    std::array<unsigned, kExchangeOutcomeCount> counts_{};
+};

@@ -1,0 +1,63 @@
+#include "virtualFixture.h"
+
+namespace {
+
+// The frame's last CRC digit changed to another hex digit.
+std::string withBadCrc(std::string reply) {
+    char& digit = reply[reply.size() - 2];
+    digit = digit == '0' ? '1' : '0';
+    return reply;
+}
+
+std::string toEarlierRequest(const std::string& frame) {
+    const std::uint16_t sequence =
+        static_cast<std::uint16_t>(HexToWord(PtyPeer::sequenceOf(frame)));
+    char earlier[5];
+    std::snprintf(earlier, sizeof earlier, "%04X", static_cast<std::uint16_t>(sequence - 1));
+    return AppendCRC(std::string("%0100000100") + earlier + "00") + "\r";
+}
+
+} // namespace
+
+TEST_F(TransactionInVirtualTime, EachExchangeSaysWhyItEndedAndTheRunCountsThem) {
+    std::string reply;
+    line->responder = answerAfter(5);
+    EXPECT_EQ(link.exchange("0100", "01", 100, 0, reply).outcome, ExchangeOutcome::Accepted);
+    EXPECT_EQ(link.exchange("FF00", "9B00", 0, 0, reply).outcome, ExchangeOutcome::NotAwaited);
+
+    line->responder = [](const std::string& frame, int) -> std::vector<ReplyChunk> {
+        return {{5, withBadCrc(PtyPeer::statusReplyTo(frame))}};
+    };
+    EXPECT_EQ(link.exchange("0100", "01", 100, 0, reply).outcome, ExchangeOutcome::BadCrc);
+    EXPECT_EQ(reply, "");
+
+    line->responder = [](const std::string& frame, int) -> std::vector<ReplyChunk> {
+        return {{5, toEarlierRequest(frame)}};
+    };
+    EXPECT_EQ(link.exchange("0100", "01", 100, 0, reply).outcome, ExchangeOutcome::StaleSequence);
+
+    // A garbled reply followed by a good one is a success.
+    line->responder = [](const std::string& frame, int) -> std::vector<ReplyChunk> {
+        const std::string good = PtyPeer::statusReplyTo(frame);
+        return {{5, withBadCrc(good)}, {5, good}};
+    };
+    EXPECT_EQ(link.exchange("0100", "01", 100, 0, reply).outcome, ExchangeOutcome::Accepted);
+    EXPECT_EQ(reply.size(), 21u);
+
+    line->responder = nullptr;
+    EXPECT_EQ(link.exchange("0100", "01", 100, 2, reply).outcome, ExchangeOutcome::TimedOut);
+
+    line->stalled = true;
+    EXPECT_EQ(link.exchange("0100", "01", 100, 0, reply).outcome, ExchangeOutcome::WriteFailed);
+
+    const ExchangeCounts& counts = link.counts();
+    EXPECT_EQ(counts.of(ExchangeOutcome::Accepted), 2u);
+    EXPECT_EQ(counts.of(ExchangeOutcome::NotAwaited), 1u);
+    EXPECT_EQ(counts.of(ExchangeOutcome::BadCrc), 1u);
+    EXPECT_EQ(counts.of(ExchangeOutcome::StaleSequence), 1u);
+    EXPECT_EQ(counts.of(ExchangeOutcome::TimedOut), 3u); // every attempt of a retried exchange
+    EXPECT_EQ(counts.of(ExchangeOutcome::WriteFailed), 1u);
+    EXPECT_EQ(counts.of(ExchangeOutcome::PortError), 0u);
+    link.resetCounts();
+    EXPECT_EQ(link.counts().of(ExchangeOutcome::Accepted), 0u);
+}
