@@ -9,6 +9,8 @@
 #include "link/serialPort.h"
 #include "link/transaction.h"
 #include "tools/surveyTable.h"
+#include "upgrade/foundUnits.h"
+#include "upgrade/settings.h"
 
 #include <QMainWindow>
 #include <QMessageBox>
@@ -50,6 +52,7 @@ public:
     void message(MessageKind kind, std::string_view text) override;
     bool confirm(std::string_view question) override;
     std::optional<std::string> chooseFirmwareFile() override;
+    void searchingUnits(bool searching) override;
 
     // Runs an operation that talks to the units. Refused (false, nothing done) while another
     // one holds the port. A close requested meanwhile is carried out once it has ended.
@@ -64,9 +67,11 @@ public:
     TSerialPort portCom;
     Transaction link;
     OperationGate gate;
-    StopSignal signal;   // "&Stop" and "&Skip" of the running operation
-    FirmwareImage image; // read by the file readers, cut into pages by the upgrades
-    SurveyTable survey;  // filled by "&Ping", read by the comms test
+    StopSignal signal;     // "&Stop" and "&Skip" of the running operation
+    FirmwareImage image;   // read by the file readers, cut into pages by the upgrades
+    FoundUnits foundUnits; // filled by unit discovery, walked by the global upgrades
+    ScopeFlags scope;      // set by the unit type and upgrade type choices
+    SurveyTable survey;    // filled by "&Ping", read by the comms test
     // What the engine's procedures take: built over the members above.
     OperationContext context() { return {link, *this, link.clock(), signal}; }
     TfrmExtTimeout* frmExtTimeout = nullptr;
@@ -181,6 +186,10 @@ private:
     void buildBaudMenu(QMenu* config);
     void attachReportMenu(LogView* log);
     void showStartupNotice();
+    // The upgrade page's choices as plain settings for the engine.
+    UpgradeSettings upgradeSettings() const;
+    void upgradeRun();
+    class RunningPage;
     LogView* showingLog() const;
     // Runs a handler so that no exception reaches the event loop.
     void guarded(const std::function<void()>& handler);

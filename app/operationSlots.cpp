@@ -9,11 +9,10 @@
 // Refused while an operation runs, since the report reads into the image that an upgrade
 // may be sending.
 void TForm1::mnuVerClick() {
-    runOperation([this] { ReportFileVersions(image, *this, rgUpgradeType->itemIndex()); });
+    runOperation([this] {
+        ReportFileVersions(image, *this, static_cast<UpgradeType>(rgUpgradeType->itemIndex()));
+    });
 }
-void TForm1::rgUnitTypeClick() {}
-void TForm1::rgUpgradeTypeClick() {}
-void TForm1::btnUpgradeClick() {}
 void TForm1::btnCommsTestClick() {}
 void TForm1::ckFastPollClick() {}
 void TForm1::btnResetClick() {}

@@ -63,7 +63,8 @@ QWidget* TForm1::buildUpgradePage() {
     ckbForceUpgrade = makeCheckBox(pnlUpgrade, QStringLiteral("ckbForceUpgrade"),
                                    QStringLiteral("Force Upgrade"));
     ckbForceUpgrade->setToolTip(QStringLiteral("Upgrade even if Version is the latest."));
-    btnUpgrade = makeButton(pnlUpgrade, QStringLiteral("btnUpgrade"), QStringLiteral("&Upgrade"));
+    // Outside the panel, which a run disables: "&Stop" and "&Skip" must stay clickable.
+    btnUpgrade = makeButton(tbsUpgrade, QStringLiteral("btnUpgrade"), QStringLiteral("&Upgrade"));
     btnUpgrade->setDefault(true);
 
     auto* panelLayout = new QVBoxLayout(pnlUpgrade);
@@ -71,8 +72,12 @@ QWidget* TForm1::buildUpgradePage() {
     panelLayout->addWidget(rgUnitType);
     panelLayout->addWidget(rgUpgradeType);
     panelLayout->addWidget(ckbForceUpgrade);
-    panelLayout->addWidget(btnUpgrade);
-    panelLayout->addStretch();
+
+    // The button stands below the panel, in the same column.
+    auto* inputColumn = new QVBoxLayout;
+    inputColumn->addWidget(pnlUpgrade);
+    inputColumn->addWidget(btnUpgrade);
+    inputColumn->addStretch();
 
     mmoStatus = new LogView(tbsUpgrade);
     mmoStatus->setObjectName(QStringLiteral("mmoStatus"));
@@ -86,7 +91,7 @@ QWidget* TForm1::buildUpgradePage() {
 
     auto* upper = new QHBoxLayout;
     upper->setSpacing(0);
-    upper->addWidget(pnlUpgrade);
+    upper->addLayout(inputColumn);
     upper->addWidget(mmoStatus);
     auto* page = new QVBoxLayout(tbsUpgrade);
     page->setContentsMargins(0, 0, 0, 0);

@@ -13,7 +13,8 @@ CommandAction setUpVersions(CLI::App& command) {
         const bool chosen = !file->empty();
         if (chosen) context.console.firmwareFile = *file;
         FirmwareImage image;
-        ReportFileVersions(image, context.console, chosen ? ugAdvanced : ugSingleUnit);
+        ReportFileVersions(image, context.console,
+                           chosen ? UpgradeType::Advanced : UpgradeType::SingleUnit);
         return kExitDone;
     };
 }

@@ -10,6 +10,8 @@ const std::vector<Command>& commandTable() {
          "survey every unit that answers on the bus (\"&Ping\"); --json also writes the "
          "network found",
          setUpSurvey},
+        {"upgrade", "upgrade the firmware of one unit or of all units found (\"&Upgrade\")",
+         setUpUpgrade},
         {"versions", "list the versions of the firmware files (\"&File Versions\")", setUpVersions},
     };
     return table;

@@ -28,4 +28,5 @@ const std::vector<Command>& commandTable();
 
 CommandAction setUpProbe(CLI::App& command);
 CommandAction setUpSurvey(CLI::App& command);
+CommandAction setUpUpgrade(CLI::App& command);
 CommandAction setUpVersions(CLI::App& command);

@@ -7,11 +7,12 @@
 
 namespace {
 
-constexpr int kAnyUnitType = -1;
+// A row for every unit type.
+constexpr std::optional<UnitType> kAnyUnitType{};
 
 struct FileRow {
     std::initializer_list<std::uint8_t> productIds;
-    int unitType;
+    std::optional<UnitType> unitType;
     FileFormat format;
     const char* name;
 };
@@ -20,8 +21,8 @@ const std::array<FileRow, 17> kFileRows{{
     {{2, 7, 8, 9, 10, 11, 12, 14}, kAnyUnitType, FileFormat::IntelHex, "Terminal-K1.hex"},
     {{3, 6, 20}, kAnyUnitType, FileFormat::IntelHex, "Terminal-K2.hex"},
     {{4}, kAnyUnitType, FileFormat::SRecord, "Terminal-P3.S28"},
-    {{5}, utControllerAB, FileFormat::IntelHex, "Controller-K2.hex"},
-    {{5}, utControllerCD, FileFormat::IntelHex, "QRM-C.hex"},
+    {{5}, UnitType::ControllerAB, FileFormat::IntelHex, "Controller-K2.hex"},
+    {{5}, UnitType::ControllerCD, FileFormat::IntelHex, "QRM-C.hex"},
     {{18}, kAnyUnitType, FileFormat::IntelHex, "Host-K2.hex"},
     {{28}, kAnyUnitType, FileFormat::IntelHex, "AdvancedController-K2.hex"},
     {{30, 36, 37}, kAnyUnitType, FileFormat::SRecord, "Terminal-P1.S28"},
@@ -29,8 +30,8 @@ const std::array<FileRow, 17> kFileRows{{
     {{39}, kAnyUnitType, FileFormat::SRecord, "Terminal-P5.S28"},
     {{40}, kAnyUnitType, FileFormat::SRecord, "Terminal-P6.S28"},
     {{41, 42, 46}, kAnyUnitType, FileFormat::SRecord, "Terminal-P7.S28"},
-    {{50}, utControllerCD, FileFormat::SRecord, "QRM-D.S28"},
-    {{50}, utTerminal, FileFormat::SRecord, "Terminal-P9.s28"},
+    {{50}, UnitType::ControllerCD, FileFormat::SRecord, "QRM-D.S28"},
+    {{50}, UnitType::Terminal, FileFormat::SRecord, "Terminal-P9.s28"},
     {{69, 74, 92}, kAnyUnitType, FileFormat::SRecord, "remoteP2.S28"},
     {{70, 71, 72}, kAnyUnitType, FileFormat::SRecord, "Terminal-P8.S28"},
     {{81, 82, 83, 84, 89, 91, 93}, kAnyUnitType, FileFormat::SRecord, "Terminal-P9.s28"},
@@ -57,19 +58,19 @@ constexpr std::uint8_t kClassQrmC = 4;
 
 } // namespace
 
-std::optional<ApplicationFile> ApplicationFileFor(std::uint8_t productId, int unitType) {
+std::optional<ApplicationFile> ApplicationFileFor(std::uint8_t productId, UnitType unitType) {
     for (const FileRow& row : kFileRows) {
         const bool product = std::ranges::find(row.productIds, productId) != row.productIds.end();
-        if (product && (row.unitType == kAnyUnitType || row.unitType == unitType))
+        if (product && (!row.unitType || *row.unitType == unitType))
             return ApplicationFile{row.name, row.format};
     }
     return std::nullopt;
 }
 
-std::uint8_t GetUpgradeType(std::uint8_t productId, int unitType) {
+std::uint8_t GetUpgradeType(std::uint8_t productId, UnitType unitType) {
     if (productId == kControllerProduct) {
-        if (unitType == utControllerAB) return kClassSharedWithTerminalK2;
-        if (unitType == utControllerCD) return kClassQrmC;
+        if (unitType == UnitType::ControllerAB) return kClassSharedWithTerminalK2;
+        if (unitType == UnitType::ControllerCD) return kClassQrmC;
         return 0;
     }
     for (const ClassRow& row : kClassRows)

@@ -1,6 +1,7 @@
 #include "image/fileSelection.h"
 
 #include "image/applicationFiles.h"
+#include "image/fileLookup.h"
 #include "image/hexReader.h"
 #include "image/motReader.h"
 
@@ -24,12 +25,19 @@ const std::array<ApplicationFile, 16> kReportedFiles{{
     {"Host-K2.hex", FileFormat::IntelHex},
     {"QRM-C.hex", FileFormat::IntelHex},
     {"QRM-D.S28", FileFormat::SRecord},
-    {"Terminal-P9.S28", FileFormat::SRecord},
+    {"Terminal-P9.s28", FileFormat::SRecord},
 }};
 
-bool ReadApplicationFile(FirmwareImage& image, Console& console, const ApplicationFile& file) {
+bool ReadFile(FirmwareImage& image, Console& console, const ApplicationFile& file) {
     return file.format == FileFormat::IntelHex ? ReadHexFile(image, console, file.name)
                                                : ReadMotFile(image, console, file.name);
+}
+
+// A file of the selection table, found in the working folder whatever the case of its name.
+bool ReadApplicationFile(FirmwareImage& image, Console& console, const ApplicationFile& file) {
+    const std::optional<std::string> found = FindFirmwareFile(console, file.name);
+    if (!found) return false;
+    return ReadFile(image, console, ApplicationFile{*found, file.format});
 }
 
 // The operator's file under "Advanced": the extension decides the reader, letter case
@@ -53,13 +61,15 @@ std::string FileExtension(const std::string& path) {
 }
 
 bool LoadApplicationFile(FirmwareImage& image, Console& console, std::uint8_t productId,
-                         int unitType, int upgradeType) {
-    const std::optional<ApplicationFile> file = upgradeType == ugAdvanced
+                         UnitType unitType, UpgradeType upgradeType) {
+    const std::optional<ApplicationFile> file = upgradeType == UpgradeType::Advanced
                                                     ? ChosenApplicationFile(console)
                                                     : ApplicationFileFor(productId, unitType);
     if (!file) return false;
     image.damagedAtLine = 0;
-    const bool read = ReadApplicationFile(image, console, *file);
+    const bool chosen = upgradeType == UpgradeType::Advanced;
+    const bool read =
+        chosen ? ReadFile(image, console, *file) : ReadApplicationFile(image, console, *file);
     if (image.damagedAtLine != 0) {
         console.status(kDamagedFilePrefix + std::to_string(image.damagedAtLine) + "!");
         return false;
@@ -71,9 +81,9 @@ bool LoadApplicationFile(FirmwareImage& image, Console& console, std::uint8_t pr
     return read;
 }
 
-void ReportFileVersions(FirmwareImage& image, Console& console, int upgradeType) {
+void ReportFileVersions(FirmwareImage& image, Console& console, UpgradeType upgradeType) {
     console.status(kVersionsHeading);
-    if (upgradeType == ugAdvanced) {
+    if (upgradeType == UpgradeType::Advanced) {
         if (const std::optional<std::string> chosen = console.chooseFirmwareFile())
             ReadHexFile(image, console, *chosen);
         return;

@@ -3,6 +3,7 @@
 // the firmware image, and the versions report of the files at hand.
 
 #include "image/firmwareImage.h"
+#include "image/unitChoice.h"
 #include "link/console.h"
 
 #include <cstdint>
@@ -17,11 +18,11 @@ inline constexpr const char* kNoDataLine = "Application File holds no data!";
 // accepts without a byte for the flash (a text page, blank lines, records outside the flash
 // windows), are reported and refused: the unit would be erased and left empty.
 bool LoadApplicationFile(FirmwareImage& image, Console& console, std::uint8_t productId,
-                         int unitType, int upgradeType);
+                         UnitType unitType, UpgradeType upgradeType);
 
 // The "&File Versions" report: the version line of every application file present, in a
 // fixed order; under "Advanced" the version of the one file that the operator chooses.
-void ReportFileVersions(FirmwareImage& image, Console& console, int upgradeType);
+void ReportFileVersions(FirmwareImage& image, Console& console, UpgradeType upgradeType);
 
 // The text from the last "." of the file name on, dot included; empty when it has none.
 std::string FileExtension(const std::string& path);

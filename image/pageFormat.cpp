@@ -1,5 +1,7 @@
 #include "image/pageFormat.h"
 
+#include "link/catalogue.h"
+
 #include <algorithm>
 
 namespace {
@@ -8,7 +10,8 @@ namespace {
 constexpr std::int32_t kLastPageAddress = FirmwareImage::kApplicationSize - 1;
 
 bool InRemoteArea(std::int32_t address) {
-    return (address >= 0xE300 && address <= 0xFDFF) || (address >= 0xFFDC && address <= 0xFFFF);
+    return (address >= remote::ApplicationFirst && address <= remote::ApplicationLast) ||
+           (address >= remote::VectorFirst && address <= remote::VectorLast);
 }
 
 void AppendHex(std::string& text, unsigned value, int digits) {

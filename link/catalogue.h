@@ -147,6 +147,29 @@ inline constexpr std::size_t VersionMinorIndex = 4;
 inline constexpr std::uint8_t WaitNone = 0x00;
 inline constexpr std::uint8_t WaitFinalVersion = 0x03;
 inline constexpr std::uint8_t WaitOrdinary = 0x05;
+
+// How often a request that the remote may miss is sent before giving up: the entry code, and
+// the version query after leaving upgrade mode (the remote is restarting then).
+inline constexpr int EntrySends = 21;
+inline constexpr int VersionSends = 6;
+
+// The remote's flash as the tool writes it: the application area in blocks of 64 bytes, each
+// erased and then written in two halves, and the vector area as one block of 4 + 32 bytes.
+inline constexpr std::uint16_t ApplicationFirst = 0xE300;
+inline constexpr std::uint16_t ApplicationLast = 0xFDFF;
+inline constexpr std::uint16_t BlockSize = 64;
+inline constexpr int BlockWrite = 32;
+inline constexpr int BlockCount = (ApplicationLast + 1 - ApplicationFirst) / BlockSize; // 108
+inline constexpr std::uint16_t VectorFirst = 0xFFDC;
+inline constexpr std::uint16_t VectorLast = 0xFFFF;
+inline constexpr int VectorHeadWrite = 4;  // 0xFFDC to 0xFFDF
+inline constexpr int VectorTailWrite = 32; // 0xFFE0 to 0xFFFF
+
+// An image is sent only when its reset vector points into the boot area: either byte suffices.
+inline constexpr std::uint16_t ResetVectorHighAddress = 0xFFFE;
+inline constexpr std::uint8_t ResetVectorHigh = 0xE0;
+inline constexpr std::uint16_t ResetVectorLowAddress = 0xFFFF;
+inline constexpr std::uint8_t ResetVectorLow = 0x00;
 } // namespace remote
 
 // Reply time-out in milliseconds and retries of one use of a command. A time-out of 0 sends

@@ -29,4 +29,8 @@ public:
     virtual void message(MessageKind kind, std::string_view text) = 0;
     virtual bool confirm(std::string_view question) = 0; // Yes/No
     virtual std::optional<std::string> chooseFirmwareFile() = 0;
+
+    // While an upgrade run searches for units, the operator's button skips the rest of the
+    // search instead of stopping the run ("&Skip" for "&Stop" in the window).
+    virtual void searchingUnits(bool /*searching*/) {}
 };

@@ -31,4 +31,6 @@ else
     "$cli" --port COM1 probe --address 0100
     echo "\$ nexalo-cli versions"
     "$cli" versions
+    echo "\$ nexalo-cli upgrade --unit-type terminal --controller 01 --terminal 01"
+    "$cli" --port COM1 upgrade --unit-type terminal --controller 01 --terminal 01
 fi

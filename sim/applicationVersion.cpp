@@ -6,17 +6,17 @@ namespace sim {
 
 namespace {
 // The unit type under which the tool chooses a file for this kind of unit.
-int unitTypeOf(const Unit& unit) {
+UnitType unitTypeOf(const Unit& unit) {
     switch (unit.kind) {
     case UnitKind::Controller:
-        return unit.model == ControllerModel::CD ? utControllerCD : utControllerAB;
+        return unit.model == ControllerModel::CD ? UnitType::ControllerCD : UnitType::ControllerAB;
     case UnitKind::Host:
-        return utHostInterface;
+        return UnitType::HostInterface;
     case UnitKind::Terminal:
     case UnitKind::BusTerminal:
         break;
     }
-    return utTerminal;
+    return UnitType::Terminal;
 }
 } // namespace
 

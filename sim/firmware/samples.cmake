@@ -1,8 +1,6 @@
 # One sample for every application file name the tool looks for, and the remote images,
 # made at build time in ${CMAKE_BINARY_DIR}/sim/firmware with a listing "samples.txt".
 # Each version is above what a freshly installed unit runs, so an upgrade takes place.
-# The versions report asks for "Terminal-P9.S28" while selection asks for "Terminal-P9.s28";
-# on a file system that tells case apart both are made, with the same content.
 #
 #   name                        format   version  bytes  seed
 set(NEXALO_FW_SAMPLES
@@ -22,7 +20,6 @@ set(NEXALO_FW_SAMPLES
     "QRM-C.hex                  hex-ela  6.11     81920  114"
     "QRM-D.S28                  s28      6.12     49152  115"
     "Terminal-P9.s28            s28      3.79     24576  116"
-    "Terminal-P9.S28            s28      3.79     24576  116"
     "remoteR1.s19               s19      2.51     6910   121"
     "remoteR2.s19               s19      2.52     6910   122"
     "remoteR3.s19               s19      2.53     6910   123"

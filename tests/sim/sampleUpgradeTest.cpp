@@ -38,14 +38,15 @@ protected:
     FirmwareImage image;
 };
 
-int unitTypeOf(const sim::Unit& unit) {
+UnitType unitTypeOf(const sim::Unit& unit) {
     switch (unit.kind) {
     case sim::UnitKind::Controller:
-        return unit.model == sim::ControllerModel::CD ? utControllerCD : utControllerAB;
+        return unit.model == sim::ControllerModel::CD ? UnitType::ControllerCD
+                                                      : UnitType::ControllerAB;
     case sim::UnitKind::Host:
-        return utHostInterface;
+        return UnitType::HostInterface;
     default:
-        return utTerminal;
+        return UnitType::Terminal;
     }
 }
 
@@ -74,7 +75,7 @@ TEST_F(InSampleFolder, EveryDemoUnitRunsTheVersionOfItsSampleFileAfterAnUpgrade)
         if (before.hasRemote) continue; // upgraded through its terminal, below
         SCOPED_TRACE(before.name);
         ASSERT_TRUE(LoadApplicationFile(image, console, before.productId, unitTypeOf(before),
-                                        ugSingleUnit));
+                                        UpgradeType::SingleUnit));
         EXPECT_LT(before.version, image.fileVersion); // a demo upgrade has work to do
         std::string address = sim::unitAddress(network.network(), before);
         writeImage(network, address, image);

@@ -1,0 +1,144 @@
+#include "commands.h"
+#include "options.h"
+#include "progressLine.h"
+#include "upgrade/dispatcher.h"
+#include "upgrade/typeChoice.h"
+
+#include <map>
+#include <memory>
+#include <unistd.h>
+
+namespace {
+
+// The log lines around the page writing of every upgrade procedure.
+constexpr std::string_view kWriteFlash = "Write Flash...";
+constexpr std::string_view kResetting = "Resetting unit...";
+
+const std::map<std::string, UnitType> kUnitTypes{{"terminal", UnitType::Terminal},
+                                                 {"controller-ab", UnitType::ControllerAB},
+                                                 {"host", UnitType::HostInterface},
+                                                 {"controller-cd", UnitType::ControllerCD},
+                                                 {"remote", UnitType::Remote}};
+const std::map<std::string, UpgradeType> kScopes{{"single", UpgradeType::SingleUnit},
+                                                 {"all", UpgradeType::AllUnits},
+                                                 {"one-at-a-time", UpgradeType::AllUnitsOneAtATime},
+                                                 {"advanced", UpgradeType::Advanced}};
+
+template <typename T> std::vector<std::string> namesOf(const std::map<std::string, T>& choices) {
+    std::vector<std::string> names;
+    for (const auto& [name, value] : choices)
+        names.push_back(name);
+    return names;
+}
+
+struct UpgradeOptions {
+    std::string unitType = "terminal";
+    std::string scope = "single";
+    std::string controller, terminal, file;
+    bool force = false;
+};
+
+// The face of the run: standard output as ever, and on a terminal the progress line on
+// standard error, cleared before each log line.
+class UpgradeConsole : public Console {
+public:
+    UpgradeConsole(StdoutConsole& out, const FirmwareImage& image)
+        : out_(out), line_(image, stderr), showProgress_(isatty(STDERR_FILENO) != 0) {}
+
+    void status(std::string_view line) override {
+        line_.clear();
+        out_.status(line);
+        if (showProgress_ && line == kWriteFlash) line_.startWriting();
+        if (line == kResetting) line_.stopWriting();
+    }
+    void report(std::string_view line) override {
+        line_.clear();
+        out_.report(line);
+    }
+    void clearStatus() override { out_.clearStatus(); }
+    void clearReport() override { out_.clearReport(); }
+    void replaceLastReportLine(std::string_view line) override {
+        line_.clear();
+        out_.replaceLastReportLine(line);
+    }
+    void progress(int, int, int) override {
+        if (showProgress_) line_.update();
+    }
+    void pump() override { out_.pump(); }
+    void message(MessageKind kind, std::string_view text) override {
+        line_.clear();
+        out_.message(kind, text);
+    }
+    bool confirm(std::string_view question) override {
+        line_.clear();
+        return out_.confirm(question);
+    }
+    std::optional<std::string> chooseFirmwareFile() override { return out_.chooseFirmwareFile(); }
+    ~UpgradeConsole() override { line_.clear(); }
+
+private:
+    StdoutConsole& out_;
+    ProgressLine line_;
+    bool showProgress_;
+};
+
+// The LA boxes start from what the two choices give them; the options change only the boxes
+// that the window would let the operator type into.
+UpgradeSettings settingsFrom(const UpgradeOptions& options) {
+    const UnitType unitType = kUnitTypes.at(options.unitType);
+    const TypeChoice choice = ChooseUnitAndUpgradeType(unitType, kScopes.at(options.scope));
+    UpgradeSettings settings;
+    settings.unitType = unitType;
+    settings.upgradeType = choice.upgradeType;
+    settings.forceUpgrade = options.force;
+    settings.controllerLA = choice.controllerLA.text;
+    settings.terminalLA = choice.terminalLA.text;
+    if (choice.controllerLA.enabled && !options.controller.empty())
+        settings.controllerLA = options.controller;
+    if (choice.terminalLA.enabled && !options.terminal.empty())
+        settings.terminalLA = options.terminal;
+    return settings;
+}
+
+int runUpgrade(CliContext& context, const UpgradeOptions& options) {
+    if (!options.file.empty()) context.console.firmwareFile = options.file;
+    const UpgradeSettings settings = settingsFrom(options);
+    const ScopeFlags scope =
+        ChooseUnitAndUpgradeType(settings.unitType, kScopes.at(options.scope)).scope;
+    FirmwareImage image;
+    FoundUnits units;
+    UpgradeConsole console(context.console, image);
+    int status = kExitFailed;
+    context.gate.run([&] {
+        PortSession session(context.link);
+        if (!session.opened()) return;
+        UpgradeRun run{{context.link, console, context.clock, context.console.signal},
+                       settings,
+                       scope,
+                       image,
+                       units};
+        if (RunUpgrade(run)) status = kExitDone;
+    });
+    return status;
+}
+
+} // namespace
+
+// "&Upgrade": a single unit, or discovery and a global upgrade. Succeeds only when every unit
+// worked on was upgraded or needed no upgrade.
+CommandAction setUpUpgrade(CLI::App& command) {
+    auto options = std::make_shared<UpgradeOptions>();
+    command
+        .add_option("--unit-type", options->unitType,
+                    "the kind of unit (\"Unit Type\"; default terminal)")
+        ->check(CLI::IsMember(namesOf(kUnitTypes)));
+    command.add_option("--scope", options->scope, "the upgrade type (default single)")
+        ->check(CLI::IsMember(namesOf(kScopes)));
+    command.add_option("--controller", options->controller, "Controller LA, where it can be typed")
+        ->transform(HexText(2));
+    command.add_option("--terminal", options->terminal, "Terminal LA, where it can be typed")
+        ->transform(HexText(2));
+    command.add_flag("--force", options->force, "upgrade whatever the versions say");
+    command.add_option("--file", options->file, "the firmware file chosen under advanced");
+    return [options](CliContext& context) { return runUpgrade(context, *options); };
+}

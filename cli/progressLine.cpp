@@ -1,0 +1,54 @@
+#include "progressLine.h"
+
+#include "image/pageFormat.h"
+
+#include <algorithm>
+
+ProgressLine::ProgressLine(const FirmwareImage& image, std::FILE* out) : image_(image), out_(out) {}
+
+// The pages of the image as the upgrade cuts them, counted on a copy of it.
+void ProgressLine::startWriting() {
+    pages_.clear();
+    FirmwareImage copy = image_;
+    copy.cursor = 0;
+    std::size_t bytes = 0;
+    do {
+        const std::string page = FormatWriteData(copy);
+        if (page.empty()) continue;
+        bytes += (page.size() - 12) / 2; // 8 digits of address and 4 of count, then the bytes
+        pages_.push_back({copy.cursor, bytes});
+    } while (copy.cursor <= copy.highestWritten);
+    started_ = std::chrono::steady_clock::now();
+    writing_ = true;
+}
+
+void ProgressLine::update() {
+    if (writing_) draw();
+}
+
+// Percent of the bytes rather than of the bar: the bar follows addresses, and a version
+// word far above the rest of an image would make it jump at the last page.
+void ProgressLine::draw() {
+    const auto page =
+        std::lower_bound(pages_.begin(), pages_.end(), image_.cursor,
+                         [](const PageEnd& p, std::int32_t c) { return p.cursor < c; });
+    const std::size_t done = page == pages_.end() ? pages_.size() : page - pages_.begin() + 1;
+    const std::size_t bytes = done == 0 ? 0 : pages_[done - 1].bytes;
+    const std::size_t total = pages_.empty() ? 0 : pages_.back().bytes;
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - started_).count();
+    const double rate = seconds > 0 ? bytes / seconds : 0;
+    const long left = rate > 0 ? static_cast<long>((total - bytes) / rate) : 0;
+    const int percent = total > 0 ? static_cast<int>(100 * bytes / total) : 100;
+    std::fprintf(out_, "\r\033[K%3d%%  page %zu of %zu  %.0f B/s  %ld:%02ld left", percent, done,
+                 pages_.size(), rate, left / 60, left % 60);
+    std::fflush(out_);
+    shown_ = true;
+}
+
+void ProgressLine::clear() {
+    if (!shown_) return;
+    std::fputs("\r\033[K", out_);
+    std::fflush(out_);
+    shown_ = false;
+}

@@ -1,0 +1,138 @@
+#pragma once
+// The upgrade engine against the simulated network: in virtual time (long time-outs pass at
+// once) or over a real pseudo-terminal on the real clock, in the folder of the sample files.
+
+#include "image/firmwareImage.h"
+#include "link/operationContext.h"
+#include "sim/networkFile.h"
+#include "sim/ptySimulator.h"
+#include "sim/virtualLineBackend.h"
+#include "tests/support/recordingConsole.h"
+#include "upgrade/upgradeRun.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+
+namespace upgradetest {
+
+// Remembers the bar as well, and can act when it moves (the operator's click at a moment).
+class BarConsole : public RecordingConsole {
+public:
+    void progress(int position, int, int max) override {
+        positions.push_back(position);
+        lastMax = max;
+        if (onProgress) onProgress(position);
+    }
+    std::vector<int> positions;
+    int lastMax = 0;
+    std::function<void(int)> onProgress;
+};
+
+inline sim::Network networkFrom(const std::string& json) {
+    sim::NetworkLoad load = sim::parseNetwork(json);
+    EXPECT_TRUE(load.network) << load.error;
+    return load.network.value_or(sim::Network{});
+}
+
+// The working folder is the sample files' folder while a test runs.
+class InFolder {
+public:
+    explicit InFolder(const std::filesystem::path& folder)
+        : previous_(std::filesystem::current_path()) {
+        std::filesystem::current_path(folder);
+    }
+    ~InFolder() { std::filesystem::current_path(previous_); }
+
+private:
+    std::filesystem::path previous_;
+};
+
+// Whether the unit's flash holds every written byte of the image, and the unit now runs the
+// version of the file.
+inline void expectUnitRunsImage(const sim::Unit& unit, const FirmwareImage& image) {
+    std::size_t checked = 0, wrong = 0;
+    const std::uint32_t offset = image.highAddress ? FirmwareImage::kHighAddressOffset : 0;
+    for (std::int32_t a = 0; a < FirmwareImage::kSize; ++a) {
+        if (!image.isWritten(a)) continue;
+        const auto cell = sim::FlashMemory::cellOf(static_cast<std::uint32_t>(a) + offset);
+        ASSERT_TRUE(cell) << a;
+        ++checked;
+        if (unit.flash.at(*cell) != image.bytes[static_cast<std::size_t>(a)]) ++wrong;
+    }
+    EXPECT_GT(checked, 1000u);
+    EXPECT_EQ(wrong, 0u);
+    EXPECT_EQ(unit.version, image.fileVersion);
+    EXPECT_FALSE(unit.upgradeMode);
+}
+
+// One controller 01 of model AB with terminals; most tests need no more.
+inline std::string networkWith(const std::string& terminals) {
+    return R"({ "seed": 3, "controllers": [
+      { "name": "c1", "la": "01", "fixedAddress": "10000001", "productId": 5, "version": "2.01",
+        "terminals": [ )" +
+           terminals + R"( ] } ] })";
+}
+
+inline const char* kPlainTerminal =
+    R"({ "name": "t1", "la": "01", "fixedAddress": "20000101", "productId": 3, "version": "1.02" })";
+
+class UpgradeInVirtualTime : public ::testing::Test {
+protected:
+    void start(const std::string& json) {
+        network = std::make_unique<sim::NetworkSimulator>(networkFrom(json));
+        auto backend = std::make_unique<sim::VirtualLineBackend>(clock, *network);
+        port = std::make_unique<TSerialPort>(clock, std::move(backend));
+        configureForTool(*port);
+        port->setDevicePath("virtual");
+        ASSERT_TRUE(port->OpenPort());
+        port->SuspendPolling();
+        link = std::make_unique<Transaction>(*port, clock, console);
+    }
+    UpgradeRun run() {
+        return UpgradeRun{{*link, console, clock, signal}, settings, scope, image, units};
+    }
+    sim::Unit& unit(const std::string& name) { return *network->unit(name); }
+
+    InFolder folder{NEXALO_FW_SAMPLES_DIR};
+    VirtualClock clock;
+    std::unique_ptr<sim::NetworkSimulator> network;
+    std::unique_ptr<TSerialPort> port;
+    std::unique_ptr<Transaction> link;
+    BarConsole console;
+    StopSignal signal;
+    UpgradeSettings settings;
+    ScopeFlags scope;
+    FirmwareImage image;
+    FoundUnits units;
+};
+
+class UpgradeOverPty : public ::testing::Test {
+protected:
+    void start(const std::string& json) {
+        simulator = std::make_unique<sim::PtySimulator>(networkFrom(json));
+        const std::optional<std::string> device = simulator->start();
+        ASSERT_TRUE(device) << simulator->error();
+        configureForTool(port);
+        port.setDevicePath(*device);
+        ASSERT_TRUE(port.OpenPort());
+        port.SuspendPolling();
+    }
+    UpgradeRun run() {
+        return UpgradeRun{{link, console, systemClock(), signal}, settings, scope, image, units};
+    }
+
+    InFolder folder{NEXALO_FW_SAMPLES_DIR};
+    std::unique_ptr<sim::PtySimulator> simulator;
+    BarConsole console;
+    TSerialPort port{systemClock()};
+    Transaction link{port, systemClock(), console};
+    StopSignal signal;
+    UpgradeSettings settings;
+    ScopeFlags scope;
+    FirmwareImage image;
+    FoundUnits units;
+};
+
+} // namespace upgradetest

@@ -1,0 +1,132 @@
+#include "upgrade/discovery.h"
+
+#include "image/applicationFiles.h"
+#include "link/catalogue.h"
+#include "link/replyReader.h"
+#include "tools/products.h"
+
+namespace {
+
+constexpr char kListHeading[] = " LA    Unit Type";
+constexpr int kScanBarMax = 64;
+constexpr int kRunBarMax = 100;
+
+class Discovery {
+public:
+    explicit Discovery(UpgradeRun& run) : run_(run) {}
+
+    bool go() {
+        run_.units.clear();
+        console().progress(0, 0, kScanBarMax);
+        console().searchingUnits(true);
+        const std::string probe = addr::controller(std::string_view(run_.settings.controllerLA));
+        if (reply::isStatusReply(ask(probe, cmd::StatusPoll, tr::DiscoveryProbe)))
+            byList(probe);
+        else
+            byScan();
+        console().searchingUnits(false);
+        run_.ctx.signal.clearSkip();
+        console().status("");
+        console().progress(0, 0, kRunBarMax);
+        return listed_ > 0;
+    }
+
+private:
+    Console& console() { return run_.ctx.console; }
+
+    std::string ask(const std::string& address, const std::string& command, TimeoutRetries use) {
+        std::string reply;
+        run_.ctx.link.TxMessage(address, command, use.timeout, use.retries, reply);
+        return reply;
+    }
+
+    // The controller names the units it knows; each is then asked for its version.
+    void byList(const std::string& probe) {
+        const std::string list = ask(probe, cmd::UnitList, tr::DiscoveryList);
+        if (list.size() <= reply::StatusLength) return;
+        const std::size_t announced = reply::listCount(list);
+        const std::size_t present = recordsPresent(list);
+        for (std::size_t entry = 1; entry <= std::min(announced, present); ++entry)
+            takeListed(reply::listEntry(list, entry));
+        // A count beyond the records sent would read the CRC and nothing as units.
+        if (announced > present)
+            console().status("Unit list holds " + std::to_string(present) + " of " +
+                             std::to_string(announced) + " units!");
+    }
+
+    static std::size_t recordsPresent(const std::string& list) {
+        const std::size_t dataEnd = list.size() - reply::CrcWidth; // 1-based, last data character
+        const std::size_t first = reply::unitList::FirstEntry;
+        if (dataEnd + 1 < first) return 0;
+        return (dataEnd + 1 - first) / reply::unitList::EntryWidth;
+    }
+
+    void takeListed(const reply::ListEntry& entry) {
+        const std::string la = hexText::la(entry.la);
+        FoundUnit* unit = run_.units.at(entry.la);
+        if (unit == nullptr) {
+            // The table holds LAs 1 to 64 only; nothing is written outside it.
+            console().status("[" + la + "] - LA out of range!");
+            return;
+        }
+        if (unit->productId != 0) {
+            console().status("[" + la + "] - Duplicate LA!");
+            return;
+        }
+        unit->productId = entry.productId;
+        const std::string info =
+            ask(addr::terminal(std::string_view(run_.settings.controllerLA), entry.la),
+                cmd::UnitInfo, tr::DiscoveryInfo);
+        if (reply::hasUnitInfo(info, reply::UnitInfoFullThreshold))
+            unit->version = versionOf(reply::readUnitInfo(info));
+        list(entry.la, *unit);
+    }
+
+    // Every LA in turn, until the operator skips the rest.
+    void byScan() {
+        for (int la = FoundUnits::kFirstLA; la <= FoundUnits::kLastLA; ++la) {
+            if (run_.ctx.signal.skipRequested()) break;
+            scanOne(static_cast<std::uint8_t>(la));
+            console().progress(la, 0, kScanBarMax);
+        }
+    }
+
+    std::string scanAddress(std::uint8_t la) const {
+        const UnitType type = run_.settings.unitType;
+        if (type == UnitType::ControllerAB || type == UnitType::ControllerCD)
+            return addr::controller(la);
+        return addr::terminal(std::string_view(run_.settings.controllerLA), la);
+    }
+
+    void scanOne(std::uint8_t la) {
+        const std::string address = scanAddress(la);
+        if (ask(address, cmd::StatusPoll, tr::DiscoveryScanPoll).empty()) return;
+        const std::string info = ask(address, cmd::UnitInfo, tr::DiscoveryInfo);
+        if (!reply::hasUnitInfo(info, reply::UnitInfoFullThreshold)) return;
+        const reply::UnitInfo facts = reply::readUnitInfo(info);
+        FoundUnit* unit = run_.units.at(la);
+        unit->productId = facts.productId;
+        unit->version = versionOf(facts);
+        list(la, *unit);
+    }
+
+    static std::uint16_t versionOf(const reply::UnitInfo& info) {
+        return info.inUpgradeMode() ? FoundUnits::kInUpgradeMode : info.version;
+    }
+
+    void list(std::uint8_t la, FoundUnit& unit) {
+        unit.upgradeClass = GetUpgradeType(unit.productId, run_.settings.unitType);
+        unit.state = UnitState::Pending;
+        if (listed_++ == 0) console().status(kListHeading);
+        console().status("[" + hexText::la(la) + "] - " + getProductName(unit.productId));
+    }
+
+    UpgradeRun& run_;
+    int listed_ = 0;
+};
+
+} // namespace
+
+bool FindUnits(UpgradeRun& run) {
+    return Discovery(run).go();
+}

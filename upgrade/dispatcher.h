@@ -1,0 +1,10 @@
+#pragma once
+// One run of the Upgrade button once the port is open: framed by "9B00" and "9B01" to every
+// controller, a single-unit pass or discovery followed by a global upgrade, then "Finished.".
+
+#include "upgrade/upgradeRun.h"
+
+// Whether the run did what it was asked: every unit it worked on was upgraded or needed no
+// upgrade (a unit a global upgrade passes over is not worked on), at least one unit was
+// found, and nobody stopped it. Clears the stop signal.
+bool RunUpgrade(UpgradeRun& run);

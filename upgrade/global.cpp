@@ -1,0 +1,58 @@
+#include "upgrade/globalShared.h"
+
+#include <algorithm>
+
+namespace global {
+
+namespace {
+constexpr char kReportHeading[] = "<< Upgrade Report >>";
+constexpr char kUpgradeOk[] = " upgrade OK.";
+constexpr char kUpgradeFailed[] = " upgrade Failed!";
+constexpr std::size_t kLAWidth = 2;
+} // namespace
+
+std::string controllerLA(const UpgradeRun& run) {
+    return run.settings.controllerLA.substr(0, kLAWidth);
+}
+
+std::string unitAddress(const UpgradeRun& run, int la) {
+    const auto unit = static_cast<std::uint8_t>(la);
+    return run.scope.controllerScope ? addr::controller(unit)
+                                     : addr::terminal(controllerLA(run), unit);
+}
+
+std::string classBroadcast(const UpgradeRun& run) {
+    return run.scope.controllerScope ? std::string(addr::AllControllers)
+                                     : addr::allTerminalsOf(controllerLA(run));
+}
+
+std::string unitLine(const std::string& address, const char* message) {
+    return "Unit " + address + message;
+}
+
+void fireAndForget(UpgradeRun& run, const std::string& address, const char* command) {
+    std::string ignored;
+    run.ctx.link.TxMessage(address, command, tr::FireAndForget.timeout, tr::FireAndForget.retries,
+                           ignored);
+}
+
+void report(UpgradeRun& run) {
+    run.ctx.console.status("");
+    run.ctx.console.status(kReportHeading);
+    for (int la = FoundUnits::kFirstLA; la <= FoundUnits::kLastLA; ++la) {
+        const FoundUnit* unit = run.units.at(la);
+        if (unit->state == UnitState::Done)
+            run.ctx.console.status(unitLine(unitAddress(run, la), kUpgradeOk));
+        else if (unit->state == UnitState::Failed)
+            run.ctx.console.status(unitLine(unitAddress(run, la), kUpgradeFailed));
+    }
+}
+
+int pageProgress(const FirmwareImage& image, int min, int max) {
+    const double range = image.highestWritten - image.lowestWritten;
+    if (range <= 0) return max;
+    const double done = (max - min) / range * (image.cursor - image.lowestWritten);
+    return std::clamp(min + static_cast<int>(done), min, max);
+}
+
+} // namespace global

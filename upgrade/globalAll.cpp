@@ -1,0 +1,270 @@
+// All units of one upgrade class at once: each unit is put into upgrade mode on its own, the
+// flash of all of them is erased and written by broadcast, and each unit's result is polled
+// after every broadcast and repaired by sending the same command to that unit alone. Every
+// page travels once per class and pass, whatever the number of units.
+
+#include "upgrade/global.h"
+
+#include "image/fileSelection.h"
+#include "image/pageFormat.h"
+#include "link/pause.h"
+#include "link/replyReader.h"
+#include "upgrade/globalShared.h"
+
+#include <functional>
+#include <optional>
+
+namespace {
+
+constexpr char kEntering[] = " Entering Upgrade mode...";
+constexpr char kNotNecessary[] = " Upgrade not necessary.";
+constexpr char kNoResponseE0[] = "No response [E0]!";
+constexpr char kInUpgradeMode[] = " in Upgrade mode";
+constexpr char kFailedToEnter[] = " Failed to enter Upgrade mode!";
+constexpr char kDetected[] = " detected!";
+constexpr char kEraseFlash[] = "Erase Flash...";
+constexpr char kNoResponse[] = "No response!";
+constexpr char kUnitNoResponse[] = " No response!";
+constexpr char kEraseError[] = " Erase Error ";
+constexpr char kWriteFlash[] = "Write Flash...";
+constexpr char kWriteError[] = " Write Error ";
+constexpr char kResetting[] = "Resetting unit...";
+constexpr char kUpgradeOk[] = " upgrade OK.";
+constexpr char kUpgradeFailed[] = " upgrade Failed!";
+constexpr char kUserAborted[] = "<<User Aborted Upgrade>>";
+
+// Only so much of a reply is looked at; its length is judged after the cut.
+constexpr std::size_t kReplyKept = 50;
+constexpr int kPasses = 2;
+// Remotes behind a terminal are upgraded through it, never by broadcast.
+constexpr std::uint8_t kFirstRemoteProduct = 31;
+constexpr std::uint8_t kLastRemoteProduct = 36;
+
+class GlobalAllUpgrade {
+public:
+    explicit GlobalAllUpgrade(UpgradeRun& run) : run_(run) {}
+
+    void run() {
+        if (run_.scope.terminalScope)
+            global::fireAndForget(run_, addr::controller(global::controllerLA(run_)),
+                                  cmd::ControllerUpgradeStart);
+        while (findClass()) {
+            for (int pass = 0; pass < kPasses; ++pass)
+                if (!runPass(pass == kPasses - 1)) break;
+            if (stopped()) break;
+        }
+        global::report(run_);
+        if (stopped()) console().status(kUserAborted);
+        pausePumping(run_.ctx.clock, console(), delay::GlobalBeforeClosing);
+        if (run_.scope.terminalScope) {
+            global::fireAndForget(run_, addr::controller(global::controllerLA(run_)),
+                                  cmd::ControllerUpgradeEnd);
+            global::fireAndForget(run_, global::classBroadcast(run_), cmd::Reset);
+        }
+    }
+
+private:
+    // The class of the lowest pending unit whose application file loads; that image is the one
+    // every unit of the class receives. A class whose file does not load stays pending.
+    bool findClass() {
+        console().status("");
+        for (int la = FoundUnits::kFirstLA; la <= FoundUnits::kLastLA; ++la) {
+            const FoundUnit& unit = *run_.units.at(la);
+            if (unit.state != UnitState::Pending || unit.upgradeClass == 0) continue;
+            if (LoadApplicationFile(run_.image, console(), unit.productId, run_.settings.unitType,
+                                    run_.settings.upgradeType)) {
+                class_ = unit.upgradeClass;
+                return true;
+            }
+        }
+        return false;
+    }
+
+    // One pass over the class; false when it ended before its end (stop, or nobody entered).
+    bool runPass(bool lastPass) {
+        if (!enterUpgradeMode() || stopped()) return false;
+        confirmUpgradeMode();
+        if (stopped()) return false;
+        erase();
+        if (stopped()) return false;
+        if (!write()) return false;
+        resetAndConfirm(lastPass);
+        return !stopped();
+    }
+
+    bool enterUpgradeMode() {
+        bool entered = false;
+        forEachUnit([&](int, FoundUnit& unit, const std::string& address) {
+            if (!needsUpgrade(unit)) {
+                unit.state = UnitState::Done;
+                console().status(global::unitLine(address, kNotNecessary));
+                return;
+            }
+            console().status(global::unitLine(address, kEntering));
+            std::optional<reply::UpgradeModeVersions> versions = reply::readUpgradeMode(
+                exchange(address, cmd::EnterUpgrade, tr::GlobalEnterUpgrade));
+            if (!versions) {
+                console().status(kNoResponseE0);
+                unit.state = UnitState::Failed;
+                return;
+            }
+            console().status("BB v" + versions->bootVersion + ":App v" + versions->appVersion);
+            entered = true;
+        });
+        return entered;
+    }
+
+    bool needsUpgrade(const FoundUnit& unit) const {
+        if (unit.productId >= kFirstRemoteProduct && unit.productId <= kLastRemoteProduct)
+            return false;
+        return unit.version < run_.image.fileVersion ||
+               unit.version == FoundUnits::kInUpgradeMode || run_.settings.forceUpgrade;
+    }
+
+    void confirmUpgradeMode() {
+        forEachUnit([&](int, FoundUnit& unit, const std::string& address) {
+            std::string status = exchange(address, cmd::StatusPoll, tr::GlobalConfirmUpgrade);
+            if (!reply::isStatusReply(status)) {
+                console().status(global::unitLine(address, kDetected));
+            } else if (reply::inUpgradeMode(reply::statusByte(status))) {
+                console().status("Units " + address + kInUpgradeMode);
+            } else {
+                console().status(global::unitLine(address, kFailedToEnter));
+                unit.state = UnitState::Failed;
+            }
+        });
+    }
+
+    void erase() {
+        console().status(kEraseFlash);
+        global::fireAndForget(run_, global::classBroadcast(run_), cmd::EraseAll);
+        pausePumping(run_.ctx.clock, console(), delay::GlobalAfterEraseBroadcast);
+        forEachUnit([&](int, FoundUnit& unit, const std::string& address) {
+            std::optional<reply::FlashResult> result =
+                reply::readFlashStatus(exchange(address, cmd::FlashStatus, tr::GlobalEraseResult));
+            if (!result) {
+                console().status(kNoResponse);
+                unit.state = UnitState::Failed;
+                return;
+            }
+            if (!result->failed()) return;
+            // The unit missed or failed the broadcast: it erases on its own.
+            std::optional<reply::FlashResult> again =
+                reply::readEraseWrite(exchange(address, cmd::EraseAll, tr::GlobalEraseUnit));
+            if (again && !again->failed()) return;
+            const std::uint8_t code = again ? again->errorCode : result->errorCode;
+            console().status(global::unitLine(address, kEraseError) + hexText::byte(code));
+            unit.state = UnitState::Failed;
+        });
+    }
+
+    // Every page once to the class; false when the operator stopped.
+    bool write() {
+        console().status(kWriteFlash);
+        FirmwareImage& image = run_.image;
+        image.cursor = 0;
+        while (image.cursor <= image.highestWritten) {
+            const std::string page = FormatWriteData(image);
+            if (page.empty()) continue;
+            const std::string command = cmd::writePage(page);
+            global::fireAndForget(run_, global::classBroadcast(run_), command.c_str());
+            forEachUnit([&](int, FoundUnit& unit, const std::string& address) {
+                checkPage(unit, address, command);
+            });
+            console().progress(global::pageProgress(image, global::kBarMin, global::kBarMax),
+                               global::kBarMin, global::kBarMax);
+            console().pump();
+            if (stopped()) return false;
+        }
+        return true;
+    }
+
+    void checkPage(FoundUnit& unit, const std::string& address, const std::string& command) {
+        std::string status = exchange(address, cmd::FlashStatus, tr::GlobalWriteResult);
+        if (status.size() != reply::FlashStatusLength) {
+            pausePumping(run_.ctx.clock, console(), delay::GlobalBeforeWriteResultAgain);
+            status = exchange(address, cmd::FlashStatus, tr::GlobalWriteResultAgain);
+        }
+        std::optional<reply::FlashResult> result = reply::readFlashStatus(status);
+        if (!result) {
+            console().status(global::unitLine(address, kUnitNoResponse));
+            unit.state = UnitState::Failed;
+            return;
+        }
+        if (!result->failed()) return;
+        // The unit missed or failed the broadcast page: it gets the page on its own.
+        std::optional<reply::FlashResult> again =
+            reply::readEraseWrite(exchange(address, command, tr::GlobalWritePageUnit));
+        if (!again) {
+            console().status(global::unitLine(address, kUnitNoResponse));
+        } else if (again->failed()) {
+            console().status(global::unitLine(address, kWriteError) +
+                             hexText::byte(again->errorCode));
+            unit.state = UnitState::Failed;
+        }
+    }
+
+    // Units failed in a pass that reached the reset are tried again in the next pass; after
+    // the last pass their failure stands, so that a unit that keeps failing cannot hold the
+    // run in an endless round of the same class.
+    void resetAndConfirm(bool lastPass) {
+        console().status(kResetting);
+        global::fireAndForget(run_, global::classBroadcast(run_), cmd::Reset);
+        pausePumping(run_.ctx.clock, console(), delay::GlobalAfterResetBroadcast);
+        if (stopped()) return;
+        for (int la = FoundUnits::kFirstLA; la <= FoundUnits::kLastLA; ++la) {
+            FoundUnit& unit = *run_.units.at(la);
+            if (unit.upgradeClass != class_) continue;
+            const std::string address = global::unitAddress(run_, la);
+            if (unit.state == UnitState::Pending) confirmRunning(unit, address);
+            if (unit.state == UnitState::Failed) {
+                console().status(global::unitLine(address, kUpgradeFailed));
+                if (!lastPass) unit.state = UnitState::Pending;
+            }
+        }
+    }
+
+    // Done once the unit answers from its application; failed when no such answer comes in
+    // time, whatever it said before.
+    void confirmRunning(FoundUnit& unit, const std::string& address) {
+        const std::uint64_t noted = run_.ctx.clock.nowMs();
+        do {
+            std::string status = exchange(address, cmd::StatusPoll, tr::GlobalConfirmRunning);
+            if (reply::isStatusReply(status) && !reply::inUpgradeMode(reply::statusByte(status))) {
+                console().status(global::unitLine(address, kUpgradeOk));
+                unit.state = UnitState::Done;
+                return;
+            }
+        } while (run_.ctx.clock.nowMs() - noted <= delay::GlobalConfirmLimit);
+        unit.state = UnitState::Failed;
+    }
+
+    // Calls f for every pending unit of the current class, in LA order.
+    void forEachUnit(const std::function<void(int, FoundUnit&, const std::string&)>& f) {
+        for (int la = FoundUnits::kFirstLA; la <= FoundUnits::kLastLA; ++la) {
+            FoundUnit& unit = *run_.units.at(la);
+            if (unit.state == UnitState::Pending && unit.upgradeClass == class_)
+                f(la, unit, global::unitAddress(run_, la));
+        }
+    }
+
+    std::string exchange(const std::string& address, const std::string& command,
+                         TimeoutRetries use) {
+        std::string text;
+        run_.ctx.link.TxMessage(address, command, use.timeout, use.retries, text);
+        if (text.size() > kReplyKept) text.resize(kReplyKept);
+        return text;
+    }
+
+    Console& console() { return run_.ctx.console; }
+    bool stopped() const { return run_.ctx.signal.stopRequested(); }
+
+    UpgradeRun& run_;
+    std::uint8_t class_ = 0;
+};
+
+} // namespace
+
+void GoUpgradeGlobalAll(UpgradeRun& run) {
+    GlobalAllUpgrade(run).run();
+}

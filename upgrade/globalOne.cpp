@@ -1,0 +1,44 @@
+// Every found unit in turn through the single-unit upgrade, with one retry for a unit that
+// fails.
+
+#include "upgrade/global.h"
+
+#include "upgrade/globalShared.h"
+#include "upgrade/single.h"
+
+namespace {
+
+constexpr int kAttempts = 2;
+constexpr char kResetUnit[] = "Reset unit.";
+
+bool stopped(const UpgradeRun& run) {
+    return run.ctx.signal.stopRequested();
+}
+
+// False when the operator stopped during an attempt.
+bool upgradeUnit(UpgradeRun& run, int la, FoundUnit& unit) {
+    const std::string address = global::unitAddress(run, la);
+    for (int attempt = 0; attempt < kAttempts; ++attempt) {
+        const bool upgraded = GoUpgradeSingle(run, address);
+        unit.state = upgraded ? UnitState::Done : UnitState::Failed;
+        run.ctx.console.status("");
+        if (stopped(run)) return false;
+        if (upgraded) break;
+    }
+    return true;
+}
+
+} // namespace
+
+void GoUpgradeGlobalOne(UpgradeRun& run) {
+    for (int la = FoundUnits::kFirstLA; la <= FoundUnits::kLastLA; ++la) {
+        FoundUnit& unit = *run.units.at(la);
+        if (unit.state != UnitState::Pending && unit.state != UnitState::Failed) continue;
+        if (!upgradeUnit(run, la, unit)) return;
+    }
+    global::report(run);
+    if (!run.scope.controllerScope) {
+        global::fireAndForget(run, global::classBroadcast(run), cmd::Reset);
+        run.ctx.console.status(kResetUnit);
+    }
+}

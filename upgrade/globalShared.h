@@ -1,0 +1,36 @@
+#pragma once
+// What the two forms of the global upgrade share: how a found unit is addressed in the scope
+// of the run, the report at the end, and the progress of a page loop.
+
+#include "image/firmwareImage.h"
+#include "link/catalogue.h"
+#include "upgrade/upgradeRun.h"
+
+#include <string>
+
+namespace global {
+
+// The controller LA of a terminal-scope run: the first two characters of the LA box.
+std::string controllerLA(const UpgradeRun& run);
+// A found unit's address: LA + "00" for controllers, controller LA + LA for terminals.
+std::string unitAddress(const UpgradeRun& run, int la);
+// Where a broadcast reaches every unit of the run: "FF00", or controller LA + "FF".
+std::string classBroadcast(const UpgradeRun& run);
+
+// "Unit " + address + message (message with its leading blank).
+std::string unitLine(const std::string& address, const char* message);
+
+// A request whose reply is not read.
+void fireAndForget(UpgradeRun& run, const std::string& address, const char* command);
+
+// The upgrade report: every done and failed unit in LA order.
+void report(UpgradeRun& run);
+
+// The bar position of a page loop with the image cursor where it stands, within min..max. An
+// image with a single written address shows a full bar at once.
+int pageProgress(const FirmwareImage& image, int min, int max);
+
+inline constexpr int kBarMin = 0;
+inline constexpr int kBarMax = 100;
+
+} // namespace global

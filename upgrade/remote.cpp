@@ -1,0 +1,188 @@
+#include "upgrade/remote.h"
+
+#include "image/remoteImage.h"
+#include "link/catalogue.h"
+#include "link/pause.h"
+#include "link/replyReader.h"
+
+#include <algorithm>
+#include <initializer_list>
+
+namespace {
+
+constexpr char kInvalidResetVector[] =
+    "This files Reset Vector address is invalid!  For safety, aborting programming.";
+constexpr char kFirmwarePrefix[] = "Firmware:  V";
+constexpr char kEnterUpgradeMode[] = "Enter Upgrade mode";
+constexpr char kAlreadyInUpgradeMode[] = "In Upgrade mode already!";
+constexpr char kFailedToEnter[] = "Failed to enter Upgrade mode!";
+constexpr char kEraseFlash[] = "Erase Flash...";
+constexpr char kWriteFlash[] = "Write Flash...";
+constexpr char kUpgradeOk[] = "Upgrade Ok";
+
+// The bar runs over the application area; the vector area fills it.
+constexpr int kBarMin = 0;
+constexpr int kBarMax = 100;
+constexpr int kBarSpan = remote::ApplicationLast - remote::ApplicationFirst;
+
+class RemoteUpgrade {
+public:
+    RemoteUpgrade(OperationContext& ctx, FirmwareImage& image, const std::string& address)
+        : ctx_(ctx), image_(image), address_(address) {}
+
+    bool run(std::uint8_t productId) {
+        if (!imageAccepted(productId)) return false;
+        reportVersion();
+        send({remote::RequestPrepare}, remote::WaitNone);
+        if (stopped()) return false;
+        pausePumping(ctx_.clock, ctx_.console, delay::RemoteAfterPrepare);
+        ctx_.console.status(kEnterUpgradeMode);
+        if (!enterUpgradeMode()) return false;
+        ctx_.console.status(kEraseFlash);
+        ctx_.console.status(kWriteFlash);
+        if (!writeApplication() || stopped()) return false;
+        writeVectors();
+        send({remote::RequestLeave}, remote::WaitNone);
+        pausePumping(ctx_.clock, ctx_.console, delay::RemoteAfterLeave);
+        if (!confirmVersion()) return false;
+        std::string ignored;
+        ctx_.link.TxMessage(address_, cmd::RemoteClose, tr::RemoteClose.timeout,
+                            tr::RemoteClose.retries, ignored);
+        return true;
+    }
+
+private:
+    // An image that was not read in full is never sent; one whose reset vector does not point
+    // into the boot area would leave the remote unable to start.
+    bool imageAccepted(std::uint8_t productId) {
+        RemoteImageResult read = ReadRemoteImage(image_, productId);
+        if (read != RemoteImageResult::Read) {
+            ctx_.console.status(RemoteImageFailureLine(read, productId));
+            return false;
+        }
+        if (image_.byteAt(remote::ResetVectorHighAddress) != remote::ResetVectorHigh &&
+            image_.byteAt(remote::ResetVectorLowAddress) != remote::ResetVectorLow) {
+            ctx_.console.message(MessageKind::Plain, kInvalidResetVector);
+            return false;
+        }
+        return true;
+    }
+
+    void reportVersion() {
+        send({remote::RequestVersion});
+        if (reply_.size() != remote::VersionReplyBytes) return;
+        ctx_.console.status(kFirmwarePrefix + hexText::byte(reply_[remote::VersionMajorIndex]) +
+                            "." + hexText::byte(reply_[remote::VersionMinorIndex]));
+    }
+
+    // The remote may miss the code while it listens for it; it is sent until something comes
+    // back. One byte of any value means entered; 08 first says it was in upgrade mode already.
+    bool enterUpgradeMode() {
+        request_.length = 0;
+        for (std::uint8_t b : remote::EntryCode)
+            request_.bytes[request_.length++] = b;
+        if (!resendWhileSilent(remote::WaitOrdinary, remote::EntrySends)) return false;
+        if (reply_.size() == 1 || (!reply_.empty() && reply_[0] == remote::ReplyAccepted))
+            return true;
+        if (!reply_.empty() && reply_[0] == remote::ReplyAlreadyInUpgrade) {
+            ctx_.console.status(kAlreadyInUpgradeMode);
+            return true;
+        }
+        ctx_.console.status(kFailedToEnter);
+        return false;
+    }
+
+    bool writeApplication() {
+        for (int a = remote::ApplicationFirst; a < remote::ApplicationLast;
+             a += remote::BlockSize) {
+            if (stopped()) return false;
+            if (!writeBlock(a, {remote::BlockWrite, remote::BlockWrite})) return false;
+            // The last block sets no position: the vector area completes the bar.
+            if (a + remote::BlockSize <= remote::ApplicationLast)
+                showProgress(a + remote::BlockSize - remote::ApplicationFirst);
+        }
+        return true;
+    }
+
+    // A failure here leaves the application in place; the remote still leaves upgrade mode.
+    void writeVectors() {
+        if (writeBlock(remote::VectorFirst, {remote::VectorHeadWrite, remote::VectorTailWrite}))
+            ctx_.console.progress(kBarMax, kBarMin, kBarMax);
+    }
+
+    // Address, erase, then the writes one after the other from the set address.
+    bool writeBlock(int start, std::initializer_list<int> writes) {
+        if (!send({remote::RequestSetAddress, static_cast<std::uint8_t>(start >> 8),
+                   static_cast<std::uint8_t>(start & 0xFF)}) ||
+            !send({remote::RequestEraseBlock}))
+            return false;
+        for (int n : writes) {
+            request_.bytes[0] = remote::RequestWrite;
+            FormatData(image_, request_, start, n);
+            if (!sendRequest(remote::WaitOrdinary)) return false;
+            start += n;
+        }
+        return true;
+    }
+
+    // After leaving upgrade mode the remote restarts and may miss the first queries.
+    bool confirmVersion() {
+        request_.bytes[0] = remote::RequestVersion;
+        request_.length = 1;
+        if (!resendWhileSilent(remote::WaitFinalVersion, remote::VersionSends)) return false;
+        if (reply_.size() == remote::VersionReplyBytes) ctx_.console.status(kUpgradeOk);
+        return true;
+    }
+
+    // Sends the request up to sends times until the remote answers; false when stopped.
+    bool resendWhileSilent(std::uint8_t waitCode, int sends) {
+        sendRequest(waitCode);
+        for (int sent = 1; reply_.empty() && sent < sends; ++sent) {
+            if (stopped()) return false;
+            sendRequest(waitCode);
+        }
+        return true;
+    }
+
+    bool send(std::initializer_list<std::uint8_t> bytes,
+              std::uint8_t waitCode = remote::WaitOrdinary) {
+        request_.length = 0;
+        for (std::uint8_t b : bytes)
+            request_.bytes[request_.length++] = b;
+        return sendRequest(waitCode);
+    }
+
+    // True when the remote accepted: exactly one byte, 07.
+    bool sendRequest(std::uint8_t waitCode) {
+        TxMessageRemote(ctx_.link, address_, waitCode, request_, reply_);
+        return reply_.size() == 1 && reply_[0] == remote::ReplyAccepted;
+    }
+
+    void showProgress(int done) {
+        ctx_.console.progress(kBarMin + done * (kBarMax - kBarMin) / kBarSpan, kBarMin, kBarMax);
+    }
+
+    bool stopped() const { return ctx_.signal.stopRequested(); }
+
+    OperationContext& ctx_;
+    FirmwareImage& image_;
+    const std::string& address_;
+    RemoteRequest request_;
+    RemoteReply reply_;
+};
+
+} // namespace
+
+void TxMessageRemote(Transaction& link, const std::string& address, std::uint8_t waitCode,
+                     const RemoteRequest& request, RemoteReply& reply) {
+    const TimeoutRetries use = waitCode == remote::WaitNone ? tr::FireAndForget : tr::RemoteRequest;
+    std::string text;
+    link.TxMessage(address,
+                   cmd::passThrough(waitCode, std::span(request.bytes.data(), request.length)),
+                   use.timeout, use.retries, text);
+    reply = reply::passThroughBytes(text);
+}
+
+bool GoUpgradeRemote(UpgradeRun& run, const std::string& address, std::uint8_t productId) {
+    return RemoteUpgrade(run.ctx, run.image, address).run(productId);
+}

@@ -1,0 +1,289 @@
+#include "upgrade/single.h"
+
+#include "image/applicationFiles.h"
+#include "image/fileSelection.h"
+#include "image/pageFormat.h"
+#include "link/catalogue.h"
+#include "link/pause.h"
+#include "link/replyReader.h"
+#include "upgrade/remote.h"
+
+#include <algorithm>
+#include <initializer_list>
+
+namespace {
+
+// A reply is judged by its first characters only; anything longer is cut here.
+constexpr std::size_t kKeptReplyLength = 100;
+constexpr std::uint16_t kOldestRemoteVersion = 0x0200;
+constexpr int kBarMin = 0;
+constexpr int kBarMax = 100;
+
+// Remotes behind a terminal (reached through it), and the classes whose remote-type products
+// take an ordinary pass.
+bool isClass(std::uint8_t upgradeClass, std::initializer_list<std::uint8_t> classes) {
+    return std::find(classes.begin(), classes.end(), upgradeClass) != classes.end();
+}
+bool isRemoteBehindTerminal(std::uint8_t c) {
+    return isClass(c, {12, 15, 18});
+}
+bool isRemoteWithOwnPass(std::uint8_t c) {
+    return isClass(c, {13, 16, 19});
+}
+
+// Terminals whose file belongs to another product ID.
+constexpr std::uint8_t kProductForClass15And16 = 75;
+constexpr std::uint8_t kProductForClass18And19 = 81;
+
+struct UnitFacts {
+    bool inUpgradeMode = false;
+    std::uint8_t productId = 0;
+    std::uint16_t version = 0;
+    std::uint16_t remoteVersion = 0;
+    std::uint8_t upgradeClass = 0;
+};
+
+enum class Outcome { Continue, Succeeded, Failed };
+
+// One pass over one unit; each step returns whether the pass goes on.
+class SinglePass {
+public:
+    SinglePass(UpgradeRun& run, const std::string& address) : run_(run), address_(address) {}
+
+    bool go() {
+        if (!identify()) return false;
+        if (const Outcome remote = remoteChoice(); remote != Outcome::Continue)
+            return remote == Outcome::Succeeded;
+        chooseTerminalFile();
+        if (!loadFile()) return false;
+        if (!upgradeNeeded()) return true;
+        if (!facts_.inUpgradeMode && !enterUpgradeMode()) return false;
+        if (stopped() || !confirmUpgradeMode()) return false;
+        if (stopped() || !erase()) return false;
+        if (stopped() || !write()) return false;
+        if (stopped()) return false; // a stop during the page loop leaves the unit unreset
+        reset();
+        if (settings().upgradeType == UpgradeType::Advanced) return true;
+        return confirmRunning();
+    }
+
+private:
+    const UpgradeSettings& settings() const { return run_.settings; }
+    void say(const std::string& line) { run_.ctx.console.status(line); }
+    bool stopped() const { return run_.ctx.signal.stopRequested(); }
+
+    std::string ask(const std::string& command, TimeoutRetries use) {
+        std::string reply;
+        run_.ctx.link.TxMessage(address_, command, use.timeout, use.retries, reply);
+        if (reply.size() > kKeptReplyLength) reply.resize(kKeptReplyLength);
+        return reply;
+    }
+
+    bool identify() {
+        say("Find unit [" + address_ + "]...");
+        const std::string reply = ask(cmd::UnitInfo, tr::SingleIdentify);
+        if (!reply::hasUnitInfo(reply, reply::UnitInfoFullThreshold)) {
+            say("No unit detected!");
+            return false;
+        }
+        const reply::UnitInfo info = reply::readUnitInfo(reply);
+        facts_.inUpgradeMode = info.inUpgradeMode();
+        facts_.productId = info.productId;
+        facts_.version = info.version;
+        facts_.remoteVersion = info.secondVersion;
+        facts_.upgradeClass = GetUpgradeType(info.productId, settings().unitType);
+        return true;
+    }
+
+    // Under the unit type "Remote": a remote behind a terminal goes through it, a unit that is
+    // no remote is left alone unless the operator chose "Advanced".
+    Outcome remoteChoice() {
+        if (settings().unitType != UnitType::Remote) return Outcome::Continue;
+        if (isRemoteBehindTerminal(facts_.upgradeClass)) {
+            if (facts_.remoteVersion < kOldestRemoteVersion) {
+                say("Unable to Upgrade Remote - old version < V2.00 !");
+                return Outcome::Succeeded;
+            }
+            return GoUpgradeRemote(run_, address_, facts_.productId) ? Outcome::Succeeded
+                                                                     : Outcome::Failed;
+        }
+        if (settings().upgradeType == UpgradeType::Advanced ||
+            isRemoteWithOwnPass(facts_.upgradeClass))
+            return Outcome::Continue;
+        say("Not a Remote!");
+        return Outcome::Succeeded;
+    }
+
+    void chooseTerminalFile() {
+        if (settings().unitType != UnitType::Terminal) return;
+        if (isClass(facts_.upgradeClass, {15, 16})) facts_.productId = kProductForClass15And16;
+        if (isClass(facts_.upgradeClass, {18, 19})) facts_.productId = kProductForClass18And19;
+    }
+
+    bool loadFile() {
+        if (LoadApplicationFile(run_.image, run_.ctx.console, facts_.productId, settings().unitType,
+                                settings().upgradeType))
+            return true;
+        say("No Application File found!");
+        return false;
+    }
+
+    bool upgradeNeeded() {
+        if (facts_.version < run_.image.fileVersion ||
+            facts_.version == FoundUnits::kInUpgradeMode || facts_.inUpgradeMode ||
+            settings().forceUpgrade)
+            return true;
+        say("Upgrade not necessary.");
+        return false;
+    }
+
+    const char* entryCommand() const {
+        const bool remote = settings().unitType == UnitType::Remote;
+        if (facts_.upgradeClass == 18 ||
+            (remote &&
+             (facts_.upgradeClass == 19 || settings().upgradeType == UpgradeType::Advanced)))
+            return cmd::EnterUpgrade01;
+        return cmd::EnterUpgrade;
+    }
+
+    bool enterUpgradeMode() {
+        say("Unit " + address_ + " Entering Upgrade mode...");
+        const auto versions = reply::readUpgradeMode(ask(entryCommand(), tr::SingleEnterUpgrade));
+        if (!versions) {
+            say("Failed to enter Upgrade mode!");
+            return false;
+        }
+        say("BB v" + versions->bootVersion + ":App v" + versions->appVersion);
+        return true;
+    }
+
+    bool confirmUpgradeMode() {
+        const std::string reply = ask(cmd::StatusPoll, tr::SingleConfirmUpgrade);
+        if (!reply::isStatusReply(reply)) {
+            say("No Controller/Terminal detected!");
+            return false;
+        }
+        if (!reply::inUpgradeMode(reply::statusByte(reply))) {
+            say("Failed to enter Upgrade mode!");
+            return false;
+        }
+        say("In Upgrade mode");
+        return true;
+    }
+
+    bool erase() {
+        say("Erase Flash...");
+        const auto whole = reply::readEraseWrite(ask(cmd::EraseAll, tr::SingleEraseAll));
+        if (!whole) return eraseSectorBySector();
+        if (whole->failed()) {
+            say("Erase Error " + hexText::byte(whole->errorCode));
+            return false;
+        }
+        return true;
+    }
+
+    // Boot loaders that cannot erase all sectors in one go within the time-out.
+    bool eraseSectorBySector() {
+        for (int sector = 1; sector <= cmd::SectorCount; ++sector) {
+            const auto result = reply::readEraseWrite(
+                ask(cmd::erase(cmd::sectorMask(sector)), tr::SingleEraseSector));
+            if (!result) {
+                say("No response!");
+                return false;
+            }
+            if (result->failed()) {
+                say("Erase Error " + hexText::byte(result->errorCode));
+                say("Sector [" + hexText::byte(static_cast<std::uint8_t>(sector)) + "/7] failed");
+                return false;
+            }
+        }
+        return true;
+    }
+
+    bool write() {
+        say("Write Flash...");
+        FirmwareImage& image = run_.image;
+        image.cursor = 0;
+        do {
+            const std::string page = FormatWriteData(image);
+            if (page.empty()) continue;
+            if (!writePage(page)) return false;
+            showProgress();
+            run_.ctx.console.pump();
+            if (stopped()) break;
+        } while (image.cursor <= image.highestWritten);
+        return true;
+    }
+
+    bool writePage(const std::string& page) {
+        const auto result = reply::readEraseWrite(ask(cmd::writePage(page), tr::SingleWritePage));
+        if (!result) {
+            say("No response!");
+            return false;
+        }
+        if (result->failed()) {
+            say("Write Error " + hexText::byte(result->errorCode));
+            return false;
+        }
+        return true;
+    }
+
+    // An image of one written byte has no stretch to divide: its one page fills the bar.
+    void showProgress() {
+        const FirmwareImage& image = run_.image;
+        const double span = static_cast<double>(image.highestWritten) - image.lowestWritten;
+        int position = kBarMax;
+        if (span > 0) {
+            const double done = static_cast<double>(image.cursor) - image.lowestWritten;
+            position = static_cast<int>((kBarMax - kBarMin) / span * done);
+        }
+        run_.ctx.console.progress(std::clamp(position, kBarMin, kBarMax), kBarMin, kBarMax);
+    }
+
+    void reset() {
+        say("Resetting unit...");
+        if (!reply::isStatusReply(ask(cmd::Reset, tr::SingleReset))) say("No response!");
+        pausePumping(run_.ctx.clock, run_.ctx.console, delay::SingleAfterReset);
+    }
+
+    // The unit counts as running its new firmware once it answers outside upgrade mode. The
+    // limit is tested after each exchange, so a long exchange may carry it past 20 s.
+    bool confirmRunning() {
+        Clock& clock = run_.ctx.clock;
+        const std::uint64_t started = clock.nowMs();
+        do {
+            const std::string reply = ask(cmd::StatusPoll, tr::SingleConfirmRunning);
+            if (reply::isStatusReply(reply) && !reply::inUpgradeMode(reply::statusByte(reply))) {
+                finish();
+                return true;
+            }
+        } while (clock.nowMs() - started <= delay::SingleConfirmLimit);
+        say("Upgrade Failed!");
+        return false;
+    }
+
+    void finish() {
+        say("Upgrade OK.");
+        if (settings().upgradeType == UpgradeType::SingleUnit) {
+            ask(cmd::Reset, tr::SingleReset);
+            say("Reset unit.");
+            pausePumping(run_.ctx.clock, run_.ctx.console, delay::SingleAfterFinalReset);
+        }
+        // The controller in front of the unit hears that the upgrade is over.
+        std::string ignored;
+        run_.ctx.link.TxMessage(
+            addr::controller(std::string_view(settings().controllerLA).substr(0, 2)),
+            cmd::ControllerUpgradeEnd, tr::FireAndForget.timeout, tr::FireAndForget.retries,
+            ignored);
+    }
+
+    UpgradeRun& run_;
+    const std::string& address_;
+    UnitFacts facts_;
+};
+
+} // namespace
+
+bool GoUpgradeSingle(UpgradeRun& run, const std::string& address) {
+    return SinglePass(run, address).go();
+}
