@@ -49,6 +49,8 @@ public:
     void message(MessageKind kind, std::string_view text) override;
     bool confirm(std::string_view question) override;
     std::optional<std::string> chooseFirmwareFile() override;
+    void setLabel(ConsoleLabel label, std::string_view text) override;
+    void replaceReport(std::string_view text) override;
 
     // Runs an operation that talks to the units. Refused (false, nothing done) while another
     // one holds the port. A close requested meanwhile is carried out once it has ended.

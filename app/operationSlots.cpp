@@ -17,8 +17,3 @@ void TForm1::btnUpgradeClick() {}
 void TForm1::btnPingClick() {}
 void TForm1::btnCommsTestClick() {}
 void TForm1::ckFastPollClick() {}
-void TForm1::btnResetClick() {}
-void TForm1::btnSetLAClick() {}
-void TForm1::btnSetMessClick() {}
-void TForm1::btnPortClick() {}
-void TForm1::btnClearMemClick() {}

@@ -12,6 +12,9 @@ enum class MessageKind {
     Plain        // plain message box with an OK button
 };
 
+// The three labels of the comms test: the cycle, the unit in progress, the running pass rate.
+enum class ConsoleLabel { Cycle, Cla, Progress };
+
 class Console {
 public:
     virtual ~Console() = default;
@@ -29,4 +32,10 @@ public:
     virtual void message(MessageKind kind, std::string_view text) = 0;
     virtual bool confirm(std::string_view question) = 0; // Yes/No
     virtual std::optional<std::string> chooseFirmwareFile() = 0;
+
+    // Sets a label and shows it at once, even while an operation runs.
+    virtual void setLabel(ConsoleLabel label, std::string_view text) = 0;
+    // Replaces the whole report log by text, whose lines end in carriage return and line feed
+    // (a live display redrawn in place).
+    virtual void replaceReport(std::string_view text) = 0;
 };
