@@ -1,16 +1,19 @@
 #include "commands.h"
 #include "image/applicationFiles.h"
 #include "image/fileSelection.h"
-#include "options.h"
+
+#include <memory>
 
 // "&File Versions": the version line of every application file in the working folder, or with
 // --file the version of that one file (the file the window would have the operator choose).
-int cmd_versions(CliContext& context, std::vector<std::string> args) {
-    OptionList options(std::move(args));
-    const std::optional<std::string> file = options.takeValue("--file");
-    options.expectNoMore();
-    context.console.firmwareFile = file;
-    FirmwareImage image;
-    ReportFileVersions(image, context.console, file ? ugAdvanced : ugSingleUnit);
-    return kExitDone;
+CommandAction setUpVersions(CLI::App& command) {
+    auto file = std::make_shared<std::string>();
+    command.add_option("--file", *file, "one file, as chosen under the upgrade type \"Advanced\"");
+    return [file](CliContext& context) {
+        const bool chosen = !file->empty();
+        if (chosen) context.console.firmwareFile = *file;
+        FirmwareImage image;
+        ReportFileVersions(image, context.console, chosen ? ugAdvanced : ugSingleUnit);
+        return kExitDone;
+    };
 }

@@ -2,17 +2,11 @@
 
 const std::vector<Command>& commandTable() {
     static const std::vector<Command> table = {
-        {"probe", "[--address CCTT]",
-         "measure the response time of one unit (\"Calc.\" of Extend Timeouts); default 0100",
-         cmd_probe},
-        {"versions", "[--file PATH]",
-         "list the versions of the firmware files (\"&File Versions\")", cmd_versions},
+        {"probe",
+         "measure the response time of one unit (\"Calc.\" of Extend Timeouts); prints the "
+         "result label",
+         setUpProbe},
+        {"versions", "list the versions of the firmware files (\"&File Versions\")", setUpVersions},
     };
     return table;
-}
-
-const Command* findCommand(const std::string& name) {
-    for (const Command& command : commandTable())
-        if (name == command.name) return &command;
-    return nullptr;
 }

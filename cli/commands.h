@@ -1,10 +1,13 @@
 #pragma once
 // The commands of nexalo-cli. Each lives in a cmd_<name>.cpp of its own and has one line in
-// the table of commands.cpp.
+// the table of commands.cpp: its name, its one-line summary, and the function that adds its
+// options to its CLI11 subcommand and returns what runs it once the line has been parsed.
 
 #include "cliContext.h"
 
-#include <string>
+#include <CLI/CLI.hpp>
+
+#include <functional>
 #include <vector>
 
 // Exit statuses of the program.
@@ -12,17 +15,16 @@ constexpr int kExitDone = 0;
 constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
 
-using CommandFunction = int (*)(CliContext&, std::vector<std::string> args);
+using CommandAction = std::function<int(CliContext&)>;
+using CommandSetUp = CommandAction (*)(CLI::App& command);
 
 struct Command {
     const char* name;
-    const char* usage;   // options, for the help texts
     const char* summary; // one line
-    CommandFunction run;
+    CommandSetUp setUp;
 };
 
 const std::vector<Command>& commandTable();
-const Command* findCommand(const std::string& name);
 
-int cmd_probe(CliContext& context, std::vector<std::string> args);
-int cmd_versions(CliContext& context, std::vector<std::string> args);
+CommandAction setUpProbe(CLI::App& command);
+CommandAction setUpVersions(CLI::App& command);

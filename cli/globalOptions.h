@@ -3,21 +3,17 @@
 
 #include "link/serialPort.h"
 
-#include <optional>
+#include <CLI/CLI.hpp>
+
+#include <cstdint>
 #include <string>
-#include <vector>
 
 struct GlobalOptions {
-    std::optional<TComPortNumber> comPort; // COMn
-    std::string devicePath;                // any other --port value
-    TComPortBaudRate speed = br38400;
+    std::string port = "COM1";   // COMn or a device path
+    std::string speed = "38400"; // one of the Baud menu's speeds
     std::uint16_t minimumTimeoutMs = 0;
-    bool help = false;
-    std::string command;
-    std::vector<std::string> commandArgs;
 };
 
-// Throws UsageError for anything it does not understand.
-GlobalOptions parseGlobalOptions(const std::vector<std::string>& args);
+void addGlobalOptions(CLI::App& app, GlobalOptions& options);
+// Throws UsageError for a COMn beyond the tool's ports.
 void applyPortOptions(const GlobalOptions& options, TSerialPort& port);
-std::string globalUsage();

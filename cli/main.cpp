@@ -5,12 +5,17 @@
 #include "interrupt.h"
 #include "options.h"
 
-#include <algorithm>
 #include <iostream>
+#include <map>
 
 namespace {
 
-int runCommand(const GlobalOptions& options, const Command& command) {
+constexpr const char* kDescription =
+    "The operations of Nexalo Firmware Upgrade from a shell. Every line the window would log is "
+    "printed on standard output. A file qrmcomlog.txt in the working folder switches frame "
+    "logging on. Exit status: 0 done, 1 failed, 2 usage error.";
+
+int runCommand(const GlobalOptions& options, const CommandAction& action) {
     Clock& clock = systemClock();
     TSerialPort port(clock);
     applyPortOptions(options, port);
@@ -21,25 +26,39 @@ int runCommand(const GlobalOptions& options, const Command& command) {
     link.setMinimumTimeout(options.minimumTimeoutMs);
     OperationGate gate(link);
     CliContext context{clock, port, console, link, gate};
-    return command.run(context, options.commandArgs);
+    return action(context);
 }
 
-int run(const std::vector<std::string>& args) {
-    const GlobalOptions options = parseGlobalOptions(args);
-    if (options.help) {
-        std::cout << globalUsage();
-        return kExitDone;
+int usageError(const std::string& reason) {
+    std::cerr << "nexalo-cli: " << reason << "\n";
+    return kExitUsage;
+}
+
+int run(int argc, char** argv) {
+    CLI::App app(kDescription, "nexalo-cli");
+    app.require_subcommand(0, 1);
+    GlobalOptions options;
+    addGlobalOptions(app, options);
+    // A word that names no command lands here, so that the error can say which word it was.
+    std::string unknownCommand;
+    app.add_option("command", unknownCommand)->group("");
+    std::map<const CLI::App*, CommandAction> actions;
+    for (const Command& command : commandTable()) {
+        CLI::App* sub = app.add_subcommand(command.name, command.summary);
+        actions[sub] = command.setUp(*sub);
     }
-    if (options.command.empty()) throw UsageError("no command given (see --help)");
-    const Command* command = findCommand(options.command);
-    if (!command) throw UsageError("unknown command '" + options.command + "' (see --help)");
-    const auto& commandArgs = options.commandArgs;
-    if (std::find(commandArgs.begin(), commandArgs.end(), "--help") != commandArgs.end()) {
-        std::cout << "usage: nexalo-cli [GLOBAL OPTIONS] " << command->name << " " << command->usage
-                  << "\n  " << command->summary << "\n";
-        return kExitDone;
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp& help) {
+        return app.exit(help);
+    } catch (const CLI::ParseError& error) {
+        return usageError(error.what());
     }
-    return runCommand(options, *command);
+    if (app.get_subcommands().empty())
+        return usageError(unknownCommand.empty()
+                              ? "no command given (see --help)"
+                              : "unknown command '" + unknownCommand + "' (see --help)");
+    return runCommand(options, actions.at(app.get_subcommands().front()));
 }
 
 } // namespace
@@ -47,10 +66,9 @@ int run(const std::vector<std::string>& args) {
 int main(int argc, char** argv) {
     installInterruptHandler();
     try {
-        return run(std::vector<std::string>(argv + 1, argv + argc));
+        return run(argc, argv);
     } catch (const UsageError& error) {
-        std::cerr << "nexalo-cli: " << error.what() << "\n";
-        return kExitUsage;
+        return usageError(error.what());
     } catch (const std::exception& error) {
         std::cerr << "nexalo-cli: " << error.what() << "\n";
         return kExitFailed;

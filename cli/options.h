@@ -1,33 +1,21 @@
 #pragma once
-// Reading "--name value" options; anything wrong is a usage error (exit status 2).
+// What the commands share in reading their options: the usage error (exit status 2) and the
+// checks that CLI11 applies to option values.
 
-#include <optional>
+#include <CLI/CLI.hpp>
+
 #include <stdexcept>
 #include <string>
-#include <vector>
 
+// A mistake in the command line that only the command itself can see (options that exclude
+// each other, say); reported like CLI11's own errors, on one line with exit status 2.
 class UsageError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
 
-class OptionList {
-public:
-    explicit OptionList(std::vector<std::string> args) : args_(std::move(args)) {}
-
-    // The value after --name, removed from the list; empty when the option is absent.
-    std::optional<std::string> takeValue(const std::string& name);
-    // Whether --name is present (and removes it).
-    bool takeFlag(const std::string& name);
-    // Every option must have been taken by now.
-    void expectNoMore() const;
-
-private:
-    std::vector<std::string> args_;
-};
-
-// An address of digits hex characters, upper-cased as the window's masked boxes do.
-std::string parseHexAddress(const std::string& option, const std::string& text, std::size_t digits);
-// A decimal number within [low, high].
-unsigned long parseNumber(const std::string& option, const std::string& text, unsigned long low,
-                          unsigned long high);
+// Exactly digits hex characters, upper-cased as the window's masked boxes do; apply it with
+// transform(), since check() validates a copy.
+CLI::Validator HexText(std::size_t digits);
+// A decimal number within [low, high] (no sign, no blanks).
+CLI::Validator DecimalRange(unsigned long low, unsigned long high);

@@ -9,6 +9,7 @@ packages=(
     nlohmann-json3-dev
     srecord binutils
     clang-14 libclang-rt-14-dev
+    libcli11-dev
 )
 
 missing=()

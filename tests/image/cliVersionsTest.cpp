@@ -63,7 +63,7 @@ TEST(CliVersions, HelpAndUsageErrors) {
     ProcessResult result = RunCli("versions --help");
     EXPECT_EQ(result.status, 0);
     ASSERT_FALSE(result.lines.empty());
-    EXPECT_NE(result.lines[0].find("versions [--file PATH]"), std::string::npos);
+    EXPECT_NE(result.lines[0].find("&File Versions"), std::string::npos);
     EXPECT_EQ(RunCli("versions --bogus").status, 2);
     EXPECT_EQ(RunCli("versions --file").status, 2);
 }
