@@ -8,6 +8,7 @@
 #include "link/operationContext.h"
 #include "link/serialPort.h"
 #include "link/transaction.h"
+#include "tools/surveyTable.h"
 
 #include <QMainWindow>
 #include <QMessageBox>
@@ -65,8 +66,9 @@ public:
     TSerialPort portCom;
     Transaction link;
     OperationGate gate;
-    StopSignal signal; // "&Stop" and "&Skip" of the running operation
+    StopSignal signal;   // "&Stop" and "&Skip" of the running operation
     FirmwareImage image; // read by the file readers, cut into pages by the upgrades
+    SurveyTable survey;  // filled by "&Ping", read by the comms test
     // What the engine's procedures take: built over the members above.
     OperationContext context() { return {link, *this, link.clock(), signal}; }
     TfrmExtTimeout* frmExtTimeout = nullptr;
