@@ -8,6 +8,7 @@
 #include "link/operationContext.h"
 #include "link/serialPort.h"
 #include "link/transaction.h"
+#include "tools/runState.h"
 #include "tools/surveyTable.h"
 
 #include <QMainWindow>
@@ -66,9 +67,10 @@ public:
     TSerialPort portCom;
     Transaction link;
     OperationGate gate;
-    StopSignal signal;   // "&Stop" and "&Skip" of the running operation
-    FirmwareImage image; // read by the file readers, cut into pages by the upgrades
-    SurveyTable survey;  // filled by "&Ping", read by the comms test
+    StopSignal signal;      // "&Stop" and "&Skip" of the running operation
+    RunState commsRunState; // the "&Comms Test" button's own counter
+    FirmwareImage image;    // read by the file readers, cut into pages by the upgrades
+    SurveyTable survey;     // filled by "&Ping", read by the comms test
     // What the engine's procedures take: built over the members above.
     OperationContext context() { return {link, *this, link.clock(), signal}; }
     TfrmExtTimeout* frmExtTimeout = nullptr;

@@ -15,5 +15,3 @@ void TForm1::rgUnitTypeClick() {}
 void TForm1::rgUpgradeTypeClick() {}
 void TForm1::btnUpgradeClick() {}
 void TForm1::btnPingClick() {}
-void TForm1::btnCommsTestClick() {}
-void TForm1::ckFastPollClick() {}
