@@ -5,12 +5,15 @@
 #include "sim/ptySimulator.h"
 #include "tests/app/testForm.h"
 
+#include "logView.h"
 #include "maskedEdit.h"
 
 #include <QCheckBox>
+#include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
+#include <QTimer>
 
 namespace {
 
@@ -119,6 +122,85 @@ private slots:
         QTest::mouseClick(form.btnReset, Qt::LeftButton);
         QTRY_COMPARE(line.frames(), (QStringList{"FFFF:08", "FF00:08"}));
         QVERIFY(form.messages.isEmpty());
+    }
+
+    void commsTestByClicks() {
+        InTemporaryFolder folder;
+        TestForm form;
+        SimulatedLine line(form);
+        QVERIFY(line.ready);
+        form.show();
+        form.pgUpgrade->setCurrentWidget(form.tbsPing);
+
+        // Without a survey nothing is sent.
+        QTest::mouseClick(form.btnCommsTest, Qt::LeftButton);
+        QVERIFY(form.mmoReport->lines().contains(
+            QStringLiteral("Click on Ping button before running Comms Test!")));
+        QVERIFY(line.frames().isEmpty());
+
+        // As "&Ping" leaves it: controller 01 and its terminal 01.
+        form.survey.at(1, 0).la = 0x01;
+        form.survey.at(1, 0).fixedAddress = 0x10000001;
+        form.survey.at(1, 1).la = 0x01;
+        form.survey.at(1, 1).fixedAddress = 0x20000101;
+        form.edtCLA->setFieldText(QStringLiteral("0101"));
+        bool busyDuringRun = false;
+        QTimer::singleShot(0, &form, [&] {
+            busyDuringRun = form.btnCommsTest->text() == QStringLiteral("&Stop") &&
+                            !form.btnPing->isEnabled() && !form.edtCLA->isEnabled();
+            // Refused while the comms test holds the line: no reset goes out.
+            QTest::mouseClick(form.btnReset, Qt::LeftButton);
+        });
+        QTest::mouseClick(form.btnCommsTest, Qt::LeftButton);
+        QVERIFY(busyDuringRun);
+        const QStringList report = form.mmoReport->lines();
+        QVERIFY(report.contains(QStringLiteral("Unit Logical Address [CCTT]: 0101")));
+        QVERIFY(!report.contains(QStringLiteral("Unit Logical Address [CCTT]: 0100")));
+        QCOMPARE(report.last(), QStringLiteral("Finished."));
+        QCOMPARE(form.lblProgress->text(), QStringLiteral("Pass rate: 100%  [16/0]"));
+        QCOMPARE(form.lblCycle->text(), QStringLiteral("Cycles: 1"));
+        QVERIFY(!line.frames().contains(QStringLiteral("FFFF:08")));
+        QCOMPARE(form.btnCommsTest->text(), QStringLiteral("&Comms Test"));
+        QVERIFY(form.btnPing->isEnabled() && form.edtCLA->isEnabled());
+    }
+
+    void fastPollByClicksUntilStop() {
+        InTemporaryFolder folder;
+        TestForm form;
+        SimulatedLine line(form);
+        QVERIFY(line.ready);
+        form.show();
+        form.pgUpgrade->setCurrentWidget(form.tbsPing);
+
+        QTest::mouseClick(form.ckFastPoll, Qt::LeftButton, {},
+                          QPoint(6, form.ckFastPoll->height() / 2));
+        QVERIFY(form.ckFastPoll->isChecked());
+        QVERIFY(!form.edtCycles->isEnabled());
+        QCOMPARE(form.edtCLA->fieldText(), QStringLiteral("01"));
+
+        // The second click of the button stops the display a little later.
+        QStringList shown;
+        QTimer::singleShot(1200, &form, [&] {
+            shown = form.mmoReport->lines();
+            QTest::mouseClick(form.btnCommsTest, Qt::LeftButton);
+        });
+        QTest::mouseClick(form.btnCommsTest, Qt::LeftButton);
+        QVERIFY(!shown.isEmpty());
+        QCOMPARE(
+            shown.first(),
+            QStringLiteral("# Monitoring of low-level Fast Poll communication timeouts       #"));
+        QVERIFY(shown.at(1).startsWith(QStringLiteral("  Terminal LA: 01 02 ")));
+        QCOMPARE(form.mmoReport->lines().last(), QStringLiteral("Finished."));
+        QCOMPARE(form.btnCommsTest->text(), QStringLiteral("&Comms Test"));
+        QVERIFY(form.edtCycles->isEnabled()); // enabled again, though the mode disabled it
+        int readings = 0;
+        for (const QString& frame : line.frames())
+            readings += frame == QStringLiteral("0100:A91");
+        QVERIFY2(readings >= 2 && readings <= 4, qPrintable(QString::number(readings)));
+
+        QTest::mouseClick(form.ckFastPoll, Qt::LeftButton, {},
+                          QPoint(6, form.ckFastPoll->height() / 2));
+        QCOMPARE(form.edtCLA->fieldText(), QStringLiteral("FFFF"));
     }
 };
 
