@@ -28,3 +28,9 @@ const std::vector<Command>& commandTable();
 
 CommandAction setUpProbe(CLI::App& command);
 CommandAction setUpVersions(CLI::App& command);
+CommandAction setUpFastPoll(CLI::App& command);
+CommandAction setUpSetLa(CLI::App& command);
+CommandAction setUpSetMessage(CLI::App& command);
+CommandAction setUpSetPort2(CLI::App& command);
+CommandAction setUpClearMemory(CLI::App& command);
+CommandAction setUpResetNetwork(CLI::App& command);

@@ -28,6 +28,7 @@ void StdoutConsole::printLine(std::string_view line) {
 
 void StdoutConsole::pump() {
     if (interruptRequested()) signal.requestStop();
+    if (onPump) onPump();
     if (port) port->PollTimerTick();
 }
 

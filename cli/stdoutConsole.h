@@ -7,6 +7,7 @@
 #include "link/stopSignal.h"
 
 #include <array>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -35,6 +36,8 @@ public:
     // Raised by the first Ctrl-C, as the window's "&Stop" raises it; operations test it at
     // their checkpoints.
     StopSignal signal;
+    // Called at every pump: a command's own reason to stop (a time limit).
+    std::function<void()> onPump;
     // The port whose background polling runs when this face pumps, as the window's timer does.
     TSerialPort* port = nullptr;
 
