@@ -14,4 +14,3 @@ void TForm1::mnuVerClick() {
 void TForm1::rgUnitTypeClick() {}
 void TForm1::rgUpgradeTypeClick() {}
 void TForm1::btnUpgradeClick() {}
-void TForm1::btnPingClick() {}

@@ -6,6 +6,10 @@ const std::vector<Command>& commandTable() {
          "measure the response time of one unit (\"Calc.\" of Extend Timeouts); prints the "
          "result label",
          setUpProbe},
+        {"survey",
+         "survey every unit that answers on the bus (\"&Ping\"); --json also writes the "
+         "network found",
+         setUpSurvey},
         {"versions", "list the versions of the firmware files (\"&File Versions\")", setUpVersions},
         {"fast-poll",
          "watch a controller's fast-poll time-outs and online units (\"Online and timeout "

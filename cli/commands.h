@@ -27,6 +27,7 @@ struct Command {
 const std::vector<Command>& commandTable();
 
 CommandAction setUpProbe(CLI::App& command);
+CommandAction setUpSurvey(CLI::App& command);
 CommandAction setUpVersions(CLI::App& command);
 CommandAction setUpFastPoll(CLI::App& command);
 CommandAction setUpSetLa(CLI::App& command);

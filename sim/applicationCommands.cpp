@@ -102,7 +102,11 @@ std::vector<ListedUnit> listedUnits(const CommandContext& c) {
 ReplyData unitList(const CommandContext& c) {
     if (!isController(c.unit) && c.unit.kind != UnitKind::Host) return std::nullopt;
     if (c.reach.broadcast) return std::nullopt;
-    return unitListData(statusByte(c.unit), listedUnits(c));
+    std::string data = unitListData(statusByte(c.unit), listedUnits(c));
+    // The count follows the status byte: two hex digits.
+    if (std::optional<std::uint8_t> announced = c.unit.faults.announcedListCount)
+        data.replace(2, 2, hexText::byte(*announced));
+    return data;
 }
 
 bool fastPollCapable(const Unit& u) {

@@ -38,6 +38,10 @@ struct UnitFaults {
     bool silentBulkErase = false;      // "E27F" neither answered nor done
     bool answersStatusNotInfo = false; // answers "01" but not "0A"
     bool refuseNewLa = false;          // ignores a new LA given by its fixed address
+    // Acknowledgements of its identification that the unit lets pass unheeded; -1: all.
+    int ignoredAcknowledges = 0;
+    // Its unit lists ("9402", "9403") announce this many entries, whatever they hold.
+    std::optional<std::uint8_t> announcedListCount;
     // Taken on with a new LA: status bits (within 0x5E) that report the change as failed,
     // until the unit restarts. 0: the change succeeds.
     std::uint8_t laChangeFailure = 0;

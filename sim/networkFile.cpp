@@ -58,12 +58,19 @@ void readUnitFaults(JsonFields& parent, UnitFaults& faults, std::string& error) 
     JsonFields f(*value, parent.path("faults"), error);
     f.onlyKnown({"drop", "badCrc", "lowerCaseCrc", "staleSequence", "noise", "delayMs",
                  "refuseUpgrade", "silentBulkErase", "answersStatusNotInfo", "refuseNewLa",
-                 "laChangeFailure", "eraseFault", "pageFault", "powerLoss"});
+                 "laChangeFailure", "eraseFault", "pageFault", "powerLoss", "ignoreAcknowledges",
+                 "neverAcknowledge", "announcedListCount"});
     readReplyFaults(f, faults.replies);
     assignIf(faults.refuseUpgrade, f.flag("refuseUpgrade"));
     assignIf(faults.silentBulkErase, f.flag("silentBulkErase"));
     assignIf(faults.answersStatusNotInfo, f.flag("answersStatusNotInfo"));
     assignIf(faults.refuseNewLa, f.flag("refuseNewLa"));
+    if (std::optional<std::uint32_t> count = f.integer("ignoreAcknowledges", 0xFFFF))
+        faults.ignoredAcknowledges = static_cast<int>(*count);
+    if (std::optional<bool> never = f.flag("neverAcknowledge"); never && *never)
+        faults.ignoredAcknowledges = -1;
+    if (std::optional<std::uint32_t> count = f.integer("announcedListCount", 0xFF))
+        faults.announcedListCount = static_cast<std::uint8_t>(*count);
     std::optional<std::uint32_t> laBits = f.hexNumber("laChangeFailure", 0xFF);
     if (laBits && (*laBits == 0 || (*laBits & ~std::uint32_t{reply::LaChangeFailed}) != 0))
         f.fail(f.path("laChangeFailure") + " must be status bits within 5E");

@@ -24,6 +24,11 @@ ReplyData identify(const CommandContext& c) {
 ReplyData acknowledge(const CommandContext& c) {
     std::optional<std::uint32_t> fixed = hexAt(c.request.command, 2, 8);
     if (!fixed || *fixed != c.unit.fixedAddress) return std::nullopt;
+    int& ignored = c.unit.faults.ignoredAcknowledges;
+    if (ignored != 0) {
+        if (ignored > 0) --ignored;
+        return std::nullopt;
+    }
     c.unit.acknowledged = true;
     if (c.unit.kind != UnitKind::Controller) return std::nullopt;
     return statusData(statusByte(c.unit));

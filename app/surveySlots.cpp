@@ -1,0 +1,18 @@
+// "&Ping": the network survey of the System Tools page.
+
+#include "fwUpgrade.h"
+#include "tools/networkSurvey.h"
+
+#include <QPushButton>
+
+// The survey cannot be stopped and may take minutes on a large network: its button stays
+// disabled meanwhile, and the operation gate refuses every other operation until it ends.
+void TForm1::btnPingClick() {
+    if (gate.busy()) return;
+    btnPing->setEnabled(false);
+    runOperation([this] {
+        OperationContext run = context();
+        ::btnPingClick(run, survey);
+    });
+    btnPing->setEnabled(true);
+}

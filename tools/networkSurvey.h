@@ -1,0 +1,20 @@
+#pragma once
+// The network survey behind "&Ping": everything that answers on the bus, written to the
+// report log and kept in the survey table for the comms test.
+
+#include "hostProbe.h"
+#include "link/operationContext.h"
+#include "surveyTable.h"
+
+struct SurveyOutcome {
+    bool portOpened = false;
+    HostProbe host;
+    int controllers = 0;            // controllers found
+    int busTerminals = 0;           // terminals found without a controller
+    bool busTerminalsAsked = false; // only when neither a host nor a controller answered
+    bool identifyGaveUp = false;    // a group never fell quiet (see kIdentifyPassLimit)
+};
+
+// Clears the report log and the table, opens the port (the error box when it does not open,
+// leaving the table as it was) and surveys the network to "Finished.". It cannot be stopped.
+SurveyOutcome btnPingClick(OperationContext& context, SurveyTable& table);
