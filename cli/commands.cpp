@@ -11,6 +11,10 @@ const std::vector<Command>& commandTable() {
          "network found",
          setUpSurvey},
         {"versions", "list the versions of the firmware files (\"&File Versions\")", setUpVersions},
+        {"comms-test",
+         "survey, then send every selected unit eight kinds of request and report its pass "
+         "rate (\"&Ping\", \"&Comms Test\")",
+         setUpCommsTest},
         {"fast-poll",
          "watch a controller's fast-poll time-outs and online units (\"Online and timeout "
          "diagnostics\")",

@@ -29,6 +29,7 @@ const std::vector<Command>& commandTable();
 CommandAction setUpProbe(CLI::App& command);
 CommandAction setUpSurvey(CLI::App& command);
 CommandAction setUpVersions(CLI::App& command);
+CommandAction setUpCommsTest(CLI::App& command);
 CommandAction setUpFastPoll(CLI::App& command);
 CommandAction setUpSetLa(CLI::App& command);
 CommandAction setUpSetMessage(CLI::App& command);
