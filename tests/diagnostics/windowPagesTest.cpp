@@ -138,11 +138,9 @@ private slots:
             QStringLiteral("Click on Ping button before running Comms Test!")));
         QVERIFY(line.frames().isEmpty());
 
-        // As "&Ping" leaves it: controller 01 and its terminal 01.
-        form.survey.at(1, 0).la = 0x01;
-        form.survey.at(1, 0).fixedAddress = 0x10000001;
-        form.survey.at(1, 1).la = 0x01;
-        form.survey.at(1, 1).fixedAddress = 0x20000101;
+        // "&Ping" fills the survey table that the comms test reads.
+        QTest::mouseClick(form.btnPing, Qt::LeftButton);
+        QCOMPARE(form.mmoReport->lines().last(), QStringLiteral("Finished."));
         form.edtCLA->setFieldText(QStringLiteral("0101"));
         bool busyDuringRun = false;
         QTimer::singleShot(0, &form, [&] {
