@@ -8,6 +8,7 @@
 #include "link/operationContext.h"
 #include "link/serialPort.h"
 #include "link/transaction.h"
+#include "tools/runState.h"
 #include "tools/surveyTable.h"
 #include "upgrade/foundUnits.h"
 #include "upgrade/settings.h"
@@ -53,6 +54,8 @@ public:
     bool confirm(std::string_view question) override;
     std::optional<std::string> chooseFirmwareFile() override;
     void searchingUnits(bool searching) override;
+    void setLabel(ConsoleLabel label, std::string_view text) override;
+    void replaceReport(std::string_view text) override;
 
     // Runs an operation that talks to the units. Refused (false, nothing done) while another
     // one holds the port. A close requested meanwhile is carried out once it has ended.
@@ -67,11 +70,12 @@ public:
     TSerialPort portCom;
     Transaction link;
     OperationGate gate;
-    StopSignal signal;     // "&Stop" and "&Skip" of the running operation
-    FirmwareImage image;   // read by the file readers, cut into pages by the upgrades
-    FoundUnits foundUnits; // filled by unit discovery, walked by the global upgrades
-    ScopeFlags scope;      // set by the unit type and upgrade type choices
-    SurveyTable survey;    // filled by "&Ping", read by the comms test
+    StopSignal signal;      // "&Stop" and "&Skip" of the running operation
+    RunState commsRunState; // the "&Comms Test" button's own counter
+    FirmwareImage image;    // read by the file readers, cut into pages by the upgrades
+    FoundUnits foundUnits;  // filled by unit discovery, walked by the global upgrades
+    ScopeFlags scope;       // set by the unit type and upgrade type choices
+    SurveyTable survey;     // filled by "&Ping", read by the comms test
     // What the engine's procedures take: built over the members above.
     OperationContext context() { return {link, *this, link.clock(), signal}; }
     TfrmExtTimeout* frmExtTimeout = nullptr;

@@ -13,10 +13,3 @@ void TForm1::mnuVerClick() {
         ReportFileVersions(image, *this, static_cast<UpgradeType>(rgUpgradeType->itemIndex()));
     });
 }
-void TForm1::btnCommsTestClick() {}
-void TForm1::ckFastPollClick() {}
-void TForm1::btnResetClick() {}
-void TForm1::btnSetLAClick() {}
-void TForm1::btnSetMessClick() {}
-void TForm1::btnPortClick() {}
-void TForm1::btnClearMemClick() {}

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QLabel>
 #include <QProgressBar>
 
 namespace {
@@ -80,8 +81,24 @@ void TForm1::message(MessageKind kind, std::string_view text) {
 }
 
 bool TForm1::confirm(std::string_view question) {
-    return showMessageBox(QMessageBox::Question, QStringLiteral("Information"), toQString(question),
+    return showMessageBox(QMessageBox::Information, QStringLiteral("Information"),
+                          toQString(question),
                           QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+}
+
+void TForm1::setLabel(ConsoleLabel label, std::string_view text) {
+    QLabel* shown = label == ConsoleLabel::Cycle ? lblCycle
+                    : label == ConsoleLabel::Cla ? lblCLA
+                                                 : lblProgress;
+    shown->setText(toQString(text));
+    shown->repaint(); // the loops pump rarely: show it now
+}
+
+void TForm1::replaceReport(std::string_view text) {
+    QStringList lines = toQString(text).split(QStringLiteral("\r\n"));
+    if (!lines.isEmpty() && lines.constLast().isEmpty()) lines.removeLast();
+    mmoReport->setLines(lines);
+    mmoReport->repaint();
 }
 
 std::optional<std::string> TForm1::chooseFirmwareFile() {

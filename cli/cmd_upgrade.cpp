@@ -74,6 +74,10 @@ public:
         return out_.confirm(question);
     }
     std::optional<std::string> chooseFirmwareFile() override { return out_.chooseFirmwareFile(); }
+    void setLabel(ConsoleLabel label, std::string_view text) override {
+        out_.setLabel(label, text);
+    }
+    void replaceReport(std::string_view text) override { out_.replaceReport(text); }
     ~UpgradeConsole() override { line_.clear(); }
 
 private:

@@ -13,6 +13,21 @@ const std::vector<Command>& commandTable() {
         {"upgrade", "upgrade the firmware of one unit or of all units found (\"&Upgrade\")",
          setUpUpgrade},
         {"versions", "list the versions of the firmware files (\"&File Versions\")", setUpVersions},
+        {"comms-test",
+         "survey, then send every selected unit eight kinds of request and report its pass "
+         "rate (\"&Ping\", \"&Comms Test\")",
+         setUpCommsTest},
+        {"fast-poll",
+         "watch a controller's fast-poll time-outs and online units (\"Online and timeout "
+         "diagnostics\")",
+         setUpFastPoll},
+        {"set-la", "give the unit with a fixed address a new LA (Set Logical Address)", setUpSetLa},
+        {"set-message", "set a controller's default display message (Set Default Message)",
+         setUpSetMessage},
+        {"set-port2", "switch a controller's second port (Configure Controller Port 2)",
+         setUpSetPort2},
+        {"clear-memory", "clear a controller's memory (Clear Controller Memory)", setUpClearMemory},
+        {"reset-network", "reset every terminal and controller (\"&Reset\")", setUpResetNetwork},
     };
     return table;
 }

@@ -3,6 +3,22 @@
 #include "interrupt.h"
 
 #include <cstdio>
+#include <unistd.h>
+
+namespace {
+
+constexpr char kLabelSeparator[] = "  ";
+
+bool stdoutIsTerminal() {
+    static const bool terminal = isatty(STDOUT_FILENO) == 1;
+    return terminal;
+}
+
+} // namespace
+
+StdoutConsole::~StdoutConsole() {
+    if (statusLineShown_) std::fputc('\n', stderr); // the shell's prompt starts below it
+}
 
 void StdoutConsole::printLine(std::string_view line) {
     std::fwrite(line.data(), 1, line.size(), stdout);
@@ -12,14 +28,56 @@ void StdoutConsole::printLine(std::string_view line) {
 
 void StdoutConsole::pump() {
     if (interruptRequested()) signal.requestStop();
+    if (onPump) onPump();
     if (port) port->PollTimerTick();
 }
 
 void StdoutConsole::message(MessageKind, std::string_view text) {
-    printLine(text);
+    logLine(text);
 }
 
 bool StdoutConsole::confirm(std::string_view question) {
-    printLine(question);
+    logLine(question);
     return assumeYes;
+}
+
+void StdoutConsole::setLabel(ConsoleLabel label, std::string_view text) {
+    std::string& current = labels_[static_cast<std::size_t>(label)];
+    if (current == text) return;
+    current = std::string(text);
+    if (stdoutIsTerminal())
+        drawStatusLine();
+    else
+        printLine(text);
+}
+
+void StdoutConsole::logLine(std::string_view line) {
+    if (!statusLineShown_) return printLine(line);
+    std::fputs("\r\x1b[K", stderr);
+    std::fflush(stderr);
+    printLine(line);
+    drawStatusLine();
+}
+
+void StdoutConsole::drawStatusLine() {
+    std::string line;
+    for (const std::string& label : labels_) {
+        if (label.empty()) continue;
+        if (!line.empty()) line += kLabelSeparator;
+        line += label;
+    }
+    // Carriage return, the labels, then erase what an older, longer line left.
+    std::fprintf(stderr, "\r%s\x1b[K", line.c_str());
+    std::fflush(stderr);
+    statusLineShown_ = true;
+}
+
+void StdoutConsole::replaceReport(std::string_view text) {
+    if (text == lastDisplay_) return;
+    lastDisplay_ = std::string(text);
+    std::string lines;
+    for (char c : text)
+        if (c != '\r') lines += c;
+    std::fwrite(lines.data(), 1, lines.size(), stdout);
+    std::fflush(stdout);
 }

@@ -6,21 +6,29 @@
 #include "link/serialPort.h"
 #include "link/stopSignal.h"
 
+#include <array>
+#include <functional>
 #include <optional>
 #include <string>
 
 class StdoutConsole : public Console {
 public:
-    void status(std::string_view line) override { printLine(line); }
-    void report(std::string_view line) override { printLine(line); }
+    ~StdoutConsole() override;
+    void status(std::string_view line) override { logLine(line); }
+    void report(std::string_view line) override { logLine(line); }
     void clearStatus() override {}
     void clearReport() override {}
-    void replaceLastReportLine(std::string_view line) override { printLine(line); }
+    void replaceLastReportLine(std::string_view line) override { logLine(line); }
     void progress(int, int, int) override {}
     void pump() override;
     void message(MessageKind kind, std::string_view text) override;
     bool confirm(std::string_view question) override;
     std::optional<std::string> chooseFirmwareFile() override { return firmwareFile; }
+    // Piped: a line for each label whose text changed. On a terminal: one status line on
+    // standard error, rewritten in place, so that the log on standard output stays clean.
+    void setLabel(ConsoleLabel label, std::string_view text) override;
+    // The live display, printed whenever it differs from the one printed last.
+    void replaceReport(std::string_view text) override;
 
     // Set from the command's options: the answer to every question, the file "chosen".
     bool assumeYes = false;
@@ -28,8 +36,18 @@ public:
     // Raised by the first Ctrl-C, as the window's "&Stop" raises it; operations test it at
     // their checkpoints.
     StopSignal signal;
+    // Called at every pump: a command's own reason to stop (a time limit).
+    std::function<void()> onPump;
     // The port whose background polling runs when this face pumps, as the window's timer does.
     TSerialPort* port = nullptr;
 
     static void printLine(std::string_view line);
+
+private:
+    // A log line on a terminal goes above the status line, which is drawn again below it.
+    void logLine(std::string_view line);
+    void drawStatusLine();
+    std::array<std::string, 3> labels_;
+    std::string lastDisplay_;
+    bool statusLineShown_ = false;
 };

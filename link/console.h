@@ -12,6 +12,9 @@ enum class MessageKind {
     Plain        // plain message box with an OK button
 };
 
+// The three labels of the comms test: the cycle, the unit in progress, the running pass rate.
+enum class ConsoleLabel { Cycle, Cla, Progress };
+
 class Console {
 public:
     virtual ~Console() = default;
@@ -33,4 +36,9 @@ public:
     // While an upgrade run searches for units, the operator's button skips the rest of the
     // search instead of stopping the run ("&Skip" for "&Stop" in the window).
     virtual void searchingUnits(bool /*searching*/) {}
+    // Sets a label and shows it at once, even while an operation runs.
+    virtual void setLabel(ConsoleLabel label, std::string_view text) = 0;
+    // Replaces the whole report log by text, whose lines end in carriage return and line feed
+    // (a live display redrawn in place).
+    virtual void replaceReport(std::string_view text) = 0;
 };

@@ -131,18 +131,18 @@ std::vector<std::uint8_t> passThroughBytes(std::string_view text) {
     return hexBytes(data(text));
 }
 
-std::optional<std::string_view> fastPollCounterText(std::string_view text) {
+std::optional<std::string> fastPollCounterText(std::string_view text) {
     if (!lengthWithin(text, FastPollCountersMin, FastPollCountersMax)) return std::nullopt;
-    return data(text);
+    return std::string(data(text));
 }
 
 std::vector<std::uint8_t> fastPollCounters(std::string_view counterText) {
     return hexBytes(counterText);
 }
 
-std::optional<std::string_view> onlineMapText(std::string_view text) {
+std::optional<std::string> onlineMapText(std::string_view text) {
     if (!lengthWithin(text, OnlineMapMin, OnlineMapMax)) return std::nullopt;
-    return data(text);
+    return std::string(data(text));
 }
 
 bool isOnline(std::string_view mapText, unsigned la) {

@@ -91,11 +91,12 @@ std::optional<FlashResult> readEraseWrite(std::string_view text);  // "E2", "E3"
 std::vector<std::uint8_t> passThroughBytes(std::string_view text);
 
 // The fast-poll time-out counters, one per LA from 1; nothing unless the length is in range.
-std::optional<std::string_view> fastPollCounterText(std::string_view text);
+// Both readers below return a copy, so they are safe on a reply that is a temporary.
+std::optional<std::string> fastPollCounterText(std::string_view text);
 std::vector<std::uint8_t> fastPollCounters(std::string_view counterText);
 
 // An online bit map ("A800", "A801"); nothing unless the length is in range.
-std::optional<std::string_view> onlineMapText(std::string_view text);
+std::optional<std::string> onlineMapText(std::string_view text);
 // Bit k counted from the least significant bit of the last digit stands for LA k + 1. This
 // reads one map by its own length; the online row of the fast-poll display lines the second
 // map up with the first digit by digit from the left, which differs when the lengths differ.

@@ -480,7 +480,7 @@ private slots:
         QVERIFY(form.confirm("Are you sure?"));
         form.answer = QMessageBox::No;
         QVERIFY(!form.confirm("Are you sure?"));
-        QCOMPARE(form.messages.last().icon, QMessageBox::Question);
+        QCOMPARE(form.messages.last().icon, QMessageBox::Information);
         QCOMPARE(form.messages.last().text, QStringLiteral("Are you sure?"));
     }
 };

@@ -105,7 +105,7 @@ TEST_F(ReplyLayouts, FastPollCountersAndOnlineMaps) {
 
     std::string online = ask(custom, "0100", cmd::OnlineMapFirst);
     EXPECT_EQ(online.size(), reply::OnlineMapMin);
-    std::string_view map = *reply::onlineMapText(online);
+    const std::string map = *reply::onlineMapText(online);
     EXPECT_TRUE(reply::isOnline(map, 1));
     EXPECT_TRUE(reply::isOnline(map, 0x28));
     EXPECT_FALSE(reply::isOnline(map, 2));

@@ -3,6 +3,7 @@
 
 #include "link/console.h"
 
+#include <array>
 #include <functional>
 #include <optional>
 #include <string>
@@ -30,6 +31,23 @@ public:
         ++dialogRuns;
         return fileToChoose;
     }
+    void setLabel(ConsoleLabel label, std::string_view text) override {
+        labels[static_cast<std::size_t>(label)] = std::string(text);
+        ++labelChanges;
+    }
+    // The display's lines replace the report log, as the window shows them.
+    void replaceReport(std::string_view text) override {
+        reportLines.clear();
+        std::size_t start = 0;
+        for (std::size_t end; (end = text.find("\r\n", start)) != std::string_view::npos;
+             start = end + 2)
+            reportLines.emplace_back(text.substr(start, end - start));
+        if (start < text.size()) reportLines.emplace_back(text.substr(start));
+        ++reportReplacements;
+    }
+    const std::string& label(ConsoleLabel which) const {
+        return labels[static_cast<std::size_t>(which)];
+    }
 
     struct Message {
         MessageKind kind;
@@ -42,4 +60,7 @@ public:
     bool confirmAnswer = false;
     std::optional<std::string> fileToChoose; // what the file dialog returns
     int dialogRuns = 0;
+    std::array<std::string, 3> labels;
+    long labelChanges = 0;
+    long reportReplacements = 0;
 };

@@ -18,4 +18,6 @@ public:
     void message(MessageKind, std::string_view) override {}
     bool confirm(std::string_view) override { return false; }
     std::optional<std::string> chooseFirmwareFile() override { return std::nullopt; }
+    void setLabel(ConsoleLabel, std::string_view) override {}
+    void replaceReport(std::string_view) override {}
 };

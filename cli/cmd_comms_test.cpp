@@ -1,0 +1,38 @@
+#include "commands.h"
+#include "options.h"
+#include "tools/lineDiagnostics.h"
+#include "tools/networkSurvey.h"
+
+#include <memory>
+
+namespace {
+constexpr unsigned long kMaxCycles = 9999; // the window's box holds four digits
+}
+
+// "&Ping" then "&Comms Test": a fresh process has no survey, so it surveys first. Succeeds when
+// at least one unit was tested and every request was answered.
+CommandAction setUpCommsTest(CLI::App& command) {
+    auto cla = std::make_shared<std::string>("FFFF");
+    auto cycles = std::make_shared<std::string>("1");
+    command.add_option("--cla", *cla, "controller LA then terminal LA; FF in either means all")
+        ->transform(HexText(4))
+        ->capture_default_str();
+    command.add_option("--cycles", *cycles, "how often every unit gets the eight kinds")
+        ->check(DecimalRange(0, kMaxCycles))
+        ->capture_default_str();
+    return [cla, cycles](CliContext& context) {
+        int status = kExitFailed;
+        context.gate.run([&] {
+            auto table = std::make_unique<SurveyTable>();
+            OperationContext engine = context.engine();
+            if (!btnPingClick(engine, *table).portOpened) return;
+            RunState runState; // Ctrl-C raises it through the stop signal
+            runState.click();
+            const LineDiagnosticsResult result =
+                runLineDiagnostics(engine, *table, runState, {false, *cla, *cycles});
+            if (result.commsTest.unitsReported > 0 && result.commsTest.failed == 0)
+                status = kExitDone;
+        });
+        return status;
+    };
+}

@@ -1,0 +1,206 @@
+// The Misc page and the System Tools page driven by clicks against the simulated network on a
+// pseudo-terminal, as an operator uses them.
+
+#include "sim/networkFile.h"
+#include "sim/ptySimulator.h"
+#include "tests/app/testForm.h"
+
+#include "logView.h"
+#include "maskedEdit.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTimer>
+
+namespace {
+
+const char* kNetwork = R"({
+  "controllers": [
+    { "name": "c1", "la": "01", "fixedAddress": "10000001", "productId": 5,
+      "terminals": [ { "name": "t1", "la": "01", "fixedAddress": "20000101", "productId": 3 } ] }
+  ]
+})";
+
+struct SimulatedLine {
+    sim::PtySimulator simulator;
+    bool ready = false;
+
+    explicit SimulatedLine(TForm1& form, const char* json = kNetwork)
+        : simulator(*sim::parseNetwork(json).network) {
+        if (const auto device = simulator.start()) {
+            form.portCom.setDevicePath(*device);
+            ready = true;
+        }
+    }
+    QStringList frames() {
+        QStringList out;
+        for (const sim::ReceivedFrame& f : simulator.snapshot().frames)
+            out << QString::fromStdString(f.address + ":" + f.command);
+        return out;
+    }
+    sim::Unit unit(const char* name) { return simulator.unit(name).value_or(sim::Unit{}); }
+};
+
+void typeInto(MaskedEdit* edit, const QString& keys) {
+    edit->setFocus();
+    edit->setCursorPosition(0);
+    QTest::keyClicks(edit, keys);
+}
+
+QStringList texts(const QList<ShownMessage>& messages) {
+    QStringList out;
+    for (const ShownMessage& m : messages)
+        out << m.text;
+    return out;
+}
+
+} // namespace
+
+class WindowPagesTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void miscPageByClicks() {
+        InTemporaryFolder folder;
+        TestForm form;
+        SimulatedLine line(form);
+        QVERIFY(line.ready);
+        form.show();
+        form.pgUpgrade->setCurrentWidget(form.tbsMisc);
+
+        // A terminal's new LA, verified at its new address.
+        typeInto(form.edtFA, QStringLiteral("20000101"));
+        typeInto(form.edtLA, QStringLiteral("0105"));
+        QTest::mouseClick(form.btnSetLA, Qt::LeftButton);
+        QCOMPARE(texts(form.messages), QStringList{QStringLiteral("Done!")});
+        QCOMPARE(int(line.unit("t1").la), 0x05);
+
+        // Three message lines, one with a quote, in the controller and its terminals.
+        typeInto(form.medLine1, QStringLiteral("Say \"hi\""));
+        QTest::mouseClick(form.btnSetMess, Qt::LeftButton);
+        QCOMPARE(line.unit("c1").message.at(0), std::string("Say \"hi\"        "));
+        QCOMPARE(line.unit("c1").message.at(1), std::string(16, ' '));
+
+        // On its indicator: a wide radio button takes clicks only on its indicator and text.
+        QTest::mouseClick(form.rbRS232, Qt::LeftButton, {}, QPoint(6, form.rbRS232->height() / 2));
+        QTest::mouseClick(form.btnPort, Qt::LeftButton);
+        QCOMPARE(line.unit("c1").port2Mode, 0);
+        QCOMPARE(form.messages.last().text, QStringLiteral("Done!"));
+
+        // No leaves the memory alone; Yes clears it and tells how long it takes.
+        form.answer = QMessageBox::No;
+        QTest::mouseClick(form.btnClearMem, Qt::LeftButton);
+        QCOMPARE(form.messages.last().text, QStringLiteral("Are you sure?"));
+        QCOMPARE(form.messages.last().icon, QMessageBox::Information);
+        QCOMPARE(line.unit("c1").memoryClears, 0);
+        form.answer = QMessageBox::Yes;
+        QTest::mouseClick(form.btnClearMem, Qt::LeftButton);
+        QCOMPARE(form.messages.last().text,
+                 QStringLiteral("Unit will reset then Clear Memory +/- 30sec."));
+        QCOMPARE(line.unit("c1").memoryClears, 1);
+
+        QCOMPARE(line.frames(),
+                 (QStringList{"01FF:042000010105", "0105:01",
+                              "0100:38\"Say \\\"hi\\\"        \",\"                \","
+                              "\"                \"",
+                              "01FF:38\"Say \\\"hi\\\"        \",\"                \","
+                              "\"                \"",
+                              "0100:2D0", "0100:09"}));
+        QVERIFY(!form.portCom.IsOpen());
+    }
+
+    void resetButtonByClick() {
+        InTemporaryFolder folder;
+        TestForm form;
+        SimulatedLine line(form);
+        QVERIFY(line.ready);
+        form.show();
+        form.pgUpgrade->setCurrentWidget(form.tbsPing);
+        QTest::mouseClick(form.btnReset, Qt::LeftButton);
+        QTRY_COMPARE(line.frames(), (QStringList{"FFFF:08", "FF00:08"}));
+        QVERIFY(form.messages.isEmpty());
+    }
+
+    void commsTestByClicks() {
+        InTemporaryFolder folder;
+        TestForm form;
+        SimulatedLine line(form);
+        QVERIFY(line.ready);
+        form.show();
+        form.pgUpgrade->setCurrentWidget(form.tbsPing);
+
+        // Without a survey nothing is sent.
+        QTest::mouseClick(form.btnCommsTest, Qt::LeftButton);
+        QVERIFY(form.mmoReport->lines().contains(
+            QStringLiteral("Click on Ping button before running Comms Test!")));
+        QVERIFY(line.frames().isEmpty());
+
+        // "&Ping" fills the survey table that the comms test reads.
+        QTest::mouseClick(form.btnPing, Qt::LeftButton);
+        QCOMPARE(form.mmoReport->lines().last(), QStringLiteral("Finished."));
+        form.edtCLA->setFieldText(QStringLiteral("0101"));
+        bool busyDuringRun = false;
+        QTimer::singleShot(0, &form, [&] {
+            busyDuringRun = form.btnCommsTest->text() == QStringLiteral("&Stop") &&
+                            !form.btnPing->isEnabled() && !form.edtCLA->isEnabled();
+            // Refused while the comms test holds the line: no reset goes out.
+            QTest::mouseClick(form.btnReset, Qt::LeftButton);
+        });
+        QTest::mouseClick(form.btnCommsTest, Qt::LeftButton);
+        QVERIFY(busyDuringRun);
+        const QStringList report = form.mmoReport->lines();
+        QVERIFY(report.contains(QStringLiteral("Unit Logical Address [CCTT]: 0101")));
+        QVERIFY(!report.contains(QStringLiteral("Unit Logical Address [CCTT]: 0100")));
+        QCOMPARE(report.last(), QStringLiteral("Finished."));
+        QCOMPARE(form.lblProgress->text(), QStringLiteral("Pass rate: 100%  [16/0]"));
+        QCOMPARE(form.lblCycle->text(), QStringLiteral("Cycles: 1"));
+        QVERIFY(!line.frames().contains(QStringLiteral("FFFF:08")));
+        QCOMPARE(form.btnCommsTest->text(), QStringLiteral("&Comms Test"));
+        QVERIFY(form.btnPing->isEnabled() && form.edtCLA->isEnabled());
+    }
+
+    void fastPollByClicksUntilStop() {
+        InTemporaryFolder folder;
+        TestForm form;
+        SimulatedLine line(form);
+        QVERIFY(line.ready);
+        form.show();
+        form.pgUpgrade->setCurrentWidget(form.tbsPing);
+
+        QTest::mouseClick(form.ckFastPoll, Qt::LeftButton, {},
+                          QPoint(6, form.ckFastPoll->height() / 2));
+        QVERIFY(form.ckFastPoll->isChecked());
+        QVERIFY(!form.edtCycles->isEnabled());
+        QCOMPARE(form.edtCLA->fieldText(), QStringLiteral("01"));
+
+        // The second click of the button stops the display a little later.
+        QStringList shown;
+        QTimer::singleShot(1200, &form, [&] {
+            shown = form.mmoReport->lines();
+            QTest::mouseClick(form.btnCommsTest, Qt::LeftButton);
+        });
+        QTest::mouseClick(form.btnCommsTest, Qt::LeftButton);
+        QVERIFY(!shown.isEmpty());
+        QCOMPARE(
+            shown.first(),
+            QStringLiteral("# Monitoring of low-level Fast Poll communication timeouts       #"));
+        QVERIFY(shown.at(1).startsWith(QStringLiteral("  Terminal LA: 01 02 ")));
+        QCOMPARE(form.mmoReport->lines().last(), QStringLiteral("Finished."));
+        QCOMPARE(form.btnCommsTest->text(), QStringLiteral("&Comms Test"));
+        QVERIFY(form.edtCycles->isEnabled()); // enabled again, though the mode disabled it
+        int readings = 0;
+        for (const QString& frame : line.frames())
+            readings += frame == QStringLiteral("0100:A91");
+        QVERIFY2(readings >= 2 && readings <= 4, qPrintable(QString::number(readings)));
+
+        QTest::mouseClick(form.ckFastPoll, Qt::LeftButton, {},
+                          QPoint(6, form.ckFastPoll->height() / 2));
+        QCOMPARE(form.edtCLA->fieldText(), QStringLiteral("FFFF"));
+    }
+};
+
+QTEST_MAIN(WindowPagesTest)
+#include "windowPagesTest.moc"

@@ -1,0 +1,22 @@
+#include "lineDiagnostics.h"
+
+#include "link/operation.h"
+
+namespace {
+constexpr char kFinished[] = "Finished.";
+}
+
+LineDiagnosticsResult runLineDiagnostics(const OperationContext& context, SurveyTable& table,
+                                         RunState& runState,
+                                         const LineDiagnosticsSettings& settings) {
+    LineDiagnosticsResult result;
+    PortSession session(context.link);
+    if (!session.opened()) return result;
+    result.portOpened = true;
+    if (settings.fastPoll)
+        result.fastPoll = runFastPoll(context, runState, settings.cla);
+    else
+        result.commsTest = runCommsTest(context, table, runState, {settings.cla, settings.cycles});
+    context.console.report(kFinished);
+    return result;
+}

@@ -1,0 +1,24 @@
+#pragma once
+// What the "&Comms Test" button runs once it has started a run: the port held for the whole
+// run, the comms test or the fast-poll diagnostics, and "Finished." at the end.
+
+#include "commsTest.h"
+#include "fastPoll.h"
+
+struct LineDiagnosticsSettings {
+    bool fastPoll = false; // "Online and timeout diagnostics"
+    std::string cla;       // "CCTT" for the comms test, "LL" for the fast-poll diagnostics
+    std::string cycles;    // the comms test's "No Of Cycles:"
+};
+
+struct LineDiagnosticsResult {
+    bool portOpened = false;
+    CommsTestResult commsTest;
+    FastPollEnd fastPoll = FastPollEnd::NoResponse;
+};
+
+// The caller has set runState to 1 (its caption and disabled inputs are the face's) and
+// finishes it afterwards.
+LineDiagnosticsResult runLineDiagnostics(const OperationContext& context, SurveyTable& table,
+                                         RunState& runState,
+                                         const LineDiagnosticsSettings& settings);
