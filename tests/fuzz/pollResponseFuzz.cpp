@@ -3,6 +3,7 @@
 // only if it is a whole frame with a good CRC that answers the current request.
 
 #include "link/transaction.h"
+#include "tests/support/silentConsole.h"
 
 #include <cstdlib>
 #include <deque>
@@ -70,20 +71,6 @@ private:
     std::deque<Timed> incoming_;
 };
 
-class QuietConsole : public Console {
-public:
-    void status(std::string_view) override {}
-    void report(std::string_view) override {}
-    void clearStatus() override {}
-    void clearReport() override {}
-    void replaceLastReportLine(std::string_view) override {}
-    void progress(int, int, int) override {}
-    void pump() override {}
-    void message(MessageKind, std::string_view) override {}
-    bool confirm(std::string_view) override { return false; }
-    std::optional<std::string> chooseFirmwareFile() override { return std::nullopt; }
-};
-
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -91,7 +78,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     VirtualClock clock;
     auto* line = new StreamBackend(clock, data + 2, size - 2);
     TSerialPort port(clock, std::unique_ptr<SerialBackend>(line));
-    QuietConsole console;
+    SilentConsole console;
     Transaction link(port, clock, console);
     if (!port.OpenPort()) return 0;
     port.SuspendPolling();
