@@ -92,9 +92,12 @@ ExchangeResult Transaction::finish(ExchangeResult result) {
     return result;
 }
 
-// A frame is accepted when its CRC digits match exactly (upper case) and it answers the
-// current sequence number. The frame is left as body plus computed CRC.
+// A frame is accepted when it is long enough to hold a sequence number, its CRC digits match
+// exactly (upper case) and it answers the current sequence number. The frame is left as body plus computed CRC.
 ExchangeOutcome Transaction::judgeFrame(std::string& frame) const {
+    // A frame too short to carry a sequence number is garbage, even if its last four
+    // characters happen to be the CRC of the rest: it would read as sequence number 0.
+    if (frame.size() < kSequencePosition + 3 + kCrcDigits) return ExchangeOutcome::BadCrc;
     const std::size_t bodyLength = frame.size() > kCrcDigits ? frame.size() - kCrcDigits : 0;
     const std::string received = frame.substr(bodyLength);
     frame = AppendCRC(frame.substr(0, bodyLength));

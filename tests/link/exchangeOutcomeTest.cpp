@@ -44,6 +44,15 @@ TEST_F(TransactionInVirtualTime, EachExchangeSaysWhyItEndedAndTheRunCountsThem) 
     EXPECT_EQ(link.exchange("0100", "01", 100, 0, reply).outcome, ExchangeOutcome::Accepted);
     EXPECT_EQ(reply.size(), 21u);
 
+    // Found by fuzzing: a short frame whose last four characters are the CRC of the rest has no
+    // sequence field, which would read as 0 and answer request 0000.
+    link.setSequenceNumber(0xFFFF);
+    line->responder = [](const std::string&, int) -> std::vector<ReplyChunk> {
+        return {{5, AppendCRC("%0020") + "\r"}};
+    };
+    EXPECT_EQ(link.exchange("0100", "01", 100, 0, reply).outcome, ExchangeOutcome::BadCrc);
+    EXPECT_EQ(link.sequenceNumber(), 0u);
+
     line->responder = nullptr;
     EXPECT_EQ(link.exchange("0100", "01", 100, 2, reply).outcome, ExchangeOutcome::TimedOut);
 
@@ -53,7 +62,7 @@ TEST_F(TransactionInVirtualTime, EachExchangeSaysWhyItEndedAndTheRunCountsThem) 
     const ExchangeCounts& counts = link.counts();
     EXPECT_EQ(counts.of(ExchangeOutcome::Accepted), 2u);
     EXPECT_EQ(counts.of(ExchangeOutcome::NotAwaited), 1u);
-    EXPECT_EQ(counts.of(ExchangeOutcome::BadCrc), 1u);
+    EXPECT_EQ(counts.of(ExchangeOutcome::BadCrc), 2u);
     EXPECT_EQ(counts.of(ExchangeOutcome::StaleSequence), 1u);
     EXPECT_EQ(counts.of(ExchangeOutcome::TimedOut), 3u); // every attempt of a retried exchange
     EXPECT_EQ(counts.of(ExchangeOutcome::WriteFailed), 1u);
