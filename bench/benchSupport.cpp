@@ -5,6 +5,7 @@
 #include "tests/support/rawPty.h"
 
 #include <chrono>
+#include <cstdio>
 #include <fcntl.h>
 #include <poll.h>
 #include <stdexcept>
@@ -71,4 +72,8 @@ double processCpuSeconds() {
 
 double wireSeconds(std::size_t characters, std::uint32_t baud) {
     return static_cast<double>(characters) * sim::kBitsPerCharacter / static_cast<double>(baud);
+}
+
+void reportRatio(const std::string& name, double value, const std::string& goal) {
+    std::printf("RATIO\t%s\t%.3f\t%s\n", name.c_str(), value, goal.c_str());
 }

@@ -33,3 +33,7 @@ double wallSeconds();
 double processCpuSeconds();
 // Seconds a line at baud needs for characters (10 bits each).
 double wireSeconds(std::size_t characters, std::uint32_t baud);
+
+// One figure for the table of bench/run: a tab-separated line "RATIO name value goal" that the
+// script gathers from every benchmark's output.
+void reportRatio(const std::string& name, double value, const std::string& goal);

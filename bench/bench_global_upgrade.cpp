@@ -135,6 +135,10 @@ int main() {
         std::printf("%9d  %9.2f (%2d)  %10.2f (%2d)  %7.2f\n", terminals, all[terminals].seconds,
                     all[terminals].done, one.seconds, one.done,
                     one.seconds / all[terminals].seconds);
+        if (all[terminals].done == terminals && one.done == terminals)
+            reportRatio("one at a time / all at once, " + std::to_string(terminals) +
+                            (terminals == 1 ? " terminal" : " terminals"),
+                        one.seconds / all[terminals].seconds, "");
     }
     const double perUnit = (all[16].seconds - all[1].seconds) / 15;
     const double line = all[16].lastUnitLineSeconds;
@@ -146,6 +150,8 @@ int main() {
                 "   cost / measured = %.3f\n",
                 perUnit, all[16].lastUnitCommands.size(), line, perUnit / line, direct,
                 perUnit / direct);
+    reportRatio("all at once, per-unit cost / wire time of its polls", perUnit / line, "<= 1.10");
+    reportRatio("  the same against its polls sent directly", perUnit / direct, "");
     std::filesystem::current_path(std::filesystem::temp_directory_path());
     std::filesystem::remove_all(folder);
 }

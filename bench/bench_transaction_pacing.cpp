@@ -21,7 +21,7 @@ constexpr double kPauseSeconds = 0.002;
 constexpr std::size_t kRequestCharacters = 22; // "@010000" + address + sequence + "01" + CRC + CR
 constexpr std::size_t kReplyCharacters = 22;   // status reply with its carriage return
 
-void run(const char* peerName, const std::string& device) {
+void run(const char* peerName, const std::string& device, const char* ratioName) {
     TSerialPort port;
     configureForTool(port);
     port.setDevicePath(device);
@@ -44,6 +44,7 @@ void run(const char* peerName, const std::string& device) {
         kTransactions * (wireSeconds(kRequestCharacters + kReplyCharacters, kBaud) + kPauseSeconds);
     std::printf("%-44s answered %3d/%d   took %7.3f s   line %7.3f s   ratio %5.3f\n", peerName,
                 answered, kTransactions, took, ideal, took / ideal);
+    if (answered == kTransactions) reportRatio(ratioName, took / ideal, "close to 1");
 }
 
 } // namespace
@@ -55,7 +56,8 @@ int main() {
     if (load.network) {
         sim::PtySimulator simulator(std::move(*load.network), sim::PtyOptions{kBaud, 0});
         if (const auto device = simulator.start())
-            run("simulator (request and reply paced)", *device);
+            run("simulator (request and reply paced)", *device,
+                "transaction time / wire time, simulator");
         else
             std::printf("simulator did not start: %s\n", simulator.error().c_str());
     } else {
@@ -63,6 +65,7 @@ int main() {
     }
 #endif
     PacedPeer peer(kBaud);
-    run("paced peer (request and reply paced)", peer.devicePath());
+    run("paced peer (request and reply paced)", peer.devicePath(),
+        "transaction time / wire time, paced peer");
     return 0;
 }
