@@ -1,6 +1,7 @@
 #include "cellRun.h"
 
 #include "cells.h"
+#include "lineWatch.h"
 #include "sim/virtualLineBackend.h"
 #include "surveyJudge.h"
 #include "tools/networkSurvey.h"
@@ -17,7 +18,8 @@ struct VirtualBench {
     VirtualBench(Column column, const FaultRow& row, std::uint64_t seed)
         : network(networkOf(column, row, seed)) {
         port = std::make_unique<TSerialPort>(
-            clock, std::make_unique<sim::VirtualLineBackend>(clock, network));
+            clock, std::make_unique<LineWatch>(
+                       std::make_unique<sim::VirtualLineBackend>(clock, network), tally));
         configureForTool(*port);
         port->setDevicePath("virtual");
         link = std::make_unique<Transaction>(*port, clock, console);
@@ -28,8 +30,17 @@ struct VirtualBench {
                 baudRateBitsPerSecond(port->ComPortSpeed())};
     }
     OperationContext context() { return {*link, console, clock, signal}; }
+    // What the faults did to the exchanges: replies lost or refused, frames read but not
+    // taken (stale, corrupt or late ones), noise.
+    unsigned lineEvents() const {
+        const ExchangeCounts& counts = link->counts();
+        const unsigned accepted = counts.of(ExchangeOutcome::Accepted);
+        const unsigned extraFrames = tally.frames > accepted ? tally.frames - accepted : 0;
+        return counts.of(ExchangeOutcome::TimedOut) + extraFrames + tally.noiseBytes;
+    }
 
     VirtualClock clock;
+    LineTally tally;
     sim::NetworkSimulator network;
     RecordingConsole console;
     StopSignal signal;
@@ -44,7 +55,7 @@ RunRecord runUpgradeCell(Column column, const FaultRow& row, std::uint64_t seed)
     FoundUnits units;
     UpgradeRun run{bench.context(), setup.settings, setup.scope, image, units};
     bool reported = false;
-    return guarded(
+    RunRecord record = guarded(
         bench.console, bench.clock, boundOf(column, bench.budget(row)),
         [&] {
             bench.port->OpenPort();
@@ -55,18 +66,22 @@ RunRecord runUpgradeCell(Column column, const FaultRow& row, std::uint64_t seed)
             return judgeUpgradeRun(column, bench.network.network(), reported,
                                    bench.console.statusLines, detail);
         });
+    record.lineEvents = bench.lineEvents();
+    return record;
 }
 
 RunRecord runSurveyCell(const FaultRow& row, std::uint64_t seed) {
     VirtualBench bench(Column::Survey, row, seed);
     auto table = std::make_unique<SurveyTable>();
     OperationContext context = bench.context();
-    return guarded(
+    RunRecord record = guarded(
         bench.console, bench.clock, boundOf(Column::Survey, bench.budget(row)),
         [&] { btnPingClick(context, *table); },
         [&](std::string& detail) {
             return judgeSurvey(bench.network.network(), *table, bench.console.reportLines, detail);
         });
+    record.lineEvents = bench.lineEvents();
+    return record;
 }
 
 } // namespace

@@ -32,7 +32,8 @@ struct RunRecord {
     std::uint64_t virtualMs = 0; // the run's time on its own clock (simulated or real)
     std::uint64_t boundMs = 0;   // the most it may take
     double realMs = 0;
-    std::string detail; // why it is not Completed
+    unsigned lineEvents = 0; // time-outs, frames read but not taken, noise bytes
+    std::string detail;      // why it is not Completed
 };
 
 // Writes the firmware files every column needs into the working folder.

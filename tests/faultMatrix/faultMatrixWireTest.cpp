@@ -89,15 +89,17 @@ protected:
 };
 
 TEST_F(FaultMatrixOverPty, SingleUnitUpgradeLosingRepliesOrAmidStaleOnes) {
-    expectSound(upgradeOverPty(Column::Single, kRows[0], 11), "single unit, drop 5%, seed 11");
-    expectSound(upgradeOverPty(Column::Single, kRows[3], 12),
+    expectSound(upgradeOverPty(Column::Single, rowNamed("drop 5%"), 11),
+                "single unit, drop 5%, seed 11");
+    expectSound(upgradeOverPty(Column::Single, rowNamed("stale seq 10%"), 12),
                 "single unit, stale seq 10%, seed 12");
 }
 
 TEST_F(FaultMatrixOverPty, SurveyLosingRepliesAmidNoiseOrLate) {
-    expectSound(surveyOverPty(kRows[0], 11), "survey, drop 5%, seed 11");
-    expectSound(surveyOverPty(kRows[4], 12), "survey, noise 20%, seed 12");
-    expectSound(surveyOverPty(kRows[5], 13), "survey, late 300 ms/min 500, seed 13");
+    expectSound(surveyOverPty(rowNamed("drop 5%"), 11), "survey, drop 5%, seed 11");
+    expectSound(surveyOverPty(rowNamed("noise 20%"), 12), "survey, noise 20%, seed 12");
+    expectSound(surveyOverPty(rowNamed("late 300ms/min 500"), 13),
+                "survey, late 300 ms/min 500, seed 13");
 }
 
 } // namespace

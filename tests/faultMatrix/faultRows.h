@@ -4,8 +4,10 @@
 
 #include "sim/faults.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
+#include <string_view>
 
 namespace faultmatrix {
 
@@ -43,7 +45,10 @@ inline sim::ReplyFaults late(std::uint32_t ms) {
 
 // Replies that come 300 ms late only fit the short waits of the procedures once the operator
 // has raised the minimum reply time-out, as the dialog is there for.
-inline const std::array<FaultRow, 6> kRows{{
+// The clean line first: every run on it completes, and it tells how many time-outs the
+// procedures meet without any fault (absent LAs, the survey's end of collection).
+inline const std::array<FaultRow, 7> kRows{{
+    {"clean line", {}},
     {"drop 5%", dropping(0.05)},
     {"drop 20%", dropping(0.20)},
     {"bad CRC 5%", badCrc(0.05)},
@@ -51,5 +56,9 @@ inline const std::array<FaultRow, 6> kRows{{
     {"noise 20%", noisy(0.20)},
     {"late 300ms/min 500", late(300), 500},
 }};
+
+inline const FaultRow& rowNamed(std::string_view name) {
+    return *std::ranges::find_if(kRows, [&](const FaultRow& row) { return row.name == name; });
+}
 
 } // namespace faultmatrix
