@@ -5,6 +5,7 @@
 #include "faultRows.h"
 
 #include <cstdint>
+#include <ostream>
 #include <string>
 
 namespace faultmatrix {
@@ -15,6 +16,10 @@ enum class Column { Single, GlobalTerminals, GlobalControllers, Remote, Survey }
 inline constexpr Column kColumns[] = {Column::Single, Column::GlobalTerminals,
                                       Column::GlobalControllers, Column::Remote, Column::Survey};
 const char* columnName(Column column);
+// How a test's name shows a column.
+inline void PrintTo(Column column, std::ostream* out) {
+    *out << columnName(column);
+}
 
 enum class Verdict {
     Completed,     // reported success, and the units hold what was reported
