@@ -12,7 +12,7 @@ namespace faultmatrix {
 
 namespace {
 
-// The firmware the upgrade columns send: a terminal image and a remote image, each newer than
+// The firmware the upgrade columns send: terminal, controller and remote images, each newer than
 // what the units run.
 constexpr std::uint8_t kTerminalProduct = 3;
 constexpr std::uint8_t kControllerProduct = 5;
