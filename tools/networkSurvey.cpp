@@ -53,6 +53,9 @@ void listTerminalsOf(OperationContext& context, SurveyTable& table, int row) {
         context.link.TxMessage(addr::controller(controller.la), cmd::TerminalList,
                                tr::SurveyTerminalList.timeout, tr::SurveyTerminalList.retries,
                                list);
+        // Without a word the operator would take the empty section for a controller without
+        // terminals.
+        if (list.empty()) console.report(surveyText::NoResponse);
         displayTermInfo(context, table, row, list);
     } else if (controller.la > la::LastListed && controller.la <= la::HighestUnit) {
         // Terminals answer to LAs up to 40 of their controller only.

@@ -23,6 +23,8 @@ inline constexpr char ControllerOnly[] = "[ Controller ]";
 inline constexpr char InvalidLa[] = "No Terminals can be detected because LA is invalid.";
 inline constexpr char RunEngine[] = "Run Engine to autoid Terminals.";
 inline constexpr char Finished[] = "Finished.";
+// Under a controller's terminal heading when its terminal list did not come.
+inline constexpr char NoResponse[] = "No response!";
 } // namespace surveyText
 
 // Major in decimal, "." and the minor with at least two digits: 010A is "1.10".

@@ -8,6 +8,7 @@
 namespace {
 
 constexpr char kListHeading[] = " LA    Unit Type";
+constexpr char kNoResponse[] = "No response!";
 constexpr int kScanBarMax = 64;
 constexpr int kRunBarMax = 100;
 
@@ -102,9 +103,12 @@ private:
         const std::string address = scanAddress(la);
         if (ask(address, cmd::StatusPoll, tr::DiscoveryScanPoll).empty()) return;
         const std::string info = ask(address, cmd::UnitInfo, tr::DiscoveryInfo);
-        if (!reply::hasUnitInfo(info, reply::UnitInfoFullThreshold)) return;
-        const reply::UnitInfo facts = reply::readUnitInfo(info);
         FoundUnit* unit = run_.units.at(la);
+        if (!reply::hasUnitInfo(info, reply::UnitInfoFullThreshold)) {
+            listUnanswered(la, *unit);
+            return;
+        }
+        const reply::UnitInfo facts = reply::readUnitInfo(info);
         unit->productId = facts.productId;
         unit->version = versionOf(facts);
         list(la, *unit);
@@ -112,6 +116,15 @@ private:
 
     static std::uint16_t versionOf(const reply::UnitInfo& info) {
         return info.inUpgradeMode() ? FoundUnits::kInUpgradeMode : info.version;
+    }
+
+    // A unit that answered the poll but not the information query is there, but cannot be
+    // upgraded by class. Passing over it in silence would let the run report success with the
+    // unit left as it was: it stands in the table as failed, and the run fails.
+    void listUnanswered(std::uint8_t la, FoundUnit& unit) {
+        unit.state = UnitState::Failed;
+        if (listed_++ == 0) console().status(kListHeading);
+        console().status("[" + hexText::la(la) + "] - " + kNoResponse);
     }
 
     void list(std::uint8_t la, FoundUnit& unit) {

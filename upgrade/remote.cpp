@@ -19,6 +19,8 @@ constexpr char kFailedToEnter[] = "Failed to enter Upgrade mode!";
 constexpr char kEraseFlash[] = "Erase Flash...";
 constexpr char kWriteFlash[] = "Write Flash...";
 constexpr char kUpgradeOk[] = "Upgrade Ok";
+constexpr char kNoResponse[] = "No response!";
+constexpr char kWriteError[] = "Write Error ";
 
 // The bar runs over the application area; the vector area fills it.
 constexpr int kBarMin = 0;
@@ -41,14 +43,14 @@ public:
         ctx_.console.status(kEraseFlash);
         ctx_.console.status(kWriteFlash);
         if (!writeApplication() || stopped()) return false;
-        writeVectors();
+        const bool vectorsWritten = writeVectors();
         send({remote::RequestLeave}, remote::WaitNone);
         pausePumping(ctx_.clock, ctx_.console, delay::RemoteAfterLeave);
         if (!confirmVersion()) return false;
         std::string ignored;
         ctx_.link.TxMessage(address_, cmd::RemoteClose, tr::RemoteClose.timeout,
                             tr::RemoteClose.retries, ignored);
-        return true;
+        return vectorsWritten;
     }
 
 private:
@@ -96,7 +98,10 @@ private:
         for (int a = remote::ApplicationFirst; a < remote::ApplicationLast;
              a += remote::BlockSize) {
             if (stopped()) return false;
-            if (!writeBlock(a, {remote::BlockWrite, remote::BlockWrite})) return false;
+            if (!writeBlock(a, {remote::BlockWrite, remote::BlockWrite})) {
+                sayBlockFailed();
+                return false;
+            }
             // The last block sets no position: the vector area completes the bar.
             if (a + remote::BlockSize <= remote::ApplicationLast)
                 showProgress(a + remote::BlockSize - remote::ApplicationFirst);
@@ -104,10 +109,25 @@ private:
         return true;
     }
 
-    // A failure here leaves the application in place; the remote still leaves upgrade mode.
-    void writeVectors() {
-        if (writeBlock(remote::VectorFirst, {remote::VectorHeadWrite, remote::VectorTailWrite}))
-            ctx_.console.progress(kBarMax, kBarMin, kBarMax);
+    // A failure here leaves the application in place and the remote still leaves upgrade
+    // mode; but a remote whose vector block was erased and not written cannot start, so the
+    // upgrade has failed and says so.
+    bool writeVectors() {
+        if (!writeBlock(remote::VectorFirst, {remote::VectorHeadWrite, remote::VectorTailWrite})) {
+            sayBlockFailed();
+            return false;
+        }
+        ctx_.console.progress(kBarMax, kBarMin, kBarMax);
+        return true;
+    }
+
+    // The request of the block that the remote did not accept: unanswered, or refused with
+    // the byte it gave instead of 07.
+    void sayBlockFailed() {
+        if (reply_.empty())
+            ctx_.console.status(kNoResponse);
+        else
+            ctx_.console.status(kWriteError + hexText::byte(reply_[0]));
     }
 
     // Address, erase, then the writes one after the other from the set address.

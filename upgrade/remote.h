@@ -21,5 +21,5 @@ void TxMessageRemote(Transaction& link, const std::string& address, std::uint8_t
 
 // Writes the image of productId into the remote behind the unit at address. True when the
 // remote was written; false when the image was refused or unreadable, the remote did not
-// enter upgrade mode, a block of the application area failed, or the operator stopped.
+// enter upgrade mode, a block of either area failed, or the operator stopped.
 bool GoUpgradeRemote(UpgradeRun& run, const std::string& address, std::uint8_t productId);

@@ -1,0 +1,128 @@
+#include "cellRun.h"
+
+#include "cells.h"
+#include "lineWatch.h"
+#include "sim/virtualLineBackend.h"
+#include "surveyJudge.h"
+#include "tools/networkSurvey.h"
+#include "upgrade/dispatcher.h"
+
+#include <memory>
+
+namespace faultmatrix {
+
+namespace {
+
+// The network on an in-memory line sharing a virtual clock, with the row's faults on the line.
+struct VirtualBench {
+    VirtualBench(Column column, const FaultRow& row, std::uint64_t seed)
+        : network(networkOf(column, row, seed)) {
+        port = std::make_unique<TSerialPort>(
+            clock, std::make_unique<LineWatch>(
+                       std::make_unique<sim::VirtualLineBackend>(clock, network), tally));
+        configureForTool(*port);
+        port->setDevicePath("virtual");
+        link = std::make_unique<Transaction>(*port, clock, console);
+        link->setMinimumTimeout(row.minimumTimeout);
+    }
+    LineBudget budget(const FaultRow& row) const {
+        return {row.minimumTimeout, row.faults.delayMs,
+                baudRateBitsPerSecond(port->ComPortSpeed())};
+    }
+    OperationContext context() { return {*link, console, clock, signal}; }
+    // What the faults did to the exchanges: replies lost or refused, frames read but not
+    // taken (stale, corrupt or late ones), noise.
+    unsigned lineEvents() const {
+        const ExchangeCounts& counts = link->counts();
+        const unsigned accepted = counts.of(ExchangeOutcome::Accepted);
+        const unsigned extraFrames = tally.frames > accepted ? tally.frames - accepted : 0;
+        return counts.of(ExchangeOutcome::TimedOut) + extraFrames + tally.noiseBytes;
+    }
+
+    VirtualClock clock;
+    LineTally tally;
+    sim::NetworkSimulator network;
+    RecordingConsole console;
+    StopSignal signal;
+    std::unique_ptr<TSerialPort> port;
+    std::unique_ptr<Transaction> link;
+};
+
+RunRecord runUpgradeCell(Column column, const FaultRow& row, std::uint64_t seed) {
+    VirtualBench bench(column, row, seed);
+    const CellSetup setup = setupOf(column);
+    FirmwareImage image;
+    FoundUnits units;
+    UpgradeRun run{bench.context(), setup.settings, setup.scope, image, units};
+    bool reported = false;
+    RunRecord record = guarded(
+        bench.console, bench.clock, boundOf(column, bench.budget(row)),
+        [&] {
+            bench.port->OpenPort();
+            bench.port->SuspendPolling();
+            reported = RunUpgrade(run);
+        },
+        [&](std::string& detail) {
+            return judgeUpgradeRun(column, bench.network.network(), reported,
+                                   bench.console.statusLines, detail);
+        });
+    record.lineEvents = bench.lineEvents();
+    return record;
+}
+
+RunRecord runSurveyCell(const FaultRow& row, std::uint64_t seed) {
+    VirtualBench bench(Column::Survey, row, seed);
+    auto table = std::make_unique<SurveyTable>();
+    OperationContext context = bench.context();
+    RunRecord record = guarded(
+        bench.console, bench.clock, boundOf(Column::Survey, bench.budget(row)),
+        [&] { btnPingClick(context, *table); },
+        [&](std::string& detail) {
+            return judgeSurvey(bench.network.network(), *table, bench.console.reportLines, detail);
+        });
+    record.lineEvents = bench.lineEvents();
+    return record;
+}
+
+} // namespace
+
+const char* columnName(Column column) {
+    switch (column) {
+    case Column::Single:
+        return "single unit";
+    case Column::GlobalTerminals:
+        return "all terminals";
+    case Column::GlobalControllers:
+        return "all controllers";
+    case Column::Remote:
+        return "remote";
+    case Column::Survey:
+        return "survey";
+    }
+    return "";
+}
+
+const char* verdictName(Verdict verdict) {
+    switch (verdict) {
+    case Verdict::Completed:
+        return "completed";
+    case Verdict::FailedClearly:
+        return "failed";
+    case Verdict::FailedSilent:
+        return "silent";
+    case Verdict::Missed:
+        return "missed";
+    case Verdict::FalseSuccess:
+        return "false";
+    case Verdict::Hang:
+        return "hang";
+    }
+    return "";
+}
+
+RunRecord runCell(Column column, const FaultRow& row, std::uint64_t seed) {
+    if (column == Column::Survey) return runSurveyCell(row, seed);
+    return runUpgradeCell(column, row, seed);
+}
+
+} // namespace faultmatrix
