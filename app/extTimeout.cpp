@@ -110,21 +110,23 @@ void TfrmExtTimeout::reject() {
 // operation runs; the measured value is only shown; OK stores what the operator enters.
 void TfrmExtTimeout::btnCalcTimeoutClick() {
     const std::string address = edtTestTimeout->fieldText().toStdString();
-    owner_.runOperation([&] {
-        sedtExtTimeout->setValue(0);
-        lblTestTimeout->setText(kProbing);
-        try {
-            const ProbeOutcome outcome = probeResponseTime(owner_.link, address);
-            if (!outcome.portOpened) {
+    owner_.runOperation(
+        [&] {
+            sedtExtTimeout->setValue(0);
+            lblTestTimeout->setText(kProbing);
+            try {
+                const ProbeOutcome outcome = probeResponseTime(owner_.link, address);
+                if (!outcome.portOpened) {
+                    lblTestTimeout->setText(kNoResult);
+                    CancelBtnClick();
+                    return;
+                }
+                lblTestTimeout->setText(
+                    outcome.label.empty() ? kNoResult : QString::fromStdString(outcome.label));
+            } catch (...) {
                 lblTestTimeout->setText(kNoResult);
-                CancelBtnClick();
-                return;
+                throw;
             }
-            lblTestTimeout->setText(outcome.label.empty() ? kNoResult
-                                                          : QString::fromStdString(outcome.label));
-        } catch (...) {
-            lblTestTimeout->setText(kNoResult);
-            throw;
-        }
-    });
+        },
+        RunLog::MessageBox);
 }

@@ -103,9 +103,43 @@ void PtySimulator::stop() {
             ::unlink(linkPath_.c_str());
         linkPath_.clear();
     }
+    closeDevice();
+}
+
+void PtySimulator::closeDevice() {
     if (slave_ >= 0) ::close(slave_);
     if (master_ >= 0) ::close(master_);
     slave_ = master_ = -1;
+}
+
+void PtySimulator::unplug() {
+    stopping_ = true;
+    if (thread_.joinable()) thread_.join();
+    closeDevice();
+    unplugged_ = true;
+}
+
+std::optional<std::string> PtySimulator::replug() {
+    unplug();
+    // Whatever was half received or still on its way went with the old device.
+    assembler_.reset();
+    line_ = ReplyLine();
+    line_.setBaud(options_.baud);
+    if (!openDevice() || (!linkPath_.empty() && !makeLink(linkPath_))) {
+        closeDevice();
+        return std::nullopt;
+    }
+    stopping_ = false;
+    unplugged_ = false;
+    thread_ = std::thread([this] { serve(); });
+    return devicePath_;
+}
+
+bool PtySimulator::unplugDue() {
+    std::size_t left = unplugCountdown_;
+    while (left > 0 && !unplugCountdown_.compare_exchange_weak(left, left - 1)) {
+    }
+    return left == 1;
 }
 
 void PtySimulator::receive(std::uint64_t now) {
@@ -116,6 +150,11 @@ void PtySimulator::receive(std::uint64_t now) {
             std::max(now, requestLineFreeUs_) + static_cast<std::uint64_t>(requestByteUs_);
         std::optional<std::string> frame = assembler_.push(buffer[i]);
         if (!frame) continue;
+        if (unplugDue()) {
+            closeDevice();
+            unplugged_ = true;
+            return;
+        }
         std::vector<OutgoingReply> replies;
         {
             std::lock_guard<std::mutex> lock(mutex_);
@@ -136,7 +175,7 @@ void PtySimulator::sendDue(std::uint64_t now) {
 }
 
 void PtySimulator::serve() {
-    while (!stopping_) {
+    while (!stopping_ && !unplugged_) {
         std::uint64_t now = nowUs();
         sendDue(now);
         std::uint64_t waitUs = kIdlePollUs;
