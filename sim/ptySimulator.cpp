@@ -46,7 +46,9 @@ std::uint64_t PtySimulator::nowUs() const {
 }
 
 bool PtySimulator::openDevice() {
-    master_ = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
+    // Never inherited by a program the tests start: a copy held there would keep the device
+    // alive after the simulator closed it.
+    master_ = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (master_ < 0 || grantpt(master_) != 0 || unlockpt(master_) != 0) {
         error_ = std::string("cannot open a pseudo-terminal: ") + std::strerror(errno);
         return false;
@@ -55,7 +57,7 @@ bool PtySimulator::openDevice() {
     if (name == nullptr) return false;
     devicePath_ = name;
     // Holding the slave open keeps the master readable while the tool closes and reopens it.
-    slave_ = ::open(devicePath_.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    slave_ = ::open(devicePath_.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (slave_ < 0 || !makeRaw(slave_)) {
         error_ = "cannot set " + devicePath_ + " to raw mode";
         return false;
