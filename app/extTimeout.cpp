@@ -110,23 +110,23 @@ void TfrmExtTimeout::reject() {
 // operation runs; the measured value is only shown; OK stores what the operator enters.
 void TfrmExtTimeout::btnCalcTimeoutClick() {
     const std::string address = edtTestTimeout->fieldText().toStdString();
-    owner_.runOperation(
-        [&] {
-            sedtExtTimeout->setValue(0);
-            lblTestTimeout->setText(kProbing);
-            try {
-                const ProbeOutcome outcome = probeResponseTime(owner_.link, address);
-                if (!outcome.portOpened) {
-                    lblTestTimeout->setText(kNoResult);
-                    CancelBtnClick();
-                    return;
-                }
-                lblTestTimeout->setText(
-                    outcome.label.empty() ? kNoResult : QString::fromStdString(outcome.label));
-            } catch (...) {
+    const auto probe = [&] {
+        sedtExtTimeout->setValue(0);
+        lblTestTimeout->setText(kProbing);
+        try {
+            const ProbeOutcome outcome = probeResponseTime(owner_.link, address);
+            if (!outcome.portOpened) {
                 lblTestTimeout->setText(kNoResult);
-                throw;
+                CancelBtnClick();
+                return;
             }
-        },
-        RunLog::MessageBox);
+            lblTestTimeout->setText(outcome.label.empty() ? kNoResult
+                                                          : QString::fromStdString(outcome.label));
+        } catch (...) {
+            lblTestTimeout->setText(kNoResult);
+            throw;
+        }
+    };
+    // No log of its own: a failed line is told in a box.
+    owner_.runOperation(probe, RunLog::MessageBox);
 }
