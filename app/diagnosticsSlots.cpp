@@ -32,7 +32,8 @@ void TForm1::btnCommsTestClick() {
     commsRunState.click();
     signal.clearStop();
     enterBusy(btnCommsTest, {btnPing, edtCycles, edtCLA});
-    runOperation([&] { runLineDiagnostics(context(), survey, commsRunState, settings); });
+    runOperation([&] { runLineDiagnostics(context(), survey, commsRunState, settings); },
+                 RunLog::Report);
     leaveBusy();
     // Enabled again in either mode, as they were before the mode switch disabled one.
     btnPing->setEnabled(true);

@@ -110,7 +110,7 @@ void TfrmExtTimeout::reject() {
 // operation runs; the measured value is only shown; OK stores what the operator enters.
 void TfrmExtTimeout::btnCalcTimeoutClick() {
     const std::string address = edtTestTimeout->fieldText().toStdString();
-    owner_.runOperation([&] {
+    const auto probe = [&] {
         sedtExtTimeout->setValue(0);
         lblTestTimeout->setText(kProbing);
         try {
@@ -126,5 +126,7 @@ void TfrmExtTimeout::btnCalcTimeoutClick() {
             lblTestTimeout->setText(kNoResult);
             throw;
         }
-    });
+    };
+    // No log of its own: a failed line is told in a box.
+    owner_.runOperation(probe, RunLog::MessageBox);
 }

@@ -114,9 +114,9 @@ void TForm1::ExtendedTimeouts1Click() {
     frmExtTimeout->activateWindow();
 }
 
-bool TForm1::runOperation(const std::function<void()>& operation) {
+bool TForm1::runOperation(const std::function<void()>& operation, RunLog log) {
     bool ran = false;
-    guarded([&] { ran = gate.run(operation); });
+    guarded([&] { ran = gate.run(operation, log); });
     if (closePending_ && !gate.busy()) QTimer::singleShot(0, this, &QWidget::close);
     return ran;
 }

@@ -58,8 +58,9 @@ public:
     void replaceReport(std::string_view text) override;
 
     // Runs an operation that talks to the units. Refused (false, nothing done) while another
-    // one holds the port. A close requested meanwhile is carried out once it has ended.
-    bool runOperation(const std::function<void()>& operation);
+    // one holds the port. A close requested meanwhile is carried out once it has ended. log is
+    // where the operation's lines go, and where a failed line is reported.
+    bool runOperation(const std::function<void()>& operation, RunLog log = RunLog::Status);
 
     // Busy mode of an operation with a stop button: the button reads "&Stop" and the inputs
     // are disabled until leaveBusy() restores both.

@@ -10,9 +10,11 @@
 void TForm1::btnPingClick() {
     if (gate.busy()) return;
     btnPing->setEnabled(false);
-    runOperation([this] {
-        OperationContext run = context();
-        ::btnPingClick(run, survey);
-    });
+    runOperation(
+        [this] {
+            OperationContext run = context();
+            ::btnPingClick(run, survey);
+        },
+        RunLog::Report);
     btnPing->setEnabled(true);
 }

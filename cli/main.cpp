@@ -26,7 +26,10 @@ int runCommand(const GlobalOptions& options, const CommandAction& action) {
     link.setMinimumTimeout(options.minimumTimeoutMs);
     OperationGate gate(link);
     CliContext context{clock, port, console, link, gate};
-    return action(context);
+    const int status = action(context);
+    // Whatever a command concluded from the replies it had, a run whose line failed did not
+    // do all it was asked.
+    return status == kExitDone && link.lineLost() ? kExitFailed : status;
 }
 
 int usageError(const std::string& reason) {

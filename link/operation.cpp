@@ -36,10 +36,10 @@ private:
 
 } // namespace
 
-bool OperationGate::run(const std::function<void()>& operation) {
+bool OperationGate::run(const std::function<void()>& operation, RunLog log) {
     if (busy_) return false;
     BusyFlag busy(busy_);
-    link_.resetCounts(); // the outcomes of this run's exchanges only
+    link_.beginRun(log); // the outcomes of this run's exchanges only
     try {
         operation();
         return true;

@@ -32,7 +32,8 @@ public:
     explicit OperationGate(Transaction& link) : link_(link) {}
     bool busy() const { return busy_; }
     // Runs operation unless another one is running; false when refused or ended by an error.
-    bool run(const std::function<void()>& operation);
+    // log is where the operation's lines go, and so where a failed line is reported.
+    bool run(const std::function<void()>& operation, RunLog log = RunLog::Status);
 
 private:
     Transaction& link_;

@@ -12,4 +12,8 @@ struct OperationContext {
     Console& console;
     Clock& clock;
     StopSignal& signal;
+
+    // The operator stopped the run, or the line itself is gone: either way the procedure ends
+    // at this checkpoint.
+    bool ended() const { return signal.stopRequested() || link.lineLost(); }
 };

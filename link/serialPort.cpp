@@ -112,6 +112,8 @@ int TSerialPort::WriteBytesTimed(const std::uint8_t* data, int count, int timeou
             lastProgress = clock_.nowMs();
             continue;
         }
+        // A line that has failed takes nothing more, however long the write waits.
+        if (!backend_->lineFault().empty()) break;
         if (clock_.nowMs() - lastProgress > static_cast<std::uint64_t>(std::max(timeoutMs, 0)))
             break;
         clock_.sleepMs(1);

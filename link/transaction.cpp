@@ -87,13 +87,17 @@ ExchangeResult Transaction::portError() const {
 }
 
 ExchangeResult Transaction::finish(ExchangeResult result) {
+    // Said once: the exchanges after it fail the same way and add nothing the operator needs.
+    const bool firstLoss = result.outcome == ExchangeOutcome::PortError && !lineLost();
     counts_.add(result.outcome);
+    if (firstLoss) tellLineLost(console_, runLog_, result.platformText);
     last_ = result;
     return result;
 }
 
 // A frame is accepted when it is long enough to hold a sequence number, its CRC digits match
-// exactly (upper case) and it answers the current sequence number. The frame is left as body plus computed CRC.
+// exactly (upper case) and it answers the current sequence number. The frame is left as body plus
+// computed CRC.
 ExchangeOutcome Transaction::judgeFrame(std::string& frame) const {
     // A frame too short to carry a sequence number is garbage, even if its last four
     // characters happen to be the CRC of the rest: it would read as sequence number 0.

@@ -5,6 +5,7 @@
 #include "clock.h"
 #include "console.h"
 #include "exchangeResult.h"
+#include "lineLoss.h"
 #include "serialPort.h"
 
 #include <cstdint>
@@ -45,6 +46,14 @@ public:
     // How the exchanges ended since the last reset (every attempt of a retried one counts).
     const ExchangeCounts& counts() const { return counts_; }
     void resetCounts() { counts_.reset(); }
+    // A new run: its counts start from zero, and its first port error is told in log.
+    void beginRun(RunLog log) {
+        resetCounts();
+        runLog_ = log;
+    }
+    // The line itself failed in this run: every further exchange fails at once, so the
+    // procedures end the run at their next checkpoint.
+    bool lineLost() const { return counts_.of(ExchangeOutcome::PortError) > 0; }
     const ExchangeResult& lastResult() const { return last_; }
 
     std::uint16_t sequenceNumber() const { return sequence_; }
@@ -75,4 +84,5 @@ private:
     bool logging_ = false;
     ExchangeCounts counts_;
     ExchangeResult last_;
+    RunLog runLog_ = RunLog::Status;
 };

@@ -46,7 +46,9 @@ std::uint64_t PtySimulator::nowUs() const {
 }
 
 bool PtySimulator::openDevice() {
-    master_ = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
+    // Never inherited by a program the tests start: a copy held there would keep the device
+    // alive after the simulator closed it.
+    master_ = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (master_ < 0 || grantpt(master_) != 0 || unlockpt(master_) != 0) {
         error_ = std::string("cannot open a pseudo-terminal: ") + std::strerror(errno);
         return false;
@@ -55,7 +57,7 @@ bool PtySimulator::openDevice() {
     if (name == nullptr) return false;
     devicePath_ = name;
     // Holding the slave open keeps the master readable while the tool closes and reopens it.
-    slave_ = ::open(devicePath_.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    slave_ = ::open(devicePath_.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (slave_ < 0 || !makeRaw(slave_)) {
         error_ = "cannot set " + devicePath_ + " to raw mode";
         return false;
@@ -103,9 +105,43 @@ void PtySimulator::stop() {
             ::unlink(linkPath_.c_str());
         linkPath_.clear();
     }
+    closeDevice();
+}
+
+void PtySimulator::closeDevice() {
     if (slave_ >= 0) ::close(slave_);
     if (master_ >= 0) ::close(master_);
     slave_ = master_ = -1;
+}
+
+void PtySimulator::unplug() {
+    stopping_ = true;
+    if (thread_.joinable()) thread_.join();
+    closeDevice();
+    unplugged_ = true;
+}
+
+std::optional<std::string> PtySimulator::replug() {
+    unplug();
+    // Whatever was half received or still on its way went with the old device.
+    assembler_.reset();
+    line_ = ReplyLine();
+    line_.setBaud(options_.baud);
+    if (!openDevice() || (!linkPath_.empty() && !makeLink(linkPath_))) {
+        closeDevice();
+        return std::nullopt;
+    }
+    stopping_ = false;
+    unplugged_ = false;
+    thread_ = std::thread([this] { serve(); });
+    return devicePath_;
+}
+
+bool PtySimulator::unplugDue() {
+    std::size_t left = unplugCountdown_;
+    while (left > 0 && !unplugCountdown_.compare_exchange_weak(left, left - 1)) {
+    }
+    return left == 1;
 }
 
 void PtySimulator::receive(std::uint64_t now) {
@@ -116,6 +152,11 @@ void PtySimulator::receive(std::uint64_t now) {
             std::max(now, requestLineFreeUs_) + static_cast<std::uint64_t>(requestByteUs_);
         std::optional<std::string> frame = assembler_.push(buffer[i]);
         if (!frame) continue;
+        if (unplugDue()) {
+            closeDevice();
+            unplugged_ = true;
+            return;
+        }
         std::vector<OutgoingReply> replies;
         {
             std::lock_guard<std::mutex> lock(mutex_);
@@ -136,7 +177,7 @@ void PtySimulator::sendDue(std::uint64_t now) {
 }
 
 void PtySimulator::serve() {
-    while (!stopping_) {
+    while (!stopping_ && !unplugged_) {
         std::uint64_t now = nowUs();
         sendDue(now);
         std::uint64_t waitUs = kIdlePollUs;

@@ -32,6 +32,16 @@ public:
     // Stops serving, closes the device and removes the link it made.
     void stop();
     const std::string& error() const { return error_; }
+
+    // The adapter pulled out: the device goes away under the tool, whose reads and writes fail
+    // from then on. The link stays, pointing at nothing, as an operator's link would.
+    void unplug();
+    // The same, done by the serving thread as the count-th request from now comes in, before
+    // it is answered: a cut at an exact point of a run.
+    void unplugAtRequest(std::size_t count) { unplugCountdown_ = count; }
+    bool unplugged() const { return unplugged_; }
+    // Plugged in again: a new device behind the same link, the network as the cut left it.
+    std::optional<std::string> replug();
     const std::string& devicePath() const { return devicePath_; }
 
     // Runs f on the network while the serving thread holds still.
@@ -45,6 +55,8 @@ public:
 
 private:
     bool openDevice();
+    void closeDevice();
+    bool unplugDue();
     bool makeLink(const std::string& linkPath);
     void serve();
     void receive(std::uint64_t nowUs);
@@ -56,6 +68,8 @@ private:
     std::mutex mutex_;
     std::thread thread_;
     std::atomic<bool> stopping_{false};
+    std::atomic<bool> unplugged_{false};
+    std::atomic<std::size_t> unplugCountdown_{0};
     int master_ = -1;
     int slave_ = -1;
     std::string devicePath_, linkPath_, error_;

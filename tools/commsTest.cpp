@@ -76,7 +76,7 @@ public:
 
 private:
     void testUnit(int row, int column, const TestKind& kind, int kindIndex);
-    bool stop() { return runState_.stopRequested(context_.signal); }
+    bool stop() { return runState_.stopRequested(context_.signal) || context_.link.lineLost(); }
 
     const OperationContext& context_;
     SurveyTable& table_;

@@ -116,10 +116,11 @@ FastPollEnd runFastPoll(const OperationContext& context, RunState& runState,
     for (;;) {
         const auto counters =
             reply::fastPollCounterText(ask(context, address, cmd::FastPollCounters));
-        if (counters) {
-            const std::string online = host ? std::string() : readOnlineRow(context, address);
-            console.replaceReport(fastPollDisplay(*counters, online, host));
-        }
+        const std::string online =
+            counters && !host ? readOnlineRow(context, address) : std::string();
+        // Redrawn now, the display would wipe the line that says the port failed.
+        if (context.link.lineLost()) return FastPollEnd::LineLost;
+        if (counters) console.replaceReport(fastPollDisplay(*counters, online, host));
         console.pump();
         if (runState.stopRequested(context.signal)) return FastPollEnd::Stopped;
         // A malformed reading is asked again at once; a good one after the pause.

@@ -30,7 +30,7 @@ std::string formatOnlineStr(std::string_view first, std::string_view second);
 // online row (unused for the host interface, which lists controllers).
 std::string fastPollDisplay(std::string_view counters, std::string_view onlineRow, bool host);
 
-enum class FastPollEnd { NoResponse, Unsupported, Stopped };
+enum class FastPollEnd { NoResponse, Unsupported, Stopped, LineLost };
 
 // Runs on an open port until runState is raised; la is the box's two characters.
 FastPollEnd runFastPoll(const OperationContext& context, RunState& runState, const std::string& la);

@@ -34,7 +34,7 @@ void takeIdentification(GroupRecords& records, const reply::Identification& id, 
 bool collectReplies(OperationContext& context, GroupRecords& records, SurveyGroup group) {
     bool any = false;
     int misses = kMissesToEndPass;
-    while (misses > 0) {
+    while (misses > 0 && !context.link.lineLost()) {
         std::string frame;
         context.link.PollResponse(delay::SurveyIdentifyPoll, frame);
         if (std::optional<reply::Identification> id = reply::readIdentification(frame)) {
@@ -49,6 +49,7 @@ bool collectReplies(OperationContext& context, GroupRecords& records, SurveyGrou
 
 void acknowledgeAll(OperationContext& context, GroupRecords& records, SurveyGroup group) {
     for (SurveyRecord* record : records) {
+        if (context.link.lineLost()) return;
         if (!record->occupied() || record->acknowledged) continue;
         std::string answer;
         context.link.TxMessage(groupBroadcast(group), cmd::acknowledge(record->fixedAddressBits()),
@@ -84,7 +85,7 @@ IdentifyOutcome identifyGroup(OperationContext& context, SurveyTable& table, Sur
     IdentifyOutcome outcome;
     sendBoundary(context, group);
     int passesLeft = kPassCounterStart;
-    while (passesLeft > 0) {
+    while (passesLeft > 0 && !context.link.lineLost()) {
         if (outcome.passes == kIdentifyPassLimit) {
             outcome.passLimitReached = true;
             break;
@@ -93,6 +94,7 @@ IdentifyOutcome identifyGroup(OperationContext& context, SurveyTable& table, Sur
         std::string none;
         context.link.TxMessage(groupBroadcast(group), cmd::identify(), tr::FireAndForget.timeout,
                                tr::FireAndForget.retries, none);
+        if (context.link.lineLost()) break; // nobody can answer: no slots to wait for
         // The units answer in slots of their own while the line is left alone.
         context.clock.sleepMs(delay::SurveyIdentifyCollect);
         if (collectReplies(context, records, group)) passesLeft = kPassCounterStart;

@@ -64,7 +64,9 @@ MaintenanceOutcome setLogicalAddress(const OperationContext& context,
     send(context, destination, cmd::newLa(settings.fixedAddress, la), tr::SetLa);
 
     const std::string verifyAt = setLaVerificationAddress(settings);
-    if (verifyAt.find(kBroadcastLa) != std::string::npos) return tell(context, true);
+    // Nothing verifies a broadcast, but a request that never left is no success.
+    if (verifyAt.find(kBroadcastLa) != std::string::npos)
+        return tell(context, !context.link.lineLost());
     const std::string answer = send(context, verifyAt, cmd::StatusPoll, tr::SetLaVerify);
     return tell(context, statusReplyWithout(answer, reply::LaChangeFailed));
 }
@@ -97,6 +99,8 @@ MaintenanceOutcome clearControllerMemory(const OperationContext& context,
                                         : addr::controller(settings.controllerLa);
     if (!context.console.confirm(maintenanceText::AreYouSure)) return MaintenanceOutcome::Declined;
     send(context, destination, cmd::ClearMemory, tr::FireAndForget);
+    // The notice would promise a reset that the request, never sent, cannot bring.
+    if (context.link.lineLost()) return tell(context, false);
     pausePumping(context.clock, context.console, delay::ClearMemoryNotice);
     context.console.message(MessageKind::Plain, maintenanceText::ClearMemoryNotice);
     return MaintenanceOutcome::Sent;

@@ -31,6 +31,7 @@ int surveyGroup(OperationContext& context, SurveyTable& table, SurveyGroup group
     flagDuplicates(records);
     for (SurveyRecord* unit : records) {
         console.pump();
+        if (context.link.lineLost()) break; // each unit left would be one more comms error
         if (!unit->occupied()) continue;
         if (group == SurveyGroup::sgControllers)
             reportUnit(context, *unit, addr::controller(unit->la), kControllerQuery);
@@ -81,14 +82,15 @@ void surveyOpenPort(OperationContext& context, SurveyTable& table, SurveyOutcome
 
     outcome.controllers = surveyGroup(context, table, SurveyGroup::sgControllers, outcome);
     int found = outcome.controllers;
-    if (outcome.host.kind == HostKind::hkNone && outcome.controllers == 0) {
+    if (outcome.host.kind == HostKind::hkNone && outcome.controllers == 0 &&
+        !context.link.lineLost()) {
         outcome.busTerminalsAsked = true;
         outcome.busTerminals = surveyGroup(context, table, SurveyGroup::sgBusTerminals, outcome);
         found = outcome.busTerminals;
     }
     if (found != 0) {
         console.report("");
-        for (int row = 1; row <= SurveyTable::kGroupSize; ++row) {
+        for (int row = 1; row <= SurveyTable::kGroupSize && !context.link.lineLost(); ++row) {
             console.pump();
             if (table.at(row, 0).status == surveyStatus::Ok) listTerminalsOf(context, table, row);
         }

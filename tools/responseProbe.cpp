@@ -30,6 +30,7 @@ ProbeOutcome probeResponseTime(Transaction& link, const std::string& address) {
         link.TxMessage(address, cmd::StatusPoll, tr::ProbePoll.timeout, tr::ProbePoll.retries,
                        answer);
         ++outcome.attempts;
+        if (link.lineLost()) break;
         if (answer.size() == reply::StatusLength) {
             ++outcome.successes;
             totalMs += clock.nowMs() - sentAt;

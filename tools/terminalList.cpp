@@ -56,6 +56,7 @@ void displayTermInfo(OperationContext& context, SurveyTable& table, int row,
     std::vector<SurveyRecord> terminals = listedTerminals(listReply);
     flagListDuplicates(terminals);
     for (SurveyRecord& terminal : terminals) {
+        if (context.link.lineLost()) break;
         reportUnit(context, terminal, addr::terminal(controller->la, terminal.la),
                    kListedTerminalQuery);
     }

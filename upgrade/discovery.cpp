@@ -47,8 +47,10 @@ private:
         if (list.size() <= reply::StatusLength) return;
         const std::size_t announced = reply::listCount(list);
         const std::size_t present = recordsPresent(list);
-        for (std::size_t entry = 1; entry <= std::min(announced, present); ++entry)
+        for (std::size_t entry = 1; entry <= std::min(announced, present); ++entry) {
+            if (run_.ctx.link.lineLost()) return;
             takeListed(reply::listEntry(list, entry));
+        }
         // A count beyond the records sent would read the CRC and nothing as units.
         if (announced > present)
             console().status("Unit list holds " + std::to_string(present) + " of " +
@@ -86,7 +88,7 @@ private:
     // Every LA in turn, until the operator skips the rest.
     void byScan() {
         for (int la = FoundUnits::kFirstLA; la <= FoundUnits::kLastLA; ++la) {
-            if (run_.ctx.signal.skipRequested()) break;
+            if (run_.ctx.signal.skipRequested() || run_.ctx.link.lineLost()) break;
             scanOne(static_cast<std::uint8_t>(la));
             console().progress(la, 0, kScanBarMax);
         }

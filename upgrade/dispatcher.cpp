@@ -25,7 +25,11 @@ bool noUnitFailed(const FoundUnits& units) {
 }
 
 bool runGlobal(UpgradeRun& run) {
-    if (!FindUnits(run)) {
+    const bool found = FindUnits(run);
+    // The units found before the line failed cannot be reached: "No Units found!" would be
+    // wrong, and trying each of them would only fail again.
+    if (run.ctx.link.lineLost()) return false;
+    if (!found) {
         run.ctx.console.status(kNoUnitsFound);
         return false;
     }
@@ -51,13 +55,14 @@ bool runByType(UpgradeRun& run) {
 } // namespace
 
 bool RunUpgrade(UpgradeRun& run) {
-    broadcast(run, cmd::UpgradeRunStart);
+    // Cleared first, so that a line lost under the first broadcast is still said.
     run.ctx.console.clearStatus();
+    broadcast(run, cmd::UpgradeRunStart);
     const bool done = runByType(run);
     // Sent after every run, a stopped one included: the controllers resume their work.
     broadcast(run, cmd::UpgradeRunEnd);
     run.ctx.console.status(kFinished);
     const bool stopped = run.ctx.signal.stopRequested();
     run.ctx.signal.clearStop();
-    return done && !stopped;
+    return done && !stopped && !run.ctx.link.lineLost();
 }

@@ -51,11 +51,12 @@ public:
         while (findClass()) {
             for (int pass = 0; pass < kPasses; ++pass)
                 if (!runPass(pass == kPasses - 1)) break;
-            if (stopped()) break;
+            if (ended()) break;
         }
         global::report(run_);
         if (stopped()) console().status(kUserAborted);
-        pausePumping(run_.ctx.clock, console(), delay::GlobalBeforeClosing);
+        // The closing commands cannot leave over a failed line: nothing to wait for.
+        if (!lineLost()) pausePumping(run_.ctx.clock, console(), delay::GlobalBeforeClosing);
         if (run_.scope.terminalScope) {
             global::fireAndForget(run_, addr::controller(global::controllerLA(run_)),
                                   cmd::ControllerUpgradeEnd);
@@ -82,14 +83,14 @@ private:
 
     // One pass over the class; false when it ended before its end (stop, or nobody entered).
     bool runPass(bool lastPass) {
-        if (!enterUpgradeMode() || stopped()) return false;
+        if (!enterUpgradeMode() || ended()) return false;
         confirmUpgradeMode();
-        if (stopped()) return false;
+        if (ended()) return false;
         erase();
-        if (stopped()) return false;
+        if (ended()) return false;
         if (!write()) return false;
         resetAndConfirm(lastPass);
-        return !stopped();
+        return !ended();
     }
 
     bool enterUpgradeMode() {
@@ -158,7 +159,7 @@ private:
         });
     }
 
-    // Every page once to the class; false when the operator stopped.
+    // Every page once to the class; false when the operator stopped or the line failed.
     bool write() {
         console().status(kWriteFlash);
         FirmwareImage& image = run_.image;
@@ -174,14 +175,14 @@ private:
             console().progress(global::pageProgress(image, global::kBarMin, global::kBarMax),
                                global::kBarMin, global::kBarMax);
             console().pump();
-            if (stopped()) return false;
+            if (ended()) return false;
         }
         return true;
     }
 
     void checkPage(FoundUnit& unit, const std::string& address, const std::string& command) {
         std::string status = exchange(address, cmd::FlashStatus, tr::GlobalWriteResult);
-        if (status.size() != reply::FlashStatusLength) {
+        if (status.size() != reply::FlashStatusLength && !lineLost()) {
             pausePumping(run_.ctx.clock, console(), delay::GlobalBeforeWriteResultAgain);
             status = exchange(address, cmd::FlashStatus, tr::GlobalWriteResultAgain);
         }
@@ -211,8 +212,8 @@ private:
         console().status(kResetting);
         global::fireAndForget(run_, global::classBroadcast(run_), cmd::Reset);
         pausePumping(run_.ctx.clock, console(), delay::GlobalAfterResetBroadcast);
-        if (stopped()) return;
-        for (int la = FoundUnits::kFirstLA; la <= FoundUnits::kLastLA; ++la) {
+        if (ended()) return;
+        for (int la = FoundUnits::kFirstLA; la <= FoundUnits::kLastLA && !lineLost(); ++la) {
             FoundUnit& unit = *run_.units.at(la);
             if (unit.upgradeClass != class_) continue;
             const std::string address = global::unitAddress(run_, la);
@@ -235,13 +236,14 @@ private:
                 unit.state = UnitState::Done;
                 return;
             }
-        } while (run_.ctx.clock.nowMs() - noted <= delay::GlobalConfirmLimit);
+        } while (!lineLost() && run_.ctx.clock.nowMs() - noted <= delay::GlobalConfirmLimit);
         unit.state = UnitState::Failed;
     }
 
-    // Calls f for every pending unit of the current class, in LA order.
+    // Calls f for every pending unit of the current class, in LA order; none after the line
+    // failed, whose units would each report the same failure.
     void forEachUnit(const std::function<void(int, FoundUnit&, const std::string&)>& f) {
-        for (int la = FoundUnits::kFirstLA; la <= FoundUnits::kLastLA; ++la) {
+        for (int la = FoundUnits::kFirstLA; la <= FoundUnits::kLastLA && !lineLost(); ++la) {
             FoundUnit& unit = *run_.units.at(la);
             if (unit.state == UnitState::Pending && unit.upgradeClass == class_)
                 f(la, unit, global::unitAddress(run_, la));
@@ -258,6 +260,8 @@ private:
 
     Console& console() { return run_.ctx.console; }
     bool stopped() const { return run_.ctx.signal.stopRequested(); }
+    bool lineLost() const { return run_.ctx.link.lineLost(); }
+    bool ended() const { return run_.ctx.ended(); }
 
     UpgradeRun& run_;
     std::uint8_t class_ = 0;

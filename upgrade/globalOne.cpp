@@ -12,10 +12,10 @@ constexpr int kAttempts = 2;
 constexpr char kResetUnit[] = "Reset unit.";
 
 bool stopped(const UpgradeRun& run) {
-    return run.ctx.signal.stopRequested();
+    return run.ctx.ended();
 }
 
-// False when the operator stopped during an attempt.
+// False when the operator stopped during an attempt, or the line failed.
 bool upgradeUnit(UpgradeRun& run, int la, FoundUnit& unit) {
     const std::string address = global::unitAddress(run, la);
     for (int attempt = 0; attempt < kAttempts; ++attempt) {

@@ -45,6 +45,7 @@ public:
         if (!writeApplication() || stopped()) return false;
         const bool vectorsWritten = writeVectors();
         send({remote::RequestLeave}, remote::WaitNone);
+        if (ctx_.link.lineLost()) return false; // no restart to wait for, no version to ask
         pausePumping(ctx_.clock, ctx_.console, delay::RemoteAfterLeave);
         if (!confirmVersion()) return false;
         std::string ignored;
@@ -182,7 +183,7 @@ private:
         ctx_.console.progress(kBarMin + done * (kBarMax - kBarMin) / kBarSpan, kBarMin, kBarMax);
     }
 
-    bool stopped() const { return ctx_.signal.stopRequested(); }
+    bool stopped() const { return ctx_.ended(); }
 
     OperationContext& ctx_;
     FirmwareImage& image_;

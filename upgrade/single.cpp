@@ -70,7 +70,7 @@ public:
 private:
     const UpgradeSettings& settings() const { return run_.settings; }
     void say(const std::string& line) { run_.ctx.console.status(line); }
-    bool stopped() const { return run_.ctx.signal.stopRequested(); }
+    bool stopped() const { return run_.ctx.ended(); }
 
     std::string ask(const std::string& command, TimeoutRetries use) {
         std::string reply;
@@ -243,7 +243,9 @@ private:
     void reset() {
         say("Resetting unit...");
         if (!reply::isStatusReply(ask(cmd::Reset, tr::SingleReset))) say("No response!");
-        pausePumping(run_.ctx.clock, run_.ctx.console, delay::SingleAfterReset);
+        // No unit restarts behind a failed line: nothing to wait for.
+        if (!run_.ctx.link.lineLost())
+            pausePumping(run_.ctx.clock, run_.ctx.console, delay::SingleAfterReset);
     }
 
     // The unit counts as running its new firmware once it answers outside upgrade mode. The
@@ -257,7 +259,7 @@ private:
                 finish();
                 return true;
             }
-        } while (clock.nowMs() - started <= delay::SingleConfirmLimit);
+        } while (!run_.ctx.link.lineLost() && clock.nowMs() - started <= delay::SingleConfirmLimit);
         say("Upgrade Failed!");
         return false;
     }
@@ -267,7 +269,8 @@ private:
         if (settings().upgradeType == UpgradeType::SingleUnit) {
             ask(cmd::Reset, tr::SingleReset);
             say("Reset unit.");
-            pausePumping(run_.ctx.clock, run_.ctx.console, delay::SingleAfterFinalReset);
+            if (!run_.ctx.link.lineLost())
+                pausePumping(run_.ctx.clock, run_.ctx.console, delay::SingleAfterFinalReset);
         }
         // The controller in front of the unit hears that the upgrade is over.
         std::string ignored;
