@@ -40,8 +40,7 @@ public:
         if (!enterUpgradeMode()) return false;
         ctx_.console.status(kEraseFlash);
         ctx_.console.status(kWriteFlash);
-        if (!writeApplication() || stopped()) return false;
-        writeVectors();
+        if (!writeApplication() || stopped() || !writeVectors()) return false;
         send({remote::RequestLeave}, remote::WaitNone);
         pausePumping(ctx_.clock, ctx_.console, delay::RemoteAfterLeave);
         if (!confirmVersion()) return false;
@@ -104,10 +103,13 @@ private:
         return true;
     }
 
-    // A failure here leaves the application in place; the remote still leaves upgrade mode.
-    void writeVectors() {
-        if (writeBlock(remote::VectorFirst, {remote::VectorHeadWrite, remote::VectorTailWrite}))
-            ctx_.console.progress(kBarMax, kBarMin, kBarMax);
+    // The vectors start the application: a remote whose vector block failed must not leave
+    // its boot loader, so that the next run finds it there and writes it again.
+    bool writeVectors() {
+        if (!writeBlock(remote::VectorFirst, {remote::VectorHeadWrite, remote::VectorTailWrite}))
+            return false;
+        ctx_.console.progress(kBarMax, kBarMin, kBarMax);
+        return true;
     }
 
     // Address, erase, then the writes one after the other from the set address.
@@ -125,12 +127,15 @@ private:
         return true;
     }
 
-    // After leaving upgrade mode the remote restarts and may miss the first queries.
+    // After leaving upgrade mode the remote restarts and may miss the first queries. Only its
+    // application tells its version: a remote that gives none did not come back from its boot
+    // loader (it missed the request to leave it), and the upgrade is not done.
     bool confirmVersion() {
         request_.bytes[0] = remote::RequestVersion;
         request_.length = 1;
         if (!resendWhileSilent(remote::WaitFinalVersion, remote::VersionSends)) return false;
-        if (reply_.size() == remote::VersionReplyBytes) ctx_.console.status(kUpgradeOk);
+        if (reply_.size() != remote::VersionReplyBytes) return false;
+        ctx_.console.status(kUpgradeOk);
         return true;
     }
 
