@@ -88,8 +88,17 @@ TEST_P(GlobalSweep, TheCutUnitFailsAloneAndTheNextRunRepairsIt) {
     EXPECT_TRUE(tally.findings.empty()) << tally.report();
 }
 
+void PrintTo(const Cuts& cuts, std::ostream* out) {
+    *out << cuts.offMs << " ms off" << (cuts.pageError ? ", a page repaired" : "");
+}
+
+std::string cutsName(const ::testing::TestParamInfo<Cuts>& info) {
+    return std::to_string(info.param.offMs / 1000) + "sOff" +
+           (info.param.pageError ? "WithAPageRepaired" : "");
+}
+
 INSTANTIATE_TEST_SUITE_P(ShortAndLongCuts, GlobalSweep,
-                         ::testing::Values(Cuts{3000, false}, Cuts{60000, false},
-                                           Cuts{3000, true}));
+                         ::testing::Values(Cuts{3000, false}, Cuts{60000, false}, Cuts{3000, true}),
+                         cutsName);
 
 } // namespace
