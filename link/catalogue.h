@@ -190,14 +190,12 @@ inline constexpr TimeoutRetries DiscoveryScanPoll{700, 1}; // "01" per LA of the
 inline constexpr TimeoutRetries DiscoveryInfo{1000, 1};    // "0A" per unit found
 
 // Single-unit upgrade.
-inline constexpr TimeoutRetries SingleIdentify{300, 30};       // "0A"
-inline constexpr TimeoutRetries SingleEnterUpgrade{500, 10};   // "E0", "E001"
-inline constexpr TimeoutRetries SingleConfirmUpgrade{500, 10}; // "01"
-inline constexpr TimeoutRetries SingleEraseAll{15000, 0};      // "E27F"
-inline constexpr TimeoutRetries SingleEraseSector{2000, 5};    // "E2" + one-sector mask
-// Writing a page again is harmless (the same bytes, verified), and a run of many pages must
-// outlast a line that loses one reply in twenty: three more tries, not one.
-inline constexpr TimeoutRetries SingleWritePage{1000, 3};       // "E3" + page
+inline constexpr TimeoutRetries SingleIdentify{300, 30};        // "0A"
+inline constexpr TimeoutRetries SingleEnterUpgrade{500, 10};    // "E0", "E001"
+inline constexpr TimeoutRetries SingleConfirmUpgrade{500, 10};  // "01"
+inline constexpr TimeoutRetries SingleEraseAll{15000, 0};       // "E27F"
+inline constexpr TimeoutRetries SingleEraseSector{2000, 5};     // "E2" + one-sector mask
+inline constexpr TimeoutRetries SingleWritePage{1000, 3};       // "E3" + page, harmless to repeat
 inline constexpr TimeoutRetries SingleReset{1000, 0};           // "08"
 inline constexpr TimeoutRetries SingleConfirmRunning{2000, 10}; // "01" after the reset
 

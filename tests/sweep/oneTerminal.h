@@ -18,12 +18,14 @@ inline FirmwareImage writeTerminalFile(std::uint32_t size = 8192) {
 }
 
 // The power of t1 goes as frame k crosses the line: that frame and every one for offMs after
-// it go unheard.
+// it go unheard. Written as a network file would say it.
 inline sim::Network oneTerminalCutAtFrame(std::uint32_t k, std::uint32_t offMs) {
-    sim::Network network = simtest::networkFrom(kOneTerminal);
-    network.units[static_cast<std::size_t>(sim::findUnit(network, "t1"))].faults.powerLoss =
-        sim::PowerLoss{0, offMs, false, k - 1};
-    return network;
+    return simtest::networkFrom(R"({ "seed": 7, "controllers": [
+      { "name": "c1", "la": "01", "productId": 5, "terminals": [
+        { "name": "t1", "la": "01", "productId": 3, "version": "1.02",
+          "faults": { "powerLoss": { "afterFrames": )" +
+                                std::to_string(k - 1) + R"(, "offMs": )" + std::to_string(offMs) +
+                                "} } } ] } ] }");
 }
 
 inline Plan oneTerminalPlan(const FirmwareImage& image) {

@@ -16,11 +16,15 @@ constexpr char kRemoteBehindTerminal[] = R"({ "seed": 11, "controllers": [
     { "name": "r1", "la": "13", "productId": 31, "version": "1.05",
       "remote": { "productId": 31, "version": "2.03" } } ] } ] })";
 
+// Written as a network file would say it.
 sim::Network cutAtRemoteRequest(std::uint32_t k, std::uint32_t offMs) {
-    sim::Network network = simtest::networkFrom(kRemoteBehindTerminal);
-    network.units[static_cast<std::size_t>(sim::findUnit(network, "r1"))].remote.powerLoss =
-        sim::PowerLoss{k - 1, offMs, false};
-    return network;
+    return simtest::networkFrom(R"({ "seed": 11, "controllers": [
+      { "name": "c1", "la": "05", "productId": 5, "terminals": [
+        { "name": "r1", "la": "13", "productId": 31, "version": "1.05",
+          "remote": { "productId": 31, "version": "2.03",
+                      "powerLoss": { "afterRequests": )" +
+                                std::to_string(k - 1) + R"(, "offMs": )" + std::to_string(offMs) +
+                                "} } } ] } ] }");
 }
 
 // Request numbers (from 1) of the requests that go to the chosen blocks, block 108 being the
