@@ -3,6 +3,7 @@
 #include "link/catalogue.h"
 #include "sim/hexCodec.h"
 #include "sim/messageText.h"
+#include "sim/powerCycle.h"
 #include "sim/remoteBootLoader.h"
 #include "sim/replyLayouts.h"
 #include "sim/unitCommands.h"
@@ -70,7 +71,7 @@ ReplyData passThrough(const CommandContext& c) {
         if (!byte) return std::nullopt;
         request.push_back(static_cast<std::uint8_t>(*byte));
     }
-    std::vector<std::uint8_t> answer = handleRemoteRequest(c.unit.remote, request);
+    std::vector<std::uint8_t> answer = relayToRemote(c.unit.remote, request, c.nowMs);
     if (*wait == remote::WaitNone || c.reach.broadcast) return std::nullopt;
     return bytesData(statusByte(c.unit), answer);
 }

@@ -24,12 +24,14 @@ struct FlashFault {
     bool fired = false;
 };
 
-// The unit stops answering after it has seen a number of requests, and comes back after a
-// while in its boot loader.
+// The unit loses power once: after it has heard a number of requests, or after a number of
+// frames have crossed the line (heard by any unit or by none), whichever the file names. It
+// stays deaf for offMs and then powers up as sim/powerCycle.h describes.
 struct PowerLoss {
     std::uint32_t afterRequests = 0;
     std::uint32_t offMs = 0;
     bool fired = false;
+    std::optional<std::uint32_t> afterFrames = std::nullopt; // every well-formed frame counts
 };
 
 struct UnitFaults {

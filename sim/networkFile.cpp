@@ -44,9 +44,10 @@ std::optional<PowerLoss> readPowerLoss(JsonFields& parent, std::string& error) {
     const json* value = parent.member("powerLoss");
     if (!value) return std::nullopt;
     JsonFields f(*value, parent.path("powerLoss"), error);
-    f.onlyKnown({"afterRequests", "offMs"});
+    f.onlyKnown({"afterRequests", "afterFrames", "offMs"});
     PowerLoss loss;
     assignIf(loss.afterRequests, f.integer("afterRequests", 0xFFFFFFFF));
+    loss.afterFrames = f.integer("afterFrames", 0xFFFFFFFF);
     assignIf(loss.offMs, f.integer("offMs", 3600000));
     if (!f.ok()) return std::nullopt;
     return loss;
@@ -106,11 +107,12 @@ void readRemote(JsonFields& parent, Unit& unit, std::string& error) {
     const json* value = parent.member("remote");
     if (!value) return;
     JsonFields f(*value, parent.path("remote"), error);
-    f.onlyKnown({"productId", "version", "refuseEntry"});
+    f.onlyKnown({"productId", "version", "refuseEntry", "powerLoss"});
     unit.hasRemote = true;
     assignIf(unit.remote.productId, f.integer("productId", 0xFF));
     assignIf(unit.remote.version, f.version("version"));
     assignIf(unit.remote.refuseEntry, f.flag("refuseEntry"));
+    unit.remote.powerLoss = readPowerLoss(f, error);
 }
 
 std::optional<VersionPlace> versionPlace(JsonFields& f) {

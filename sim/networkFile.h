@@ -10,11 +10,11 @@
 //  "text", "status" (extra status bits), "upgradeMode", "versionPlace" (auto, hex16,
 //  hexHigh, srec), "entryCommand" (E0, E001), "refusePort2",
 //  "fastPoll": {"supported", "units" (40, 64), "timeouts": [counts], "secondMap"},
-//  "remote": {"productId", "version", "refuseEntry"},
+//  "remote": {"productId", "version", "refuseEntry", "powerLoss"},
 //  "faults": {REPLY FAULTS, "refuseUpgrade", "silentBulkErase", "answersStatusNotInfo",
 //    "eraseFault": {"sector", "code", "always"}, "pageFault": {"address", "code", "always"},
-//    "powerLoss": {"afterRequests", "offMs"}, "laChangeFailure" (status bits within 5E),
-//    "refuseNewLa"}
+//    "powerLoss": {"afterRequests" | "afterFrames", "offMs"}, "laChangeFailure" (status bits within
+//    5E), "refuseNewLa"}
 // REPLY FAULTS: shares from 0 to 1 of "drop", "badCrc", "lowerCaseCrc", "staleSequence",
 //  "noise", and "delayMs". Unknown members are refused, so a misspelt fault never goes unseen.
 

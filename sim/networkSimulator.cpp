@@ -1,6 +1,7 @@
 #include "sim/networkSimulator.h"
 
 #include "sim/addressing.h"
+#include "sim/powerCycle.h"
 #include "sim/unitCommands.h"
 
 namespace sim {
@@ -20,21 +21,7 @@ const Unit* NetworkSimulator::unit(const std::string& name) const {
 
 // A unit without power, or one busy clearing its memory, hears nothing.
 bool NetworkSimulator::isListening(Unit& unit, std::uint64_t nowMs) {
-    if (unit.poweredOff) {
-        if (nowMs < unit.backOnAtMs) return false;
-        unit.poweredOff = false;
-        unit.upgradeMode = true; // power returns into the boot loader
-    }
-    if (nowMs < unit.busyUntilMs) return false;
-    ++unit.requestsSeen;
-    std::optional<PowerLoss>& loss = unit.faults.powerLoss;
-    if (loss && !loss->fired && unit.requestsSeen > loss->afterRequests) {
-        loss->fired = true;
-        unit.poweredOff = true;
-        unit.backOnAtMs = nowMs + loss->offMs;
-        return false;
-    }
-    return true;
+    return unitHears(unit, nowMs);
 }
 
 void NetworkSimulator::record(const Request& request, bool broadcast, std::uint64_t nowMs) {
@@ -52,6 +39,7 @@ std::vector<OutgoingReply> NetworkSimulator::receiveFrame(std::string_view frame
     }
     Reach reach = resolveAddress(network_, request->address);
     record(*request, reach.broadcast || request->address.find("FF") != std::string::npos, nowMs);
+    cutPowerAtFrame(network_, network_.frames.size(), nowMs);
     std::vector<OutgoingReply> replies;
     for (int index : reach.units) {
         Unit& unit = network_.units[static_cast<std::size_t>(index)];

@@ -89,7 +89,8 @@ std::vector<std::uint8_t> handleRemoteRequest(RemoteUnit& r,
     if (isEntryCode(request)) return enter(r);
     switch (request[0]) {
     case remote::RequestVersion:
-        return version(r);
+        // The boot loader runs no application and has no version to tell.
+        return r.upgradeMode ? Bytes{remoteReply::Rejected} : version(r);
     case remote::RequestPrepare:
         r.prepared = true;
         return {remoteReply::Accepted};

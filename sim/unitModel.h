@@ -5,6 +5,7 @@
 #include "sim/flashMemory.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -43,6 +44,11 @@ struct RemoteUnit {
     std::uint16_t address = 0;
     std::vector<std::uint8_t> flash = std::vector<std::uint8_t>(FlashSize, 0x00);
     std::vector<std::vector<std::uint8_t>> requests; // every request that reached it
+
+    std::optional<PowerLoss> powerLoss; // counts the requests relayed to it
+    std::uint32_t requestsSeen = 0;
+    bool poweredOff = false;
+    std::uint64_t backOnAtMs = 0;
 };
 
 struct Unit {
@@ -89,6 +95,7 @@ struct Unit {
     UnitFaults faults;
     std::uint32_t requestsSeen = 0;
     bool poweredOff = false;
+    bool upgradeUnderWay = false; // at the moment the power went
     std::uint64_t backOnAtMs = 0;
     std::uint64_t busyUntilMs = 0;
 

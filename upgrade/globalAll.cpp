@@ -181,7 +181,13 @@ private:
     }
 
     void checkPage(FoundUnit& unit, const std::string& address, const std::string& command) {
+        const unsigned sendsBefore = sends();
         std::string status = exchange(address, cmd::FlashStatus, tr::GlobalWriteResult);
+        // A unit that did not answer at once may have been deaf when the page went out (its
+        // power dipped, it restarted): its boot loader then reports the last flash operation it
+        // did, an earlier page, as a success. It gets this page on its own, as after an error.
+        const bool answeredAtOnce =
+            status.size() == reply::FlashStatusLength && sends() - sendsBefore == 1;
         if (status.size() != reply::FlashStatusLength && !lineLost()) {
             pausePumping(run_.ctx.clock, console(), delay::GlobalBeforeWriteResultAgain);
             status = exchange(address, cmd::FlashStatus, tr::GlobalWriteResultAgain);
@@ -192,12 +198,15 @@ private:
             unit.state = UnitState::Failed;
             return;
         }
-        if (!result->failed()) return;
+        if (!result->failed() && answeredAtOnce) return;
         // The unit missed or failed the broadcast page: it gets the page on its own.
         std::optional<reply::FlashResult> again =
             reply::readEraseWrite(exchange(address, command, tr::GlobalWritePageUnit));
         if (!again) {
+            // The page may be missing: a unit left pending here would be confirmed running
+            // with a hole in its flash.
             console().status(global::unitLine(address, kUnitNoResponse));
+            unit.state = UnitState::Failed;
         } else if (again->failed()) {
             console().status(global::unitLine(address, kWriteError) +
                              hexText::byte(again->errorCode));
@@ -256,6 +265,15 @@ private:
         run_.ctx.link.TxMessage(address, command, use.timeout, use.retries, text);
         if (text.size() > kReplyKept) text.resize(kReplyKept);
         return text;
+    }
+
+    // Frames sent so far that awaited a reply, whatever came of them.
+    unsigned sends() const {
+        const ExchangeCounts& counts = run_.ctx.link.counts();
+        unsigned total = 0;
+        for (std::size_t o = 0; o < kExchangeOutcomeCount; ++o)
+            total += counts.of(static_cast<ExchangeOutcome>(o));
+        return total - counts.of(ExchangeOutcome::NotAwaited);
     }
 
     Console& console() { return run_.ctx.console; }

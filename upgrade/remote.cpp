@@ -42,8 +42,7 @@ public:
         if (!enterUpgradeMode()) return false;
         ctx_.console.status(kEraseFlash);
         ctx_.console.status(kWriteFlash);
-        if (!writeApplication() || stopped()) return false;
-        const bool vectorsWritten = writeVectors();
+        if (!writeApplication() || stopped() || !writeVectors()) return false;
         send({remote::RequestLeave}, remote::WaitNone);
         if (ctx_.link.lineLost()) return false; // no restart to wait for, no version to ask
         pausePumping(ctx_.clock, ctx_.console, delay::RemoteAfterLeave);
@@ -51,7 +50,7 @@ public:
         std::string ignored;
         ctx_.link.TxMessage(address_, cmd::RemoteClose, tr::RemoteClose.timeout,
                             tr::RemoteClose.retries, ignored);
-        return vectorsWritten;
+        return true;
     }
 
 private:
@@ -110,9 +109,8 @@ private:
         return true;
     }
 
-    // A failure here leaves the application in place and the remote still leaves upgrade
-    // mode; but a remote whose vector block was erased and not written cannot start, so the
-    // upgrade has failed and says so.
+    // The vectors start the application: a remote whose vector block failed must not leave
+    // its boot loader, so that the next run finds it there and writes it again.
     bool writeVectors() {
         if (!writeBlock(remote::VectorFirst, {remote::VectorHeadWrite, remote::VectorTailWrite})) {
             sayBlockFailed();
@@ -146,12 +144,15 @@ private:
         return true;
     }
 
-    // After leaving upgrade mode the remote restarts and may miss the first queries.
+    // After leaving upgrade mode the remote restarts and may miss the first queries. Only its
+    // application tells its version: a remote that gives none did not come back from its boot
+    // loader (it missed the request to leave it), and the upgrade is not done.
     bool confirmVersion() {
         request_.bytes[0] = remote::RequestVersion;
         request_.length = 1;
         if (!resendWhileSilent(remote::WaitFinalVersion, remote::VersionSends)) return false;
-        if (reply_.size() == remote::VersionReplyBytes) ctx_.console.status(kUpgradeOk);
+        if (reply_.size() != remote::VersionReplyBytes) return false;
+        ctx_.console.status(kUpgradeOk);
         return true;
     }
 

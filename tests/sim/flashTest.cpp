@@ -146,14 +146,23 @@ TEST(Flash, RefusalsAndSilences) {
     EXPECT_EQ(ask(picky, "0100", cmd::EnterUpgrade01).size(), reply::UpgradeModeLength);
 }
 
-TEST(Flash, AUnitThatLosesPowerComesBackInItsBootLoader) {
+TEST(Flash, AUnitThatLosesPowerComesBackWhereItWas) {
     sim::NetworkSimulator network(
         oneController(R"(, "faults": {"powerLoss": {"afterRequests": 3, "offMs": 1000}})"));
     for (int i = 0; i < 3; ++i)
         EXPECT_NE(ask(network, "0100", cmd::StatusPoll, 10), "");
     EXPECT_EQ(ask(network, "0100", cmd::StatusPoll, 20), "");
     EXPECT_EQ(ask(network, "0100", cmd::StatusPoll, 1019), "");
-    EXPECT_EQ(reply::statusByte(ask(network, "0100", cmd::StatusPoll, 1020)), reply::InUpgradeMode);
+    EXPECT_EQ(reply::statusByte(ask(network, "0100", cmd::StatusPoll, 1020)), 0);
+
+    // In upgrade mode when the power went: the boot loader keeps it.
+    sim::NetworkSimulator upgrading(
+        oneController(R"(, "faults": {"powerLoss": {"afterFrames": 1, "offMs": 1000}})"));
+    EXPECT_EQ(ask(upgrading, "0100", cmd::EnterUpgrade, 10).size(), reply::UpgradeModeLength);
+    EXPECT_EQ(ask(upgrading, "0100", cmd::Reset, 20), "");
+    EXPECT_EQ(reply::statusByte(ask(upgrading, "0100", cmd::StatusPoll, 1020)),
+              reply::InUpgradeMode);
+    EXPECT_EQ(upgrading.unit("c")->resets, 0);
 }
 
 TEST(Flash, ClearingMemoryMakesTheControllerDeafForAWhile) {

@@ -1,0 +1,73 @@
+// A hundred upgrades of one unit in one process, over a line that loses 5% of the replies:
+// none claims a success it did not have, a failed run leaves the unit for the next run to
+// repair, and the process does not grow from one run to the next. A page write is tried twice,
+// so a run fails now and then when both of its replies are lost; that share is printed.
+
+#include "oneTerminal.h"
+
+#include <algorithm>
+#include <fstream>
+#include <iostream>
+#include <unistd.h>
+
+using namespace sweep;
+
+namespace {
+
+constexpr int kRuns = 100;
+constexpr int kSettledAfter = 10;
+constexpr long kAllowedGrowthKiB = 1024;
+
+constexpr char kLossyLine[] = R"({ "seed": 23, "faults": { "drop": 0.05 }, "controllers": [
+  { "name": "c1", "la": "01", "productId": 5, "terminals": [
+    { "name": "t1", "la": "01", "productId": 3, "version": "1.02" } ] } ] })";
+
+long residentKiB() {
+    long pages = 0, resident = 0;
+    std::ifstream("/proc/self/statm") >> pages >> resident;
+    return resident * (sysconf(_SC_PAGESIZE) / 1024);
+}
+
+TEST(Soak, AHundredUpgradesOverALossyLineNeverClaimAFalseSuccessAndMemoryStaysFlat) {
+    TempWorkingFolder folder;
+    const FirmwareImage image = writeTerminalFile();
+    Plan plan = oneTerminalPlan(image);
+    plan.settings.forceUpgrade = true; // the same version again each time
+
+    VirtualBench bench(simtest::networkFrom(kLossyLine));
+    int succeeded = 0, longestFailedStreak = 0, failedStreak = 0;
+    long settledKiB = 0;
+    std::vector<int> falseSuccesses, failedRuns;
+    for (int run = 1; run <= kRuns; ++run) {
+        const RunEnd end = bench.upgrade(plan.settings, plan.unitType, plan.upgradeType);
+        const bool unitRight = plan.whatIsWrong(bench).empty();
+        if (end.done && !unitRight) falseSuccesses.push_back(run);
+        if (end.done) {
+            ++succeeded;
+            failedStreak = 0;
+        } else {
+            failedRuns.push_back(run);
+            longestFailedStreak = std::max(longestFailedStreak, ++failedStreak);
+        }
+        // The simulator's own records of every frame and command would grow with each run;
+        // they are not the tool's.
+        bench.network().frames.clear();
+        bench.network().broadcasts.clear();
+        bench.unit("t1").commands.clear();
+        if (run == kSettledAfter) settledKiB = residentKiB();
+    }
+    const long lastKiB = residentKiB();
+    std::cout << "soak: " << kRuns << " upgrades, " << succeeded << " succeeded, "
+              << failedRuns.size() << " failed (runs " << ::testing::PrintToString(failedRuns)
+              << "), " << falseSuccesses.size() << " false successes; resident " << settledKiB
+              << " KiB after run " << kSettledAfter << ", " << lastKiB << " KiB after run " << kRuns
+              << " (" << (lastKiB - settledKiB) << " KiB)\n";
+    EXPECT_TRUE(falseSuccesses.empty()) << ::testing::PrintToString(falseSuccesses);
+    // Every failure left the unit to the next run: failures come alone, not one after another.
+    EXPECT_LE(longestFailedStreak, 2);
+    // Most runs get through: a run fails only when both tries of one exchange are lost.
+    EXPECT_GE(succeeded, kRuns * 3 / 4);
+    EXPECT_LE(lastKiB - settledKiB, kAllowedGrowthKiB);
+}
+
+} // namespace
