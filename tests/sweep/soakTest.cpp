@@ -18,6 +18,20 @@ constexpr int kRuns = 100;
 constexpr int kSettledAfter = 10;
 constexpr long kAllowedGrowthKiB = 1024;
 
+// AddressSanitizer holds freed memory back in quarantine, so resident memory grows there by
+// design; its leak check at exit stands in for the figure in that build.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kResidentMemoryMeans = false;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool kResidentMemoryMeans = false;
+#else
+constexpr bool kResidentMemoryMeans = true;
+#endif
+#else
+constexpr bool kResidentMemoryMeans = true;
+#endif
+
 constexpr char kLossyLine[] = R"({ "seed": 23, "faults": { "drop": 0.05 }, "controllers": [
   { "name": "c1", "la": "01", "productId": 5, "terminals": [
     { "name": "t1", "la": "01", "productId": 3, "version": "1.02" } ] } ] })";
@@ -67,7 +81,9 @@ TEST(Soak, AHundredUpgradesOverALossyLineNeverClaimAFalseSuccessAndMemoryStaysFl
     EXPECT_LE(longestFailedStreak, 2);
     // Most runs get through: a run fails only when both tries of one exchange are lost.
     EXPECT_GE(succeeded, kRuns * 3 / 4);
-    EXPECT_LE(lastKiB - settledKiB, kAllowedGrowthKiB);
+    if (kResidentMemoryMeans) {
+        EXPECT_LE(lastKiB - settledKiB, kAllowedGrowthKiB);
+    }
 }
 
 } // namespace
