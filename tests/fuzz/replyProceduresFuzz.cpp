@@ -169,7 +169,7 @@ void remoteUpgrade(std::string_view input) {
     const bool written = GoUpgradeRemote(upgrade, "0101", kRemoteProduct);
     // Address, erase and two writes for every block of the application area at least.
     constexpr std::size_t kRequestsPerBlock = 4;
-    Require(!written || run.line.line->frames.size() >= kRequestsPerBlock * remote::BlockCount);
+    Require(!written || run.line.line->requests >= kRequestsPerBlock * remote::BlockCount);
 }
 
 void fastPoll(std::string_view input, const std::string& la) {
