@@ -16,6 +16,9 @@ dir=${1:-$top/build/asan}
 # The test programs also run while building, to list their cases.
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0:strict_string_checks=1:detect_stack_use_after_return=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
-cmake -S "$top" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DNEXALO_SANITIZE=ON >/dev/null
+# -O1 with line tables only: compiles in about half the time of -O2 -g and still names the file
+# and line of every frame of a report.
+cmake -S "$top" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g1 -DNDEBUG" -DNEXALO_SANITIZE=ON >/dev/null
 cmake --build "$dir" -j"$(nproc)"
 (cd "$dir" && QT_QPA_PLATFORM=offscreen ctest -j2 -LE slow --output-on-failure --timeout 300)
