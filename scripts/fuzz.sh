@@ -1,7 +1,8 @@
 #!/bin/sh
-# Builds the libFuzzer harnesses of the firmware file readers and of the reply collection with
-# clang, AddressSanitizer and UndefinedBehaviorSanitizer in their own build folder, and runs each
-# one for a bounded time.
+# Builds the libFuzzer harnesses of the firmware file readers, of the reply collection and of
+# the readers of reply fields (alone and inside the procedures that read them) with clang,
+# AddressSanitizer and UndefinedBehaviorSanitizer in their own build folder, and runs each one
+# for a bounded time.
 #
 #   scripts/fuzz.sh [SECONDS]     seconds per harness, 30 when not given
 #
@@ -12,7 +13,7 @@ set -eu
 seconds=${1:-30}
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${NEXALO_FUZZ_BUILD:-$root/build-fuzz}
-readers="hexReader motReader remoteImage pollResponse"
+readers="hexReader motReader remoteImage pollResponse replyFields replyProcedures"
 
 if command -v clang++ >/dev/null 2>&1; then cxx=clang++; else cxx=clang++-14; fi
 generator=""

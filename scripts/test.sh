@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The whole test suite from scratch: install what is missing, build in a fresh folder, run
-# every test, then run each file reader's fuzzer for a bounded time.
+# every test; then the suite again under AddressSanitizer and UndefinedBehaviorSanitizer
+# (without the slow real-time cases), and each fuzzer for a bounded time.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 "$top/scripts/setup.sh"
@@ -8,6 +9,8 @@ dir=$top/build/test
 rm -rf "$dir"
 "$top/scripts/build.sh" "$dir"
 (cd "$dir" && QT_QPA_PLATFORM=offscreen ctest -j2 --output-on-failure --timeout 300)
+rm -rf "$top/build/asan"
+"$top/scripts/sanitize.sh" "$top/build/asan"
 if [ -x "$top/scripts/fuzz.sh" ]; then
     "$top/scripts/fuzz.sh" "${NEXALO_FUZZ_SECONDS:-30}"
 fi
