@@ -155,10 +155,13 @@ void discovery(std::string_view input, UnitType type) {
     FoundUnits units;
     UpgradeRun upgrade = upgradeRun(run, image(), units, type);
     const bool found = FindUnits(upgrade);
-    bool pending = false;
-    for (int la = FoundUnits::kFirstLA; la <= FoundUnits::kLastLA; ++la)
-        pending = pending || units.at(la)->state == UnitState::Pending;
-    Require(found == pending);
+    // Found means listed: to be upgraded, or there but unanswering and failed already.
+    bool listed = false;
+    for (int la = FoundUnits::kFirstLA; la <= FoundUnits::kLastLA; ++la) {
+        const UnitState state = units.at(la)->state;
+        listed = listed || state == UnitState::Pending || state == UnitState::Failed;
+    }
+    Require(found == listed);
 }
 
 void remoteUpgrade(std::string_view input) {
