@@ -32,10 +32,13 @@ public:
     }
     bool setDtr(bool) override { return false; }
     std::optional<ModemSignals> modemSignals() override { return std::nullopt; }
+    // Only the bytes read() can hand over: those in line up to the first still on its way. A
+    // count of every arrived byte would promise bytes queued behind a later one, and a reader
+    // told they wait would never be handed them.
     int bytesWaiting() override {
-        return static_cast<int>(
-            std::count_if(incoming_.begin(), incoming_.end(),
-                          [&](const Timed& b) { return b.at <= clock_.nowMs(); }));
+        const auto onTheWay = std::find_if(incoming_.begin(), incoming_.end(),
+                                           [&](const Timed& b) { return b.at > clock_.nowMs(); });
+        return static_cast<int>(onTheWay - incoming_.begin());
     }
     int outputQueued() override { return 0; }
     int write(const std::uint8_t* data, int count) override {
