@@ -31,6 +31,13 @@ public:
     unsigned of(ExchangeOutcome outcome) const {
         return counts_[static_cast<std::size_t>(outcome)];
     }
+    // Exchanges that waited for a reply, whatever came of them.
+    unsigned awaited() const {
+        unsigned total = 0;
+        for (unsigned count : counts_)
+            total += count;
+        return total - of(ExchangeOutcome::NotAwaited);
+    }
     void reset() { counts_ = {}; }
 
 private:

@@ -267,14 +267,7 @@ private:
         return text;
     }
 
-    // Frames sent so far that awaited a reply, whatever came of them.
-    unsigned sends() const {
-        const ExchangeCounts& counts = run_.ctx.link.counts();
-        unsigned total = 0;
-        for (std::size_t o = 0; o < kExchangeOutcomeCount; ++o)
-            total += counts.of(static_cast<ExchangeOutcome>(o));
-        return total - counts.of(ExchangeOutcome::NotAwaited);
-    }
+    unsigned sends() const { return run_.ctx.link.counts().awaited(); }
 
     Console& console() { return run_.ctx.console; }
     bool stopped() const { return run_.ctx.signal.stopRequested(); }
