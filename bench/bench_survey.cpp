@@ -6,7 +6,7 @@
 
 #include "benchSupport.h"
 #include "link/catalogue.h"
-#include "link/platform/posixBackend.h"
+#include "link/platform/posix/posixBackend.h"
 #include "sim/networkFile.h"
 #include "sim/ptySimulator.h"
 #include "tools/networkSurvey.h"

@@ -1,6 +1,6 @@
 #include "serialPort.h"
 
-#include "platform/posixBackend.h"
+#include "platform/deviceBackend.h"
 
 #include <algorithm>
 
@@ -13,7 +13,7 @@ constexpr std::uint16_t kClosedOutputSpace = 0xFFFF;
 
 TSerialPort::TSerialPort(Clock& clock, std::unique_ptr<SerialBackend> backend)
     : clock_(clock), backend_(std::move(backend)), receiveBuffer_(inBufSize_) {
-    if (!backend_) backend_ = std::make_unique<PosixBackend>();
+    if (!backend_) backend_ = std::make_unique<DeviceBackend>();
 }
 
 TSerialPort::~TSerialPort() {

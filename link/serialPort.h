@@ -51,12 +51,13 @@ enum TPacketMode { pmDiscard, pmPass };
 
 std::uint32_t baudRateBitsPerSecond(TComPortBaudRate rate);
 
-// COMn on POSIX: the entry "COMn" in the working folder if present, else /dev/ttyS{n-1}.
+// COMn, per platform. On POSIX: the entry "COMn" in the working folder if present, else
+// /dev/ttyS{n-1}.
 std::string devicePathForPort(TComPortNumber port);
 
 class TSerialPort {
 public:
-    // Without a backend the port uses the POSIX termios backend.
+    // Without a backend the port picks one by the device name at each open.
     explicit TSerialPort(Clock& clock = systemClock(), std::unique_ptr<SerialBackend> backend = {});
     ~TSerialPort();
     TSerialPort(const TSerialPort&) = delete;

@@ -1,4 +1,4 @@
-#include "serialPort.h"
+#include "link/serialPort.h"
 
 #include <filesystem>
 

@@ -2,7 +2,7 @@
 // Serial devices and pseudo-terminals through termios. The descriptor is non-blocking, so
 // every read and write returns at once with whatever the kernel could do.
 
-#include "serialBackend.h"
+#include "link/platform/serialBackend.h"
 
 class PosixBackend : public SerialBackend {
 public:
