@@ -1,5 +1,6 @@
 #include "globalOptions.h"
 
+#include "link/platform/network/networkAddress.h"
 #include "options.h"
 
 #include <regex>
@@ -36,11 +37,12 @@ const std::regex& comName() {
     return name;
 }
 
-// COMn within the tool's ports, or anything else as a device path.
+// COMn within the tool's ports, a well-formed network port, or anything else as a device path.
 CLI::Validator PortName() {
     return CLI::Validator(
         [](std::string& text) -> std::string {
             if (text.empty()) return "needs a value";
+            if (namesNetworkPort(text)) return networkAddressProblem(text);
             std::smatch match;
             if (!std::regex_match(text, match, comName())) return {};
             std::string number = match[1].str();
@@ -49,7 +51,7 @@ CLI::Validator PortName() {
                        : "takes COM1 to COM" + std::to_string(kHighestComPort) +
                              " or a device path, not '" + text + "'";
         },
-        "COMn|DEVICE", "PORT");
+        "COMn|DEVICE|tcp://HOST:PORT|rfc2217://HOST:PORT", "PORT");
 }
 
 } // namespace
@@ -57,7 +59,9 @@ CLI::Validator PortName() {
 void addGlobalOptions(CLI::App& app, GlobalOptions& options) {
     app.add_option("--port", options.port,
                    "serial line: COMn is the entry COMn in the working folder if there is one, "
-                   "else /dev/ttyS{n-1}; anything else is a device path")
+                   "else /dev/ttyS{n-1}; tcp://HOST:PORT is a raw network port of a device "
+                   "server (its speed set there), rfc2217://HOST:PORT a Telnet COM-port one "
+                   "(speed sent from here); anything else is a device path")
         ->check(PortName())
         ->capture_default_str();
     app.add_option("--baud", options.speed, "line speed")

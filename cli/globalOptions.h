@@ -9,7 +9,7 @@
 #include <string>
 
 struct GlobalOptions {
-    std::string port = "COM1";   // COMn or a device path
+    std::string port = "COM1";   // COMn, a device path or a network port
     std::string speed = "38400"; // one of the Baud menu's speeds
     std::uint16_t minimumTimeoutMs = 0;
 };

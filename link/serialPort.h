@@ -87,6 +87,9 @@ public:
     std::string LineFault() const { return open_ ? backend_->lineFault() : std::string(); }
     // Why the last OpenPort failed: the device, the reason and the remedy.
     std::string OpenFailure() const { return backend_->openFailure(); }
+    // What the open line asks the run's log to say once (a network port that leaves the speed
+    // to its device server); empty when nothing.
+    std::string OpenNote() const { return open_ ? backend_->openNote() : std::string(); }
 
     // Background receive path: the face calls this from its event pumping; it acts only
     // when the polling delay has passed since the last tick, the port is open and polling

@@ -1,6 +1,7 @@
 #include "transaction.h"
 
 #include "commsLog.h"
+#include "portNote.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -57,6 +58,7 @@ ExchangeResult Transaction::exchange(const std::string& address, const std::stri
                                      std::uint16_t timeout, std::uint16_t retries,
                                      std::string& reply) {
     reply.clear();
+    sayPortNote();
     clock_.sleepMs(kPauseBeforeRequestMs);
     for (;;) {
         ++sequence_; // every attempt takes a fresh number; 0xFFFF wraps to 0
@@ -72,6 +74,14 @@ ExchangeResult Transaction::exchange(const std::string& address, const std::stri
             return result;
         --retries;
     }
+}
+
+// Before the run's first request, so that it stands after whatever the run cleared.
+void Transaction::sayPortNote() {
+    if (portNoteSaid_ || !port_.IsOpen()) return;
+    portNoteSaid_ = true;
+    const std::string note = port_.OpenNote();
+    if (!note.empty()) tellPortNote(console_, runLog_, note);
 }
 
 ExchangeResult Transaction::attempt(const std::string& frame, std::uint16_t timeout,

@@ -46,10 +46,12 @@ public:
     // How the exchanges ended since the last reset (every attempt of a retried one counts).
     const ExchangeCounts& counts() const { return counts_; }
     void resetCounts() { counts_.reset(); }
-    // A new run: its counts start from zero, and its first port error is told in log.
+    // A new run: its counts start from zero, and its first port error and the open line's note
+    // are told in log.
     void beginRun(RunLog log) {
         resetCounts();
         runLog_ = log;
+        portNoteSaid_ = false;
     }
     // The line itself failed in this run: every further exchange fails at once, so the
     // procedures end the run at their next checkpoint.
@@ -75,6 +77,7 @@ private:
     ExchangeResult attempt(const std::string& frame, std::uint16_t timeout, std::string& reply);
     ExchangeResult portError() const;
     ExchangeResult finish(ExchangeResult result);
+    void sayPortNote();
 
     TSerialPort& port_;
     Clock& clock_;
@@ -85,4 +88,5 @@ private:
     ExchangeCounts counts_;
     ExchangeResult last_;
     RunLog runLog_ = RunLog::Status;
+    bool portNoteSaid_ = false;
 };

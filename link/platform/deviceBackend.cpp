@@ -1,9 +1,17 @@
 #include "deviceBackend.h"
 
 #include "nativeBackend.h"
+#include "network/networkAddress.h"
+#include "network/rfc2217Backend.h"
 
-std::unique_ptr<SerialBackend> backendForDevice(const std::string& /*device*/) {
-    return makeNativeBackend();
+std::unique_ptr<SerialBackend> backendForDevice(const std::string& device) {
+    if (!namesNetworkPort(device)) return makeNativeBackend();
+    // A malformed address still goes to a network backend, whose open failure says how to
+    // write one, rather than to the serial backend as a device path.
+    const std::optional<NetworkAddress> address = parseNetworkAddress(device);
+    if (address && address->scheme == NetworkScheme::Rfc2217)
+        return std::make_unique<Rfc2217Backend>();
+    return std::make_unique<NetworkBackend>();
 }
 
 bool DeviceBackend::open(const std::string& device) {
@@ -63,4 +71,8 @@ std::string DeviceBackend::lineFault() const {
 
 std::string DeviceBackend::openFailure() const {
     return line_ ? line_->openFailure() : std::string();
+}
+
+std::string DeviceBackend::openNote() const {
+    return line_ ? line_->openNote() : std::string();
 }

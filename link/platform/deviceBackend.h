@@ -7,7 +7,8 @@
 
 #include <memory>
 
-// The backend that serves this device name (the native serial backend for plain names).
+// The backend that serves this device name (the native serial backend for plain names,
+// the network backends for tcp:// and rfc2217:// addresses).
 std::unique_ptr<SerialBackend> backendForDevice(const std::string& device);
 
 class DeviceBackend : public SerialBackend {
@@ -29,6 +30,7 @@ public:
     bool waitReadable(int timeoutMs) override;
     std::string lineFault() const override;
     std::string openFailure() const override;
+    std::string openNote() const override;
 
     // The backend of the last open; null before the first.
     SerialBackend* line() { return line_.get(); }

@@ -54,4 +54,7 @@ public:
     virtual std::string lineFault() const { return {}; }
     // Why the last open() failed, with the device and a remedy; empty when unknown.
     virtual std::string openFailure() const { return {}; }
+    // What the operator should know about the open line once per run (settings it does not
+    // take from this tool); empty when nothing.
+    virtual std::string openNote() const { return {}; }
 };
