@@ -2,6 +2,8 @@
 
 #include <chrono>
 #include <csignal>
+#include <cstdio>
+#include <fcntl.h>
 #include <fstream>
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -31,9 +33,13 @@ bool accepts(std::uint16_t port) {
 }
 
 std::string connection(const std::string& name, const std::string& accepter,
-                       const std::string& device) {
-    return "connection: &" + name + "\n  accepter: " + accepter + "\n  connector: serialdev," +
-           device + ",38400n81,local\n";
+                       const std::string& device, const std::vector<std::string>& options) {
+    std::string text = "connection: &" + name + "\n  accepter: " + accepter +
+                       "\n  connector: serialdev," + device + ",38400n81,local\n";
+    if (!options.empty()) text += "  options:\n";
+    for (const std::string& option : options)
+        text += "    " + option + "\n";
+    return text;
 }
 
 } // namespace
@@ -68,24 +74,27 @@ bool Ser2net::start(const std::filesystem::path& folder, const std::string& rawD
     std::string yaml;
     if (!rawDevice.empty()) {
         rawPort_ = freeLoopbackPort();
-        yaml += connection("raw", "tcp,127.0.0.1," + std::to_string(rawPort_), rawDevice);
+        yaml += connection("raw", "tcp,127.0.0.1," + std::to_string(rawPort_), rawDevice, options_);
     }
     if (!telnetDevice.empty()) {
         telnetPort_ = freeLoopbackPort();
         yaml += connection("telnet", "telnet(rfc2217),tcp,127.0.0.1," + std::to_string(telnetPort_),
-                           telnetDevice);
+                           telnetDevice, options_);
     }
     const std::string config = (folder / "ser2net.yaml").string();
     std::ofstream(config) << yaml;
     const std::string log = (folder / "ser2net.log").string();
+    const int logFd = open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    std::fflush(nullptr); // the child must not write out what this process has buffered
     pid_ = fork();
     if (pid_ == 0) {
         // Its own log, so that the test's output stays readable; no UUCP lock files.
-        freopen(log.c_str(), "w", stdout);
-        freopen(log.c_str(), "w", stderr);
+        dup2(logFd, STDOUT_FILENO);
+        dup2(logFd, STDERR_FILENO);
         execl(program.c_str(), "ser2net", "-n", "-u", "-c", config.c_str(), nullptr);
         _exit(127);
     }
+    if (logFd >= 0) close(logFd);
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     while (std::chrono::steady_clock::now() < deadline) {
         if ((rawPort_ == 0 || accepts(rawPort_)) && (telnetPort_ == 0 || accepts(telnetPort_)))

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <string>
 #include <sys/types.h>
+#include <vector>
 
 class Ser2net {
 public:
@@ -18,6 +19,9 @@ public:
     // come up.
     bool start(const std::filesystem::path& folder, const std::string& rawDevice,
                const std::string& telnetDevice);
+    // Connection options (ser2net.yaml's "options:" block, one "name: value" a line) for the
+    // next start.
+    void setOptions(std::vector<std::string> options) { options_ = std::move(options); }
     // Ends it at once, as a device server that loses power.
     void kill();
 
@@ -30,6 +34,7 @@ private:
     pid_t pid_ = -1;
     std::uint16_t rawPort_ = 0, telnetPort_ = 0;
     std::string error_;
+    std::vector<std::string> options_;
 };
 
 // A loopback TCP port nobody listens on at the moment.
