@@ -137,6 +137,7 @@ public:
     QMenu* pumReport = nullptr;
     QActionGroup* portItems = nullptr;
     QActionGroup* baudItems = nullptr;
+    QAction* Network1 = nullptr;
 
 public slots:
     void ExtendedTimeouts1Click();
@@ -145,6 +146,7 @@ public slots:
     void mmoReportDblClick();
     void Save1Click();
     void Open1Click();
+    void Network1Click();
 
     void rgUnitTypeClick();
     void rgUpgradeTypeClick();
@@ -175,6 +177,8 @@ protected:
     virtual QString askSaveFileName();     // empty when cancelled
     virtual QString askOpenFileName();     // empty when cancelled
     virtual QString askFirmwareFileName(); // empty when cancelled
+    // The address of a network port, offering the last one; empty when cancelled.
+    virtual QString askNetworkAddress(const QString& last);
 
 private:
     void FormCreate();
@@ -207,4 +211,8 @@ private:
     };
     BusyState busy_;
     bool closePending_ = false;
+    // The Port item that holds, to fall back on when a network address is not given; and
+    // the last network address, offered again for the rest of the run.
+    QAction* chosenPortItem_ = nullptr;
+    QString networkAddress_;
 };

@@ -56,9 +56,16 @@ void TForm1::buildPortMenu(QMenu* config) {
     for (const PortItem& item : kPortItems) {
         QAction* action =
             addChoice(port, portItems, item.caption, item.name, portCom.ComPort() == item.port);
+        if (action->isChecked()) chosenPortItem_ = action;
         // A new port takes effect at the next operation, which opens it.
-        connect(action, &QAction::triggered, this, [this, item] { portCom.setComPort(item.port); });
+        connect(action, &QAction::triggered, this, [this, item, action] {
+            portCom.setComPort(item.port);
+            portCom.setDevicePath("");
+            chosenPortItem_ = action;
+        });
     }
+    Network1 = addChoice(port, portItems, "Network...", "Network1", false);
+    connect(Network1, &QAction::triggered, this, &TForm1::Network1Click);
 }
 
 void TForm1::buildBaudMenu(QMenu* config) {

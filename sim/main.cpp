@@ -1,7 +1,9 @@
-// nexalo-sim: serves a simulated unit network on a pseudo-terminal until it is ended.
+// nexalo-sim: serves a simulated unit network on a pseudo-terminal, or on a TCP socket as a
+// serial device server would, until it is ended.
 
 #include "sim/networkFile.h"
 #include "sim/ptySimulator.h"
+#include "sim/tcpSimulator.h"
 
 #include <charconv>
 #include <csignal>
@@ -13,13 +15,23 @@
 namespace {
 
 constexpr char kUsage[] =
-    "usage: nexalo-sim [--link COMn|PATH] [--baud RATE] [--latency MS] NETWORK.json\n"
+    "usage: nexalo-sim [--link COMn|PATH | --listen tcp:[HOST:]PORT] [--baud RATE]\n"
+    "                  [--latency MS] NETWORK.json\n"
     "  --link     symbolic link made to the device (default COM1 in the working folder)\n"
+    "  --listen   serve raw bytes over TCP instead, one client at a time, on HOST (default\n"
+    "             127.0.0.1) and PORT (0: any free port); prints the address to use\n"
     "  --baud     pace every sent byte at this line rate, 10 bits a character\n"
     "  --latency  fixed delay before every reply, in milliseconds\n";
 
+struct Listen {
+    std::string host = "127.0.0.1";
+    std::uint16_t port = 0;
+};
+
 struct Arguments {
     std::string link = "COM1";
+    bool linkGiven = false;
+    std::optional<Listen> listen;
     sim::PtyOptions options;
     std::string networkFile;
 };
@@ -36,6 +48,21 @@ int usageError(const std::string& reason) {
     return 2;
 }
 
+// "tcp:PORT" or "tcp:HOST:PORT".
+std::optional<Listen> listenAddress(std::string_view text) {
+    if (!text.starts_with("tcp:")) return std::nullopt;
+    text.remove_prefix(4);
+    Listen listen;
+    if (std::size_t colon = text.rfind(':'); colon != std::string_view::npos) {
+        listen.host = text.substr(0, colon);
+        text.remove_prefix(colon + 1);
+    }
+    std::optional<std::uint32_t> port = number(text);
+    if (!port || *port > 65535 || listen.host.empty()) return std::nullopt;
+    listen.port = static_cast<std::uint16_t>(*port);
+    return listen;
+}
+
 // Fills arguments; returns an exit status when the program should end at once.
 std::optional<int> parseArguments(int argc, char** argv, Arguments& arguments) {
     for (int i = 1; i < argc; ++i) {
@@ -45,11 +72,19 @@ std::optional<int> parseArguments(int argc, char** argv, Arguments& arguments) {
             std::fputs(kUsage, stdout);
             return 0;
         }
-        if (arg == "--link" || arg == "--baud" || arg == "--latency") {
+        if (arg == "--link" || arg == "--listen" || arg == "--baud" || arg == "--latency") {
             if (!hasValue) return usageError(std::string(arg) + " needs a value");
             std::string_view value = argv[++i];
             if (arg == "--link") {
                 arguments.link = value;
+                arguments.linkGiven = true;
+                continue;
+            }
+            if (arg == "--listen") {
+                arguments.listen = listenAddress(value);
+                if (!arguments.listen)
+                    return usageError("--listen takes tcp:PORT or tcp:HOST:PORT, not '" +
+                                      std::string(value) + "'");
                 continue;
             }
             std::optional<std::uint32_t> n = number(value);
@@ -63,7 +98,26 @@ std::optional<int> parseArguments(int argc, char** argv, Arguments& arguments) {
         arguments.networkFile = arg;
     }
     if (arguments.networkFile.empty()) return usageError("a network file is needed");
+    if (arguments.listen && arguments.linkGiven)
+        return usageError("--link and --listen cannot be used together");
     return std::nullopt;
+}
+
+// Prints where the network is served (the device or the address), then serves until
+// SIGINT or SIGTERM.
+template <typename Simulator>
+int serveUntilEnded(Simulator& simulator, const std::optional<std::string>& where,
+                    sigset_t& endSignals) {
+    if (!where) {
+        std::fprintf(stderr, "nexalo-sim: %s\n", simulator.error().c_str());
+        return 1;
+    }
+    std::printf("%s\n", where->c_str());
+    std::fflush(stdout);
+    int received = 0;
+    sigwait(&endSignals, &received);
+    simulator.stop();
+    return 0;
 }
 
 } // namespace
@@ -85,17 +139,11 @@ int main(int argc, char** argv) {
     sigaddset(&endSignals, SIGTERM);
     pthread_sigmask(SIG_BLOCK, &endSignals, nullptr);
 
-    sim::PtySimulator simulator(std::move(*load.network), arguments.options);
-    std::optional<std::string> device = simulator.start(arguments.link);
-    if (!device) {
-        std::fprintf(stderr, "nexalo-sim: %s\n", simulator.error().c_str());
-        return 1;
+    if (arguments.listen) {
+        sim::TcpSimulator simulator(std::move(*load.network), arguments.options);
+        return serveUntilEnded(
+            simulator, simulator.start(arguments.listen->host, arguments.listen->port), endSignals);
     }
-    std::printf("%s\n", device->c_str());
-    std::fflush(stdout);
-
-    int received = 0;
-    sigwait(&endSignals, &received);
-    simulator.stop();
-    return 0;
+    sim::PtySimulator simulator(std::move(*load.network), arguments.options);
+    return serveUntilEnded(simulator, simulator.start(arguments.link), endSignals);
 }

@@ -1,10 +1,6 @@
 #include "sim/ptySimulator.h"
 
-#include "sim/lineTiming.h"
-
-#include <algorithm>
 #include <cerrno>
-#include <chrono>
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
@@ -17,12 +13,6 @@ namespace sim {
 namespace {
 constexpr std::uint64_t kIdlePollUs = 2000;
 
-std::uint64_t steadyUs() {
-    using namespace std::chrono;
-    return static_cast<std::uint64_t>(
-        duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count());
-}
-
 bool makeRaw(int fd) {
     termios settings{};
     if (tcgetattr(fd, &settings) != 0) return false;
@@ -32,10 +22,7 @@ bool makeRaw(int fd) {
 } // namespace
 
 PtySimulator::PtySimulator(Network network, PtyOptions options)
-    : simulator_(std::move(network)), options_(options) {
-    line_.setBaud(options_.baud);
-    requestByteUs_ = characterTimeUs(options_.baud);
-}
+    : simulator_(std::move(network)), line_(options) {}
 
 PtySimulator::~PtySimulator() {
     stop();
@@ -124,9 +111,7 @@ void PtySimulator::unplug() {
 std::optional<std::string> PtySimulator::replug() {
     unplug();
     // Whatever was half received or still on its way went with the old device.
-    assembler_.reset();
-    line_ = ReplyLine();
-    line_.setBaud(options_.baud);
+    line_.reset();
     if (!openDevice() || (!linkPath_.empty() && !makeLink(linkPath_))) {
         closeDevice();
         return std::nullopt;
@@ -147,29 +132,20 @@ bool PtySimulator::unplugDue() {
 void PtySimulator::receive(std::uint64_t now) {
     char buffer[4096];
     ssize_t n = ::read(master_, buffer, sizeof buffer);
-    for (ssize_t i = 0; i < n; ++i) {
-        requestLineFreeUs_ =
-            std::max(now, requestLineFreeUs_) + static_cast<std::uint64_t>(requestByteUs_);
-        std::optional<std::string> frame = assembler_.push(buffer[i]);
-        if (!frame) continue;
-        if (unplugDue()) {
-            closeDevice();
-            unplugged_ = true;
-            return;
-        }
-        std::vector<OutgoingReply> replies;
-        {
-            std::lock_guard<std::mutex> lock(mutex_);
-            replies = simulator_.receiveFrame(*frame, now / 1000);
-        }
-        for (OutgoingReply& reply : replies)
-            reply.delayMs += options_.latencyMs;
-        line_.schedule(replies, requestLineFreeUs_);
-    }
+    if (n <= 0) return;
+    auto answer = [this](const std::string& frame,
+                         std::uint64_t nowMs) -> std::optional<std::vector<OutgoingReply>> {
+        if (unplugDue()) return std::nullopt;
+        std::lock_guard<std::mutex> lock(mutex_);
+        return simulator_.receiveFrame(frame, nowMs);
+    };
+    if (line_.receive(buffer, static_cast<std::size_t>(n), now, answer)) return;
+    closeDevice();
+    unplugged_ = true;
 }
 
 void PtySimulator::sendDue(std::uint64_t now) {
-    std::string due = line_.takeArrived(now, 4096);
+    std::string due = line_.takeDue(now);
     if (due.empty()) return;
     ssize_t n = ::write(master_, due.data(), due.size());
     std::size_t written = n > 0 ? static_cast<std::size_t>(n) : 0;
@@ -180,11 +156,7 @@ void PtySimulator::serve() {
     while (!stopping_ && !unplugged_) {
         std::uint64_t now = nowUs();
         sendDue(now);
-        std::uint64_t waitUs = kIdlePollUs;
-        if (!line_.empty() && line_.nextArrivalUs() > now)
-            waitUs = std::min(waitUs, line_.nextArrivalUs() - now);
-        else if (!line_.empty())
-            waitUs = 200; // the terminal's queue is full: try again shortly
+        std::uint64_t waitUs = line_.waitUs(now, kIdlePollUs);
         pollfd fd{master_, POLLIN, 0};
         timespec timeout{0, static_cast<long>(waitUs * 1000)};
         if (ppoll(&fd, 1, &timeout, nullptr) > 0 && (fd.revents & POLLIN)) receive(nowUs());

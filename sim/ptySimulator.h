@@ -3,7 +3,7 @@
 // real clock: the wire path exactly as the tool meets it.
 
 #include "sim/networkSimulator.h"
-#include "sim/replyLine.h"
+#include "sim/servedLine.h"
 
 #include <atomic>
 #include <cstdint>
@@ -13,11 +13,6 @@
 #include <thread>
 
 namespace sim {
-
-struct PtyOptions {
-    std::uint32_t baud = 0;      // pace every sent byte at this line rate; 0: no pacing
-    std::uint32_t latencyMs = 0; // added to every reply
-};
 
 class PtySimulator {
 public:
@@ -64,7 +59,6 @@ private:
     std::uint64_t nowUs() const;
 
     NetworkSimulator simulator_;
-    PtyOptions options_;
     std::mutex mutex_;
     std::thread thread_;
     std::atomic<bool> stopping_{false};
@@ -73,12 +67,8 @@ private:
     int master_ = -1;
     int slave_ = -1;
     std::string devicePath_, linkPath_, error_;
-    FrameAssembler assembler_;
-    ReplyLine line_;
+    ServedLine line_;
     std::uint64_t startUs_ = 0;
-    // The request's own wire time: a unit cannot answer before the last character is in.
-    double requestByteUs_ = 0;
-    std::uint64_t requestLineFreeUs_ = 0;
 };
 
 } // namespace sim

@@ -22,6 +22,8 @@ public:
     QString openPath;
     int saveAsked = 0;
     int openAsked = 0;
+    QString networkAnswer;     // what the network address question is answered with
+    QStringList networkOffers; // what it offered each time
 
 protected:
     QMessageBox::StandardButton showMessageBox(QMessageBox::Icon icon, const QString&,
@@ -37,6 +39,10 @@ protected:
     QString askOpenFileName() override {
         ++openAsked;
         return openPath;
+    }
+    QString askNetworkAddress(const QString& last) override {
+        networkOffers.append(last);
+        return networkAnswer;
     }
 };
 

@@ -195,7 +195,7 @@ private slots:
             QCOMPARE(form.portCom.ComPortSpeed(), br38400);
             QVERIFY(menuItem(form.portItems, QStringLiteral("COM1"))->isChecked());
             QVERIFY(menuItem(form.baudItems, QStringLiteral("38400"))->isChecked());
-            QCOMPARE(form.portItems->actions().size(), 8);
+            QCOMPARE(form.portItems->actions().size(), 9); // COM1 to COM8, Network...
             QCOMPARE(form.baudItems->actions().size(), 7);
 
             menuItem(form.portItems, QStringLiteral("COM3"))->trigger();
@@ -214,6 +214,34 @@ private slots:
         TestForm restarted;
         QCOMPARE(restarted.portCom.ComPort(), pnCOM1);
         QCOMPARE(restarted.portCom.ComPortSpeed(), br38400);
+    }
+
+    // A network address holds like a COM item until another port is chosen; one not given or
+    // not well formed leaves the port and its tick as they were.
+    void networkItemTakesAnAddressForTheRun() {
+        InTemporaryFolder folder;
+        TestForm form;
+        QAction* network = menuItem(form.portItems, QStringLiteral("Network..."));
+        QCOMPARE(form.portItems->actions().constLast(), network);
+        form.networkAnswer = QStringLiteral(" tcp://127.0.0.1:4001 ");
+        network->trigger();
+        QCOMPARE(form.portCom.resolvedDevicePath(), std::string("tcp://127.0.0.1:4001"));
+        QCOMPARE(form.portItems->checkedAction(), network);
+
+        form.networkAnswer.clear(); // cancelled
+        network->trigger();
+        QCOMPARE(form.networkOffers.constLast(), QStringLiteral("tcp://127.0.0.1:4001"));
+        QCOMPARE(form.portItems->checkedAction(), network);
+        QCOMPARE(form.portCom.resolvedDevicePath(), std::string("tcp://127.0.0.1:4001"));
+
+        menuItem(form.portItems, QStringLiteral("COM3"))->trigger();
+        QCOMPARE(form.portCom.resolvedDevicePath(), devicePathForPort(pnCOM3));
+        form.networkAnswer = QStringLiteral("rfc2217://server");
+        network->trigger();
+        QCOMPARE(form.messages.size(), 1);
+        QVERIFY(form.messages.constLast().text.contains(QStringLiteral("rfc2217://server")));
+        QCOMPARE(form.portItems->checkedAction()->text(), QStringLiteral("COM3"));
+        QCOMPARE(form.portCom.resolvedDevicePath(), devicePathForPort(pnCOM3));
     }
 
     // A speed chosen while an operation holds the port reconfigures the open line at once.

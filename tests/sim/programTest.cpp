@@ -1,6 +1,7 @@
 // nexalo-sim as a process: it prints its device, links it, serves, and cleans up on SIGTERM.
 
 #include "link/catalogue.h"
+#include "rawTcpClient.h"
 #include "simTestSupport.h"
 
 #include <filesystem>
@@ -92,8 +93,29 @@ TEST(SimulatorProgram, UsageAndFileErrorsEndAtOnce) {
     EXPECT_EQ(exitStatus(badBaud.pid), 2);
     Process missing = spawnSimulator({"/nonexistent/network.json"});
     EXPECT_EQ(exitStatus(missing.pid), 1);
-    for (Process p : {noFile, badBaud, missing})
+    Process badListen = spawnSimulator({"--listen", "tcp:70000", "x.json"});
+    EXPECT_EQ(exitStatus(badListen.pid), 2);
+    Process both = spawnSimulator({"--link", "COM3", "--listen", "tcp:0", "x.json"});
+    EXPECT_EQ(exitStatus(both.pid), 2);
+    for (Process p : {noFile, badBaud, missing, badListen, both})
         close(p.output);
+}
+
+TEST(SimulatorProgram, ServesOverTcpAtTheAddressItPrints) {
+    Process sim = spawnSimulator(
+        {"--listen", "tcp:0", std::string(NEXALO_SOURCE_DIR) + "/sim/networks/demo.json"});
+    ASSERT_GT(sim.pid, 0);
+    std::string address = firstLine(sim.output);
+    const std::string prefix = "tcp://127.0.0.1:";
+    ASSERT_EQ(address.rfind(prefix, 0), 0u) << address;
+    {
+        RawTcpClient client(static_cast<std::uint16_t>(std::stoi(address.substr(prefix.size()))));
+        ASSERT_TRUE(client.send(request("0100", cmd::StatusPoll) + "\r"));
+        EXPECT_EQ(client.frame().size(), 21u);
+    }
+    kill(sim.pid, SIGTERM);
+    EXPECT_EQ(exitStatus(sim.pid), 0);
+    close(sim.output);
 }
 
 } // namespace

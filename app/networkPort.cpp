@@ -1,0 +1,37 @@
+// Config -> Port -> Network...: a serial line behind a device server on the network.
+
+#include "fwUpgrade.h"
+
+#include "link/platform/networkAddress.h"
+
+#include <QActionGroup>
+#include <QInputDialog>
+
+void TForm1::Network1Click() {
+    const QString address = askNetworkAddress(networkAddress_).trimmed();
+    if (!address.isEmpty() && parseNetworkAddress(address.toStdString())) {
+        networkAddress_ = address;
+        portCom.setDevicePath(address.toStdString());
+        chosenPortItem_ = Network1;
+        return;
+    }
+    if (!address.isEmpty())
+        showMessageBox(QMessageBox::Warning, QStringLiteral("Network Port"),
+                       QStringLiteral("\"%1\" is not a network port address.\n"
+                                      "Use tcp://HOST:PORT or rfc2217://HOST:PORT.")
+                           .arg(address),
+                       QMessageBox::Ok);
+    // The port stays as it was, and so does its tick.
+    if (chosenPortItem_ != nullptr) chosenPortItem_->setChecked(true);
+}
+
+QString TForm1::askNetworkAddress(const QString& last) {
+    QInputDialog dialog(this);
+    dialog.setObjectName(QStringLiteral("dlgNetwork"));
+    dialog.setWindowTitle(QStringLiteral("Network Port"));
+    dialog.setLabelText(QStringLiteral("Serial device server (tcp://HOST:PORT or "
+                                       "rfc2217://HOST:PORT):"));
+    dialog.setTextValue(last.isEmpty() ? QStringLiteral("tcp://") : last);
+    if (dialog.exec() != QDialog::Accepted) return {};
+    return dialog.textValue();
+}
