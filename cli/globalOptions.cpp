@@ -1,6 +1,6 @@
 #include "globalOptions.h"
 
-#include "link/platform/network/networkAddress.h"
+#include "link/platform/networkAddress.h"
 #include "options.h"
 
 #include <regex>
@@ -42,7 +42,7 @@ CLI::Validator PortName() {
     return CLI::Validator(
         [](std::string& text) -> std::string {
             if (text.empty()) return "needs a value";
-            if (namesNetworkPort(text)) return networkAddressProblem(text);
+            if (looksLikeNetworkAddress(text)) return networkAddressProblem(text);
             std::smatch match;
             if (!std::regex_match(text, match, comName())) return {};
             std::string number = match[1].str();

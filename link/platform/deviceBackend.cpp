@@ -1,15 +1,15 @@
 #include "deviceBackend.h"
 
 #include "nativeBackend.h"
-#include "network/networkAddress.h"
 #include "network/rfc2217Backend.h"
+#include "networkAddress.h"
 
 std::unique_ptr<SerialBackend> backendForDevice(const std::string& device) {
-    if (!namesNetworkPort(device)) return makeNativeBackend();
+    if (!looksLikeNetworkAddress(device)) return makeNativeBackend();
     // A malformed address still goes to a network backend, whose open failure says how to
     // write one, rather than to the serial backend as a device path.
     const std::optional<NetworkAddress> address = parseNetworkAddress(device);
-    if (address && address->scheme == NetworkScheme::Rfc2217)
+    if (address && address->protocol == NetworkProtocol::Rfc2217)
         return std::make_unique<Rfc2217Backend>();
     return std::make_unique<NetworkBackend>();
 }

@@ -57,3 +57,10 @@ bool looksLikeNetworkAddress(const std::string& text) {
         if (std::string_view(text).starts_with(scheme.prefix)) return true;
     return false;
 }
+
+std::string networkAddressProblem(const std::string& text) {
+    if (parseNetworkAddress(text)) return {};
+    return "'" + text +
+           "' is no network port: write tcp://HOST:PORT or rfc2217://HOST:PORT, with a port "
+           "from 1 to 65535 (an IPv6 host in brackets)";
+}

@@ -20,3 +20,6 @@ std::optional<NetworkAddress> parseNetworkAddress(const std::string& text);
 
 // Whether the text names a network line at all (its scheme), however ill-formed the rest.
 bool looksLikeNetworkAddress(const std::string& text);
+
+// Why the text is no network address, in a line a user can act on; empty when it is one.
+std::string networkAddressProblem(const std::string& text);

@@ -6,10 +6,12 @@
 #include "runProcess.h"
 #include "ser2netServer.h"
 #include "tests/link/tempFolder.h"
+#include "tests/unplug/cpuWatch.h"
 #include "tests/upgrade/upgradeFixture.h"
 
 #include <chrono>
 #include <fcntl.h>
+#include <set>
 #include <termios.h>
 #include <thread>
 #include <unistd.h>
@@ -106,15 +108,23 @@ TEST_F(ThroughSer2net, ASingleUnitUpgradeWritesTheImageThroughEitherPort) {
     expectUnitRunsImage(*behindTelnet.unit("t1"), image);
 }
 
-// ser2net sets its own 38400 when it opens the line; only the Telnet port carries ours.
+// ser2net sets its own 38400 when it opens the line (and restores the line's own settings when
+// the client leaves); only the Telnet port carries ours, seen while the run holds the line.
 TEST_F(ThroughSer2net, TheSpeedChosenHereReachesTheLineOnlyThroughTheComPortOption) {
-    const ProcessResult telnet = cli(through(server.telnetUrl(), {"--baud", "19200", "survey"}));
-    EXPECT_EQ(telnet.exitStatus, 0) << telnet.out;
-    EXPECT_EQ(deviceSpeed(behindTelnet.devicePath()), B19200);
-
-    const ProcessResult raw = cli(through(server.rawUrl(), {"--baud", "19200", "survey"}));
-    EXPECT_EQ(raw.exitStatus, 0) << raw.out;
-    EXPECT_EQ(deviceSpeed(behindRaw.devicePath()), B38400);
+    const auto speedsWhileRunning = [this](const std::string& url, const std::string& device) {
+        std::set<speed_t> seen;
+        const ProcessResult run =
+            cli(through(url, {"--baud", "19200", "survey"}), [&](pid_t child) {
+                while (!processCpu(child).ended) {
+                    seen.insert(deviceSpeed(device));
+                    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+                }
+            });
+        EXPECT_EQ(run.exitStatus, 0) << run.out;
+        return seen;
+    };
+    EXPECT_TRUE(speedsWhileRunning(server.telnetUrl(), behindTelnet.devicePath()).contains(B19200));
+    EXPECT_FALSE(speedsWhileRunning(server.rawUrl(), behindRaw.devicePath()).contains(B19200));
 }
 
 // As with an adapter pulled out: one line, the run ends at once, the exit status says so.

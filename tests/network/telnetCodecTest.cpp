@@ -1,8 +1,7 @@
-// The Telnet COM-port codec byte by byte, and the network port addresses.
+// The Telnet COM-port codec byte by byte.
 
 #include "link/platform/network/telnetCodec.h"
 #include "link/platform/network/comPortCommands.h"
-#include "link/platform/network/networkAddress.h"
 
 #include <gtest/gtest.h>
 
@@ -108,26 +107,4 @@ TEST(ComPortCommands, SettingsGoAsTheOptionsNumbersWithTheirValuesEscaped) {
     EXPECT_TRUE(seen.data.empty());
     EXPECT_EQ(purgeCommand(true, false), (Bytes{IAC, SB, 44, 12, 1, IAC, SE}));
     EXPECT_EQ(purgeCommand(true, true), (Bytes{IAC, SB, 44, 12, 3, IAC, SE}));
-}
-
-TEST(NetworkAddress, OnlyWellFormedAddressesAreNetworkPorts) {
-    const auto raw = parseNetworkAddress("tcp://riser-3.site.lan:4001");
-    ASSERT_TRUE(raw);
-    EXPECT_EQ(raw->scheme, NetworkScheme::RawTcp);
-    EXPECT_EQ(raw->host, "riser-3.site.lan");
-    EXPECT_EQ(raw->port, 4001);
-    const auto telnetPort = parseNetworkAddress("rfc2217://[fe80::1]:2217");
-    ASSERT_TRUE(telnetPort);
-    EXPECT_EQ(telnetPort->scheme, NetworkScheme::Rfc2217);
-    EXPECT_EQ(telnetPort->host, "fe80::1");
-
-    for (const char* bad :
-         {"tcp://host", "tcp://:4001", "tcp://host:0", "tcp://host:65536", "tcp://host:40a",
-          "tcp://fe80::1:4001", "rfc2217://h/x:1", "tcp://host:4001/"}) {
-        EXPECT_FALSE(parseNetworkAddress(bad)) << bad;
-        EXPECT_TRUE(namesNetworkPort(bad)) << bad;
-        EXPECT_NE(networkAddressProblem(bad), "") << bad;
-    }
-    EXPECT_FALSE(namesNetworkPort("/dev/ttyUSB0"));
-    EXPECT_FALSE(namesNetworkPort("COM1"));
 }

@@ -1,6 +1,6 @@
 #include "connectFailure.h"
 
-#include "networkAddress.h"
+#include "link/platform/networkAddress.h"
 
 std::string describeConnectFailure(const std::string& address, const net::Connection& failed,
                                    int timeoutMs) {

@@ -4,8 +4,8 @@
 // the modem lines are out of reach and their calls are refused. A connection the server
 // closes or resets is a failed line, as an unplugged adapter is.
 
+#include "link/platform/networkAddress.h"
 #include "link/platform/serialBackend.h"
-#include "networkAddress.h"
 #include "socketApi.h"
 
 #include <chrono>
