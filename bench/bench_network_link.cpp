@@ -49,18 +49,23 @@ struct Totals {
     double local = 0, raw = 0, telnet = 0;
 };
 
-// ser2net serves each device on one connection at a time: the Telnet port has its own.
+// Each port has a simulator of its own: ser2net serves a device on one connection at a time,
+// and holds it open for a moment after a client leaves (reading what arrives meanwhile).
 std::optional<Totals> measure(const sim::Network& network,
                               const std::vector<std::string>& options) {
-    sim::PtySimulator simulator(network, sim::PtyOptions{kBaud, 0});
+    sim::PtySimulator localSimulator(network, sim::PtyOptions{kBaud, 0});
+    sim::PtySimulator rawSimulator(network, sim::PtyOptions{kBaud, 0});
     sim::PtySimulator telnetSimulator(network, sim::PtyOptions{kBaud, 0});
-    const std::optional<std::string> device = simulator.start();
+    const std::optional<std::string> device = localSimulator.start();
+    const std::optional<std::string> rawDevice = rawSimulator.start();
     const std::optional<std::string> telnetDevice = telnetSimulator.start();
     TempWorkingFolder folder;
     Ser2net server;
     server.setOptions(options);
-    if (!device || !telnetDevice || !server.start(folder.path(), *device, *telnetDevice)) {
-        std::printf("set-up failed: %s%s\n", simulator.error().c_str(), server.error().c_str());
+    if (!device || !rawDevice || !telnetDevice ||
+        !server.start(folder.path(), *rawDevice, *telnetDevice)) {
+        std::printf("set-up failed: %s%s\n", localSimulator.error().c_str(),
+                    server.error().c_str());
         return std::nullopt;
     }
     Totals totals;
