@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <fstream>
 #include <netinet/in.h>
+#include <sstream>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <thread>
@@ -21,15 +22,20 @@ std::string programPath() {
     return {};
 }
 
-bool accepts(std::uint16_t port) {
-    const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(port);
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    const bool ok = connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-    close(fd);
-    return ok;
+// Whether something listens on the loopback port, from the kernel's table: connecting to ask
+// would make ser2net open the device and hold it for a moment after.
+bool listening(std::uint16_t port) {
+    std::ifstream table("/proc/net/tcp");
+    char wanted[16];
+    std::snprintf(wanted, sizeof wanted, "0100007F:%04X", port);
+    std::string line;
+    while (std::getline(table, line)) {
+        std::istringstream fields(line);
+        std::string slot, local, remote, state;
+        fields >> slot >> local >> remote >> state;
+        if (local == wanted && state == "0A") return true;
+    }
+    return false;
 }
 
 std::string connection(const std::string& name, const std::string& accepter,
@@ -97,7 +103,7 @@ bool Ser2net::start(const std::filesystem::path& folder, const std::string& rawD
     if (logFd >= 0) close(logFd);
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     while (std::chrono::steady_clock::now() < deadline) {
-        if ((rawPort_ == 0 || accepts(rawPort_)) && (telnetPort_ == 0 || accepts(telnetPort_)))
+        if ((rawPort_ == 0 || listening(rawPort_)) && (telnetPort_ == 0 || listening(telnetPort_)))
             return true;
         int status = 0;
         if (waitpid(pid_, &status, WNOHANG) == pid_) {
