@@ -11,7 +11,9 @@
 
 #include <chrono>
 #include <fcntl.h>
+#include <netinet/in.h>
 #include <set>
+#include <sys/socket.h>
 #include <termios.h>
 #include <thread>
 #include <unistd.h>
@@ -146,6 +148,27 @@ TEST_F(ThroughSer2net, ADeviceServerThatDiesUnderAnUpgradeEndsTheRunWithOneLine)
     EXPECT_TRUE(cut.out.ends_with("No response!\nFinished.\n")) << cut.out;
     EXPECT_LT(msToEnd, 2000);
     std::cout << "nexalo-cli ended " << msToEnd << " ms after the device server\n";
+}
+
+// Another client holds the port: ser2net says so and closes, and the port does not open.
+TEST_F(ThroughSer2net, APortHeldByAnotherClientFailsToOpenWithTheServersWords) {
+    for (const auto& [url, port] : {std::pair(server.telnetUrl(), server.telnetPort()),
+                                    std::pair(server.rawUrl(), server.rawPort())}) {
+        const int other = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_port = htons(port);
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        ASSERT_EQ(connect(other, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+        const ProcessResult refused = cli(through(url, {"survey"}));
+        close(other);
+        EXPECT_EQ(refused.exitStatus, 1);
+        EXPECT_NE(refused.out.find("Failed to open COM port\n" + url +
+                                   ": the device server closed the connection at once, saying "
+                                   "\"Port already in use\""),
+                  std::string::npos)
+            << refused.out;
+    }
 }
 
 } // namespace

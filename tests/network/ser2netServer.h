@@ -28,6 +28,7 @@ public:
     std::string rawUrl() const { return "tcp://127.0.0.1:" + std::to_string(rawPort_); }
     std::string telnetUrl() const { return "rfc2217://127.0.0.1:" + std::to_string(telnetPort_); }
     std::uint16_t rawPort() const { return rawPort_; }
+    std::uint16_t telnetPort() const { return telnetPort_; }
     const std::string& error() const { return error_; }
 
 private:

@@ -35,3 +35,11 @@ std::string describeNoComPort(const std::string& address, const std::string& why
            ". Serve the port as Telnet with the COM-port option (ser2net: telnet(rfc2217)), or "
            "use tcp://HOST:PORT for a raw port.";
 }
+
+std::string describeTurnedAway(const std::string& address, const std::string& serverText,
+                               const std::string& platformText) {
+    const std::string what =
+        serverText.empty() ? " (" + platformText + ")" : ", saying \"" + serverText + "\"";
+    return address + ": the device server closed the connection at once" + what +
+           ". Another program may be using this port: close it and try again.";
+}

@@ -12,3 +12,7 @@ std::string describeConnectFailure(const std::string& address, const net::Connec
 std::string describeMalformedAddress(const std::string& address);
 // The server answered, but not as a Telnet COM-port server (or closed the connection).
 std::string describeNoComPort(const std::string& address, const std::string& why);
+// The server closed the connection at once, with words of its own if it said any (another
+// client has the port).
+std::string describeTurnedAway(const std::string& address, const std::string& serverText,
+                               const std::string& platformText);

@@ -39,13 +39,37 @@ bool NetworkBackend::open(const std::string& device) {
         return false;
     }
     socket_ = connection.handle;
-    if (setUp(deadline)) return true;
+    if (setUp(deadline) && !closedAtOnce()) return true;
     close();
     return false;
 }
 
+// ser2net, for one, tells a second client "Port already in use" and closes: an open failure with
+// the server's words, not a line lost at the first request.
+bool NetworkBackend::closedAtOnce() {
+    const auto settled = std::chrono::steady_clock::now() + std::chrono::milliseconds(kSettleMs);
+    for (auto now = std::chrono::steady_clock::now(); now < settled && fault_.empty();
+         now = std::chrono::steady_clock::now())
+        awaitBytes(static_cast<int>(
+            std::chrono::duration_cast<std::chrono::milliseconds>(settled - now).count() + 1));
+    if (fault_.empty()) return false;
+    failOpen(describeTurnedAway(address_, receivedText(), fault_));
+    return true;
+}
+
 void NetworkBackend::failOpen(const std::string& why) {
     openFailure_ = why;
+}
+
+std::string NetworkBackend::receivedText() const {
+    constexpr std::size_t kLongestText = 120;
+    std::string text;
+    for (const std::uint8_t byte : input_)
+        if (byte >= 0x20 && byte < 0x7F && text.size() < kLongestText)
+            text.push_back(static_cast<char>(byte));
+    while (!text.empty() && text.back() == ' ')
+        text.pop_back();
+    return text;
 }
 
 void NetworkBackend::close() {

@@ -16,6 +16,9 @@ class NetworkBackend : public SerialBackend {
 public:
     // How long a connection (and the Telnet set-up after it) may take.
     static constexpr int kConnectTimeoutMs = 3000;
+    // A server that turns a client away (another one has the port) closes at once; a
+    // connection that lasts this long after its set-up is taken as served.
+    static constexpr int kSettleMs = 50;
 
     NetworkBackend() = default;
     ~NetworkBackend() override;
@@ -58,10 +61,14 @@ protected:
     // Waits up to timeoutMs for the socket to have something, and takes it.
     void awaitBytes(int timeoutMs);
     void failOpen(const std::string& why);
+    // The printable text among the line bytes received so far (what a server that turns a
+    // client away says, such as ser2net's "Port already in use").
+    std::string receivedText() const;
     const std::string& address() const { return address_; }
     std::vector<std::uint8_t>& outgoing() { return outgoing_; }
 
 private:
+    bool closedAtOnce();
     void flush();
     void noteFault(const std::string& text);
 

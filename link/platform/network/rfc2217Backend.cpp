@@ -14,7 +14,9 @@ bool Rfc2217Backend::setUp(Deadline deadline) {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
             deadline - std::chrono::steady_clock::now());
         if (!lineFault().empty()) {
-            failOpen(describeNoComPort(address(), lineFault()));
+            const std::string said = receivedText();
+            failOpen(said.empty() ? describeNoComPort(address(), lineFault())
+                                  : describeTurnedAway(address(), said, lineFault()));
             return false;
         }
         if (left.count() <= 0) {
