@@ -1,7 +1,8 @@
 // nexalo-cli.exe under Wine against the simulated network, set beside the Linux nexalo-cli on
-// a network of its own: Wine's COM1 is a link to the simulator's pseudo-terminal, so the
-// Windows program drives the Win32 backend over a real line. Run by scripts/test-windows.sh,
-// which gives the Wine programs and prefix in the environment.
+// a network of its own: Wine's COM1 leads to the simulator's pseudo-terminal, so the Windows
+// program drives the Win32 backend over a real line. Run by scripts/test-windows.sh, which
+// gives the Wine programs in the environment, and the link that the prefix's COM1 points at
+// (Wine remakes dosdevices/com1 itself at each start, so the link cannot be that entry).
 
 #include "runProcess.h"
 #include "tempFolder.h"
@@ -11,6 +12,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <regex>
 #include <sstream>
 
 using namespace upgradetest;
@@ -53,13 +55,14 @@ class WineRun : public ::testing::Test {
 protected:
     void SetUp() override {
         wine = fromEnvironment("NEXALO_WINE");
-        prefix = fromEnvironment("WINEPREFIX");
+        com1Link = fromEnvironment("NEXALO_WINE_COM1_LINK");
         windowsCli = fromEnvironment("NEXALO_WINE_CLI");
-        ASSERT_FALSE(wine.empty() || prefix.empty() || windowsCli.empty())
-            << "needs NEXALO_WINE, WINEPREFIX and NEXALO_WINE_CLI";
+        ASSERT_FALSE(wine.empty() || com1Link.empty() || windowsCli.empty())
+            << "needs NEXALO_WINE, NEXALO_WINE_COM1_LINK and NEXALO_WINE_CLI";
         for (const auto& sample : std::filesystem::directory_iterator(NEXALO_FW_SAMPLES_DIR))
-            std::filesystem::copy_file(sample.path(), folder.path() / sample.path().filename());
-        ASSERT_TRUE(windowsSide.start(prefix + "/dosdevices/com1")) << windowsSide.error();
+            if (sample.is_regular_file())
+                std::filesystem::copy_file(sample.path(), folder.path() / sample.path().filename());
+        ASSERT_TRUE(windowsSide.start(com1Link)) << windowsSide.error();
         ASSERT_TRUE(linuxSide.start((folder.path() / "COM1").string())) << linuxSide.error();
     }
 
@@ -82,15 +85,23 @@ protected:
         return windows;
     }
 
-    std::string wine, prefix, windowsCli;
+    std::string wine, com1Link, windowsCli;
     TempWorkingFolder folder;
     sim::PtySimulator windowsSide{networkFrom(demoNetwork())};
     sim::PtySimulator linuxSide{networkFrom(demoNetwork())};
 };
 
 TEST_F(WineRun, ProbeVersionsAndSurveyPrintWhatLinuxPrints) {
-    const ProcessResult probe = expectSameOnBoth({"probe", "--address", "0101"});
-    EXPECT_FALSE(probe.out.empty());
+    // The probe prints the time it measured, which no two runs share: the line's form is what
+    // both must print.
+    const std::regex measured("[0-9]+ msec");
+    const ProcessResult probe = onWindows({"probe", "--address", "0101"});
+    const ProcessResult linuxProbe = onLinux({"probe", "--address", "0101"});
+    EXPECT_EQ(probe.exitStatus, 0) << probe.out << probe.err;
+    EXPECT_EQ(probe.exitStatus, linuxProbe.exitStatus);
+    ASSERT_EQ(linesOf(probe.out).size(), 1u) << probe.out;
+    EXPECT_TRUE(std::regex_match(linesOf(probe.out)[0], measured)) << probe.out;
+    EXPECT_TRUE(std::regex_match(linesOf(linuxProbe.out).at(0), measured)) << linuxProbe.out;
     const ProcessResult versions = expectSameOnBoth({"versions"});
     EXPECT_NE(versions.out.find("Terminal-K2.hex"), std::string::npos) << versions.out;
     const ProcessResult survey = expectSameOnBoth({"survey"});
