@@ -4,10 +4,12 @@
 # firmware into a zip. A host build beside it makes the sample firmware, and the Linux
 # programs that the end-to-end runs under Wine set against the Windows ones.
 #   scripts/build-windows.sh [FOLDER]   (default build/windows)
+# NEXALO_HOST_BUILD names a Linux build folder to use as the host build (scripts/test.sh gives
+# its own, which has built all of it already); by default FOLDER/host.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 dir=${1:-$top/build/windows}
-host=$dir/host
+host=${NEXALO_HOST_BUILD:-$dir/host}
 cross=$dir/cross
 jobs=$(nproc)
 
@@ -20,7 +22,9 @@ if [ ${#missing[@]} -gt 0 ]; then
     DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
 
-cmake -S "$top" -B "$host" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DNEXALO_WINE_TESTS=ON >/dev/null
+if [ ! -f "$host/CMakeCache.txt" ]; then
+    cmake -S "$top" -B "$host" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+fi
 cmake --build "$host" -j"$jobs" --target nexalo-fw-samples nexalo-cli nexalo-sim wine_e2e_tests
 
 cmake -S "$top" -B "$cross" -G Ninja -DCMAKE_BUILD_TYPE=Release \

@@ -3,7 +3,8 @@
 # root), cross-builds (scripts/build-windows.sh), runs the engine's tests as .exe under Wine,
 # then nexalo-cli.exe end to end through Wine's COM1 against the simulator, beside the Linux
 # nexalo-cli. Wine gets a fresh prefix in a temporary folder, removed at the end.
-#   scripts/test-windows.sh [FOLDER]   (default build/windows)
+#   scripts/test-windows.sh [FOLDER]   (default build/windows; NEXALO_HOST_BUILD as for
+#   scripts/build-windows.sh)
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 dir=${1:-$top/build/windows}
@@ -44,6 +45,6 @@ export NEXALO_WINE_COM1_LINK=$WINEPREFIX/nexalo-com1
 
 NEXALO_WINE=$wine NEXALO_WINE_CLI=$dir/cross/cli/nexalo-cli.exe \
 NEXALO_WINE_BACKEND_TESTS=$dir/cross/tests/windows/win_backend_tests.exe \
-    "$dir/host/tests/wine/wine_e2e_tests"
+    "${NEXALO_HOST_BUILD:-$dir/host}/tests/wine/wine_e2e_tests"
 
 echo "Windows build and tests under Wine: $((SECONDS - started)) s"

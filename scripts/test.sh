@@ -10,8 +10,9 @@ dir=$top/build/test
 rm -rf "$dir"
 "$top/scripts/build.sh" "$dir"
 (cd "$dir" && QT_QPA_PLATFORM=offscreen ctest -j2 --output-on-failure --timeout 300)
-# The Windows build under Wine: it installs mingw-w64 and Wine itself.
-"$top/scripts/test-windows.sh"
+# The Windows build under Wine (it installs mingw-w64 and Wine itself), with this build as its
+# host build.
+NEXALO_HOST_BUILD=$dir "$top/scripts/test-windows.sh"
 rm -rf "$top/build/asan"
 "$top/scripts/sanitize.sh" "$top/build/asan"
 if [ -x "$top/scripts/fuzz.sh" ]; then
