@@ -1,6 +1,7 @@
 #include "globalOptions.h"
 
 #include "options.h"
+#include "portHelp.h"
 
 #include <regex>
 
@@ -55,9 +56,7 @@ CLI::Validator PortName() {
 } // namespace
 
 void addGlobalOptions(CLI::App& app, GlobalOptions& options) {
-    app.add_option("--port", options.port,
-                   "serial line: COMn is the entry COMn in the working folder if there is one, "
-                   "else /dev/ttyS{n-1}; anything else is a device path")
+    app.add_option("--port", options.port, portOptionHelp())
         ->check(PortName())
         ->capture_default_str();
     app.add_option("--baud", options.speed, "line speed")

@@ -291,7 +291,9 @@ int Win32Backend::read(std::uint8_t* buffer, int count) {
         noteFault(error);
         return 0;
     }
-    if (WaitForSingleObject(readEvent_, kReadCompletionMs) != WAIT_OBJECT_0) CancelIo(handle_);
+    // Only this read is given up: a block still being written and the wait for input go on.
+    if (WaitForSingleObject(readEvent_, kReadCompletionMs) != WAIT_OBJECT_0)
+        CancelIoEx(handle_, &overlapped);
     if (!GetOverlappedResult(handle_, &overlapped, &got, TRUE)) noteFault(GetLastError());
     return static_cast<int>(got);
 }
