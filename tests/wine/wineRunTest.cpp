@@ -10,6 +10,7 @@
 
 #include "image/fileSelection.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <regex>
@@ -127,17 +128,27 @@ TEST_F(WineRun, ASingleUnitUpgradeWritesTheImageIntoTheUnitsFlash) {
     expectUnitRunsImage(*windowsSide.unit("terminal-1-1"), image);
 }
 
-// The backend's own cases over the line: the purge rule and the refused DTR, and every offered
-// speed set on the open line.
+// The backend's own cases over the line: the purge rule (every broadcast sent reaches the
+// network whole), the refused DTR, and every offered speed set on the open line.
 TEST_F(WineRun, TheBackendsLineCasesPassOverWinesCom1) {
+    constexpr int kBroadcasts = 300;
     const std::string backendTests = fromEnvironment("NEXALO_WINE_BACKEND_TESTS");
     ASSERT_FALSE(backendTests.empty()) << "needs NEXALO_WINE_BACKEND_TESTS";
     setenv("NEXALO_WINE_PORT", "COM1", 1);
+    setenv("NEXALO_WINE_BROADCASTS", std::to_string(kBroadcasts).c_str(), 1);
     const ProcessResult result =
         runProcess(wine, {backendTests, "--gtest_filter=WineLine.*"}, folder.path().string());
     unsetenv("NEXALO_WINE_PORT");
+    unsetenv("NEXALO_WINE_BROADCASTS");
     EXPECT_EQ(result.exitStatus, 0) << result.out << result.err;
-    EXPECT_NE(result.out.find("[  PASSED  ] 2 tests."), std::string::npos) << result.out;
+    EXPECT_NE(result.out.find("[  PASSED  ] 3 tests."), std::string::npos) << result.out;
+
+    const std::vector<std::string> frames = framesOf(windowsSide);
+    EXPECT_EQ(std::count_if(frames.begin(), frames.end(),
+                            [](const std::string& frame) { return frame.starts_with("FF00 01"); }),
+              kBroadcasts);
+    EXPECT_EQ(windowsSide.inspect([](sim::NetworkSimulator& n) { return n.network().badFrames; }),
+              0u);
 }
 
 } // namespace
