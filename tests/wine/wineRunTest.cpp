@@ -9,6 +9,7 @@
 #include "upgradeFixture.h"
 
 #include "image/fileSelection.h"
+#include "link/lineLoss.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -126,6 +127,31 @@ TEST_F(WineRun, ASingleUnitUpgradeWritesTheImageIntoTheUnitsFlash) {
     RecordingConsole quiet;
     ASSERT_TRUE(LoadApplicationFile(image, quiet, 3, UnitType::Terminal, UpgradeType::SingleUnit));
     expectUnitRunsImage(*windowsSide.unit("terminal-1-1"), image);
+}
+
+// The adapter pulled out amid the pages: the run ends with the system's words for it, once,
+// and fails; Linux says the same in its own words.
+TEST_F(WineRun, APulledAdapterEndsTheRunWithTheSystemsWords) {
+    const std::vector<std::string> args = {"upgrade", "--controller", "01", "--terminal", "01"};
+    windowsSide.unplugAtRequest(20);
+    linuxSide.unplugAtRequest(20);
+    const ProcessResult windows = onWindows(args);
+    const ProcessResult linux = onLinux(args);
+    EXPECT_EQ(windows.exitStatus, 1) << windows.out;
+    EXPECT_EQ(linux.exitStatus, 1) << linux.out;
+    const auto lost = [](const std::vector<std::string>& lines) {
+        std::vector<std::string> found;
+        for (const std::string& line : lines)
+            if (line.starts_with(kLineLostPrefix)) found.push_back(line);
+        return found;
+    };
+    const std::vector<std::string> windowsLost = lost(linesOf(windows.out));
+    ASSERT_EQ(windowsLost.size(), 1u) << windows.out << windows.err;
+    EXPECT_GT(windowsLost[0].size(), std::string(kLineLostPrefix).size()) << windows.out;
+    std::vector<std::string> windowsRest = linesOf(windows.out), linuxRest = linesOf(linux.out);
+    std::erase_if(windowsRest, [](const std::string& l) { return l.starts_with(kLineLostPrefix); });
+    std::erase_if(linuxRest, [](const std::string& l) { return l.starts_with(kLineLostPrefix); });
+    EXPECT_EQ(windowsRest, linuxRest);
 }
 
 // The backend's own cases over the line: the purge rule (every broadcast sent reaches the
