@@ -1,12 +1,12 @@
 #include "commands.h"
 #include "options.h"
 #include "progressLine.h"
+#include "terminal.h"
 #include "upgrade/dispatcher.h"
 #include "upgrade/typeChoice.h"
 
 #include <map>
 #include <memory>
-#include <unistd.h>
 
 namespace {
 
@@ -43,7 +43,7 @@ struct UpgradeOptions {
 class UpgradeConsole : public Console {
 public:
     UpgradeConsole(StdoutConsole& out, const FirmwareImage& image)
-        : out_(out), line_(image, stderr), showProgress_(isatty(STDERR_FILENO) != 0) {}
+        : out_(out), line_(image, stderr), showProgress_(isTerminal(stderr)) {}
 
     void status(std::string_view line) override {
         line_.clear();

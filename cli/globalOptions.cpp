@@ -2,6 +2,7 @@
 
 #include "link/platform/networkAddress.h"
 #include "options.h"
+#include "portHelp.h"
 
 #include <regex>
 
@@ -58,10 +59,10 @@ CLI::Validator PortName() {
 
 void addGlobalOptions(CLI::App& app, GlobalOptions& options) {
     app.add_option("--port", options.port,
-                   "serial line: COMn is the entry COMn in the working folder if there is one, "
-                   "else /dev/ttyS{n-1}; tcp://HOST:PORT is a raw network port of a device "
-                   "server (its speed set there), rfc2217://HOST:PORT a Telnet COM-port one "
-                   "(speed sent from here); anything else is a device path")
+                   std::string(comPortHelp()) +
+                       "; tcp://HOST:PORT is a raw network port of a device server (its speed "
+                       "set there), rfc2217://HOST:PORT a Telnet COM-port one (speed sent from "
+                       "here); anything else is a device path")
         ->check(PortName())
         ->capture_default_str();
     app.add_option("--baud", options.speed, "line speed")

@@ -1,16 +1,16 @@
 #include "stdoutConsole.h"
 
 #include "interrupt.h"
+#include "terminal.h"
 
 #include <cstdio>
-#include <unistd.h>
 
 namespace {
 
 constexpr char kLabelSeparator[] = "  ";
 
 bool stdoutIsTerminal() {
-    static const bool terminal = isatty(STDOUT_FILENO) == 1;
+    static const bool terminal = isTerminal(stdout);
     return terminal;
 }
 

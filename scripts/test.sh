@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The whole test suite from scratch: install what is missing, build in a fresh folder, run
-# every test; then the suite again under AddressSanitizer and UndefinedBehaviorSanitizer
-# (without the slow real-time cases), and each fuzzer for a bounded time.
+# every test; the Windows build's tests under Wine; then the suite again under AddressSanitizer
+# and UndefinedBehaviorSanitizer (without the slow real-time cases), and each fuzzer for a
+# bounded time.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 "$top/scripts/setup.sh"
@@ -9,6 +10,9 @@ dir=$top/build/test
 rm -rf "$dir"
 "$top/scripts/build.sh" "$dir"
 (cd "$dir" && QT_QPA_PLATFORM=offscreen ctest -j2 --output-on-failure --timeout 300)
+# The Windows build under Wine (it installs mingw-w64 and Wine itself), with this build as its
+# host build.
+NEXALO_HOST_BUILD=$dir "$top/scripts/test-windows.sh"
 rm -rf "$top/build/asan"
 "$top/scripts/sanitize.sh" "$top/build/asan"
 if [ -x "$top/scripts/fuzz.sh" ]; then

@@ -1,16 +1,15 @@
 #include "imageTestSupport.h"
 
+#include "tests/support/freshFolder.h"
+
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <random>
 #include <stdexcept>
-#include <unistd.h>
 
 ScratchFolder::ScratchFolder() : previous_(std::filesystem::current_path()) {
-    std::string pattern = (std::filesystem::temp_directory_path() / "nexalo-image-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("no scratch folder");
-    path_ = pattern;
+    path_ = makeFreshFolder("nexalo-image-");
     std::filesystem::current_path(path_);
 }
 

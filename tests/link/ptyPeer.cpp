@@ -114,11 +114,3 @@ bool PtyPeer::waitForFrames(std::size_t count, int timeoutMs) const {
     return framesChanged_.wait_for(lock, std::chrono::milliseconds(timeoutMs),
                                    [&] { return frames_.size() >= count; });
 }
-
-std::string PtyPeer::sequenceOf(const std::string& frame) {
-    return frame.size() >= 15 ? frame.substr(11, 4) : std::string();
-}
-
-std::string PtyPeer::statusReplyTo(const std::string& frame, const std::string& status) {
-    return AppendCRC("%0100000100" + sequenceOf(frame) + status) + "\r";
-}

@@ -1,16 +1,16 @@
 #pragma once
 // A fresh working folder for one test; the previous one is restored afterwards.
 
+#include "tests/support/freshFolder.h"
+
 #include <filesystem>
 #include <string>
-#include <unistd.h>
 
 class TempWorkingFolder {
 public:
     TempWorkingFolder() {
         previous_ = std::filesystem::current_path();
-        std::string pattern = (std::filesystem::temp_directory_path() / "nexalo-XXXXXX").string();
-        path_ = mkdtemp(pattern.data());
+        path_ = makeFreshFolder("nexalo-");
         std::filesystem::current_path(path_);
     }
     ~TempWorkingFolder() {
