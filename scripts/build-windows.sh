@@ -8,7 +8,7 @@
 # its own, which has built all of it already); by default FOLDER/host.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
-dir=${1:-$top/build/windows}
+dir=$(realpath -m "${1:-$top/build/windows}")
 host=${NEXALO_HOST_BUILD:-$dir/host}
 cross=$dir/cross
 jobs=$(nproc)

@@ -7,7 +7,7 @@
 #   scripts/build-windows.sh)
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
-dir=${1:-$top/build/windows}
+dir=$(realpath -m "${1:-$top/build/windows}")
 started=$SECONDS
 
 wine=/usr/lib/wine/wine64

@@ -10,6 +10,7 @@
 
 #include "image/fileSelection.h"
 #include "link/lineLoss.h"
+#include "sim/tcpSimulator.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -118,6 +119,7 @@ TEST_F(WineRun, ASingleUnitUpgradeWritesTheImageIntoTheUnitsFlash) {
         {"upgrade", "--unit-type", "terminal", "--controller", "01", "--terminal", "01"});
     const std::vector<std::string> frames = framesOf(windowsSide);
     EXPECT_EQ(frames, framesOf(linuxSide));
+    ASSERT_FALSE(frames.empty());
     EXPECT_EQ(frames.front(), "FF00 9B00");
     EXPECT_EQ(windowsSide.inspect([](sim::NetworkSimulator& n) { return n.network().badFrames; }),
               0u);
@@ -175,6 +177,31 @@ TEST_F(WineRun, TheBackendsLineCasesPassOverWinesCom1) {
               kBroadcasts);
     EXPECT_EQ(windowsSide.inspect([](sim::NetworkSimulator& n) { return n.network().badFrames; }),
               0u);
+}
+
+// The network port on Windows sockets: a survey over tcp:// to the simulator's TCP server reads
+// as the Linux build's survey over the same kind of port.
+TEST_F(WineRun, ASurveyOverANetworkPortReadsAsOnLinux) {
+    sim::TcpSimulator windowsServer{networkFrom(demoNetwork())};
+    sim::TcpSimulator linuxServer{networkFrom(demoNetwork())};
+    const std::optional<std::string> windowsAddress = windowsServer.start("127.0.0.1", 0);
+    const std::optional<std::string> linuxAddress = linuxServer.start("127.0.0.1", 0);
+    ASSERT_TRUE(windowsAddress && linuxAddress) << windowsServer.error() << linuxServer.error();
+    const ProcessResult windows =
+        runProcess(wine, {windowsCli, "--port", *windowsAddress, "survey"}, folder.path().string());
+    const ProcessResult linux =
+        runProcess(NEXALO_CLI_PATH, {"--port", *linuxAddress, "survey"}, folder.path().string());
+    EXPECT_EQ(windows.exitStatus, 0) << windows.out << windows.err;
+    EXPECT_EQ(linux.exitStatus, 0) << linux.out << linux.err;
+    std::vector<std::string> windowsLines = linesOf(windows.out), linuxLines = linesOf(linux.out);
+    ASSERT_FALSE(windowsLines.empty());
+    ASSERT_FALSE(linuxLines.empty());
+    // The first line names the port, whose number differs between the two servers.
+    EXPECT_NE(windowsLines.front().find(*windowsAddress), std::string::npos) << windows.out;
+    windowsLines.erase(windowsLines.begin());
+    linuxLines.erase(linuxLines.begin());
+    EXPECT_EQ(windowsLines, linuxLines);
+    EXPECT_NE(windows.out.find("20000205"), std::string::npos) << windows.out;
 }
 
 } // namespace
