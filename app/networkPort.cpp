@@ -6,6 +6,8 @@
 
 #include <QActionGroup>
 #include <QInputDialog>
+#include <QLineEdit>
+#include <QTimer>
 
 void TForm1::Network1Click() {
     const QString address = askNetworkAddress(networkAddress_).trimmed();
@@ -32,6 +34,13 @@ QString TForm1::askNetworkAddress(const QString& last) {
     dialog.setLabelText(QStringLiteral("Serial device server (tcp://HOST:PORT or "
                                        "rfc2217://HOST:PORT):"));
     dialog.setTextValue(last.isEmpty() ? QStringLiteral("tcp://") : last);
+    // The offered text is a start to type on, not a choice to type over.
+    QTimer::singleShot(0, &dialog, [&dialog] {
+        if (auto* edit = dialog.findChild<QLineEdit*>()) {
+            edit->deselect();
+            edit->end(false);
+        }
+    });
     if (dialog.exec() != QDialog::Accepted) return {};
     return dialog.textValue();
 }
