@@ -19,9 +19,7 @@ void TForm1::Network1Click() {
     }
     if (!address.isEmpty())
         showMessageBox(QMessageBox::Warning, QStringLiteral("Network Port"),
-                       QStringLiteral("\"%1\" is not a network port address.\n"
-                                      "Use tcp://HOST:PORT or rfc2217://HOST:PORT.")
-                           .arg(address),
+                       QString::fromStdString(networkAddressProblem(address.toStdString())),
                        QMessageBox::Ok);
     // The port stays as it was, and so does its tick.
     if (chosenPortItem_ != nullptr) chosenPortItem_->setChecked(true);

@@ -1,5 +1,6 @@
 #include "benchSupport.h"
 
+#include "link/catalogue.h"
 #include "link/transaction.h"
 #include "sim/lineTiming.h"
 #include "tests/support/rawPty.h"
@@ -56,6 +57,19 @@ void PacedPeer::answer(const std::string& frame) {
         std::this_thread::sleep_until(due);
         if (::write(master_, &c, 1) != 1) return;
     }
+}
+
+TimedPolls timeStatusPolls(Transaction& link, int count) {
+    link.port().SuspendPolling();
+    TimedPolls timed;
+    const double start = wallSeconds();
+    for (int i = 0; i < count; ++i) {
+        std::string answer;
+        link.TxMessage("0100", cmd::StatusPoll, 1000, 0, answer);
+        if (answer.size() == reply::StatusLength) ++timed.answered;
+    }
+    timed.seconds = wallSeconds() - start;
+    return timed;
 }
 
 double wallSeconds() {

@@ -29,6 +29,16 @@ private:
     std::thread thread_;
 };
 
+class Transaction;
+
+// Times count "01" status polls to unit 0100 on an open port, polling suspended; answered
+// counts the full replies.
+struct TimedPolls {
+    double seconds = 0;
+    int answered = 0;
+};
+TimedPolls timeStatusPolls(Transaction& link, int count);
+
 double wallSeconds();
 double processCpuSeconds();
 // Seconds a line at baud needs for characters (10 bits each).

@@ -30,15 +30,9 @@ double polls(const std::string& port) {
         std::printf("%s did not open: %s\n", port.c_str(), line.OpenFailure().c_str());
         return -1;
     }
-    line.SuspendPolling();
-    int answered = 0;
-    const double start = wallSeconds();
-    for (int i = 0; i < kTransactions; ++i) {
-        std::string reply;
-        link.TxMessage("0100", "01", 1000, 0, reply);
-        if (reply.size() == 21) ++answered;
-    }
-    const double took = wallSeconds() - start;
+    const TimedPolls timed = timeStatusPolls(link, kTransactions);
+    const int answered = timed.answered;
+    const double took = timed.seconds;
     line.ClosePort();
     if (answered != kTransactions)
         std::printf("%s: %d of %d answered\n", port.c_str(), answered, kTransactions);

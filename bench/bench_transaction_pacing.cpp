@@ -31,15 +31,9 @@ void run(const char* peerName, const std::string& device, const char* ratioName)
         std::printf("%-44s cannot open %s\n", peerName, device.c_str());
         return;
     }
-    port.SuspendPolling();
-    int answered = 0;
-    const double start = wallSeconds();
-    for (int i = 0; i < kTransactions; ++i) {
-        std::string reply;
-        link.TxMessage("0100", "01", 1000, 0, reply);
-        if (reply.size() == 21) ++answered;
-    }
-    const double took = wallSeconds() - start;
+    const TimedPolls timed = timeStatusPolls(link, kTransactions);
+    const int answered = timed.answered;
+    const double took = timed.seconds;
     const double ideal =
         kTransactions * (wireSeconds(kRequestCharacters + kReplyCharacters, kBaud) + kPauseSeconds);
     std::printf("%-44s answered %3d/%d   took %7.3f s   line %7.3f s   ratio %5.3f\n", peerName,
