@@ -1,7 +1,5 @@
 #include "commsLog.h"
 
-#include "transaction.h"
-
 #include <cerrno>
 #include <cstdio>
 #include <cstring>

@@ -1,6 +1,6 @@
 #include "replyReader.h"
 
-#include "transaction.h"
+#include "crc.h"
 
 namespace reply {
 namespace {

@@ -3,26 +3,15 @@
 // and the comms log. One Transaction lives for the whole run.
 
 #include "clock.h"
+#include "commsLog.h"
 #include "console.h"
+#include "crc.h"
 #include "exchangeResult.h"
 #include "lineLoss.h"
 #include "serialPort.h"
 
 #include <cstdint>
-#include <stdexcept>
 #include <string>
-
-// CRC-16 (polynomial 0x8005, initial 0, no reflection) appended as 4 upper-case hex digits.
-std::string AppendCRC(const std::string& text);
-// Hex text to number; characters other than 0-9 and A-F count as 0.
-std::uint32_t HexToWord(const std::string& text);
-
-// Raised when the comms log cannot be opened or written; it ends the running operation,
-// which the operation runner catches (it never reaches the event loop).
-class CommsLogError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
 
 class Transaction {
 public:
