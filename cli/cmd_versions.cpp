@@ -1,5 +1,4 @@
 #include "commands.h"
-#include "image/applicationFiles.h"
 #include "image/fileSelection.h"
 
 #include <memory>

@@ -1,6 +1,6 @@
 #include "surveyJson.h"
 
-#include "tools/products.h"
+#include "product/products.h"
 #include "tools/surveyLines.h"
 #include "tools/unitQuery.h"
 

@@ -1,53 +1,59 @@
 #include "image/fileSelection.h"
 
-#include "image/applicationFiles.h"
 #include "image/fileLookup.h"
 #include "image/hexReader.h"
 #include "image/motReader.h"
+#include "product/productFiles.h"
 
 #include <array>
 
 namespace {
 
-const std::array<ApplicationFile, 16> kReportedFiles{{
-    {"Terminal-K1.hex", FileFormat::IntelHex},
-    {"Terminal-K2.hex", FileFormat::IntelHex},
-    {"Terminal-P1.S28", FileFormat::SRecord},
-    {"Terminal-P3.S28", FileFormat::SRecord},
-    {"Terminal-P4.S28", FileFormat::SRecord},
-    {"Terminal-P5.S28", FileFormat::SRecord},
-    {"Terminal-P6.S28", FileFormat::SRecord},
-    {"Terminal-P7.S28", FileFormat::SRecord},
-    {"Terminal-P8.S28", FileFormat::SRecord},
-    {"remoteP2.S28", FileFormat::SRecord},
-    {"Controller-K2.hex", FileFormat::IntelHex},
-    {"AdvancedController-K2.hex", FileFormat::IntelHex},
-    {"Host-K2.hex", FileFormat::IntelHex},
-    {"QRM-C.hex", FileFormat::IntelHex},
-    {"QRM-D.S28", FileFormat::SRecord},
-    {"Terminal-P9.s28", FileFormat::SRecord},
-}};
+using namespace files;
 
-bool ReadFile(FirmwareImage& image, Console& console, const ApplicationFile& file) {
-    return file.format == FileFormat::IntelHex ? ReadHexFile(image, console, file.name)
-                                               : ReadMotFile(image, console, file.name);
+// The order and spelling of the report, which technicians compare from site to site.
+constexpr std::array kReportedFiles{
+    TerminalK1, TerminalK2, TerminalP1, TerminalP3, TerminalP4,   TerminalP5,
+    TerminalP6, TerminalP7, TerminalP8, RemoteP2,   ControllerK2, AdvancedControllerK2,
+    HostK2,     QrmC,       QrmD,       TerminalP9,
+};
+
+bool ReadFile(FirmwareImage& image, Console& console, const std::string& path, FileFormat format,
+              const std::string& shownName) {
+    return format == FileFormat::IntelHex ? ReadHexFile(image, console, path, shownName)
+                                          : ReadMotFile(image, console, path, shownName);
 }
 
-// A file of the selection table, found in the working folder whatever the case of its name.
-bool ReadApplicationFile(FirmwareImage& image, Console& console, const ApplicationFile& file) {
+// A file to read: its name as the table or the operator gives it, and its reader.
+struct NamedFile {
+    std::string name;
+    FileFormat format;
+};
+
+// A file of the selection table, found in the working folder whatever the case of its name;
+// its version line names the entry found.
+bool ReadApplicationFile(FirmwareImage& image, Console& console, const NamedFile& file) {
     const std::optional<std::string> found = FindFirmwareFile(console, file.name);
     if (!found) return false;
-    return ReadFile(image, console, ApplicationFile{*found, file.format});
+    return ReadFile(image, console, *found, file.format, *found);
 }
 
 // The operator's file under "Advanced": the extension decides the reader, letter case
 // included; a cancelled dialog or any other extension reads nothing.
-std::optional<ApplicationFile> ChosenApplicationFile(Console& console) {
+std::optional<NamedFile> ChosenApplicationFile(Console& console) {
     const std::optional<std::string> chosen = console.chooseFirmwareFile();
     if (!chosen) return std::nullopt;
     const std::string extension = FileExtension(*chosen);
-    if (extension == ".hex") return ApplicationFile{*chosen, FileFormat::IntelHex};
-    if (extension == ".s28") return ApplicationFile{*chosen, FileFormat::SRecord};
+    if (extension == ".hex") return NamedFile{*chosen, FileFormat::IntelHex};
+    if (extension == ".s28") return NamedFile{*chosen, FileFormat::SRecord};
+    return std::nullopt;
+}
+
+std::optional<NamedFile> SelectedFile(Console& console, std::uint8_t productId, UnitType unitType,
+                                      UpgradeType upgradeType) {
+    if (upgradeType == UpgradeType::Advanced) return ChosenApplicationFile(console);
+    if (const std::optional<ApplicationFile> file = ApplicationFileFor(productId, unitType))
+        return NamedFile{std::string(file->name), file->format};
     return std::nullopt;
 }
 
@@ -62,14 +68,12 @@ std::string FileExtension(const std::string& path) {
 
 bool LoadApplicationFile(FirmwareImage& image, Console& console, std::uint8_t productId,
                          UnitType unitType, UpgradeType upgradeType) {
-    const std::optional<ApplicationFile> file = upgradeType == UpgradeType::Advanced
-                                                    ? ChosenApplicationFile(console)
-                                                    : ApplicationFileFor(productId, unitType);
+    const std::optional<NamedFile> file = SelectedFile(console, productId, unitType, upgradeType);
     if (!file) return false;
     image.damagedAtLine = 0;
     const bool chosen = upgradeType == UpgradeType::Advanced;
-    const bool read =
-        chosen ? ReadFile(image, console, *file) : ReadApplicationFile(image, console, *file);
+    const bool read = chosen ? ReadFile(image, console, file->name, file->format, file->name)
+                             : ReadApplicationFile(image, console, *file);
     if (image.damagedAtLine != 0) {
         console.status(kDamagedFilePrefix + std::to_string(image.damagedAtLine) + "!");
         return false;
@@ -89,6 +93,6 @@ void ReportFileVersions(FirmwareImage& image, Console& console, UpgradeType upgr
         return;
     }
     for (const ApplicationFile& file : kReportedFiles)
-        ReadApplicationFile(image, console, file);
+        ReadApplicationFile(image, console, NamedFile{std::string(file.name), file.format});
     console.status("");
 }

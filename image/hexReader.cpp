@@ -106,11 +106,16 @@ bool ReadHexRecords(FirmwareImage& image, std::istream& in) {
 }
 
 bool ReadHexFile(FirmwareImage& image, Console& console, const std::string& fileName) {
+    return ReadHexFile(image, console, fileName, fileName);
+}
+
+bool ReadHexFile(FirmwareImage& image, Console& console, const std::string& fileName,
+                 const std::string& shownName) {
     std::error_code error;
     if (!std::filesystem::is_regular_file(fileName, error)) return false;
     std::ifstream file(fileName, std::ios::binary);
     if (!file) return false;
     const bool result = ReadHexRecords(image, file);
-    console.status(VersionLine(image.fileVersion, fileName));
+    console.status(VersionLine(image.fileVersion, shownName));
     return result;
 }

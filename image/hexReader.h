@@ -20,3 +20,6 @@ bool ReadHexRecords(FirmwareImage& image, std::istream& in);
 // Reads the named file (as passed: a bare name lies in the working folder) and writes its
 // version line. False without touching the image or the log when the file does not exist.
 bool ReadHexFile(FirmwareImage& image, Console& console, const std::string& fileName);
+// The same, with the version line naming the file as shownName (the reader opens fileName).
+bool ReadHexFile(FirmwareImage& image, Console& console, const std::string& fileName,
+                 const std::string& shownName);

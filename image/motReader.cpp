@@ -69,11 +69,16 @@ bool ReadMotRecords(FirmwareImage& image, std::istream& in) {
 }
 
 bool ReadMotFile(FirmwareImage& image, Console& console, const std::string& fileName) {
+    return ReadMotFile(image, console, fileName, fileName);
+}
+
+bool ReadMotFile(FirmwareImage& image, Console& console, const std::string& fileName,
+                 const std::string& shownName) {
     std::error_code error;
     if (!std::filesystem::is_regular_file(fileName, error)) return false;
     std::ifstream file(fileName, std::ios::binary);
     if (!file) return false;
     const bool result = ReadMotRecords(image, file);
-    console.status(VersionLine(image.fileVersion, fileName));
+    console.status(VersionLine(image.fileVersion, shownName));
     return result;
 }

@@ -22,3 +22,6 @@ bool ReadMotRecords(FirmwareImage& image, std::istream& in);
 // Reads the named file and writes its version line. False without touching the image or the
 // log when the file does not exist.
 bool ReadMotFile(FirmwareImage& image, Console& console, const std::string& fileName);
+// The same, with the version line naming the file as shownName (the reader opens fileName).
+bool ReadMotFile(FirmwareImage& image, Console& console, const std::string& fileName,
+                 const std::string& shownName);

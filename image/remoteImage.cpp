@@ -3,8 +3,6 @@
 #include "image/lineReader.h"
 #include "image/motReader.h"
 
-#include <algorithm>
-#include <array>
 #include <cstring>
 #include <fstream>
 
@@ -13,22 +11,6 @@ namespace {
 constexpr std::int32_t kRemoteImageSize = 0x10000;
 // Address 2 bytes + checksum: the least an S1 record holds.
 constexpr std::uint32_t kMinS1Count = 3;
-
-struct RemoteFile {
-    std::array<std::uint8_t, 3> productIds;
-    const char* name;
-};
-
-constexpr std::array<RemoteFile, 8> kRemoteFiles{{
-    {{31, 59, 85}, "remoteR1.s19"},
-    {{32, 60, 86}, "remoteR2.s19"},
-    {{33, 61, 87}, "remoteR3.s19"},
-    {{34, 62, 88}, "remoteR4.s19"},
-    {{55, 76, 94}, "remoteR5.s19"},
-    {{56, 77, 95}, "remoteR6.s19"},
-    {{57, 78, 96}, "remoteR7.s19"},
-    {{58, 79, 97}, "remoteR8.s19"},
-}};
 
 void StoreS1Data(FirmwareImage& image, const std::string& line, std::uint32_t dataBytes) {
     std::uint32_t address = HexField(line, 5, 4);
@@ -40,13 +22,6 @@ void StoreS1Data(FirmwareImage& image, const std::string& line, std::uint32_t da
 }
 
 } // namespace
-
-std::optional<std::string> RemoteImageFileName(std::uint8_t productId) {
-    for (const RemoteFile& file : kRemoteFiles)
-        if (std::ranges::find(file.productIds, productId) != file.productIds.end())
-            return file.name;
-    return std::nullopt;
-}
 
 bool ReadS19Records(FirmwareImage& image, std::istream& in) {
     std::memset(image.bytes.data(), FirmwareImage::kFill, kRemoteImageSize);

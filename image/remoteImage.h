@@ -3,10 +3,10 @@
 // read into image addresses 0 to 0xFFFF only.
 
 #include "image/firmwareImage.h"
+#include "product/productFiles.h"
 
 #include <cstdint>
 #include <istream>
-#include <optional>
 #include <string>
 
 enum class RemoteImageResult {
@@ -15,9 +15,6 @@ enum class RemoteImageResult {
     FileMissing,      // the file cannot be opened
     Damaged           // a bad or unhandled record, or no S9 record
 };
-
-// The image file of a remote product, if it has one.
-std::optional<std::string> RemoteImageFileName(std::uint8_t productId);
 
 // Fills addresses 0 to 0xFFFF with 0xFF and stores the S1 records of in there (addresses wrap
 // from 0xFFFF to 0). True when reading ended at a valid S9 record. The written flags, cursor,

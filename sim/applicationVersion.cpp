@@ -1,6 +1,6 @@
 #include "sim/applicationVersion.h"
 
-#include "image/applicationFiles.h"
+#include "product/productFiles.h"
 
 namespace sim {
 

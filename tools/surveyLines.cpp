@@ -1,6 +1,6 @@
 #include "surveyLines.h"
 
-#include "products.h"
+#include "product/products.h"
 
 #include <cstdio>
 

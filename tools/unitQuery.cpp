@@ -2,7 +2,7 @@
 
 #include "link/catalogue.h"
 #include "link/replyReader.h"
-#include "products.h"
+#include "product/products.h"
 #include "surveyLines.h"
 
 std::string takeUnitInfo(SurveyRecord& unit, const std::string& infoReply, bool terminal) {

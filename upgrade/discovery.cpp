@@ -1,9 +1,9 @@
 #include "upgrade/discovery.h"
 
-#include "image/applicationFiles.h"
 #include "link/catalogue.h"
 #include "link/replyReader.h"
-#include "tools/products.h"
+#include "product/productFiles.h"
+#include "product/products.h"
 
 namespace {
 

@@ -9,6 +9,7 @@
 #include "image/pageFormat.h"
 #include "link/pause.h"
 #include "link/replyReader.h"
+#include "product/upgradeCases.h"
 #include "upgrade/globalShared.h"
 
 #include <functional>
@@ -36,9 +37,6 @@ constexpr char kUserAborted[] = "<<User Aborted Upgrade>>";
 // Only so much of a reply is looked at; its length is judged after the cut.
 constexpr std::size_t kReplyKept = 50;
 constexpr int kPasses = 2;
-// Remotes behind a terminal are upgraded through it, never by broadcast.
-constexpr std::uint8_t kFirstRemoteProduct = 31;
-constexpr std::uint8_t kLastRemoteProduct = 36;
 
 class GlobalAllUpgrade {
 public:
@@ -116,8 +114,7 @@ private:
     }
 
     bool needsUpgrade(const FoundUnit& unit) const {
-        if (unit.productId >= kFirstRemoteProduct && unit.productId <= kLastRemoteProduct)
-            return false;
+        if (isPassedOverByBroadcast(unit.productId)) return false;
         return unit.version < run_.image.fileVersion ||
                unit.version == FoundUnits::kInUpgradeMode || run_.settings.forceUpgrade;
     }

@@ -1,15 +1,15 @@
 #include "upgrade/single.h"
 
-#include "image/applicationFiles.h"
 #include "image/fileSelection.h"
 #include "image/pageFormat.h"
 #include "link/catalogue.h"
 #include "link/pause.h"
 #include "link/replyReader.h"
+#include "product/productFiles.h"
+#include "product/upgradeCases.h"
 #include "upgrade/remote.h"
 
 #include <algorithm>
-#include <initializer_list>
 
 namespace {
 
@@ -19,28 +19,13 @@ constexpr std::uint16_t kOldestRemoteVersion = 0x0200;
 constexpr int kBarMin = 0;
 constexpr int kBarMax = 100;
 
-// Remotes behind a terminal (reached through it), and the classes whose remote-type products
-// take an ordinary pass.
-bool isClass(std::uint8_t upgradeClass, std::initializer_list<std::uint8_t> classes) {
-    return std::find(classes.begin(), classes.end(), upgradeClass) != classes.end();
-}
-bool isRemoteBehindTerminal(std::uint8_t c) {
-    return isClass(c, {12, 15, 18});
-}
-bool isRemoteWithOwnPass(std::uint8_t c) {
-    return isClass(c, {13, 16, 19});
-}
-
-// Terminals whose file belongs to another product ID.
-constexpr std::uint8_t kProductForClass15And16 = 75;
-constexpr std::uint8_t kProductForClass18And19 = 81;
-
 struct UnitFacts {
     bool inUpgradeMode = false;
     std::uint8_t productId = 0;
     std::uint16_t version = 0;
     std::uint16_t remoteVersion = 0;
     std::uint8_t upgradeClass = 0;
+    SingleUnitCase special;
 };
 
 enum class Outcome { Continue, Succeeded, Failed };
@@ -92,6 +77,7 @@ private:
         facts_.version = info.version;
         facts_.remoteVersion = info.secondVersion;
         facts_.upgradeClass = GetUpgradeType(info.productId, settings().unitType);
+        facts_.special = singleUnitCase(facts_.upgradeClass);
         return true;
     }
 
@@ -99,7 +85,7 @@ private:
     // no remote is left alone unless the operator chose "Advanced".
     Outcome remoteChoice() {
         if (settings().unitType != UnitType::Remote) return Outcome::Continue;
-        if (isRemoteBehindTerminal(facts_.upgradeClass)) {
+        if (facts_.special.route == RemoteRoute::ThroughTerminal) {
             if (facts_.remoteVersion < kOldestRemoteVersion) {
                 say("Unable to Upgrade Remote - old version < V2.00 !");
                 return Outcome::Succeeded;
@@ -108,7 +94,7 @@ private:
                                                                      : Outcome::Failed;
         }
         if (settings().upgradeType == UpgradeType::Advanced ||
-            isRemoteWithOwnPass(facts_.upgradeClass))
+            facts_.special.route == RemoteRoute::OwnPass)
             return Outcome::Continue;
         say("Not a Remote!");
         return Outcome::Succeeded;
@@ -116,8 +102,8 @@ private:
 
     void chooseTerminalFile() {
         if (settings().unitType != UnitType::Terminal) return;
-        if (isClass(facts_.upgradeClass, {15, 16})) facts_.productId = kProductForClass15And16;
-        if (isClass(facts_.upgradeClass, {18, 19})) facts_.productId = kProductForClass18And19;
+        if (facts_.special.terminalFileProduct != 0)
+            facts_.productId = facts_.special.terminalFileProduct;
     }
 
     bool loadFile() {
@@ -139,9 +125,10 @@ private:
 
     const char* entryCommand() const {
         const bool remote = settings().unitType == UnitType::Remote;
-        if (facts_.upgradeClass == 18 ||
-            (remote &&
-             (facts_.upgradeClass == 19 || settings().upgradeType == UpgradeType::Advanced)))
+        const UpgradeEntry entry = facts_.special.entry;
+        if (entry == UpgradeEntry::Extended ||
+            (remote && (entry == UpgradeEntry::ExtendedAsRemote ||
+                        settings().upgradeType == UpgradeType::Advanced)))
             return cmd::EnterUpgrade01;
         return cmd::EnterUpgrade;
     }

@@ -1,4 +1,6 @@
-#include "tools/products.h"
+#include "product/products.h"
+#include "product/productFiles.h"
+#include "product/upgradeCases.h"
 
 #include <gtest/gtest.h>
 
@@ -89,6 +91,43 @@ TEST(ProductTable, BracketedSetIsTheRemotesWithASecondVersion) {
     EXPECT_TRUE(isBracketedProduct(31));
     EXPECT_FALSE(isBracketedProduct(90));
     EXPECT_FALSE(isBracketedProduct(22));
+}
+
+// The rows and the special cases of the upgrades must agree: a remote behind a terminal has a
+// remote image and no application file, the one remote of a generation with its own pass has
+// one, and the terminal file that stands in for a generation is the file of a terminal.
+TEST(ProductTable, UpgradeCasesAgreeWithTheRows) {
+    constexpr UnitType kUnitTypes[] = {UnitType::Terminal, UnitType::ControllerAB,
+                                       UnitType::HostInterface, UnitType::ControllerCD,
+                                       UnitType::Remote};
+    for (int id = 0; id <= 255; ++id) {
+        const auto productId = static_cast<std::uint8_t>(id);
+        for (UnitType unitType : kUnitTypes) {
+            const SingleUnitCase special = singleUnitCase(GetUpgradeType(productId, unitType));
+            const bool file = ApplicationFileFor(productId, unitType).has_value();
+            if (special.route == RemoteRoute::ThroughTerminal) {
+                EXPECT_FALSE(file) << id;
+                EXPECT_EQ(getProductKind(productId), UnitKind::ukRemote) << id;
+            }
+            if (special.route == RemoteRoute::OwnPass) {
+                EXPECT_TRUE(file) << id;
+            }
+            if (special.route == RemoteRoute::NotRemote) {
+                EXPECT_FALSE(RemoteImageFileName(productId).has_value()) << id;
+            }
+        }
+        EXPECT_EQ(isPassedOverByBroadcast(productId), id >= 31 && id <= 36) << id;
+    }
+    // The gateway of the second generation has no file, so its remotes are refused as
+    // terminals; the hub of the third has one.
+    EXPECT_EQ(singleUnitCase(15).terminalFileProduct, 75);
+    EXPECT_FALSE(ApplicationFileFor(75, UnitType::Terminal));
+    EXPECT_EQ(singleUnitCase(19).terminalFileProduct, 81);
+    EXPECT_EQ(ApplicationFileFor(81, UnitType::Terminal)->name, "Terminal-P9.s28");
+    EXPECT_EQ(singleUnitCase(18).entry, UpgradeEntry::Extended);
+    EXPECT_EQ(singleUnitCase(19).entry, UpgradeEntry::ExtendedAsRemote);
+    EXPECT_EQ(singleUnitCase(12).entry, UpgradeEntry::Plain);
+    EXPECT_EQ(singleUnitCase(0).route, RemoteRoute::NotRemote);
 }
 
 } // namespace

@@ -4,10 +4,10 @@
 // no real time), or over a real pseudo-terminal on the real clock.
 
 #include "hexWriter.h"
-#include "image/applicationFiles.h"
 #include "image/pageFormat.h"
 #include "imageContent.h"
 #include "link/catalogue.h"
+#include "product/productFiles.h"
 #include "sim/ptySimulator.h"
 #include "sim/virtualLineBackend.h"
 #include "srecWriter.h"

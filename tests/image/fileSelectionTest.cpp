@@ -2,8 +2,8 @@
 // files, and the versions report.
 
 #include "image/fileSelection.h"
-#include "image/applicationFiles.h"
 #include "imageTestSupport.h"
+#include "product/productFiles.h"
 #include "recordText.h"
 
 #include <gtest/gtest.h>
@@ -12,7 +12,7 @@ namespace {
 
 std::string FileOf(int product, UnitType unitType) {
     const auto file = ApplicationFileFor(static_cast<std::uint8_t>(product), unitType);
-    return file ? file->name : "";
+    return file ? std::string(file->name) : "";
 }
 
 TEST(ApplicationFiles, ProductsFiveAndFiftyDependOnTheUnitType) {

@@ -2,12 +2,12 @@
 // would choose for it, with a newer version, and once the tool's own page texts are written
 // into it the unit runs the version that the tool's reader found in that file.
 
-#include "image/applicationFiles.h"
 #include "image/fileSelection.h"
 #include "image/pageFormat.h"
 #include "image/remoteImage.h"
 #include "link/catalogue.h"
 #include "link/replyReader.h"
+#include "product/productFiles.h"
 #include "sim/remoteBootLoader.h"
 #include "simTestSupport.h"
 

@@ -1,9 +1,9 @@
 // The survey in virtual time: networks whose identification passes and time-outs would take
 // minutes on the real clock.
 
+#include "product/products.h"
 #include "surveyFixture.h"
 #include "tools/groupIdentification.h"
-#include "tools/products.h"
 #include "tools/surveyLines.h"
 
 #include <fstream>

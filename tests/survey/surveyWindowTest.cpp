@@ -1,10 +1,10 @@
 // "&Ping" clicked in the window against the simulated network over a pseudo-terminal.
 
 #include "logView.h"
+#include "product/products.h"
 #include "sim/networkFile.h"
 #include "sim/ptySimulator.h"
 #include "tests/app/testForm.h"
-#include "tools/products.h"
 
 #include <QPushButton>
 #include <QTabWidget>

@@ -1,7 +1,7 @@
 // The survey over a real pseudo-terminal on the real clock, as the operator runs it.
 
+#include "product/products.h"
 #include "surveyFixture.h"
-#include "tools/products.h"
 #include "tools/surveyLines.h"
 
 using namespace surveytest;

@@ -3,8 +3,8 @@
 #include "upgrade/discovery.h"
 #include "link/catalogue.h"
 
+#include "product/products.h"
 #include "scriptedBackend.h"
-#include "tools/products.h"
 #include "upgrade/dispatcher.h"
 #include "upgradeFixture.h"
 #include <algorithm>

@@ -1,6 +1,6 @@
 #pragma once
-// The product table: the description of every known product ID, the kind of unit it is, and
-// the products whose survey line shows their second version word.
+// What the survey and discovery show of a product ID: its description, the kind of unit it
+// is, and whether its survey line shows the second version word.
 
 #include <cstdint>
 #include <string>
