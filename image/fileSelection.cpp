@@ -12,11 +12,10 @@ namespace {
 using namespace files;
 
 // The order and spelling of the report, which technicians compare from site to site.
-constexpr std::array kReportedFiles{
-    TerminalK1, TerminalK2, TerminalP1, TerminalP3, TerminalP4,   TerminalP5,
-    TerminalP6, TerminalP7, TerminalP8, RemoteP2,   ControllerK2, AdvancedControllerK2,
-    HostK2,     QrmC,       QrmD,       TerminalP9,
-};
+constexpr std::array kReportedFiles{TerminalK1, TerminalK2, TerminalP1,   TerminalP3,
+                                    TerminalP4, TerminalP5, TerminalP6,   TerminalP7,
+                                    TerminalP8, RemoteP2,   ControllerK2, AdvancedControllerK2,
+                                    HostK2,     QrmC,       QrmD,         TerminalP9Reported};
 
 bool ReadFile(FirmwareImage& image, Console& console, const std::string& path, FileFormat format,
               const std::string& shownName) {
@@ -36,6 +35,13 @@ bool ReadApplicationFile(FirmwareImage& image, Console& console, const NamedFile
     const std::optional<std::string> found = FindFirmwareFile(console, file.name);
     if (!found) return false;
     return ReadFile(image, console, *found, file.format, *found);
+}
+
+// A file of the report, found as the selection finds it but named as the report spells it.
+void ReadReportedFile(FirmwareImage& image, Console& console, const ApplicationFile& file) {
+    const std::string name(file.name);
+    if (const std::optional<std::string> found = FindFirmwareFile(console, name))
+        ReadFile(image, console, *found, file.format, name);
 }
 
 // The operator's file under "Advanced": the extension decides the reader, letter case
@@ -93,6 +99,6 @@ void ReportFileVersions(FirmwareImage& image, Console& console, UpgradeType upgr
         return;
     }
     for (const ApplicationFile& file : kReportedFiles)
-        ReadApplicationFile(image, console, NamedFile{std::string(file.name), file.format});
+        ReadReportedFile(image, console, file);
     console.status("");
 }

@@ -22,6 +22,9 @@ inline constexpr ApplicationFile TerminalP6{"Terminal-P6.S28", FileFormat::SReco
 inline constexpr ApplicationFile TerminalP7{"Terminal-P7.S28", FileFormat::SRecord};
 inline constexpr ApplicationFile TerminalP8{"Terminal-P8.S28", FileFormat::SRecord};
 inline constexpr ApplicationFile TerminalP9{"Terminal-P9.s28", FileFormat::SRecord};
+// The versions report spells the same file with an upper-case extension; where case does not
+// count it is the same file, and the lookup finds either spelling on any file system.
+inline constexpr ApplicationFile TerminalP9Reported{"Terminal-P9.S28", FileFormat::SRecord};
 inline constexpr ApplicationFile RemoteP2{"remoteP2.S28", FileFormat::SRecord};
 inline constexpr ApplicationFile ControllerK2{"Controller-K2.hex", FileFormat::IntelHex};
 inline constexpr ApplicationFile AdvancedControllerK2{"AdvancedController-K2.hex",

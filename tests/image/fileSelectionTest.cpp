@@ -180,8 +180,9 @@ TEST_F(Selection, VersionsReportListsTheFilesAtHandInOrder) {
               (std::vector<std::string>{"Application File Versions:", "V2.05  Terminal-K2.hex",
                                         "V1.10  Host-K2.hex", ""}));
 
+    // On disk as the selection spells it; the report still names it its own way.
     console.statusLines.clear();
-    MakeSRecordApplication("Terminal-P9.S28", 9, 1);
+    MakeSRecordApplication("Terminal-P9.s28", 9, 1);
     MakeSRecordApplication("remoteP2.S28", 3, 0);
     MakeHexApplication("QRM-C.hex", 4, 4);
     ReportFileVersions(image, console, UpgradeType::AllUnitsOneAtATime);

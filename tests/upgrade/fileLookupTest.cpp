@@ -42,13 +42,13 @@ TEST_F(InScratchFolder, TheExactNameFirstThenTheOneMatchIgnoringCase) {
     EXPECT_TRUE(load(3));
     EXPECT_EQ(console.statusLines, std::vector<std::string>{"V2.21  TERMINAL-k2.HEX"});
 
-    // The versions report and the selection ask for the same file.
+    // The versions report finds the same files but names them as it lists them.
     copySample("Terminal-P9.s28", "terminal-p9.S28");
     console.statusLines.clear();
     ReportFileVersions(image, console, UpgradeType::SingleUnit);
     EXPECT_EQ(console.statusLines,
-              (std::vector<std::string>{"Application File Versions:", "V2.21  TERMINAL-k2.HEX",
-                                        "V3.79  terminal-p9.S28", ""}));
+              (std::vector<std::string>{"Application File Versions:", "V2.21  Terminal-K2.hex",
+                                        "V3.79  Terminal-P9.S28", ""}));
 
     copySample("Host-K2.hex", "terminal-k2.hex"); // now two entries match and neither exactly
     console.statusLines.clear();
