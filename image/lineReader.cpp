@@ -1,6 +1,6 @@
 #include "image/lineReader.h"
 
-#include "link/transaction.h"
+#include "link/crc.h"
 
 bool LineReader::next(std::string& line) {
     line.clear();

@@ -1,6 +1,6 @@
 #include "commsLog.h"
 
-#include "transaction.h"
+#include "commsLog.h"
 
 #include <cerrno>
 #include <cstdio>

@@ -1,7 +1,15 @@
 #pragma once
 // The frame log: one line per request and per reply, appended to a file in the working folder.
 
+#include <stdexcept>
 #include <string>
+
+// Raised when the comms log cannot be opened or written; it ends the running operation,
+// which the operation runner catches (it never reaches the event loop).
+class CommsLogError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
 
 // Appends line and a CRLF line end to the file, opening and closing it for this one line so
 // every line is on disk before the next frame goes out. Throws CommsLogError on failure.

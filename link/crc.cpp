@@ -1,4 +1,4 @@
-#include "transaction.h"
+#include "crc.h"
 
 #include <cstdio>
 

@@ -2,7 +2,6 @@
 
 #include "link/catalogue.h"
 #include "link/operation.h"
-#include "link/pause.h"
 #include "link/replyReader.h"
 
 namespace {
@@ -22,9 +21,7 @@ MaintenanceOutcome tell(const OperationContext& context, bool done) {
 
 std::string send(const OperationContext& context, const std::string& address,
                  const std::string& command, TimeoutRetries use) {
-    std::string answer;
-    context.link.TxMessage(address, command, use.timeout, use.retries, answer);
-    return answer;
+    return context.link.TxMessage(address, command, use).text;
 }
 
 } // namespace
@@ -101,14 +98,14 @@ MaintenanceOutcome clearControllerMemory(const OperationContext& context,
     send(context, destination, cmd::ClearMemory, tr::FireAndForget);
     // The notice would promise a reset that the request, never sent, cannot bring.
     if (context.link.lineLost()) return tell(context, false);
-    pausePumping(context.clock, context.console, delay::ClearMemoryNotice);
+    context.link.pause(delay::ClearMemoryNotice);
     context.console.message(MessageKind::Plain, maintenanceText::ClearMemoryNotice);
     return MaintenanceOutcome::Sent;
 }
 
 MaintenanceOutcome resetNetwork(const OperationContext& context) {
     TSerialPort& port = context.link.port();
-    const bool opened = port.OpenPort();
+    const bool opened = port.OpenPort().opened;
     send(context, addr::AllTerminals, cmd::Reset, tr::FireAndForget);
     send(context, addr::AllControllers, cmd::Reset, tr::FireAndForget);
     port.ClosePort();

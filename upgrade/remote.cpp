@@ -2,7 +2,6 @@
 
 #include "image/remoteImage.h"
 #include "link/catalogue.h"
-#include "link/pause.h"
 #include "link/replyReader.h"
 
 #include <algorithm>
@@ -37,7 +36,7 @@ public:
         reportVersion();
         send({remote::RequestPrepare}, remote::WaitNone);
         if (stopped()) return false;
-        pausePumping(ctx_.clock, ctx_.console, delay::RemoteAfterPrepare);
+        ctx_.link.pause(delay::RemoteAfterPrepare);
         ctx_.console.status(kEnterUpgradeMode);
         if (!enterUpgradeMode()) return false;
         ctx_.console.status(kEraseFlash);
@@ -45,11 +44,9 @@ public:
         if (!writeApplication() || stopped() || !writeVectors()) return false;
         send({remote::RequestLeave}, remote::WaitNone);
         if (ctx_.link.lineLost()) return false; // no restart to wait for, no version to ask
-        pausePumping(ctx_.clock, ctx_.console, delay::RemoteAfterLeave);
+        ctx_.link.pause(delay::RemoteAfterLeave);
         if (!confirmVersion()) return false;
-        std::string ignored;
-        ctx_.link.TxMessage(address_, cmd::RemoteClose, tr::RemoteClose.timeout,
-                            tr::RemoteClose.retries, ignored);
+        ctx_.link.TxMessage(address_, cmd::RemoteClose, tr::RemoteClose);
         return true;
     }
 
@@ -198,11 +195,9 @@ private:
 void TxMessageRemote(Transaction& link, const std::string& address, std::uint8_t waitCode,
                      const RemoteRequest& request, RemoteReply& reply) {
     const TimeoutRetries use = waitCode == remote::WaitNone ? tr::FireAndForget : tr::RemoteRequest;
-    std::string text;
-    link.TxMessage(address,
-                   cmd::passThrough(waitCode, std::span(request.bytes.data(), request.length)),
-                   use.timeout, use.retries, text);
-    reply = reply::passThroughBytes(text);
+    const Reply text = link.TxMessage(
+        address, cmd::passThrough(waitCode, std::span(request.bytes.data(), request.length)), use);
+    reply = reply::passThroughBytes(text.text);
 }
 
 bool GoUpgradeRemote(UpgradeRun& run, const std::string& address, std::uint8_t productId) {

@@ -72,7 +72,7 @@ protected:
 
 TEST_F(EngineOverTcp, ADroppedConnectionEndsTheUpgradeOnceAndTheNextRunCompletes) {
     ThreadCpuWatch watch;
-    console.onPump = [&] {
+    console.onWait = [&] {
         if (!watch.started() && simulator.unit("t1")->flash.pagesWritten() >= 5) {
             simulator.dropClient();
             watch.startOnce();
@@ -96,7 +96,7 @@ TEST_F(EngineOverTcp, ADroppedConnectionEndsTheUpgradeOnceAndTheNextRunCompletes
     EXPECT_LT(share, kMaxCpuShare);
     EXPECT_FALSE(port.IsOpen());
 
-    console.onPump = nullptr;
+    console.onWait = nullptr;
     console.statusLines.clear();
     EXPECT_TRUE(upgrade());
     EXPECT_EQ(std::ranges::count(console.statusLines, noteFor(url)), 1);

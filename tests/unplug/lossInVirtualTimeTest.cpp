@@ -126,7 +126,7 @@ struct Procedure {
 void watchFastPoll(Bench& b) {
     RunState state;
     state.click();
-    b.console.onPump = [&b] {
+    b.console.onWait = [&b] {
         if (b.clock.nowMs() > 5000) b.signal.requestStop();
     };
     runLineDiagnostics(b.context(), b.table, state, {true, "01", ""});
