@@ -14,6 +14,8 @@ CommandAction setUpProbe(CLI::App& command) {
         int status = kExitFailed;
         context.gate.run([&] {
             const ProbeOutcome outcome = probeResponseTime(context.link, *address);
+            // The error box said it all: a port that did not open measured nothing.
+            if (!outcome.portOpened) return;
             StdoutConsole::printLine(outcome.label);
             if (outcome.successes > 0) status = kExitDone;
         });
