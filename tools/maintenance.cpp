@@ -20,6 +20,13 @@ MaintenanceOutcome tell(const OperationContext& context, bool done) {
     return done ? MaintenanceOutcome::Done : MaintenanceOutcome::Failed;
 }
 
+// Whether the last request went out whole. One that did not reached no unit, whether the port
+// refused its bytes or the line itself is gone.
+bool requestLeft(const OperationContext& context) {
+    const ExchangeOutcome outcome = context.link.lastResult().outcome;
+    return outcome != ExchangeOutcome::WriteFailed && outcome != ExchangeOutcome::PortError;
+}
+
 std::string send(const OperationContext& context, const std::string& address,
                  const std::string& command, TimeoutRetries use) {
     std::string answer;
@@ -62,11 +69,13 @@ MaintenanceOutcome setLogicalAddress(const OperationContext& context,
                                                         : addr::allTerminalsOf(newLa.substr(0, 2));
     const std::string_view la = settings.controller ? newLa.substr(0, 2) : newLa.substr(2, 2);
     send(context, destination, cmd::newLa(settings.fixedAddress, la), tr::SetLa);
+    // A request that did not leave changed no LA. The unit is not asked either: it may still
+    // answer at that address from an earlier change.
+    if (!requestLeft(context)) return tell(context, false);
 
     const std::string verifyAt = setLaVerificationAddress(settings);
-    // Nothing verifies a broadcast, but a request that never left is no success.
-    if (verifyAt.find(kBroadcastLa) != std::string::npos)
-        return tell(context, !context.link.lineLost());
+    // Nothing verifies a broadcast.
+    if (verifyAt.find(kBroadcastLa) != std::string::npos) return tell(context, true);
     const std::string answer = send(context, verifyAt, cmd::StatusPoll, tr::SetLaVerify);
     return tell(context, statusReplyWithout(answer, reply::LaChangeFailed));
 }
@@ -100,7 +109,7 @@ MaintenanceOutcome clearControllerMemory(const OperationContext& context,
     if (!context.console.confirm(maintenanceText::AreYouSure)) return MaintenanceOutcome::Declined;
     send(context, destination, cmd::ClearMemory, tr::FireAndForget);
     // The notice would promise a reset that the request, never sent, cannot bring.
-    if (context.link.lineLost()) return tell(context, false);
+    if (!requestLeft(context)) return tell(context, false);
     pausePumping(context.clock, context.console, delay::ClearMemoryNotice);
     context.console.message(MessageKind::Plain, maintenanceText::ClearMemoryNotice);
     return MaintenanceOutcome::Sent;
