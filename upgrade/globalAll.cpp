@@ -139,7 +139,8 @@ private:
     void erase() {
         console().status(kEraseFlash);
         global::fireAndForget(run_, global::classBroadcast(run_), cmd::EraseAll);
-        pausePumping(run_.ctx.clock, console(), delay::GlobalAfterEraseBroadcast);
+        // A broadcast that found the line gone reached no unit: nothing is erasing.
+        if (!lineLost()) pausePumping(run_.ctx.clock, console(), delay::GlobalAfterEraseBroadcast);
         forEachUnit([&](int, FoundUnit& unit, const std::string& address) {
             std::optional<reply::FlashResult> result =
                 reply::readFlashStatus(exchange(address, cmd::FlashStatus, tr::GlobalEraseResult));
@@ -220,7 +221,8 @@ private:
     void resetAndConfirm(bool lastPass) {
         console().status(kResetting);
         global::fireAndForget(run_, global::classBroadcast(run_), cmd::Reset);
-        pausePumping(run_.ctx.clock, console(), delay::GlobalAfterResetBroadcast);
+        // Nor is any unit restarting after a broadcast that found the line gone.
+        if (!lineLost()) pausePumping(run_.ctx.clock, console(), delay::GlobalAfterResetBroadcast);
         if (ended()) return;
         for (int la = FoundUnits::kFirstLA; la <= FoundUnits::kLastLA && !lineLost(); ++la) {
             FoundUnit& unit = *run_.units.at(la);
