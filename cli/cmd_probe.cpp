@@ -15,6 +15,8 @@ CommandAction setUpProbe(CLI::App& command) {
         context.run(
             [&](OperationContext& engine) {
                 const ProbeOutcome outcome = probeResponseTime(engine.link, *address);
+                // The error box said it all: a port that did not open measured nothing.
+                if (!outcome.portOpened) return;
                 StdoutConsole::printLine(outcome.label);
                 if (outcome.successes > 0) status = kExitDone;
             },

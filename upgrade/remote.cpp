@@ -33,6 +33,17 @@ public:
 
     bool run(std::uint8_t productId) {
         if (!imageAccepted(productId)) return false;
+        const bool upgraded = upgradeThroughUnit();
+        // The unit in front relays everything to the remote until it is told to stop, failed
+        // upgrade or not. A stop touches no unit after it, and a lost line carries nothing.
+        if (upgraded || !stopped()) {
+            ctx_.link.TxMessage(address_, cmd::RemoteClose, tr::RemoteClose);
+        }
+        return upgraded;
+    }
+
+private:
+    bool upgradeThroughUnit() {
         reportVersion();
         send({remote::RequestPrepare}, remote::WaitNone);
         if (stopped()) return false;
@@ -45,12 +56,9 @@ public:
         send({remote::RequestLeave}, remote::WaitNone);
         if (ctx_.link.lineLost()) return false; // no restart to wait for, no version to ask
         ctx_.link.pause(delay::RemoteAfterLeave);
-        if (!confirmVersion()) return false;
-        ctx_.link.TxMessage(address_, cmd::RemoteClose, tr::RemoteClose);
-        return true;
+        return confirmVersion();
     }
 
-private:
     // An image that was not read in full is never sent; one whose reset vector does not point
     // into the boot area would leave the remote unable to start.
     bool imageAccepted(std::uint8_t productId) {
