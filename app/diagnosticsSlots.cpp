@@ -21,25 +21,26 @@ std::string fieldOf(const MaskedEdit* edit) {
 } // namespace
 
 void TForm1::btnCommsTestClick() {
-    // While a run is on, the button is its stop: each click raises the run state.
-    if (commsRunState.running()) {
-        commsRunState.click();
+    // While its run is on, the button is its Stop.
+    if (runButton_ == btnCommsTest) {
+        session.control().requestStop();
         return;
     }
-    if (gate.busy()) return; // another operation holds the port
     const LineDiagnosticsSettings settings{ckFastPoll->isChecked(), fieldOf(edtCLA),
                                            fieldOf(edtCycles)};
-    commsRunState.click();
-    signal.clearStop();
-    enterBusy(btnCommsTest, {btnPing, edtCycles, edtCLA});
-    runOperation([&] { runLineDiagnostics(context(), survey, commsRunState, settings); },
-                 RunLog::Report);
-    leaveBusy();
-    // Enabled again in either mode, as they were before the mode switch disabled one.
-    btnPing->setEnabled(true);
-    edtCycles->setEnabled(true);
-    edtCLA->setEnabled(true);
-    commsRunState.finish();
+    const QList<QWidget*> inputs{btnPing, edtCycles, edtCLA};
+    const bool started =
+        runOperation([this, settings] { runLineDiagnostics(context(), survey, settings); },
+                     RunLog::Report, btnCommsTest,
+                     [inputs] {
+                         // Enabled again in either mode, as they were before the mode switch
+                         // disabled one.
+                         for (QWidget* input : inputs)
+                             input->setEnabled(true);
+                     });
+    if (!started) return;
+    for (QWidget* input : inputs)
+        input->setEnabled(false);
 }
 
 void TForm1::ckFastPollClick() {

@@ -11,6 +11,9 @@
 #include <QPushButton>
 #include <QSpinBox>
 
+#include <memory>
+#include <optional>
+
 namespace {
 
 const QString kNoResult = QStringLiteral("0 msec");
@@ -110,23 +113,19 @@ void TfrmExtTimeout::reject() {
 // operation runs; the measured value is only shown; OK stores what the operator enters.
 void TfrmExtTimeout::btnCalcTimeoutClick() {
     const std::string address = edtTestTimeout->fieldText().toStdString();
-    const auto probe = [&] {
-        sedtExtTimeout->setValue(0);
-        lblTestTimeout->setText(kProbing);
-        try {
-            const ProbeOutcome outcome = probeResponseTime(owner_.link, address);
-            if (!outcome.portOpened) {
-                lblTestTimeout->setText(kNoResult);
-                CancelBtnClick();
-                return;
-            }
-            lblTestTimeout->setText(outcome.label.empty() ? kNoResult
-                                                          : QString::fromStdString(outcome.label));
-        } catch (...) {
-            lblTestTimeout->setText(kNoResult);
-            throw;
-        }
+    // Filled on the worker; read on this thread once the probe has ended (an error that ended
+    // it early leaves "no result").
+    auto outcome = std::make_shared<std::optional<ProbeOutcome>>();
+    const auto probe = [this, address, outcome] {
+        *outcome = probeResponseTime(owner_.link, address);
+    };
+    const auto shown = [this, outcome] {
+        if (outcome->has_value() && !(*outcome)->portOpened) CancelBtnClick();
+        const bool measured = outcome->has_value() && !(*outcome)->label.empty();
+        lblTestTimeout->setText(measured ? QString::fromStdString((*outcome)->label) : kNoResult);
     };
     // No log of its own: a failed line is told in a box.
-    owner_.runOperation(probe, RunLog::MessageBox);
+    if (!owner_.runOperation(probe, RunLog::MessageBox, nullptr, shown)) return;
+    sedtExtTimeout->setValue(0);
+    lblTestTimeout->setText(kProbing);
 }

@@ -5,8 +5,10 @@
 #include "logView.h"
 #include "maskedEdit.h"
 
+#include <QActionGroup>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QPushButton>
@@ -27,21 +29,33 @@ const QStringList kStartupNotice = {
 
 constexpr int kWindowWidth = 571;
 constexpr int kWindowHeight = 459;
+constexpr std::uint32_t kEndWaitSliceMs = 10;
+const QString kStopCaption = QStringLiteral("&Stop");
+const QString kSkipCaption = QStringLiteral("&Skip");
 
 } // namespace
 
 TForm1::TForm1(QWidget* parent)
     : QMainWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                               Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
-      link(portCom, systemClock(), *this), gate(link) {
+      session(*this), portCom(session.port()), link(session.link()) {
     configureForTool(portCom);
+    // The phase changes on the worker; the captions follow on the window's thread.
+    session.control().setObserver([this](RunPhase) { onWindowThread([this] { showRunPhase(); }); });
     buildWindow();
     buildMenus();
     FormCreate();
     frmExtTimeout = new TfrmExtTimeout(*this, this);
 }
 
-TForm1::~TForm1() = default;
+// The window waits for a run to end before it closes; should it be destroyed during one all
+// the same, the run is stopped and its questions still answered until it has ended.
+TForm1::~TForm1() {
+    session.control().setObserver({});
+    session.control().requestStop();
+    while (!session.waitFor(kEndWaitSliceMs))
+        QCoreApplication::processEvents();
+}
 
 void TForm1::buildWindow() {
     setObjectName(QStringLiteral("Form1"));
@@ -114,17 +128,53 @@ void TForm1::ExtendedTimeouts1Click() {
     frmExtTimeout->activateWindow();
 }
 
-bool TForm1::runOperation(const std::function<void()>& operation, RunLog log) {
-    bool ran = false;
-    guarded([&] { ran = gate.run(operation, log); });
-    if (closePending_ && !gate.busy()) QTimer::singleShot(0, this, &QWidget::close);
-    return ran;
+bool TForm1::runOperation(std::function<void()> operation, RunLog log, QPushButton* button,
+                          std::function<void()> ended) {
+    if (running_) return false;
+    running_ = true;
+    runButton_ = button;
+    if (button != nullptr) runCaption_ = button->text();
+    const bool started =
+        session.start([operation = std::move(operation)](OperationContext&) { operation(); }, log,
+                      [this, ended = std::move(ended)](bool) {
+                          onWindowThread([this, ended] { operationFinished(ended); });
+                      });
+    if (!started) {
+        running_ = false;
+        runButton_ = nullptr;
+        return false;
+    }
+    // The line's settings stay as the run opened them.
+    portItems->setEnabled(false);
+    baudItems->setEnabled(false);
+    showRunPhase();
+    return true;
+}
+
+// Queued after every line the operation wrote, so they are all shown by now.
+void TForm1::operationFinished(const std::function<void()>& ended) {
+    running_ = false;
+    if (runButton_ != nullptr) runButton_->setText(runCaption_);
+    runButton_ = nullptr;
+    portItems->setEnabled(true);
+    baudItems->setEnabled(true);
+    guarded([&] {
+        if (ended) ended();
+    });
+    emit operationEnded();
+    if (closePending_) QTimer::singleShot(0, this, &QWidget::close);
+}
+
+void TForm1::showRunPhase() {
+    if (runButton_ == nullptr || !running_) return;
+    const bool searching = session.control().phase() == RunPhase::Discovering;
+    runButton_->setText(searching ? kSkipCaption : kStopCaption);
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
-    if (gate.busy()) {
+    if (running_) {
         // Everything the running operation uses lives in this window: stop it first.
-        signal.requestStop();
+        session.control().requestStop();
         closePending_ = true;
         event->ignore();
         return;
@@ -142,23 +192,6 @@ void TForm1::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QMainWindow::keyPressEvent(event);
-}
-
-void TForm1::enterBusy(QPushButton* startButton, const QList<QWidget*>& inputs) {
-    busy_ = BusyState{startButton, startButton->text(), inputs, {}};
-    for (QWidget* input : inputs) {
-        busy_.wereEnabled << input->isEnabled();
-        input->setEnabled(false);
-    }
-    startButton->setText(QStringLiteral("&Stop"));
-}
-
-void TForm1::leaveBusy() {
-    if (!busy_.button) return;
-    busy_.button->setText(busy_.caption);
-    for (qsizetype i = 0; i < busy_.inputs.size(); ++i)
-        busy_.inputs.at(i)->setEnabled(busy_.wereEnabled.at(i));
-    busy_ = BusyState{};
 }
 
 void TForm1::guarded(const std::function<void()>& handler) {

@@ -1,14 +1,12 @@
 #pragma once
-// The main window: the whole user interface and the owner of the state of the run (the port,
-// the transaction, the operation gate, the Extend Timeout dialog, the stop and skip flags).
+// The main window: the whole user interface and the owner of the session of its bus (the port,
+// the transaction, the run control and the worker thread that runs the operations) and of the
+// Extend Timeout dialog.
 
 #include "image/firmwareImage.h"
 #include "link/console.h"
+#include "link/linkSession.h"
 #include "link/operation.h"
-#include "link/operationContext.h"
-#include "link/serialPort.h"
-#include "link/transaction.h"
-#include "tools/runState.h"
 #include "tools/surveyTable.h"
 #include "upgrade/foundUnits.h"
 #include "upgrade/settings.h"
@@ -42,43 +40,42 @@ public:
     explicit TForm1(QWidget* parent = nullptr);
     ~TForm1() override;
 
-    // Console: how the engine reaches the operator.
+    // Console: how the engine reaches the operator. Called from the session's worker, each call
+    // is carried out on the window's thread, in order; a question blocks the worker until it is
+    // answered.
     void status(std::string_view line) override;
     void report(std::string_view line) override;
     void clearStatus() override;
     void clearReport() override;
     void replaceLastReportLine(std::string_view line) override;
     void progress(int position, int min, int max) override;
-    void pump() override;
     void message(MessageKind kind, std::string_view text) override;
     bool confirm(std::string_view question) override;
     std::optional<std::string> chooseFirmwareFile() override;
-    void searchingUnits(bool searching) override;
     void setLabel(ConsoleLabel label, std::string_view text) override;
     void replaceReport(std::string_view text) override;
 
-    // Runs an operation that talks to the units. Refused (false, nothing done) while another
-    // one holds the port. A close requested meanwhile is carried out once it has ended. log is
-    // where the operation's lines go, and where a failed line is reported.
-    bool runOperation(const std::function<void()>& operation, RunLog log = RunLog::Status);
+    // Starts an operation that talks to the units on the session's worker and returns at once.
+    // Refused (false, nothing done) while another one holds the bus. button is the one the
+    // running operation listens to for Stop (and Skip): its caption follows the run's phase.
+    // ended runs on the window's thread once the operation has ended and every line it wrote is
+    // shown; then operationEnded() is emitted, and a close asked meanwhile is carried out. log
+    // is where the operation's lines go, and where a failed line is reported.
+    bool runOperation(std::function<void()> operation, RunLog log = RunLog::Status,
+                      QPushButton* button = nullptr, std::function<void()> ended = {});
+    // An operation has been started and its end is not yet handled on the window's thread.
+    bool running() const { return running_; }
 
-    // Busy mode of an operation with a stop button: the button reads "&Stop" and the inputs
-    // are disabled until leaveBusy() restores both.
-    void enterBusy(QPushButton* startButton, const QList<QWidget*>& inputs);
-    void leaveBusy();
-
-    // Shared state of the run.
-    TSerialPort portCom;
-    Transaction link;
-    OperationGate gate;
-    StopSignal signal;      // "&Stop" and "&Skip" of the running operation
-    RunState commsRunState; // the "&Comms Test" button's own counter
-    FirmwareImage image;    // read by the file readers, cut into pages by the upgrades
-    FoundUnits foundUnits;  // filled by unit discovery, walked by the global upgrades
-    ScopeFlags scope;       // set by the unit type and upgrade type choices
-    SurveyTable survey;     // filled by "&Ping", read by the comms test
-    // What the engine's procedures take: built over the members above.
-    OperationContext context() { return {link, *this, link.clock(), signal}; }
+    // The bus: its port, transaction and run control.
+    LinkSession session;
+    TSerialPort& portCom;
+    Transaction& link;
+    FirmwareImage image;   // read by the file readers, cut into pages by the upgrades
+    FoundUnits foundUnits; // filled by unit discovery, walked by the global upgrades
+    ScopeFlags scope;      // set by the unit type and upgrade type choices
+    SurveyTable survey;    // filled by "&Ping", read by the comms test
+    // What the engine's procedures take.
+    OperationContext context() { return session.context(); }
     TfrmExtTimeout* frmExtTimeout = nullptr;
 
     // Page "Firmware Upgrade".
@@ -139,6 +136,10 @@ public:
     QActionGroup* baudItems = nullptr;
     QAction* Network1 = nullptr;
 
+signals:
+    // The operation started by runOperation has ended and its lines are shown.
+    void operationEnded();
+
 public slots:
     void ExtendedTimeouts1Click();
     void mnuVerClick();
@@ -197,19 +198,22 @@ private:
     void showStartupNotice();
     // The upgrade page's choices as plain settings for the engine.
     UpgradeSettings upgradeSettings() const;
-    void upgradeRun();
-    class RunningPage;
+    void upgradeEnded(bool portOpened);
+    // The caption of the running operation's button, read from the run's phase.
+    void showRunPhase();
+    void operationFinished(const std::function<void()>& ended);
+    // Carries f out on the window's thread: at once when called there, else queued in order.
+    void onWindowThread(std::function<void()> f);
+    // Carries f out on the window's thread and waits for it (a question to the operator).
+    void askOnWindowThread(const std::function<void()>& f);
     LogView* showingLog() const;
     // Runs a handler so that no exception reaches the event loop.
     void guarded(const std::function<void()>& handler);
 
-    struct BusyState {
-        QPushButton* button = nullptr;
-        QString caption;
-        QList<QWidget*> inputs;
-        QList<bool> wereEnabled;
-    };
-    BusyState busy_;
+    // The button the running operation listens to, and its caption while idle.
+    QPushButton* runButton_ = nullptr;
+    QString runCaption_;
+    bool running_ = false;
     bool closePending_ = false;
     // The Port item that holds, to fall back on when a network address is not given; and
     // the last network address, offered again for the rest of the run.

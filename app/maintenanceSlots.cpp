@@ -19,23 +19,24 @@ std::string fieldOf(const MaskedEdit* edit) {
 
 void TForm1::btnSetLAClick() {
     const SetLaSettings settings{rbnContr->isChecked(), fieldOf(edtFA), fieldOf(edtLA)};
-    runOperation([&] { setLogicalAddress(context(), settings); }, RunLog::MessageBox);
+    runOperation([this, settings] { setLogicalAddress(context(), settings); }, RunLog::MessageBox);
 }
 
 void TForm1::btnSetMessClick() {
     const DefaultMessageSettings settings{
         fieldOf(edtMessLA), {fieldOf(medLine1), fieldOf(medLine2), fieldOf(medLine3)}};
-    runOperation([&] { setDefaultMessage(context(), settings); }, RunLog::MessageBox);
+    runOperation([this, settings] { setDefaultMessage(context(), settings); }, RunLog::MessageBox);
 }
 
 void TForm1::btnPortClick() {
     const Port2Settings settings{fieldOf(edtPortLA), rbRS485->isChecked()};
-    runOperation([&] { configurePort2(context(), settings); }, RunLog::MessageBox);
+    runOperation([this, settings] { configurePort2(context(), settings); }, RunLog::MessageBox);
 }
 
 void TForm1::btnClearMemClick() {
     const ClearMemorySettings settings{fieldOf(edtClrLA), ckbClrAll->isChecked()};
-    runOperation([&] { clearControllerMemory(context(), settings); }, RunLog::MessageBox);
+    runOperation([this, settings] { clearControllerMemory(context(), settings); },
+                 RunLog::MessageBox);
 }
 
 void TForm1::btnResetClick() {

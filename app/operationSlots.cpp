@@ -9,7 +9,6 @@
 // Refused while an operation runs, since the report reads into the image that an upgrade
 // may be sending.
 void TForm1::mnuVerClick() {
-    runOperation([this] {
-        ReportFileVersions(image, *this, static_cast<UpgradeType>(rgUpgradeType->itemIndex()));
-    });
+    const auto upgradeType = static_cast<UpgradeType>(rgUpgradeType->itemIndex());
+    runOperation([this, upgradeType] { ReportFileVersions(image, *this, upgradeType); });
 }

@@ -6,15 +6,13 @@
 #include <QPushButton>
 
 // The survey cannot be stopped and may take minutes on a large network: its button stays
-// disabled meanwhile, and the operation gate refuses every other operation until it ends.
+// disabled meanwhile, and the session refuses every other operation until it ends.
 void TForm1::btnPingClick() {
-    if (gate.busy()) return;
-    btnPing->setEnabled(false);
-    runOperation(
+    const bool started = runOperation(
         [this] {
             OperationContext run = context();
             ::btnPingClick(run, survey);
         },
-        RunLog::Report);
-    btnPing->setEnabled(true);
+        RunLog::Report, nullptr, [this] { btnPing->setEnabled(true); });
+    if (started) btnPing->setEnabled(false);
 }

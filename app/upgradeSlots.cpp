@@ -10,11 +10,9 @@
 #include <QCheckBox>
 #include <QPushButton>
 
-namespace {
+#include <memory>
 
-const QString kUpgradeCaption = QStringLiteral("&Upgrade");
-const QString kStopCaption = QStringLiteral("&Stop");
-const QString kSkipCaption = QStringLiteral("&Skip");
+namespace {
 
 void applyBox(MaskedEdit* edit, const LABox& box) {
     edit->setFieldText(QString::fromStdString(box.text));
@@ -43,48 +41,36 @@ void TForm1::rgUpgradeTypeClick() {
     rgUnitTypeClick();
 }
 
+// During a run the button is the running procedure's Skip while it searches for units, and its
+// Stop otherwise.
 void TForm1::btnUpgradeClick() {
-    // During a run the button only raises the operator's signal for the running procedure.
-    if (btnUpgrade->text() == kStopCaption) {
-        signal.requestStop();
+    if (runButton_ == btnUpgrade) {
+        RunControl& control = session.control();
+        if (control.phase() == RunPhase::Discovering)
+            control.requestSkip();
+        else
+            control.requestStop();
         return;
     }
-    if (btnUpgrade->text() == kSkipCaption) {
-        signal.requestSkip();
-        return;
-    }
-    runOperation([this] { upgradeRun(); });
+    const UpgradeSettings settings = upgradeSettings();
+    const ScopeFlags runScope = scope;
+    auto opened = std::make_shared<bool>(false);
+    const bool started = runOperation(
+        [this, settings, runScope, opened] {
+            PortSession port(link);
+            if (!port.opened()) return;
+            *opened = true;
+            UpgradeRun run{context(), settings, runScope, image, foundUnits};
+            RunUpgrade(run);
+        },
+        RunLog::Status, btnUpgrade, [this, opened] { upgradeEnded(*opened); });
+    if (started) pnlUpgrade->setEnabled(false);
 }
 
-// The page is idle again however the run ends, a comms log failure included.
-class TForm1::RunningPage {
-public:
-    explicit RunningPage(TForm1& form) : form_(form) {
-        form_.pnlUpgrade->setEnabled(false);
-        form_.pnlPing->setEnabled(true);
-        form_.btnUpgrade->setText(kStopCaption);
-    }
-    ~RunningPage() {
-        form_.pnlUpgrade->setEnabled(true);
-        form_.pnlPing->setEnabled(true);
-        form_.btnUpgrade->setText(kUpgradeCaption);
-        form_.ckbForceUpgrade->setChecked(false);
-        form_.signal.clearStop();
-        form_.signal.clearSkip();
-    }
-    RunningPage(const RunningPage&) = delete;
-    RunningPage& operator=(const RunningPage&) = delete;
-
-private:
-    TForm1& form_;
-};
-
-void TForm1::upgradeRun() {
-    PortSession session(link);
-    if (!session.opened()) return;
-    RunningPage running(*this);
-    UpgradeRun run{context(), upgradeSettings(), scope, image, foundUnits};
-    RunUpgrade(run);
+// The page is idle again however the run ended, a comms log failure included.
+void TForm1::upgradeEnded(bool portOpened) {
+    pnlUpgrade->setEnabled(true);
+    if (portOpened) ckbForceUpgrade->setChecked(false);
 }
 
 UpgradeSettings TForm1::upgradeSettings() const {
@@ -95,8 +81,4 @@ UpgradeSettings TForm1::upgradeSettings() const {
     settings.controllerLA = edtControllerLA->fieldText().toStdString();
     settings.terminalLA = edtTerminalLA->fieldText().toStdString();
     return settings;
-}
-
-void TForm1::searchingUnits(bool searching) {
-    btnUpgrade->setText(searching ? kSkipCaption : kStopCaption);
 }

@@ -1,5 +1,5 @@
-// The window as the engine's console: its two logs, the progress bar, the message pump and
-// the message boxes and file dialog that operations need.
+// The window as the engine's console: its two logs, the progress bar, the labels, and the
+// message boxes and file dialog that operations need, each carried over to the window's thread.
 
 #include "fwUpgrade.h"
 #include "logView.h"
@@ -9,7 +9,9 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QLabel>
+#include <QMetaObject>
 #include <QProgressBar>
+#include <QThread>
 
 namespace {
 
@@ -33,76 +35,94 @@ QString runFileDialog(QWidget* parent, const QString& name, QFileDialog::AcceptM
 
 } // namespace
 
+void TForm1::onWindowThread(std::function<void()> f) {
+    if (QThread::currentThread() == thread()) {
+        f();
+        return;
+    }
+    QMetaObject::invokeMethod(this, std::move(f), Qt::QueuedConnection);
+}
+
+void TForm1::askOnWindowThread(const std::function<void()>& f) {
+    if (QThread::currentThread() == thread()) {
+        f();
+        return;
+    }
+    QMetaObject::invokeMethod(this, f, Qt::BlockingQueuedConnection);
+}
+
 void TForm1::status(std::string_view line) {
-    mmoStatus->appendLine(toQString(line));
+    onWindowThread([this, text = toQString(line)] { mmoStatus->appendLine(text); });
 }
 
 void TForm1::report(std::string_view line) {
-    mmoReport->appendLine(toQString(line));
+    onWindowThread([this, text = toQString(line)] { mmoReport->appendLine(text); });
 }
 
 void TForm1::clearStatus() {
-    mmoStatus->clearLines();
+    onWindowThread([this] { mmoStatus->clearLines(); });
 }
 
 void TForm1::clearReport() {
-    mmoReport->clearLines();
+    onWindowThread([this] { mmoReport->clearLines(); });
 }
 
 void TForm1::replaceLastReportLine(std::string_view line) {
-    mmoReport->replaceLastLine(toQString(line));
+    onWindowThread([this, text = toQString(line)] { mmoReport->replaceLastLine(text); });
 }
 
 void TForm1::progress(int position, int min, int max) {
-    pgrProgress->setRange(min, max);
-    pgrProgress->setValue(position);
+    onWindowThread([this, position, min, max] {
+        pgrProgress->setRange(min, max);
+        pgrProgress->setValue(position);
+    });
 }
 
-void TForm1::pump() {
-    QCoreApplication::processEvents();
-    portCom.PollTimerTick();
-}
-
-void TForm1::message(MessageKind kind, std::string_view text) {
-    switch (kind) {
-    case MessageKind::Error:
-        showMessageBox(QMessageBox::Critical, QStringLiteral("Error"), toQString(text),
-                       QMessageBox::Ok);
-        break;
-    case MessageKind::Information:
-        showMessageBox(QMessageBox::Information, QStringLiteral("Information"), toQString(text),
-                       QMessageBox::Ok);
-        break;
-    case MessageKind::Plain:
-        showMessageBox(QMessageBox::NoIcon, QString::fromLatin1(kApplicationName), toQString(text),
-                       QMessageBox::Ok);
-        break;
-    }
+void TForm1::message(MessageKind kind, std::string_view line) {
+    askOnWindowThread([this, kind, text = toQString(line)] {
+        switch (kind) {
+        case MessageKind::Error:
+            showMessageBox(QMessageBox::Critical, QStringLiteral("Error"), text, QMessageBox::Ok);
+            break;
+        case MessageKind::Information:
+            showMessageBox(QMessageBox::Information, QStringLiteral("Information"), text,
+                           QMessageBox::Ok);
+            break;
+        case MessageKind::Plain:
+            showMessageBox(QMessageBox::NoIcon, QString::fromLatin1(kApplicationName), text,
+                           QMessageBox::Ok);
+            break;
+        }
+    });
 }
 
 bool TForm1::confirm(std::string_view question) {
-    return showMessageBox(QMessageBox::Information, QStringLiteral("Information"),
-                          toQString(question),
-                          QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+    bool yes = false;
+    askOnWindowThread([this, &yes, text = toQString(question)] {
+        yes = showMessageBox(QMessageBox::Information, QStringLiteral("Information"), text,
+                             QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+    });
+    return yes;
 }
 
-void TForm1::setLabel(ConsoleLabel label, std::string_view text) {
-    QLabel* shown = label == ConsoleLabel::Cycle ? lblCycle
-                    : label == ConsoleLabel::Cla ? lblCLA
-                                                 : lblProgress;
-    shown->setText(toQString(text));
-    shown->repaint(); // the loops pump rarely: show it now
+void TForm1::setLabel(ConsoleLabel label, std::string_view line) {
+    onWindowThread([this, label, text = toQString(line)] {
+        QLabel* shown = label == ConsoleLabel::Cycle ? lblCycle
+                        : label == ConsoleLabel::Cla ? lblCLA
+                                                     : lblProgress;
+        shown->setText(text);
+    });
 }
 
 void TForm1::replaceReport(std::string_view text) {
     QStringList lines = toQString(text).split(QStringLiteral("\r\n"));
     if (!lines.isEmpty() && lines.constLast().isEmpty()) lines.removeLast();
-    mmoReport->setLines(lines);
-    mmoReport->repaint();
+    onWindowThread([this, lines] { mmoReport->setLines(lines); });
 }
 
 std::optional<std::string> TForm1::chooseFirmwareFile() {
-    const QString path = askFirmwareFileName();
+    QString path;
+    askOnWindowThread([this, &path] { path = askFirmwareFileName(); });
     if (path.isEmpty()) return std::nullopt;
     return QFile::encodeName(path).toStdString();
 }

@@ -1,18 +1,18 @@
 #pragma once
-// Everything a command works with: the engine objects of the run and the face.
+// Everything a command works with: the session of the bus and the face.
 
-#include "link/operation.h"
-#include "link/operationContext.h"
-#include "link/transaction.h"
+#include "link/linkSession.h"
 #include "stdoutConsole.h"
 
-struct CliContext {
-    Clock& clock;
-    TSerialPort& port;
-    StdoutConsole& console;
-    Transaction& link;
-    OperationGate& gate;
+#include <cstdint>
 
-    // What the engine's procedures take.
-    OperationContext engine() { return {link, console, clock, console.signal}; }
+struct CliContext {
+    LinkSession& session;
+    StdoutConsole& console;
+
+    // Runs operation on the session's worker thread and waits for it to end. Meanwhile the first
+    // Ctrl-C is a Stop, and so is the end of limitMs when given (0: no limit). False when the
+    // bus was busy or an error ended the operation early.
+    bool run(const LinkSession::Operation& operation, RunLog log = RunLog::Status,
+             std::uint64_t limitMs = 0);
 };

@@ -22,17 +22,17 @@ CommandAction setUpCommsTest(CLI::App& command) {
         ->capture_default_str();
     return [cla, cycles](CliContext& context) {
         int status = kExitFailed;
-        context.gate.run([&] {
-            auto table = std::make_unique<SurveyTable>();
-            OperationContext engine = context.engine();
-            if (!btnPingClick(engine, *table).portOpened) return;
-            RunState runState; // Ctrl-C raises it through the stop signal
-            runState.click();
-            const LineDiagnosticsResult result =
-                runLineDiagnostics(engine, *table, runState, {false, *cla, *cycles});
-            if (result.commsTest.unitsReported > 0 && result.commsTest.failed == 0)
-                status = kExitDone;
-        });
+        context.run(
+            [&](OperationContext& engine) {
+                auto table = std::make_unique<SurveyTable>();
+                if (!btnPingClick(engine, *table).portOpened) return;
+                const LineDiagnosticsResult result =
+                    runLineDiagnostics(engine, *table, {false, *cla, *cycles});
+                if (result.commsTest.unitsReported > 0 && result.commsTest.failed == 0 &&
+                    !engine.control.stopRequested())
+                    status = kExitDone;
+            },
+            RunLog::Report);
         return status;
     };
 }

@@ -21,18 +21,13 @@ CommandAction setUpFastPoll(CLI::App& command) {
         ->check(DecimalRange(1, kMaxSeconds))
         ->capture_default_str();
     return [la, seconds](CliContext& context) {
-        const std::uint64_t until = context.clock.nowMs() + *seconds * kMsPerSecond;
-        context.console.onPump = [&context, until] {
-            if (context.clock.nowMs() >= until) context.console.signal.requestStop();
-        };
-        RunState runState;
-        runState.click();
         SurveyTable unused;
         LineDiagnosticsResult result;
-        context.gate.run([&] {
-            result = runLineDiagnostics(context.engine(), unused, runState, {true, *la, ""});
-        });
-        context.console.onPump = nullptr;
+        context.run(
+            [&](OperationContext& engine) {
+                result = runLineDiagnostics(engine, unused, {true, *la, ""});
+            },
+            RunLog::Report, *seconds * kMsPerSecond);
         return result.portOpened && result.fastPoll == FastPollEnd::Stopped ? kExitDone
                                                                             : kExitFailed;
     };

@@ -12,11 +12,15 @@ CommandAction setUpProbe(CLI::App& command) {
         ->capture_default_str();
     return [address](CliContext& context) {
         int status = kExitFailed;
-        context.gate.run([&] {
-            const ProbeOutcome outcome = probeResponseTime(context.link, *address);
-            StdoutConsole::printLine(outcome.label);
-            if (outcome.successes > 0) status = kExitDone;
-        });
+        context.run(
+            [&](OperationContext& engine) {
+                const ProbeOutcome outcome = probeResponseTime(engine.link, *address);
+                // The error box said it all: a port that did not open measured nothing.
+                if (!outcome.portOpened) return;
+                StdoutConsole::printLine(outcome.label);
+                if (outcome.successes > 0) status = kExitDone;
+            },
+            RunLog::MessageBox);
         return status;
     };
 }

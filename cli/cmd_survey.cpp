@@ -15,20 +15,21 @@ CommandAction setUpSurvey(CLI::App& command) {
         ->option_text("FILE");
     return [jsonPath](CliContext& context) {
         int status = kExitFailed;
-        context.gate.run([&] {
-            auto table = std::make_unique<SurveyTable>();
-            OperationContext engine = context.engine();
-            const SurveyOutcome outcome = btnPingClick(engine, *table);
-            if (!outcome.portOpened) return;
-            const bool found = outcome.host.kind != HostKind::hkNone || outcome.controllers > 0 ||
-                               outcome.busTerminals > 0;
-            std::string error;
-            if (!jsonPath->empty() && !writeSurveyJson(*jsonPath, *table, outcome, error)) {
-                std::cerr << "nexalo-cli: " << error << "\n";
-                return;
-            }
-            if (found) status = kExitDone;
-        });
+        context.run(
+            [&](OperationContext& engine) {
+                auto table = std::make_unique<SurveyTable>();
+                const SurveyOutcome outcome = btnPingClick(engine, *table);
+                if (!outcome.portOpened) return;
+                const bool found = outcome.host.kind != HostKind::hkNone ||
+                                   outcome.controllers > 0 || outcome.busTerminals > 0;
+                std::string error;
+                if (!jsonPath->empty() && !writeSurveyJson(*jsonPath, *table, outcome, error)) {
+                    std::cerr << "nexalo-cli: " << error << "\n";
+                    return;
+                }
+                if (found) status = kExitDone;
+            },
+            RunLog::Report);
         return status;
     };
 }

@@ -64,7 +64,6 @@ public:
     void progress(int, int, int) override {
         if (showProgress_) line_.update();
     }
-    void pump() override { out_.pump(); }
     void message(MessageKind kind, std::string_view text) override {
         line_.clear();
         out_.message(kind, text);
@@ -113,14 +112,11 @@ int runUpgrade(CliContext& context, const UpgradeOptions& options) {
     FoundUnits units;
     UpgradeConsole console(context.console, image);
     int status = kExitFailed;
-    context.gate.run([&] {
-        PortSession session(context.link);
+    context.run([&](OperationContext& engine) {
+        PortSession session(engine.link);
         if (!session.opened()) return;
-        UpgradeRun run{{context.link, console, context.clock, context.console.signal},
-                       settings,
-                       scope,
-                       image,
-                       units};
+        UpgradeRun run{
+            {engine.link, console, engine.clock, engine.control}, settings, scope, image, units};
         if (RunUpgrade(run)) status = kExitDone;
     });
     return status;

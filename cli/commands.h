@@ -4,6 +4,7 @@
 // options to its CLI11 subcommand and returns what runs it once the line has been parsed.
 
 #include "cliContext.h"
+#include "link/operation.h"
 
 #include <CLI/CLI.hpp>
 

@@ -16,20 +16,16 @@ constexpr const char* kDescription =
     "logging on. Exit status: 0 done, 1 failed, 2 usage error.";
 
 int runCommand(const GlobalOptions& options, const CommandAction& action) {
-    Clock& clock = systemClock();
-    TSerialPort port(clock);
-    applyPortOptions(options, port);
     StdoutConsole console;
-    console.port = &port;
-    Transaction link(port, clock, console);
-    link.detectLogging();
-    link.setMinimumTimeout(options.minimumTimeoutMs);
-    OperationGate gate(link);
-    CliContext context{clock, port, console, link, gate};
+    LinkSession session(console);
+    applyPortOptions(options, session.port());
+    session.link().detectLogging();
+    session.link().setMinimumTimeout(options.minimumTimeoutMs);
+    CliContext context{session, console};
     const int status = action(context);
     // Whatever a command concluded from the replies it had, a run whose line failed did not
     // do all it was asked.
-    return status == kExitDone && link.lineLost() ? kExitFailed : status;
+    return status == kExitDone && session.link().lineLost() ? kExitFailed : status;
 }
 
 int usageError(const std::string& reason) {

@@ -9,9 +9,10 @@ inline int exitStatusOf(MaintenanceOutcome outcome) {
                                                                                       : kExitFailed;
 }
 
-// Runs a maintenance command through the gate; failed when it could not start.
+// Runs a maintenance command on the session; failed when it could not start.
 template <typename Procedure> int runMaintenance(CliContext& context, Procedure procedure) {
     int status = kExitFailed;
-    context.gate.run([&] { status = exitStatusOf(procedure(context.engine())); });
+    context.run([&](OperationContext& engine) { status = exitStatusOf(procedure(engine)); },
+                RunLog::MessageBox);
     return status;
 }

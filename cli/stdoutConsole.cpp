@@ -1,6 +1,5 @@
 #include "stdoutConsole.h"
 
-#include "interrupt.h"
 #include "terminal.h"
 
 #include <cstdio>
@@ -24,12 +23,6 @@ void StdoutConsole::printLine(std::string_view line) {
     std::fwrite(line.data(), 1, line.size(), stdout);
     std::fputc('\n', stdout);
     std::fflush(stdout);
-}
-
-void StdoutConsole::pump() {
-    if (interruptRequested()) signal.requestStop();
-    if (onPump) onPump();
-    if (port) port->PollTimerTick();
 }
 
 void StdoutConsole::message(MessageKind, std::string_view text) {

@@ -3,8 +3,6 @@
 // order the window would show it.
 
 #include "link/console.h"
-#include "link/serialPort.h"
-#include "link/stopSignal.h"
 
 #include <array>
 #include <functional>
@@ -20,7 +18,6 @@ public:
     void clearReport() override {}
     void replaceLastReportLine(std::string_view line) override { logLine(line); }
     void progress(int, int, int) override {}
-    void pump() override;
     void message(MessageKind kind, std::string_view text) override;
     bool confirm(std::string_view question) override;
     std::optional<std::string> chooseFirmwareFile() override { return firmwareFile; }
@@ -33,13 +30,6 @@ public:
     // Set from the command's options: the answer to every question, the file "chosen".
     bool assumeYes = false;
     std::optional<std::string> firmwareFile;
-    // Raised by the first Ctrl-C, as the window's "&Stop" raises it; operations test it at
-    // their checkpoints.
-    StopSignal signal;
-    // Called at every pump: a command's own reason to stop (a time limit).
-    std::function<void()> onPump;
-    // The port whose background polling runs when this face pumps, as the window's timer does.
-    TSerialPort* port = nullptr;
 
     static void printLine(std::string_view line);
 

@@ -1,6 +1,7 @@
 #pragma once
 // The one way the engine reaches the operator: the window and the command-line tool each
-// implement it, so both show the very same lines.
+// implement it, so both show the very same lines. Its calls come from the session's worker
+// thread; a question (confirm, the file chooser) blocks the worker until the operator answers.
 
 #include <optional>
 #include <string>
@@ -26,17 +27,11 @@ public:
     virtual void replaceLastReportLine(std::string_view line) = 0;
     virtual void progress(int position, int min, int max) = 0;
 
-    // Handle pending events of the face and return at once; never waits for an event.
-    virtual void pump() = 0;
-
     virtual void message(MessageKind kind, std::string_view text) = 0;
     virtual bool confirm(std::string_view question) = 0; // Yes/No
     virtual std::optional<std::string> chooseFirmwareFile() = 0;
 
-    // While an upgrade run searches for units, the operator's button skips the rest of the
-    // search instead of stopping the run ("&Skip" for "&Stop" in the window).
-    virtual void searchingUnits(bool /*searching*/) {}
-    // Sets a label and shows it at once, even while an operation runs.
+    // Sets a label.
     virtual void setLabel(ConsoleLabel label, std::string_view text) = 0;
     // Replaces the whole report log by text, whose lines end in carriage return and line feed
     // (a live display redrawn in place).

@@ -1,6 +1,7 @@
 #pragma once
-// Why an exchange with a unit ended as it did. The procedures see only the reply (empty on
-// any failure); the outcome tells a time-out from a garbled line and from a port that is gone.
+// A unit's reply as the procedures see it: its text (empty on any failure) with the reason the
+// exchange ended as it did, which tells a time-out from a garbled line and from a port that is
+// gone.
 
 #include <array>
 #include <cstddef>
@@ -17,9 +18,17 @@ enum class ExchangeOutcome {
 };
 constexpr std::size_t kExchangeOutcomeCount = 7;
 
-struct ExchangeResult {
+struct Reply {
+    std::string text; // the accepted frame, CRC included; empty unless accepted
     ExchangeOutcome outcome = ExchangeOutcome::TimedOut;
     std::string platformText; // the operating system's words for a port error
+
+    bool accepted() const { return outcome == ExchangeOutcome::Accepted; }
+    bool empty() const { return text.empty(); }
+    // The request went out whole, whatever came back.
+    bool left() const {
+        return outcome != ExchangeOutcome::WriteFailed && outcome != ExchangeOutcome::PortError;
+    }
 };
 
 const char* outcomeName(ExchangeOutcome outcome);

@@ -20,17 +20,17 @@ TSerialPort::~TSerialPort() {
     ClosePort();
 }
 
-bool TSerialPort::OpenPort() {
-    if (open_) return true;
+PortOpening TSerialPort::OpenPort() {
+    if (open_) return {true, {}};
     open_ = backend_->open(resolvedDevicePath());
-    if (!open_) return false;
+    if (!open_) return {false, backend_->openFailure()};
     lineInBufSize_ = inBufSize_;
     lineOutBufSize_ = outBufSize_;
     if (receiveBuffer_.size() != inBufSize_) receiveBuffer_.assign(inBufSize_, 0);
     ApplyLineSettings();
     pollTimerRunning_ = true;
     lastPollTick_ = clock_.nowMs();
-    return true;
+    return {true, {}};
 }
 
 void TSerialPort::ClosePort() {

@@ -55,6 +55,14 @@ std::uint32_t baudRateBitsPerSecond(TComPortBaudRate rate);
 // /dev/ttyS{n-1}.
 std::string devicePathForPort(TComPortNumber port);
 
+// The result of opening a port, with its reason when it did not open: the device, what went
+// wrong and what to do.
+struct PortOpening {
+    bool opened = false;
+    std::string reason;
+    explicit operator bool() const { return opened; }
+};
+
 class TSerialPort {
 public:
     // Without a backend the port picks one by the device name at each open.
@@ -63,7 +71,7 @@ public:
     TSerialPort(const TSerialPort&) = delete;
     TSerialPort& operator=(const TSerialPort&) = delete;
 
-    bool OpenPort();
+    PortOpening OpenPort();
     void ClosePort();
     bool IsOpen() const;
     void ApplyLineSettings();

@@ -1,6 +1,7 @@
 #include "transaction.h"
 
 #include "commsLog.h"
+#include "crc.h"
 #include "portNote.h"
 
 #include <algorithm>
@@ -13,8 +14,10 @@ constexpr const char* kRequestStart = "@010000";
 constexpr char kReplyStart = '%';
 constexpr char kFrameEnd = '\r';
 constexpr std::uint32_t kPauseBeforeRequestMs = 2;
-// Longest wait on the port between two pumps of the face: a reply wakes the wait at once, so
-// the slice only bounds how late the window repaints and sees Stop.
+// A pause looks at the line at least this often, so that a lost line ends it at once.
+constexpr std::uint32_t kPauseSliceMs = 10;
+// Longest wait on the port between two looks at the line's health: a reply wakes the wait at
+// once, so the slice only bounds how late a lost line is seen.
 constexpr std::uint64_t kWaitSliceMs = 10;
 constexpr std::size_t kCrcDigits = 4;
 constexpr std::size_t kSequencePosition = 12; // 1-based, 4 digits
@@ -45,19 +48,8 @@ void Transaction::logLine(const std::string& line) {
     appendCommsLogLine(kCommsLogName, line);
 }
 
-void Transaction::TxMessage(const std::string& address, const std::string& command,
-                            std::uint16_t timeout, std::uint16_t retries, std::string& reply) {
-    exchange(address, command, timeout, retries, reply);
-}
-
-void Transaction::PollResponse(std::uint16_t timeout, std::string& reply) {
-    collect(timeout, reply);
-}
-
-ExchangeResult Transaction::exchange(const std::string& address, const std::string& command,
-                                     std::uint16_t timeout, std::uint16_t retries,
-                                     std::string& reply) {
-    reply.clear();
+Reply Transaction::TxMessage(const std::string& address, const std::string& command,
+                             std::uint16_t timeout, std::uint16_t retries) {
     sayPortNote();
     clock_.sleepMs(kPauseBeforeRequestMs);
     for (;;) {
@@ -66,13 +58,23 @@ ExchangeResult Transaction::exchange(const std::string& address, const std::stri
             AppendCRC(kRequestStart + address + fourHexDigits(sequence_) + command) + kFrameEnd;
         if (logging_) logLine(frame);
         port_.PurgeBuffers(true, true);
-        console_.pump();
-        reply.clear();
-        const ExchangeResult result = attempt(frame, timeout, reply);
+        arrived_.clear(); // what was read for an earlier request is purged with the line's
+        arrivedAt_ = 0;
+        Reply result = attempt(frame, timeout);
         // Retrying on a line that is gone would only repeat the failure.
-        if (result.outcome == ExchangeOutcome::PortError || retries == 0 || !reply.empty())
+        if (result.outcome == ExchangeOutcome::PortError || retries == 0 || !result.empty())
             return result;
         --retries;
+    }
+}
+
+void Transaction::pause(std::uint32_t ms) {
+    const std::uint64_t end = clock_.nowMs() + ms;
+    for (std::uint64_t now = clock_.nowMs(); now < end; now = clock_.nowMs()) {
+        if (lineLost() || !port_.LineFault().empty()) return;
+        clock_.sleepMs(
+            static_cast<std::uint32_t>(std::min<std::uint64_t>(end - now, kPauseSliceMs)));
+        waited();
     }
 }
 
@@ -84,19 +86,18 @@ void Transaction::sayPortNote() {
     if (!note.empty()) tellPortNote(console_, runLog_, note);
 }
 
-ExchangeResult Transaction::attempt(const std::string& frame, std::uint16_t timeout,
-                                    std::string& reply) {
+Reply Transaction::attempt(const std::string& frame, std::uint16_t timeout) {
     if (!port_.LineFault().empty()) return finish(portError());
-    if (port_.WriteText(frame)) return collect(timeout, reply);
+    if (port_.WriteText(frame)) return PollResponse(timeout);
     if (!port_.LineFault().empty()) return finish(portError());
-    return finish({ExchangeOutcome::WriteFailed, {}});
+    return finish({{}, ExchangeOutcome::WriteFailed, {}});
 }
 
-ExchangeResult Transaction::portError() const {
-    return {ExchangeOutcome::PortError, port_.LineFault()};
+Reply Transaction::portError() const {
+    return {{}, ExchangeOutcome::PortError, port_.LineFault()};
 }
 
-ExchangeResult Transaction::finish(ExchangeResult result) {
+Reply Transaction::finish(Reply result) {
     // Said once: the exchanges after it fail the same way and add nothing the operator needs.
     const bool firstLoss = result.outcome == ExchangeOutcome::PortError && !lineLost();
     counts_.add(result.outcome);
@@ -123,20 +124,17 @@ ExchangeOutcome Transaction::judgeFrame(std::string& frame) const {
 
 // Reads until an accepted frame or until the line has been quiet for the time-out. A rejected
 // frame is dropped and the wait goes on; the last rejection names the outcome if nothing good
-// follows.
-ExchangeResult Transaction::collect(std::uint16_t timeout, std::string& reply) {
-    reply.clear();
-    if (timeout == 0) return finish({ExchangeOutcome::NotAwaited, {}});
+// follows. The line is read in blocks of whatever has arrived; what follows an accepted frame
+// waits for the next collection.
+Reply Transaction::PollResponse(std::uint16_t timeout) {
+    if (timeout == 0) return finish({{}, ExchangeOutcome::NotAwaited, {}});
     const std::uint64_t limit = std::max(timeout, minimumTimeout_);
-    console_.pump();
     std::string frame;
     bool collecting = false;
     ExchangeOutcome outcome = ExchangeOutcome::TimedOut;
     std::uint64_t lastActivity = clock_.nowMs();
     while (outcome != ExchangeOutcome::Accepted && clock_.nowMs() - lastActivity <= limit) {
-        console_.pump();
-        std::uint8_t byte = 0;
-        if (port_.BytesWaiting() <= 0 || !port_.ReadOneByte(byte)) {
+        if (arrivedAt_ == arrived_.size() && !takeArrived()) {
             if (!port_.LineFault().empty()) {
                 outcome = ExchangeOutcome::PortError;
                 break;
@@ -146,9 +144,10 @@ ExchangeResult Transaction::collect(std::uint16_t timeout, std::string& reply) {
             const std::uint64_t now = clock_.nowMs();
             port_.WaitForInput(static_cast<int>(
                 std::clamp<std::uint64_t>(due - std::min(due, now), 1, kWaitSliceMs)));
-            console_.pump();
+            waited();
             continue;
         }
+        const std::uint8_t byte = arrived_[arrivedAt_++];
         if (byte == kReplyStart) {
             frame.clear();
             collecting = true;
@@ -173,7 +172,17 @@ ExchangeResult Transaction::collect(std::uint16_t timeout, std::string& reply) {
     }
     if (outcome != ExchangeOutcome::Accepted) frame.clear();
     if (logging_) logLine(frame);
-    reply = frame;
     if (outcome == ExchangeOutcome::PortError) return finish(portError());
-    return finish({outcome, {}});
+    return finish({frame, outcome, {}});
+}
+
+// Reads all that has arrived in one block; false when nothing has.
+bool Transaction::takeArrived() {
+    const int waiting = port_.BytesWaiting();
+    if (waiting <= 0) return false;
+    arrived_.resize(static_cast<std::size_t>(waiting));
+    const int got = port_.ReadBytes(arrived_.data(), waiting);
+    arrived_.resize(static_cast<std::size_t>(std::max(got, 0)));
+    arrivedAt_ = 0;
+    return got > 0;
 }

@@ -1,9 +1,9 @@
 #pragma once
 // One request/reply exchange with a unit: framing, CRC, sequence number, reply collection
-// and the comms log. One Transaction lives for the whole run.
+// and the comms log. One Transaction lives for the whole session of a bus.
 
+#include "catalogue.h"
 #include "clock.h"
-#include "commsLog.h"
 #include "console.h"
 #include "crc.h"
 #include "exchangeResult.h"
@@ -11,7 +11,9 @@
 #include "serialPort.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <vector>
 
 class Transaction {
 public:
@@ -21,17 +23,21 @@ public:
 
     Transaction(TSerialPort& port, Clock& clock, Console& console);
 
-    // Sends command to address; reply gets the accepted reply or stays empty.
-    void TxMessage(const std::string& address, const std::string& command, std::uint16_t timeout,
-                   std::uint16_t retries, std::string& reply);
-    // Collects one reply to the most recent request.
-    void PollResponse(std::uint16_t timeout, std::string& reply);
+    // Sends command to address and returns the accepted reply with how the exchange ended. Once
+    // the line itself has failed, an exchange ends at once with PortError instead of waiting out
+    // its time-outs.
+    Reply TxMessage(const std::string& address, const std::string& command, std::uint16_t timeout,
+                    std::uint16_t retries);
+    Reply TxMessage(const std::string& address, const std::string& command, TimeoutRetries use) {
+        return TxMessage(address, command, use.timeout, use.retries);
+    }
+    // Collects one more reply to the most recent request.
+    Reply PollResponse(std::uint16_t timeout);
 
-    // The same two with the reason of the outcome. Once the line itself has failed, an exchange
-    // ends at once with PortError instead of waiting out its time-outs.
-    ExchangeResult exchange(const std::string& address, const std::string& command,
-                            std::uint16_t timeout, std::uint16_t retries, std::string& reply);
-    ExchangeResult collect(std::uint16_t timeout, std::string& reply);
+    // A fixed pause of a procedure: sleeps on the clock, and ends at once when the line is lost,
+    // since nothing after it can reach the units.
+    void pause(std::uint32_t ms);
+
     // How the exchanges ended since the last reset (every attempt of a retried one counts).
     const ExchangeCounts& counts() const { return counts_; }
     void resetCounts() { counts_.reset(); }
@@ -45,7 +51,11 @@ public:
     // The line itself failed in this run: every further exchange fails at once, so the
     // procedures end the run at their next checkpoint.
     bool lineLost() const { return counts_.of(ExchangeOutcome::PortError) > 0; }
-    const ExchangeResult& lastResult() const { return last_; }
+    const Reply& lastResult() const { return last_; }
+
+    // Called at every wake of a reply wait and every slice of a pause, on the thread of the run:
+    // where tests and benchmarks act at a known moment of a run.
+    void setWaitHook(std::function<void()> hook) { waitHook_ = std::move(hook); }
 
     std::uint16_t sequenceNumber() const { return sequence_; }
     void setSequenceNumber(std::uint16_t value) { sequence_ = value; }
@@ -62,10 +72,14 @@ public:
 
 private:
     void logLine(const std::string& line);
+    void waited() {
+        if (waitHook_) waitHook_();
+    }
     ExchangeOutcome judgeFrame(std::string& frame) const;
-    ExchangeResult attempt(const std::string& frame, std::uint16_t timeout, std::string& reply);
-    ExchangeResult portError() const;
-    ExchangeResult finish(ExchangeResult result);
+    Reply attempt(const std::string& frame, std::uint16_t timeout);
+    bool takeArrived();
+    Reply portError() const;
+    Reply finish(Reply result);
     void sayPortNote();
 
     TSerialPort& port_;
@@ -75,7 +89,11 @@ private:
     std::uint16_t minimumTimeout_ = 0;
     bool logging_ = false;
     ExchangeCounts counts_;
-    ExchangeResult last_;
+    Reply last_;
     RunLog runLog_ = RunLog::Status;
     bool portNoteSaid_ = false;
+    std::function<void()> waitHook_;
+    // Bytes read from the line and not yet looked at: a block may hold more than one reply.
+    std::vector<std::uint8_t> arrived_;
+    std::size_t arrivedAt_ = 0;
 };

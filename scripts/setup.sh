@@ -7,7 +7,7 @@ packages=(
     qt6-base-dev libgl-dev
     libgtest-dev googletest
     nlohmann-json3-dev
-    ser2net
+    ser2net python3-serial
     srecord binutils
     clang-14 libclang-rt-14-dev
     libcli11-dev

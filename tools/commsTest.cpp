@@ -67,8 +67,8 @@ std::string progressText(std::uint32_t passed, std::uint32_t failed) {
 
 class CommsTest {
 public:
-    CommsTest(const OperationContext& context, SurveyTable& table, RunState& runState)
-        : context_(context), table_(table), runState_(runState) {}
+    CommsTest(const OperationContext& context, SurveyTable& table)
+        : context_(context), table_(table) {}
 
     void runCycles(std::uint32_t cycles, std::string_view cc, std::string_view tt);
     void report();
@@ -76,11 +76,10 @@ public:
 
 private:
     void testUnit(int row, int column, const TestKind& kind, int kindIndex);
-    bool stop() { return runState_.stopRequested(context_.signal) || context_.link.lineLost(); }
+    bool stop() { return context_.control.stopRequested() || context_.link.lineLost(); }
 
     const OperationContext& context_;
     SurveyTable& table_;
-    RunState& runState_;
     CommsTestResult result_;
 };
 
@@ -109,9 +108,8 @@ void CommsTest::testUnit(int row, int column, const TestKind& kind, int kindInde
     record.tested = true;
     CommsCounter& counter = record.commsCounters[static_cast<std::size_t>(kindIndex)];
     for (int send = 0; send < kind.sends; ++send) {
-        std::string answer;
-        context_.link.TxMessage(address, kind.request, tr::CommsTestRequest.timeout,
-                                tr::CommsTestRequest.retries, answer);
+        const std::string answer =
+            context_.link.TxMessage(address, kind.request, tr::CommsTestRequest).text;
         if (passes(kind, answer)) {
             ++counter.passed;
             ++result_.passed;
@@ -146,7 +144,6 @@ void CommsTest::report() {
             if (column == 0) console.report("");
             console.report(commsTestText::UnitPrefix + unitAddress(table_, row, column));
             console.report(unitReportLine(record));
-            console.pump();
             ++result_.unitsReported;
         }
     if (result_.unitsReported == 0) console.report(commsTestText::NoUnit);
@@ -180,7 +177,7 @@ bool commsTestSelects(const SurveyTable& table, int row, int column, std::string
 }
 
 CommsTestResult runCommsTest(const OperationContext& context, SurveyTable& table,
-                             RunState& runState, const CommsTestSettings& settings) {
+                             const CommsTestSettings& settings) {
     Console& console = context.console;
     console.setLabel(ConsoleLabel::Cla, "");
     console.setLabel(ConsoleLabel::Cycle, "Cycle: 0");
@@ -190,7 +187,7 @@ CommsTestResult runCommsTest(const OperationContext& context, SurveyTable& table
     const std::string_view tt = cla.size() >= 2 ? cla.substr(cla.size() - 2) : cla;
     table.clearCommsTest();
 
-    CommsTest test(context, table, runState);
+    CommsTest test(context, table);
     if (const auto cycles = decimalCycles(settings.cycles))
         test.runCycles(*cycles, cc, tt);
     else

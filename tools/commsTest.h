@@ -4,7 +4,6 @@
 // counted per unit and kind, and each unit's pass rate is reported.
 
 #include "link/operationContext.h"
-#include "runState.h"
 #include "surveyTable.h"
 
 #include <cstdint>
@@ -36,6 +35,6 @@ int passRate(std::uint32_t passed, std::uint32_t failed);
 bool commsTestSelects(const SurveyTable& table, int row, int column, std::string_view cc,
                       std::string_view tt);
 
-// Runs on an open port; stops after the unit in progress once runState is raised.
+// Runs on an open port; stops after the unit in progress once Stop is asked.
 CommsTestResult runCommsTest(const OperationContext& context, SurveyTable& table,
-                             RunState& runState, const CommsTestSettings& settings);
+                             const CommsTestSettings& settings);

@@ -1,7 +1,6 @@
 #include "fastPoll.h"
 
 #include "link/catalogue.h"
-#include "link/pause.h"
 #include "link/replyReader.h"
 
 #include <cstdio>
@@ -47,9 +46,7 @@ std::string rowNumbers(std::size_t row, std::size_t units) {
 }
 
 std::string ask(const OperationContext& context, const std::string& address, const char* command) {
-    std::string answer;
-    context.link.TxMessage(address, command, tr::FastPoll.timeout, tr::FastPoll.retries, answer);
-    return answer;
+    return context.link.TxMessage(address, command, tr::FastPoll).text;
 }
 
 // The online row from "A800" and "A801", or every LA offline when either reply is unusable.
@@ -97,8 +94,7 @@ std::string fastPollDisplay(std::string_view counters, std::string_view onlineRo
     return display;
 }
 
-FastPollEnd runFastPoll(const OperationContext& context, RunState& runState,
-                        const std::string& la) {
+FastPollEnd runFastPoll(const OperationContext& context, const std::string& la) {
     Console& console = context.console;
     console.clearReport();
     const bool host = la == hexText::la(la::Host);
@@ -121,9 +117,8 @@ FastPollEnd runFastPoll(const OperationContext& context, RunState& runState,
         // Redrawn now, the display would wipe the line that says the port failed.
         if (context.link.lineLost()) return FastPollEnd::LineLost;
         if (counters) console.replaceReport(fastPollDisplay(*counters, online, host));
-        console.pump();
-        if (runState.stopRequested(context.signal)) return FastPollEnd::Stopped;
+        if (context.control.stopRequested()) return FastPollEnd::Stopped;
         // A malformed reading is asked again at once; a good one after the pause.
-        if (counters) pausePumping(context.clock, console, delay::FastPollInterval);
+        if (counters) context.link.pause(delay::FastPollInterval);
     }
 }

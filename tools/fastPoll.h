@@ -4,7 +4,6 @@
 // second as a table that replaces the report log.
 
 #include "link/operationContext.h"
-#include "runState.h"
 
 #include <string>
 #include <string_view>
@@ -32,5 +31,5 @@ std::string fastPollDisplay(std::string_view counters, std::string_view onlineRo
 
 enum class FastPollEnd { NoResponse, Unsupported, Stopped, LineLost };
 
-// Runs on an open port until runState is raised; la is the box's two characters.
-FastPollEnd runFastPoll(const OperationContext& context, RunState& runState, const std::string& la);
+// Runs on an open port until Stop is asked; la is the box's two characters.
+FastPollEnd runFastPoll(const OperationContext& context, const std::string& la);

@@ -35,8 +35,7 @@ bool collectReplies(OperationContext& context, GroupRecords& records, SurveyGrou
     bool any = false;
     int misses = kMissesToEndPass;
     while (misses > 0 && !context.link.lineLost()) {
-        std::string frame;
-        context.link.PollResponse(delay::SurveyIdentifyPoll, frame);
+        const std::string frame = context.link.PollResponse(delay::SurveyIdentifyPoll).text;
         if (std::optional<reply::Identification> id = reply::readIdentification(frame)) {
             takeIdentification(records, *id, group);
             any = true;
@@ -51,19 +50,18 @@ void acknowledgeAll(OperationContext& context, GroupRecords& records, SurveyGrou
     for (SurveyRecord* record : records) {
         if (context.link.lineLost()) return;
         if (!record->occupied() || record->acknowledged) continue;
-        std::string answer;
-        context.link.TxMessage(groupBroadcast(group), cmd::acknowledge(record->fixedAddressBits()),
-                               tr::SurveyAcknowledge.timeout, tr::SurveyAcknowledge.retries,
-                               answer);
+        const std::string answer =
+            context.link
+                .TxMessage(groupBroadcast(group), cmd::acknowledge(record->fixedAddressBits()),
+                           tr::SurveyAcknowledge)
+                .text;
         // A controller confirms with a status reply; a terminal's silence is no failure.
         record->acknowledged = group == SurveyGroup::sgBusTerminals || reply::isStatusReply(answer);
     }
 }
 
 void sendBoundary(OperationContext& context, SurveyGroup group) {
-    std::string none;
-    context.link.TxMessage(groupBroadcast(group), cmd::IdentifyBoundary, tr::FireAndForget.timeout,
-                           tr::FireAndForget.retries, none);
+    context.link.TxMessage(groupBroadcast(group), cmd::IdentifyBoundary, tr::FireAndForget);
 }
 
 } // namespace
@@ -91,9 +89,7 @@ IdentifyOutcome identifyGroup(OperationContext& context, SurveyTable& table, Sur
             break;
         }
         ++outcome.passes;
-        std::string none;
-        context.link.TxMessage(groupBroadcast(group), cmd::identify(), tr::FireAndForget.timeout,
-                               tr::FireAndForget.retries, none);
+        context.link.TxMessage(groupBroadcast(group), cmd::identify(), tr::FireAndForget);
         if (context.link.lineLost()) break; // nobody can answer: no slots to wait for
         // The units answer in slots of their own while the line is left alone.
         context.clock.sleepMs(delay::SurveyIdentifyCollect);

@@ -29,9 +29,8 @@ constexpr std::array kPositions{
 HostProbe probeHost(OperationContext& context, SurveyTable& table) {
     for (const HostPosition& position : kPositions) {
         if (context.link.lineLost()) break;
-        std::string info;
-        context.link.TxMessage(position.address, cmd::UnitInfo, tr::SurveyHostInfo.timeout,
-                               tr::SurveyHostInfo.retries, info);
+        const std::string info =
+            context.link.TxMessage(position.address, cmd::UnitInfo, tr::SurveyHostInfo).text;
         if (!reply::hasUnitInfo(info, reply::UnitInfoShortThreshold)) continue;
 
         context.console.report(position.heading);

@@ -7,16 +7,15 @@ constexpr char kFinished[] = "Finished.";
 }
 
 LineDiagnosticsResult runLineDiagnostics(const OperationContext& context, SurveyTable& table,
-                                         RunState& runState,
                                          const LineDiagnosticsSettings& settings) {
     LineDiagnosticsResult result;
     PortSession session(context.link);
     if (!session.opened()) return result;
     result.portOpened = true;
     if (settings.fastPoll)
-        result.fastPoll = runFastPoll(context, runState, settings.cla);
+        result.fastPoll = runFastPoll(context, settings.cla);
     else
-        result.commsTest = runCommsTest(context, table, runState, {settings.cla, settings.cycles});
+        result.commsTest = runCommsTest(context, table, {settings.cla, settings.cycles});
     context.console.report(kFinished);
     return result;
 }

@@ -17,8 +17,5 @@ struct LineDiagnosticsResult {
     FastPollEnd fastPoll = FastPollEnd::NoResponse;
 };
 
-// The caller has set runState to 1 (its caption and disabled inputs are the face's) and
-// finishes it afterwards.
 LineDiagnosticsResult runLineDiagnostics(const OperationContext& context, SurveyTable& table,
-                                         RunState& runState,
                                          const LineDiagnosticsSettings& settings);

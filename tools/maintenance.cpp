@@ -2,7 +2,6 @@
 
 #include "link/catalogue.h"
 #include "link/operation.h"
-#include "link/pause.h"
 #include "link/replyReader.h"
 
 namespace {
@@ -22,9 +21,7 @@ MaintenanceOutcome tell(const OperationContext& context, bool done) {
 
 std::string send(const OperationContext& context, const std::string& address,
                  const std::string& command, TimeoutRetries use) {
-    std::string answer;
-    context.link.TxMessage(address, command, use.timeout, use.retries, answer);
-    return answer;
+    return context.link.TxMessage(address, command, use).text;
 }
 
 } // namespace
@@ -62,11 +59,13 @@ MaintenanceOutcome setLogicalAddress(const OperationContext& context,
                                                         : addr::allTerminalsOf(newLa.substr(0, 2));
     const std::string_view la = settings.controller ? newLa.substr(0, 2) : newLa.substr(2, 2);
     send(context, destination, cmd::newLa(settings.fixedAddress, la), tr::SetLa);
+    // A request that did not leave changed no LA. The unit is not asked either: it may still
+    // answer at that address from an earlier change.
+    if (!context.link.lastResult().left()) return tell(context, false);
 
     const std::string verifyAt = setLaVerificationAddress(settings);
-    // Nothing verifies a broadcast, but a request that never left is no success.
-    if (verifyAt.find(kBroadcastLa) != std::string::npos)
-        return tell(context, !context.link.lineLost());
+    // Nothing verifies a broadcast.
+    if (verifyAt.find(kBroadcastLa) != std::string::npos) return tell(context, true);
     const std::string answer = send(context, verifyAt, cmd::StatusPoll, tr::SetLaVerify);
     return tell(context, statusReplyWithout(answer, reply::LaChangeFailed));
 }
@@ -100,15 +99,15 @@ MaintenanceOutcome clearControllerMemory(const OperationContext& context,
     if (!context.console.confirm(maintenanceText::AreYouSure)) return MaintenanceOutcome::Declined;
     send(context, destination, cmd::ClearMemory, tr::FireAndForget);
     // The notice would promise a reset that the request, never sent, cannot bring.
-    if (context.link.lineLost()) return tell(context, false);
-    pausePumping(context.clock, context.console, delay::ClearMemoryNotice);
+    if (!context.link.lastResult().left()) return tell(context, false);
+    context.link.pause(delay::ClearMemoryNotice);
     context.console.message(MessageKind::Plain, maintenanceText::ClearMemoryNotice);
     return MaintenanceOutcome::Sent;
 }
 
 MaintenanceOutcome resetNetwork(const OperationContext& context) {
     TSerialPort& port = context.link.port();
-    const bool opened = port.OpenPort();
+    const bool opened = port.OpenPort().opened;
     send(context, addr::AllTerminals, cmd::Reset, tr::FireAndForget);
     send(context, addr::AllControllers, cmd::Reset, tr::FireAndForget);
     port.ClosePort();

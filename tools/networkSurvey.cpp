@@ -30,7 +30,6 @@ int surveyGroup(OperationContext& context, SurveyTable& table, SurveyGroup group
     GroupRecords records = groupRecords(table, group);
     flagDuplicates(records);
     for (SurveyRecord* unit : records) {
-        console.pump();
         if (context.link.lineLost()) break; // each unit left would be one more comms error
         if (!unit->occupied()) continue;
         if (group == SurveyGroup::sgControllers)
@@ -50,10 +49,10 @@ void listTerminalsOf(OperationContext& context, SurveyTable& table, int row) {
     if (controller.la >= la::First && controller.la <= la::LastListed) {
         console.report(terminalsOnControllerLine(controller.la));
         console.report(surveyText::Header);
-        std::string list;
-        context.link.TxMessage(addr::controller(controller.la), cmd::TerminalList,
-                               tr::SurveyTerminalList.timeout, tr::SurveyTerminalList.retries,
-                               list);
+        const std::string list = context.link
+                                     .TxMessage(addr::controller(controller.la), cmd::TerminalList,
+                                                tr::SurveyTerminalList)
+                                     .text;
         // Without a word the operator would take the empty section for a controller without
         // terminals.
         if (list.empty()) console.report(surveyText::NoResponse);
@@ -91,7 +90,6 @@ void surveyOpenPort(OperationContext& context, SurveyTable& table, SurveyOutcome
     if (found != 0) {
         console.report("");
         for (int row = 1; row <= SurveyTable::kGroupSize && !context.link.lineLost(); ++row) {
-            console.pump();
             if (table.at(row, 0).status == surveyStatus::Ok) listTerminalsOf(context, table, row);
         }
     }

@@ -2,7 +2,6 @@
 
 #include "link/catalogue.h"
 #include "link/operation.h"
-#include "link/pause.h"
 
 namespace {
 
@@ -26,16 +25,14 @@ ProbeOutcome probeResponseTime(Transaction& link, const std::string& address) {
     std::uint64_t totalMs = 0;
     for (int probe = 1; probe <= kProbeCount; ++probe) {
         const std::uint64_t sentAt = clock.nowMs();
-        std::string answer;
-        link.TxMessage(address, cmd::StatusPoll, tr::ProbePoll.timeout, tr::ProbePoll.retries,
-                       answer);
+        const std::string answer = link.TxMessage(address, cmd::StatusPoll, tr::ProbePoll).text;
         ++outcome.attempts;
         if (link.lineLost()) break;
         if (answer.size() == reply::StatusLength) {
             ++outcome.successes;
             totalMs += clock.nowMs() - sentAt;
         }
-        pausePumping(clock, link.console(), delay::ProbeInterval);
+        link.pause(delay::ProbeInterval);
         if (outcome.successes == 0 && probe == kGiveUpAfterSilentProbes) break;
     }
     if (outcome.successes > 0) {

@@ -48,7 +48,6 @@ void store(SurveyRecord& record, const SurveyRecord& terminal) {
 
 void displayTermInfo(OperationContext& context, SurveyTable& table, int row,
                      const std::string& listReply) {
-    context.console.pump();
     if (listReply.size() < reply::TerminalListMinimum) return;
     SurveyRecord* controller = table.find(row, 0);
     if (controller == nullptr) return;

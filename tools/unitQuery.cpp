@@ -21,9 +21,8 @@ void reportUnit(OperationContext& context, SurveyRecord& unit, const std::string
     if (asked && unit.duplicate) {
         context.console.report(unitLineWithoutVersion(unit, surveyStatus::DuplicateLa));
     } else if (asked) {
-        std::string info;
-        context.link.TxMessage(address, cmd::UnitInfo, tr::SurveyUnitInfo.timeout,
-                               tr::SurveyUnitInfo.retries, info);
+        const std::string info =
+            context.link.TxMessage(address, cmd::UnitInfo, tr::SurveyUnitInfo).text;
         if (!reply::hasUnitInfo(info, reply::UnitInfoShortThreshold)) {
             context.console.report(unitLineWithoutVersion(unit, surveyStatus::CommsError));
         } else {

@@ -19,14 +19,13 @@ public:
     bool go() {
         run_.units.clear();
         console().progress(0, 0, kScanBarMax);
-        console().searchingUnits(true);
+        run_.ctx.control.setDiscovering(true);
         const std::string probe = addr::controller(std::string_view(run_.settings.controllerLA));
         if (reply::isStatusReply(ask(probe, cmd::StatusPoll, tr::DiscoveryProbe)))
             byList(probe);
         else
             byScan();
-        console().searchingUnits(false);
-        run_.ctx.signal.clearSkip();
+        run_.ctx.control.setDiscovering(false);
         console().status("");
         console().progress(0, 0, kRunBarMax);
         return listed_ > 0;
@@ -36,9 +35,7 @@ private:
     Console& console() { return run_.ctx.console; }
 
     std::string ask(const std::string& address, const std::string& command, TimeoutRetries use) {
-        std::string reply;
-        run_.ctx.link.TxMessage(address, command, use.timeout, use.retries, reply);
-        return reply;
+        return run_.ctx.link.TxMessage(address, command, use).text;
     }
 
     // The controller names the units it knows; each is then asked for its version.
@@ -48,7 +45,7 @@ private:
         const std::size_t announced = reply::listCount(list);
         const std::size_t present = recordsPresent(list);
         for (std::size_t entry = 1; entry <= std::min(announced, present); ++entry) {
-            if (run_.ctx.link.lineLost()) return;
+            if (run_.ctx.ended()) return;
             takeListed(reply::listEntry(list, entry));
         }
         // A count beyond the records sent would read the CRC and nothing as units.
@@ -85,10 +82,10 @@ private:
         list(entry.la, *unit);
     }
 
-    // Every LA in turn, until the operator skips the rest.
+    // Every LA in turn, until the operator skips the rest or stops the run.
     void byScan() {
         for (int la = FoundUnits::kFirstLA; la <= FoundUnits::kLastLA; ++la) {
-            if (run_.ctx.signal.skipRequested() || run_.ctx.link.lineLost()) break;
+            if (run_.ctx.control.skipRequested() || run_.ctx.ended()) break;
             scanOne(static_cast<std::uint8_t>(la));
             console().progress(la, 0, kScanBarMax);
         }

@@ -11,9 +11,7 @@ constexpr char kNoUnitsFound[] = "No Units found!";
 constexpr char kFinished[] = "Finished.";
 
 void broadcast(UpgradeRun& run, const char* command) {
-    std::string ignored;
-    run.ctx.link.TxMessage(addr::AllControllers, command, tr::FireAndForget.timeout,
-                           tr::FireAndForget.retries, ignored);
+    run.ctx.link.TxMessage(addr::AllControllers, command, tr::FireAndForget);
 }
 
 // A global run succeeds when no unit it worked on failed. Units left pending were not worked
@@ -29,6 +27,8 @@ bool runGlobal(UpgradeRun& run) {
     // The units found before the line failed cannot be reached: "No Units found!" would be
     // wrong, and trying each of them would only fail again.
     if (run.ctx.link.lineLost()) return false;
+    // Stopped while searching: no unit is put into upgrade mode after the Stop.
+    if (run.ctx.control.stopRequested()) return false;
     if (!found) {
         run.ctx.console.status(kNoUnitsFound);
         return false;
@@ -62,7 +62,5 @@ bool RunUpgrade(UpgradeRun& run) {
     // Sent after every run, a stopped one included: the controllers resume their work.
     broadcast(run, cmd::UpgradeRunEnd);
     run.ctx.console.status(kFinished);
-    const bool stopped = run.ctx.signal.stopRequested();
-    run.ctx.signal.clearStop();
-    return done && !stopped && !run.ctx.link.lineLost();
+    return done && !run.ctx.control.stopRequested() && !run.ctx.link.lineLost();
 }

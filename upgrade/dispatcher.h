@@ -6,5 +6,5 @@
 
 // Whether the run did what it was asked: every unit it worked on was upgraded or needed no
 // upgrade (a unit a global upgrade passes over is not worked on), at least one unit was
-// found, and nobody stopped it. Clears the stop signal.
+// found, and nobody stopped it.
 bool RunUpgrade(UpgradeRun& run);

@@ -31,9 +31,7 @@ std::string unitLine(const std::string& address, const char* message) {
 }
 
 void fireAndForget(UpgradeRun& run, const std::string& address, const char* command) {
-    std::string ignored;
-    run.ctx.link.TxMessage(address, command, tr::FireAndForget.timeout, tr::FireAndForget.retries,
-                           ignored);
+    run.ctx.link.TxMessage(address, command, tr::FireAndForget);
 }
 
 void report(UpgradeRun& run) {

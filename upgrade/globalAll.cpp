@@ -7,7 +7,6 @@
 
 #include "image/fileSelection.h"
 #include "image/pageFormat.h"
-#include "link/pause.h"
 #include "link/replyReader.h"
 #include "product/upgradeCases.h"
 #include "upgrade/globalShared.h"
@@ -54,7 +53,7 @@ public:
         global::report(run_);
         if (stopped()) console().status(kUserAborted);
         // The closing commands cannot leave over a failed line: nothing to wait for.
-        if (!lineLost()) pausePumping(run_.ctx.clock, console(), delay::GlobalBeforeClosing);
+        if (!lineLost()) run_.ctx.link.pause(delay::GlobalBeforeClosing);
         if (run_.scope.terminalScope) {
             global::fireAndForget(run_, addr::controller(global::controllerLA(run_)),
                                   cmd::ControllerUpgradeEnd);
@@ -94,6 +93,8 @@ private:
     bool enterUpgradeMode() {
         bool entered = false;
         forEachUnit([&](int, FoundUnit& unit, const std::string& address) {
+            // After a Stop no further unit is put into upgrade mode.
+            if (stopped()) return;
             if (!needsUpgrade(unit)) {
                 unit.state = UnitState::Done;
                 console().status(global::unitLine(address, kNotNecessary));
@@ -136,7 +137,7 @@ private:
     void erase() {
         console().status(kEraseFlash);
         global::fireAndForget(run_, global::classBroadcast(run_), cmd::EraseAll);
-        pausePumping(run_.ctx.clock, console(), delay::GlobalAfterEraseBroadcast);
+        run_.ctx.link.pause(delay::GlobalAfterEraseBroadcast);
         forEachUnit([&](int, FoundUnit& unit, const std::string& address) {
             std::optional<reply::FlashResult> result =
                 reply::readFlashStatus(exchange(address, cmd::FlashStatus, tr::GlobalEraseResult));
@@ -171,7 +172,6 @@ private:
             });
             console().progress(global::pageProgress(image, global::kBarMin, global::kBarMax),
                                global::kBarMin, global::kBarMax);
-            console().pump();
             if (ended()) return false;
         }
         return true;
@@ -186,7 +186,7 @@ private:
         const bool answeredAtOnce =
             status.size() == reply::FlashStatusLength && sends() - sendsBefore == 1;
         if (status.size() != reply::FlashStatusLength && !lineLost()) {
-            pausePumping(run_.ctx.clock, console(), delay::GlobalBeforeWriteResultAgain);
+            run_.ctx.link.pause(delay::GlobalBeforeWriteResultAgain);
             status = exchange(address, cmd::FlashStatus, tr::GlobalWriteResultAgain);
         }
         std::optional<reply::FlashResult> result = reply::readFlashStatus(status);
@@ -217,7 +217,7 @@ private:
     void resetAndConfirm(bool lastPass) {
         console().status(kResetting);
         global::fireAndForget(run_, global::classBroadcast(run_), cmd::Reset);
-        pausePumping(run_.ctx.clock, console(), delay::GlobalAfterResetBroadcast);
+        run_.ctx.link.pause(delay::GlobalAfterResetBroadcast);
         if (ended()) return;
         for (int la = FoundUnits::kFirstLA; la <= FoundUnits::kLastLA && !lineLost(); ++la) {
             FoundUnit& unit = *run_.units.at(la);
@@ -258,8 +258,7 @@ private:
 
     std::string exchange(const std::string& address, const std::string& command,
                          TimeoutRetries use) {
-        std::string text;
-        run_.ctx.link.TxMessage(address, command, use.timeout, use.retries, text);
+        std::string text = run_.ctx.link.TxMessage(address, command, use).text;
         if (text.size() > kReplyKept) text.resize(kReplyKept);
         return text;
     }
@@ -267,7 +266,7 @@ private:
     unsigned sends() const { return run_.ctx.link.counts().awaited(); }
 
     Console& console() { return run_.ctx.console; }
-    bool stopped() const { return run_.ctx.signal.stopRequested(); }
+    bool stopped() const { return run_.ctx.control.stopRequested(); }
     bool lineLost() const { return run_.ctx.link.lineLost(); }
     bool ended() const { return run_.ctx.ended(); }
 

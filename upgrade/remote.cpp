@@ -2,7 +2,6 @@
 
 #include "image/remoteImage.h"
 #include "link/catalogue.h"
-#include "link/pause.h"
 #include "link/replyReader.h"
 
 #include <algorithm>
@@ -34,10 +33,21 @@ public:
 
     bool run(std::uint8_t productId) {
         if (!imageAccepted(productId)) return false;
+        const bool upgraded = upgradeThroughUnit();
+        // The unit in front relays everything to the remote until it is told to stop, failed
+        // upgrade or not. A stop touches no unit after it, and a lost line carries nothing.
+        if (upgraded || !stopped()) {
+            ctx_.link.TxMessage(address_, cmd::RemoteClose, tr::RemoteClose);
+        }
+        return upgraded;
+    }
+
+private:
+    bool upgradeThroughUnit() {
         reportVersion();
         send({remote::RequestPrepare}, remote::WaitNone);
         if (stopped()) return false;
-        pausePumping(ctx_.clock, ctx_.console, delay::RemoteAfterPrepare);
+        ctx_.link.pause(delay::RemoteAfterPrepare);
         ctx_.console.status(kEnterUpgradeMode);
         if (!enterUpgradeMode()) return false;
         ctx_.console.status(kEraseFlash);
@@ -45,15 +55,10 @@ public:
         if (!writeApplication() || stopped() || !writeVectors()) return false;
         send({remote::RequestLeave}, remote::WaitNone);
         if (ctx_.link.lineLost()) return false; // no restart to wait for, no version to ask
-        pausePumping(ctx_.clock, ctx_.console, delay::RemoteAfterLeave);
-        if (!confirmVersion()) return false;
-        std::string ignored;
-        ctx_.link.TxMessage(address_, cmd::RemoteClose, tr::RemoteClose.timeout,
-                            tr::RemoteClose.retries, ignored);
-        return true;
+        ctx_.link.pause(delay::RemoteAfterLeave);
+        return confirmVersion();
     }
 
-private:
     // An image that was not read in full is never sent; one whose reset vector does not point
     // into the boot area would leave the remote unable to start.
     bool imageAccepted(std::uint8_t productId) {
@@ -198,11 +203,9 @@ private:
 void TxMessageRemote(Transaction& link, const std::string& address, std::uint8_t waitCode,
                      const RemoteRequest& request, RemoteReply& reply) {
     const TimeoutRetries use = waitCode == remote::WaitNone ? tr::FireAndForget : tr::RemoteRequest;
-    std::string text;
-    link.TxMessage(address,
-                   cmd::passThrough(waitCode, std::span(request.bytes.data(), request.length)),
-                   use.timeout, use.retries, text);
-    reply = reply::passThroughBytes(text);
+    const Reply text = link.TxMessage(
+        address, cmd::passThrough(waitCode, std::span(request.bytes.data(), request.length)), use);
+    reply = reply::passThroughBytes(text.text);
 }
 
 bool GoUpgradeRemote(UpgradeRun& run, const std::string& address, std::uint8_t productId) {

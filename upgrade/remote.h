@@ -21,5 +21,7 @@ void TxMessageRemote(Transaction& link, const std::string& address, std::uint8_t
 
 // Writes the image of productId into the remote behind the unit at address. True when the
 // remote was written; false when the image was refused or unreadable, the remote did not
-// enter upgrade mode, a block of either area failed, or the operator stopped.
+// enter upgrade mode, a block of either area failed, or the operator stopped. Once anything
+// went to the remote, the unit in front is told to stop relaying ("3E00000"), whatever the
+// result, unless the operator stopped or the line was lost.
 bool GoUpgradeRemote(UpgradeRun& run, const std::string& address, std::uint8_t productId);

@@ -3,7 +3,6 @@
 #include "image/fileSelection.h"
 #include "image/pageFormat.h"
 #include "link/catalogue.h"
-#include "link/pause.h"
 #include "link/replyReader.h"
 #include "product/productFiles.h"
 #include "product/upgradeCases.h"
@@ -58,8 +57,7 @@ private:
     bool stopped() const { return run_.ctx.ended(); }
 
     std::string ask(const std::string& command, TimeoutRetries use) {
-        std::string reply;
-        run_.ctx.link.TxMessage(address_, command, use.timeout, use.retries, reply);
+        std::string reply = run_.ctx.link.TxMessage(address_, command, use).text;
         if (reply.size() > kKeptReplyLength) reply.resize(kKeptReplyLength);
         return reply;
     }
@@ -196,7 +194,6 @@ private:
             if (page.empty()) continue;
             if (!writePage(page)) return false;
             showProgress();
-            run_.ctx.console.pump();
             if (stopped()) break;
         } while (image.cursor <= image.highestWritten);
         return true;
@@ -231,8 +228,7 @@ private:
         say("Resetting unit...");
         if (!reply::isStatusReply(ask(cmd::Reset, tr::SingleReset))) say("No response!");
         // No unit restarts behind a failed line: nothing to wait for.
-        if (!run_.ctx.link.lineLost())
-            pausePumping(run_.ctx.clock, run_.ctx.console, delay::SingleAfterReset);
+        if (!run_.ctx.link.lineLost()) run_.ctx.link.pause(delay::SingleAfterReset);
     }
 
     // The unit counts as running its new firmware once it answers outside upgrade mode. The
@@ -256,15 +252,12 @@ private:
         if (settings().upgradeType == UpgradeType::SingleUnit) {
             ask(cmd::Reset, tr::SingleReset);
             say("Reset unit.");
-            if (!run_.ctx.link.lineLost())
-                pausePumping(run_.ctx.clock, run_.ctx.console, delay::SingleAfterFinalReset);
+            if (!run_.ctx.link.lineLost()) run_.ctx.link.pause(delay::SingleAfterFinalReset);
         }
         // The controller in front of the unit hears that the upgrade is over.
-        std::string ignored;
         run_.ctx.link.TxMessage(
             addr::controller(std::string_view(settings().controllerLA).substr(0, 2)),
-            cmd::ControllerUpgradeEnd, tr::FireAndForget.timeout, tr::FireAndForget.retries,
-            ignored);
+            cmd::ControllerUpgradeEnd, tr::FireAndForget);
     }
 
     UpgradeRun& run_;

@@ -100,7 +100,7 @@ TEST_F(CommsTestInVirtualTime, AUnitThatStopsAnsweringCountsAsFailedAndTheTestGo
 
 TEST_F(CommsTestInVirtualTime, ASecondClickEndsAfterTheUnitInProgressAndReportsWhatWasTested) {
     // The operator clicks once the third unit is being asked.
-    console.onPump = [&] {
+    console.onWait = [&] {
         if (console.label(ConsoleLabel::Cla) == "CLA: [0105]" && runState.value() == 1)
             runState.click();
     };

@@ -42,7 +42,7 @@ protected:
     void SetUp() override { startNetwork(kNetwork); }
     // Runs until the display has been drawn `readings` times, then clicks "&Stop".
     LineDiagnosticsResult run(const std::string& la, long readings = 1) {
-        console.onPump = [&, readings] {
+        console.onWait = [&, readings] {
             if (console.reportReplacements >= readings && runState.value() == 1) runState.click();
         };
         runState.click();

@@ -135,3 +135,17 @@ TEST_F(MaintenanceInVirtualTime, ClearingAllControllersSilencesThemForHalfAMinut
     EXPECT_EQ(unit("c2").memoryClears, 1);
     EXPECT_GE(clock.nowMs(), 1000u); // the notice follows the pause
 }
+
+// With the line-status check on, a line that shows no modem signal takes no byte: the request
+// never leaves, though the line has not failed. Neither command may then claim anything.
+TEST_F(MaintenanceInVirtualTime, ARequestThatCannotLeaveIsAFailure) {
+    port->setCheckLineStatus(true);
+    EXPECT_EQ(setLogicalAddress(context(), {true, "10000001", "FF"}), MaintenanceOutcome::Failed);
+    console.confirmAnswer = true;
+    EXPECT_EQ(clearControllerMemory(context(), {"01", false}), MaintenanceOutcome::Failed);
+    EXPECT_EQ(link->counts().of(ExchangeOutcome::WriteFailed), 2u);
+    EXPECT_FALSE(link->lineLost());
+    EXPECT_TRUE(frames().empty());
+    EXPECT_EQ(unit("c1").memoryClears, 0);
+    EXPECT_EQ(messageTexts(console), (Texts{"Failed!", "Failed!"}));
+}

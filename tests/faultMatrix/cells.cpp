@@ -252,11 +252,11 @@ Verdict judgeUpgradeRun(Column column, const sim::Network& after, bool reported,
 OverrunGuard::OverrunGuard(RecordingConsole& console, Clock& clock, std::uint64_t boundMs)
     : console_(console), clock_(clock), startMs_(clock.nowMs()), boundMs_(boundMs),
       started_(std::chrono::steady_clock::now()) {
-    console_.onPump = [this] { check(); };
+    console_.onWait = [this] { check(); };
 }
 
 OverrunGuard::~OverrunGuard() {
-    console_.onPump = nullptr;
+    console_.onWait = nullptr;
 }
 
 double OverrunGuard::realMs() const {

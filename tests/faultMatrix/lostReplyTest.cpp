@@ -26,7 +26,7 @@ protected:
         const std::vector<std::uint8_t> setAddress{remote::RequestSetAddress,
                                                    static_cast<std::uint8_t>(address >> 8),
                                                    static_cast<std::uint8_t>(address & 0xFF)};
-        console.onPump = [this, setAddress] {
+        console.onWait = [this, setAddress] {
             sim::Unit& terminal = *network.unit("r1");
             if (!terminal.remote.requests.empty() && terminal.remote.requests.back() == setAddress)
                 terminal.faults.replies.dropShare = 1.0;
@@ -65,7 +65,7 @@ protected:
 
 TEST_F(SurveyLosingReplies, ATerminalListThatDoesNotComeIsNamedUnderItsHeading) {
     // The controller's information is its last answer: its terminal list is lost.
-    console.onPump = [this] {
+    console.onWait = [this] {
         sim::Unit& controller = *network.unit("c1");
         if (!controller.commands.empty() && controller.commands.back() == cmd::UnitInfo)
             controller.faults.replies.dropShare = 1.0;

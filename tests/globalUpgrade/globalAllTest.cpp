@@ -147,8 +147,8 @@ TEST_F(TerminalsAllAtOnce, AUnitSilentAfterTheResetIsFailed) {
 TEST_F(TerminalsAllAtOnce, StopWhileWritingLeavesTheUnitsUnresetButStillClosesTheController) {
     found(1, 3, 0x0102);
     found(2, 3, 0x0102);
-    console.onPump = [&] {
-        if (broadcastPages().size() == 3) signal.requestStop();
+    console.onWait = [&] {
+        if (broadcastPages().size() == 3) control.requestStop();
     };
     upgrade();
 

@@ -61,8 +61,8 @@ TEST_F(TerminalsOneAtATime, AUnitThatFailsOnceIsDoneAtItsSecondAttemptOneThatFai
 }
 
 TEST_F(TerminalsOneAtATime, AStopEndsAfterTheCurrentUnitWithoutReport) {
-    console.onPump = [&] {
-        if (!unit("t1").commands.empty()) signal.requestStop();
+    console.onWait = [&] {
+        if (!unit("t1").commands.empty()) control.requestStop();
     };
     upgrade();
     EXPECT_EQ(linesWith("Find unit [0101]..."), 1);

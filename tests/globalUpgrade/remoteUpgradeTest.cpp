@@ -92,6 +92,8 @@ TEST_F(RemoteInVirtualTime, ARemoteThatRefusesUpgradeModeIsNotWritten) {
     EXPECT_EQ(console.statusLines.back(), "Failed to enter Upgrade mode!");
     for (const std::vector<std::uint8_t>& request : unit("r2").remote.requests)
         EXPECT_NE(request.front(), remote::RequestWrite);
+    // The terminal relays until it is told to stop, failure or not.
+    EXPECT_EQ(unit("r2").commands.back(), cmd::RemoteClose);
 }
 
 } // namespace

@@ -4,16 +4,16 @@
 // no real time), or over a real pseudo-terminal on the real clock.
 
 #include "hexWriter.h"
+#include "product/productFiles.h"
 #include "image/pageFormat.h"
 #include "imageContent.h"
 #include "link/catalogue.h"
-#include "product/productFiles.h"
-#include "sim/ptySimulator.h"
-#include "sim/virtualLineBackend.h"
 #include "srecWriter.h"
 #include "tests/link/tempFolder.h"
-#include "tests/sim/simTestSupport.h"
-#include "tests/support/recordingConsole.h"
+#include "tests/support/silentConsole.h"
+#include "tests/support/simBus.h"
+
+#include <gtest/gtest.h>
 #include "upgrade/upgradeRun.h"
 
 #include <algorithm>
@@ -77,13 +77,12 @@ public:
     std::vector<int> positions;
 };
 
-// What every run needs beside the line: settings, table, image, stop signal, face.
+// What every run needs beside the line: settings, table, image, face.
 struct RunState {
     UpgradeSettings settings;
     ScopeFlags scope;
     FirmwareImage image;
     FoundUnits units;
-    StopSignal signal;
     ProgressConsole console;
 
     // Enters a unit into the table as discovery would.
@@ -105,46 +104,32 @@ struct RunState {
 
 class UpgradeInVirtualTime : public ::testing::Test, public RunState {
 protected:
-    explicit UpgradeInVirtualTime(const std::string& json) : network(simtest::networkFrom(json)) {
-        auto backend = std::make_unique<sim::VirtualLineBackend>(clock, network);
-        port = std::make_unique<TSerialPort>(clock, std::move(backend));
-        configureForTool(*port);
-        port->setDevicePath("virtual");
-        port->OpenPort();
-        port->SuspendPolling();
-        link = std::make_unique<Transaction>(*port, clock, console);
+    explicit UpgradeInVirtualTime(const std::string& json)
+        : bus(console, testkit::networkFrom(json)) {
+        bus.openPort();
     }
-    UpgradeRun run() {
-        return UpgradeRun{{*link, console, clock, signal}, settings, scope, image, units};
-    }
+    UpgradeRun run() { return UpgradeRun{bus.context(), settings, scope, image, units}; }
     const sim::Unit& unit(const std::string& name) { return *network.unit(name); }
 
     TempWorkingFolder folder;
-    VirtualClock clock;
-    sim::NetworkSimulator network;
-    std::unique_ptr<TSerialPort> port;
-    std::unique_ptr<Transaction> link;
+    testkit::VirtualBus bus;
+    VirtualClock& clock = bus.clock;
+    sim::NetworkSimulator& network = bus.network;
+    Transaction& link = bus.link;
+    RunControl& control = bus.control;
 };
 
 class UpgradeOverPty : public ::testing::Test, public RunState {
 protected:
-    explicit UpgradeOverPty(const std::string& json) : simulator(simtest::networkFrom(json)) {}
-    void SetUp() override {
-        std::optional<std::string> device = simulator.start();
-        ASSERT_TRUE(device) << simulator.error();
-        configureForTool(port);
-        port.setDevicePath(*device);
-        ASSERT_TRUE(port.OpenPort());
-        port.SuspendPolling();
-    }
-    UpgradeRun run() {
-        return UpgradeRun{{link, console, systemClock(), signal}, settings, scope, image, units};
-    }
+    explicit UpgradeOverPty(const std::string& json) : bus(console, testkit::networkFrom(json)) {}
+    void SetUp() override { ASSERT_TRUE(bus.openPort()); }
+    UpgradeRun run() { return UpgradeRun{bus.context(), settings, scope, image, units}; }
 
     TempWorkingFolder folder;
-    sim::PtySimulator simulator;
-    TSerialPort port{systemClock()};
-    Transaction link{port, systemClock(), console};
+    testkit::PtyBus bus;
+    sim::PtySimulator& simulator = bus.simulator;
+    Transaction& link = bus.link;
+    RunControl& control = bus.control;
 };
 
 } // namespace upgradetest

@@ -54,7 +54,7 @@ TEST_F(TransactionInVirtualTime, AClosedPortCountsAsAnAttemptWithoutReply) {
 // window to repaint and see Stop, yet a reply is taken when it arrives, not at the slice's end.
 TEST_F(TransactionInVirtualTime, TheReplyWaitPumpsTheFaceOftenAndTakesAReplyAtOnce) {
     std::vector<std::uint64_t> pumpTimes;
-    console.onPump = [&] { pumpTimes.push_back(clock.nowMs()); };
+    console.onWait = [&] { pumpTimes.push_back(clock.nowMs()); };
     EXPECT_EQ(send("01", 100), "");
     EXPECT_EQ(elapsedMs, 2u + 101u);
     ASSERT_GE(pumpTimes.size(), 10u);

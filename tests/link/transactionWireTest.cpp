@@ -187,11 +187,11 @@ TEST(TransactionOnAHungUpLine, EndsAtOnceWithThePlatformsWordsAndWithoutSpinning
     EXPECT_EQ(link.counts().of(ExchangeOutcome::PortError), 1u);
 
     started = std::chrono::steady_clock::now();
-    const long pumpsBefore = console.pumps;
+    const long waitsBefore = console.waits;
     result = link.collect(300, reply);
     EXPECT_EQ(result.outcome, ExchangeOutcome::PortError);
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(100));
-    EXPECT_LT(console.pumps - pumpsBefore, 20);
+    EXPECT_LT(console.waits - waitsBefore, 20);
 
     // The fault belongs to the opening: a closed port reports none.
     port.ClosePort();

@@ -19,10 +19,6 @@ public:
         if (!reportLines.empty()) reportLines.back() = std::string(line);
     }
     void progress(int, int, int) override {}
-    void pump() override {
-        ++pumps;
-        if (onPump) onPump();
-    }
     void message(MessageKind kind, std::string_view text) override {
         messages.push_back({kind, std::string(text)});
     }
@@ -55,8 +51,14 @@ public:
     };
     std::vector<std::string> statusLines, reportLines;
     std::vector<Message> messages;
-    long pumps = 0;
-    std::function<void()> onPump;
+    // Told at every wake of a reply wait and every slice of a pause (the session's wait hook,
+    // wired by the test kit's buses): where a test acts at a known moment of a run.
+    void waited() {
+        ++waits;
+        if (onWait) onWait();
+    }
+    long waits = 0;
+    std::function<void()> onWait;
     bool confirmAnswer = false;
     std::optional<std::string> fileToChoose; // what the file dialog returns
     int dialogRuns = 0;

@@ -14,7 +14,6 @@ public:
     void clearReport() override {}
     void replaceLastReportLine(std::string_view) override {}
     void progress(int, int, int) override {}
-    void pump() override {}
     void message(MessageKind, std::string_view) override {}
     bool confirm(std::string_view) override { return false; }
     std::optional<std::string> chooseFirmwareFile() override { return std::nullopt; }

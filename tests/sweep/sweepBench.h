@@ -56,7 +56,7 @@ public:
         RunEnd end;
         const std::uint64_t startedMs = clock_.nowMs();
         const auto startedReal = std::chrono::steady_clock::now();
-        console_.onPump = [&] {
+        console_.onWait = [&] {
             if (clock_.nowMs() - startedMs <= kRunLimitMs) return;
             end.overran = true;
             signal_.requestStop();
@@ -74,7 +74,7 @@ public:
                 end.done = RunUpgrade(run);
             }
         }
-        console_.onPump = nullptr;
+        console_.onWait = nullptr;
         signal_.clearStop();
         end.portClosed = !port_->IsOpen();
         end.virtualMs = clock_.nowMs() - startedMs;

@@ -50,6 +50,7 @@ class LossClockConsole : public RecordingConsole {
 public:
     explicit LossClockConsole(Clock& clock) : clock_(clock) {}
     void status(std::string_view line) override {
+        if (onStatus) onStatus(line);
         note(line);
         RecordingConsole::status(line);
     }
@@ -62,6 +63,7 @@ public:
         RecordingConsole::message(kind, text);
     }
     std::optional<std::uint64_t> toldAtMs;
+    std::function<void(std::string_view)> onStatus; // before the line is kept
 
 private:
     void note(std::string_view line) {
@@ -126,7 +128,7 @@ struct Procedure {
 void watchFastPoll(Bench& b) {
     RunState state;
     state.click();
-    b.console.onPump = [&b] {
+    b.console.onWait = [&b] {
         if (b.clock.nowMs() > 5000) b.signal.requestStop();
     };
     runLineDiagnostics(b.context(), b.table, state, {true, "01", ""});
@@ -288,6 +290,36 @@ INSTANTIATE_TEST_SUITE_P(EveryProcedure, LineLost,
                              std::string name = procedures()[info.param].name;
                              std::replace(name.begin(), name.end(), ' ', '_');
                              return name;
+                         });
+
+// The line fails in the quiet moment before a broadcast of the all-at-once upgrade, so the
+// broadcast is the first to find it gone: the five seconds that would let the units erase or
+// restart have no units to wait for.
+class BroadcastFindsLineLost : public ::testing::TestWithParam<const char*> {
+protected:
+    BroadcastFindsLineLost() {
+        writeFirmware("Terminal-K2.hex", fwgen::FileFormat::Hex16, 2, 21, 3000, 5);
+    }
+    TempWorkingFolder folder;
+};
+
+TEST_P(BroadcastFindsLineLost, NoPauseFollowsIt) {
+    Bench bench;
+    const std::string before = GetParam();
+    bench.console.onStatus = [&](std::string_view line) {
+        if (line == before && !bench.line->cut()) bench.line->cutAtRequest(0);
+    };
+    bench.gate->run([&] { bench.upgrade(UnitType::Terminal, UpgradeType::AllUnits, "FF"); });
+    ASSERT_TRUE(bench.line->cut());
+    ASSERT_TRUE(bench.console.toldAtMs);
+    EXPECT_LE(bench.clock.nowMs() - bench.line->cutAtMs(), kMaxMsAfterTold);
+    EXPECT_EQ(traceOf(bench.console.statusLines).lossLines, 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(AllAtOnce, BroadcastFindsLineLost,
+                         ::testing::Values("Erase Flash...", "Resetting unit..."),
+                         [](const ::testing::TestParamInfo<const char*>& info) {
+                             return info.index == 0 ? "Erase" : "Reset";
                          });
 
 } // namespace

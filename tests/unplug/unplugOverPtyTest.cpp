@@ -32,7 +32,7 @@ protected:
         // The tool opens COM1 of its working folder, wherever the link points now.
         ASSERT_TRUE(simulator.start((folder.path() / "COM1").string())) << simulator.error();
         configureForTool(port);
-        console.onPump = [this] {
+        console.onWait = [this] {
             if (simulator.unplugged()) watch.startOnce();
         };
     }

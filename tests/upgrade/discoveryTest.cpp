@@ -49,7 +49,7 @@ TEST_F(UpgradeInVirtualTime, ASkippedScanKeepsTheUnitsFoundSoFar) {
     settings.unitType = UnitType::ControllerAB;
     settings.controllerLA = "FF";
     console.onProgress = [this](int position) {
-        if (position == 10) signal.requestSkip();
+        if (position == 10) control().requestSkip();
     };
     UpgradeRun upgrade = run();
     EXPECT_TRUE(FindUnits(upgrade));
@@ -60,8 +60,44 @@ TEST_F(UpgradeInVirtualTime, ASkippedScanKeepsTheUnitsFoundSoFar) {
     EXPECT_EQ(units.at(12)->state, UnitState::Empty);
     const auto& heard = unit("c12").commands; // the probe to FF00 reached it, nothing more
     EXPECT_EQ(std::count(heard.begin(), heard.end(), std::string(cmd::UnitInfo)), 0);
-    EXPECT_FALSE(signal.skipRequested());
+    EXPECT_FALSE(control().skipRequested());
     EXPECT_EQ(console.positions.back(), 0);
+}
+
+// Stop while the controllers are scanned: the scan ends at the next LA and the run closes as a
+// stopped run does, with no unit put into upgrade mode after the Stop.
+TEST_F(UpgradeInVirtualTime, AStopDuringTheScanTouchesNoUnit) {
+    start(R"({ "controllers": [
+        { "name": "c2", "la": "02", "fixedAddress": "10000002", "productId": 5, "version": "1.01" },
+        { "name": "c30", "la": "1E", "fixedAddress": "1000001E", "productId": 5, "version": "1.01" }
+    ] })");
+    settings.unitType = UnitType::ControllerAB;
+    settings.upgradeType = UpgradeType::AllUnits;
+    settings.controllerLA = "FF";
+    scope.controllerScope = true;
+    std::size_t framesAtStop = 0;
+    console.onProgress = [this, &framesAtStop](int position) {
+        if (position != 10 || framesAtStop != 0) return;
+        control().requestStop();
+        framesAtStop = network().network().frames.size();
+    };
+    UpgradeRun upgrade = run();
+    EXPECT_FALSE(RunUpgrade(upgrade));
+    const auto& frames = network().network().frames;
+    ASSERT_GT(framesAtStop, 0u);
+    for (std::size_t i = framesAtStop; i < frames.size(); ++i)
+        EXPECT_FALSE(frames[i].command.starts_with(cmd::EnterUpgrade)) << frames[i].address;
+    // The LA being asked when Stop came has its answer (or time-outs), and no other is asked.
+    EXPECT_LE(frames.size() - framesAtStop, 4u);
+    EXPECT_FALSE(unit("c2").upgradeMode);
+    EXPECT_TRUE(std::none_of(frames.begin(), frames.end(),
+                             [](const sim::ReceivedFrame& f) { return f.address == "1E00"; }));
+    EXPECT_EQ(std::count_if(frames.begin(), frames.end(),
+                            [](const sim::ReceivedFrame& f) {
+                                return f.address == "FF00" && f.command == cmd::UpgradeRunEnd;
+                            }),
+              1);
+    EXPECT_EQ(console.statusLines.back(), "Finished.");
 }
 
 TEST_F(UpgradeInVirtualTime, ARunThatFindsNobodyIsStillFramedAndFails) {
@@ -72,7 +108,7 @@ TEST_F(UpgradeInVirtualTime, ARunThatFindsNobodyIsStillFramedAndFails) {
     UpgradeRun upgrade = run();
     EXPECT_FALSE(RunUpgrade(upgrade));
     EXPECT_EQ(console.statusLines, (std::vector<std::string>{"", "No Units found!", "Finished."}));
-    const auto& broadcasts = network->network().broadcasts;
+    const auto& broadcasts = network().network().broadcasts;
     ASSERT_EQ(broadcasts.size(), 2u);
     EXPECT_EQ(broadcasts.front().command, cmd::UpgradeRunStart);
     EXPECT_EQ(broadcasts.back().command, cmd::UpgradeRunEnd);
@@ -97,18 +133,16 @@ TEST(DiscoveryByList, RecordsBeyondTheReplyAreNotStored) {
                                                       "03")}};
         return {};
     };
-    TSerialPort port(clock, std::unique_ptr<SerialBackend>(line));
-    configureForTool(port);
-    ASSERT_TRUE(port.OpenPort());
-    port.SuspendPolling();
     BarConsole console;
-    Transaction link(port, clock, console);
-    StopSignal signal;
+    LinkSession session(console, clock, std::unique_ptr<SerialBackend>(line));
+    configureForTool(session.port());
+    ASSERT_TRUE(session.port().OpenPort());
+    session.port().SuspendPolling();
     FirmwareImage image;
     FoundUnits units;
     UpgradeSettings settings;
     settings.controllerLA = "01";
-    UpgradeRun run{{link, console, clock, signal}, settings, {}, image, units};
+    UpgradeRun run{session.context(), settings, {}, image, units};
     EXPECT_TRUE(FindUnits(run));
     EXPECT_EQ(console.statusLines,
               (std::vector<std::string>{" LA    Unit Type", "[05] - " + getProductName(3),

@@ -36,10 +36,10 @@ TEST_F(UpgradeOverPty, ASinglePassLogsItsTenLinesAndLeavesTheImageInFlash) {
     EXPECT_EQ(console.statusLines, expected);
     EXPECT_EQ(console.positions.back(), 100);
     // "9B01" goes out without waiting: give the simulator a moment to take it in.
-    sim::Network net = simulator->snapshot();
+    sim::Network net = simulator().snapshot();
     for (int wait = 0; wait < 100 && net.broadcasts.size() < 2; ++wait) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        net = simulator->snapshot();
+        net = simulator().snapshot();
     }
     expectUnitRunsImage(net.units[1], image);
     // The run is framed for every controller, and the controller hears the end of it.
@@ -54,12 +54,12 @@ TEST_F(UpgradeOverPty, StopDuringThePagesEndsWithoutAReset) {
     settings.controllerLA = "01";
     settings.terminalLA = "01";
     console.onProgress = [this](int position) {
-        if (position >= 30) signal.requestStop();
+        if (position >= 30) control().requestStop();
     };
     UpgradeRun upgrade = run();
     EXPECT_FALSE(GoUpgradeSingle(upgrade, "0101"));
     EXPECT_EQ(console.statusLines.back(), "Write Flash...");
-    const sim::Unit terminal = *simulator->unit("t1");
+    const sim::Unit terminal = *simulator().unit("t1");
     EXPECT_EQ(countOf(terminal.commands, cmd::Reset), 0u);
     EXPECT_TRUE(terminal.upgradeMode);
     // The page in flight when the stop came was finished, and no page after it was sent.
@@ -190,11 +190,11 @@ TEST_F(UpgradeInVirtualTime, OneByteImageFillsTheBarAndAnUnconfirmedUnitFails) {
     start(networkWith(kPlainTerminal));
     settings.controllerLA = "01";
     UpgradeRun upgrade = run();
-    const std::uint64_t started = clock.nowMs();
+    const std::uint64_t started = clock().nowMs();
     EXPECT_FALSE(GoUpgradeSingle(upgrade, "0101"));
     EXPECT_EQ(console.statusLines.back(), "Upgrade Failed!");
     EXPECT_EQ(console.positions, std::vector<int>{100});
-    EXPECT_GE(clock.nowMs() - started, 5000u + 20000u);
+    EXPECT_GE(clock().nowMs() - started, 5000u + 20000u);
     EXPECT_TRUE(unit("t1").upgradeMode);
     std::filesystem::remove_all(scratch);
 }
@@ -208,18 +208,18 @@ namespace {
 TEST_F(UpgradeInVirtualTime, AStopAfterTheResetIsNotActedOn) {
     start(networkWith(kPlainTerminal));
     settings.controllerLA = "01";
-    long pumpsAtReset = -1;
-    console.onPump = [&] {
-        if (pumpsAtReset < 0 && console.statusLines.back() == "Resetting unit...") {
-            pumpsAtReset = console.pumps;
-            signal.requestStop();
+    long waitsAtReset = -1;
+    console.onWait = [&] {
+        if (waitsAtReset < 0 && console.statusLines.back() == "Resetting unit...") {
+            waitsAtReset = console.waits;
+            control().requestStop();
         }
     };
     UpgradeRun upgrade = run();
     EXPECT_TRUE(GoUpgradeSingle(upgrade, "0101"));
     EXPECT_EQ(console.statusLines.back(), "Reset unit.");
     // 5 s and 3 s of pauses, pumped at least every 10 ms.
-    EXPECT_GE(console.pumps - pumpsAtReset, 800);
+    EXPECT_GE(console.waits - waitsAtReset, 800);
     expectUnitRunsImage(unit("t1"), image);
 }
 

@@ -4,10 +4,7 @@
 
 #include "image/firmwareImage.h"
 #include "link/operationContext.h"
-#include "sim/networkFile.h"
-#include "sim/ptySimulator.h"
-#include "sim/virtualLineBackend.h"
-#include "tests/support/recordingConsole.h"
+#include "tests/support/simBus.h"
 #include "upgrade/upgradeRun.h"
 
 #include <gtest/gtest.h>
@@ -29,12 +26,6 @@ public:
     int lastMax = 0;
     std::function<void(int)> onProgress;
 };
-
-inline sim::Network networkFrom(const std::string& json) {
-    sim::NetworkLoad load = sim::parseNetwork(json);
-    EXPECT_TRUE(load.network) << load.error;
-    return load.network.value_or(sim::Network{});
-}
 
 // The working folder is the sample files' folder while a test runs.
 class InFolder {
@@ -81,27 +72,19 @@ inline const char* kPlainTerminal =
 class UpgradeInVirtualTime : public ::testing::Test {
 protected:
     void start(const std::string& json) {
-        network = std::make_unique<sim::NetworkSimulator>(networkFrom(json));
-        auto backend = std::make_unique<sim::VirtualLineBackend>(clock, *network);
-        port = std::make_unique<TSerialPort>(clock, std::move(backend));
-        configureForTool(*port);
-        port->setDevicePath("virtual");
-        ASSERT_TRUE(port->OpenPort());
-        port->SuspendPolling();
-        link = std::make_unique<Transaction>(*port, clock, console);
+        bus = std::make_unique<testkit::VirtualBus>(console, testkit::networkFrom(json));
+        bus->openPort();
     }
-    UpgradeRun run() {
-        return UpgradeRun{{*link, console, clock, signal}, settings, scope, image, units};
-    }
-    sim::Unit& unit(const std::string& name) { return *network->unit(name); }
+    UpgradeRun run() { return UpgradeRun{bus->context(), settings, scope, image, units}; }
+    sim::Unit& unit(const std::string& name) { return *bus->network.unit(name); }
+    Transaction& link() { return bus->link; }
+    RunControl& control() { return bus->control; }
+    VirtualClock& clock() { return bus->clock; }
+    sim::NetworkSimulator& network() { return bus->network; }
 
     InFolder folder{NEXALO_FW_SAMPLES_DIR};
-    VirtualClock clock;
-    std::unique_ptr<sim::NetworkSimulator> network;
-    std::unique_ptr<TSerialPort> port;
-    std::unique_ptr<Transaction> link;
     BarConsole console;
-    StopSignal signal;
+    std::unique_ptr<testkit::VirtualBus> bus;
     UpgradeSettings settings;
     ScopeFlags scope;
     FirmwareImage image;
@@ -111,24 +94,17 @@ protected:
 class UpgradeOverPty : public ::testing::Test {
 protected:
     void start(const std::string& json) {
-        simulator = std::make_unique<sim::PtySimulator>(networkFrom(json));
-        const std::optional<std::string> device = simulator->start();
-        ASSERT_TRUE(device) << simulator->error();
-        configureForTool(port);
-        port.setDevicePath(*device);
-        ASSERT_TRUE(port.OpenPort());
-        port.SuspendPolling();
+        bus = std::make_unique<testkit::PtyBus>(console, testkit::networkFrom(json));
+        ASSERT_TRUE(bus->openPort());
     }
-    UpgradeRun run() {
-        return UpgradeRun{{link, console, systemClock(), signal}, settings, scope, image, units};
-    }
+    UpgradeRun run() { return UpgradeRun{bus->context(), settings, scope, image, units}; }
+    Transaction& link() { return bus->link; }
+    RunControl& control() { return bus->control; }
+    sim::PtySimulator& simulator() { return bus->simulator; }
 
     InFolder folder{NEXALO_FW_SAMPLES_DIR};
-    std::unique_ptr<sim::PtySimulator> simulator;
     BarConsole console;
-    TSerialPort port{systemClock()};
-    Transaction link{port, systemClock(), console};
-    StopSignal signal;
+    std::unique_ptr<testkit::PtyBus> bus;
     UpgradeSettings settings;
     ScopeFlags scope;
     FirmwareImage image;

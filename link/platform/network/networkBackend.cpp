@@ -72,8 +72,19 @@ std::string NetworkBackend::receivedText() const {
     return text;
 }
 
+// A bare close would lose the run's last frames whenever the server has sent anything not yet
+// read (an acknowledgement, a late reply): see net::closeGracefully.
 void NetworkBackend::close() {
-    net::closeSocket(socket_);
+    if (socket_ != net::kNoSocket && fault_.empty()) {
+        const Deadline deadline =
+            std::chrono::steady_clock::now() + std::chrono::milliseconds(kCloseBoundMs);
+        pushOut(deadline);
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        net::closeGracefully(socket_, static_cast<int>(std::max<long long>(left.count(), 0)));
+    } else {
+        net::closeSocket(socket_);
+    }
     socket_ = net::kNoSocket;
     input_.clear();
     outgoing_.clear();
@@ -145,6 +156,17 @@ void NetworkBackend::flush() {
         if (sent < 0) noteFault(fault);
         if (sent <= 0) return;
         outgoing_.erase(outgoing_.begin(), outgoing_.begin() + sent);
+    }
+}
+
+void NetworkBackend::pushOut(Deadline deadline) {
+    flush();
+    while (!outgoing_.empty() && fault_.empty()) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0) return;
+        net::waitFor(socket_, true, static_cast<int>(left.count()));
+        flush();
     }
 }
 

@@ -19,6 +19,8 @@ public:
     // A server that turns a client away (another one has the port) closes at once; a
     // connection that lasts this long after its set-up is taken as served.
     static constexpr int kSettleMs = 50;
+    // How long a close waits for the last bytes to go and for the server to close its side.
+    static constexpr int kCloseBoundMs = 300;
 
     NetworkBackend() = default;
     ~NetworkBackend() override;
@@ -70,6 +72,7 @@ protected:
 private:
     bool closedAtOnce();
     void flush();
+    void pushOut(Deadline deadline);
     void noteFault(const std::string& text);
 
     net::Handle socket_ = net::kNoSocket;

@@ -22,6 +22,12 @@ struct Connection {
 // within timeoutMs in all.
 Connection connectTo(const std::string& host, std::uint16_t port, int timeoutMs);
 void closeSocket(Handle handle);
+// Ends the connection as a careful client does: the sending half is shut, so everything sent
+// still goes and the end of the stream follows it; what the server sends meanwhile is read and
+// dropped until it closes its side or boundMs pass; only then is the socket closed. A socket
+// closed while unread bytes wait in its receive buffer ends with a reset, and a server that
+// sees one may drop what it has not yet passed to the line.
+void closeGracefully(Handle handle, int boundMs);
 
 // Bytes the kernel took (0 when it would block); on failure -1, with the platform's words
 // in fault.

@@ -112,6 +112,24 @@ void closeSocket(Handle handle) {
     if (handle != kNoSocket) ::close(static_cast<int>(handle));
 }
 
+void closeGracefully(Handle handle, int boundMs) {
+    if (handle == kNoSocket) return;
+    const int fd = static_cast<int>(handle);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(boundMs);
+    if (::shutdown(fd, SHUT_WR) == 0) {
+        std::uint8_t dropped[4096];
+        for (;;) {
+            const ssize_t got = ::recv(fd, dropped, sizeof dropped, MSG_DONTWAIT);
+            if (got > 0) continue;
+            if (got == 0 || (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)) break;
+            pollfd entry{fd, POLLIN, 0};
+            const int left = millisecondsLeft(deadline);
+            if (left == 0 || ::poll(&entry, 1, left) < 0) break;
+        }
+    }
+    ::close(fd);
+}
+
 int sendSome(Handle handle, const std::uint8_t* data, int count, std::string& fault) {
     // MSG_NOSIGNAL: a connection the server has closed must fail the write, not end the program.
     const ssize_t sent = ::send(static_cast<int>(handle), data, static_cast<std::size_t>(count),

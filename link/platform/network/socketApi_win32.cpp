@@ -120,6 +120,26 @@ void closeSocket(Handle handle) {
     if (handle != kNoSocket) closesocket(static_cast<SOCKET>(handle));
 }
 
+void closeGracefully(Handle handle, int boundMs) {
+    if (handle == kNoSocket) return;
+    const SOCKET s = static_cast<SOCKET>(handle);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(boundMs);
+    if (shutdown(s, SD_SEND) == 0) {
+        char dropped[4096];
+        for (;;) {
+            const int got = ::recv(s, dropped, sizeof dropped, 0);
+            if (got > 0) continue;
+            if (got == 0) break;
+            const int error = WSAGetLastError();
+            if (error != WSAEWOULDBLOCK && error != WSAEINTR) break;
+            WSAPOLLFD entry{s, POLLRDNORM, 0};
+            const int left = millisecondsLeft(deadline);
+            if (left == 0 || WSAPoll(&entry, 1, left) == SOCKET_ERROR) break;
+        }
+    }
+    closesocket(s);
+}
+
 int sendSome(Handle handle, const std::uint8_t* data, int count, std::string& fault) {
     const int sent =
         ::send(static_cast<SOCKET>(handle), reinterpret_cast<const char*>(data), count, 0);

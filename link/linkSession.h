@@ -1,0 +1,67 @@
+#pragma once
+// One bus: its port and backend, the transaction, the comms log, the run control and the
+// worker thread that runs its operations. The one way the engine is put together: the window,
+// the command-line tool, the tests and the benchmarks each make a session per bus. Nothing here
+// is shared between sessions, so several buses can run at once in one process.
+
+#include "clock.h"
+#include "console.h"
+#include "lineLoss.h"
+#include "operationContext.h"
+#include "runControl.h"
+#include "serialPort.h"
+#include "transaction.h"
+
+#include <condition_variable>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+class LinkSession {
+public:
+    using Operation = std::function<void(OperationContext&)>;
+    // Told on the worker thread once an operation has ended; ran is false when a comms log
+    // failure or another error ended it early (already shown to the operator).
+    using Finished = std::function<void(bool ran)>;
+
+    // Without a backend the port picks one by the device name at each open.
+    explicit LinkSession(Console& console, Clock& clock = systemClock(),
+                         std::unique_ptr<SerialBackend> backend = {});
+    // A running operation is stopped and waited for.
+    ~LinkSession();
+    LinkSession(const LinkSession&) = delete;
+    LinkSession& operator=(const LinkSession&) = delete;
+
+    // Runs operation on the calling thread, unless another one holds the bus (false, nothing
+    // done). False too when an error ended it early.
+    bool run(const Operation& operation, RunLog log = RunLog::Status);
+    // Starts operation on the session's worker thread and returns at once; false (nothing
+    // started) while another one holds the bus.
+    bool start(Operation operation, RunLog log = RunLog::Status, Finished finished = {});
+    // Waits up to ms for the started operation to end; true when none is running.
+    bool waitFor(std::uint32_t ms);
+    void wait();
+
+    bool busy() const { return control_.busy(); }
+    OperationContext context() { return {link_, console_, clock_, control_}; }
+    TSerialPort& port() { return port_; }
+    Transaction& link() { return link_; }
+    RunControl& control() { return control_; }
+    Clock& clock() { return clock_; }
+    Console& console() { return console_; }
+
+private:
+    bool perform(const Operation& operation, RunLog log);
+    void joinWorker();
+
+    Console& console_;
+    Clock& clock_;
+    TSerialPort port_;
+    Transaction link_;
+    RunControl control_;
+    std::thread worker_;
+    std::mutex mutex_;
+    std::condition_variable ended_;
+    bool working_ = false; // the worker runs an operation
+};
