@@ -4,17 +4,17 @@
 // no real time), or over a real pseudo-terminal on the real clock.
 
 #include "hexWriter.h"
-#include "product/productFiles.h"
 #include "image/pageFormat.h"
 #include "imageContent.h"
 #include "link/catalogue.h"
+#include "product/productFiles.h"
 #include "srecWriter.h"
 #include "tests/link/tempFolder.h"
 #include "tests/support/silentConsole.h"
 #include "tests/support/simBus.h"
 
-#include <gtest/gtest.h>
 #include "upgrade/upgradeRun.h"
+#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <fstream>
