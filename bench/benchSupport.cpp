@@ -65,7 +65,7 @@ TimedPolls timeStatusPolls(Transaction& link, int count) {
     const double start = wallSeconds();
     for (int i = 0; i < count; ++i) {
         std::string answer;
-        link.TxMessage("0100", cmd::StatusPoll, 1000, 0, answer);
+        answer = link.TxMessage("0100", cmd::StatusPoll, 1000, 0).text;
         if (answer.size() == reply::StatusLength) ++timed.answered;
     }
     timed.seconds = wallSeconds() - start;

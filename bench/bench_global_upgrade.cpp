@@ -7,6 +7,7 @@
 #include "hexWriter.h"
 #include "imageContent.h"
 #include "link/catalogue.h"
+#include "link/linkSession.h"
 #include "sim/networkFile.h"
 #include "sim/ptySimulator.h"
 #include "upgrade/global.h"
@@ -62,9 +63,10 @@ struct Line {
         port.SuspendPolling();
     }
     sim::PtySimulator simulator;
-    TSerialPort port;
     SilentConsole console;
-    Transaction link{port, systemClock(), console};
+    LinkSession session{console};
+    TSerialPort& port = session.port();
+    Transaction& link = session.link();
     bool open = false;
 };
 
@@ -75,7 +77,7 @@ double replay(const std::vector<std::string>& commands) {
     const double start = wallSeconds();
     for (const std::string& command : commands) {
         std::string reply;
-        line.link.TxMessage(addr::terminal(kController, 1), command, 500, 0, reply);
+        reply = line.link.TxMessage(addr::terminal(kController, 1), command, 500, 0).text;
     }
     return wallSeconds() - start;
 }
@@ -85,7 +87,6 @@ Measured upgrade(int terminals, bool allAtOnce) {
     Measured measured;
     if (!line.open) return measured;
 
-    StopSignal signal;
     FirmwareImage image;
     FoundUnits units;
     UpgradeSettings settings{UnitType::Terminal,
@@ -93,8 +94,7 @@ Measured upgrade(int terminals, bool allAtOnce) {
                              false, kController, "FF"};
     for (int la = 1; la <= terminals; ++la)
         *units.at(la) = FoundUnit{3, 0x0100, 2, UnitState::Pending};
-    UpgradeRun run{
-        {line.link, line.console, systemClock(), signal}, settings, {false, true}, image, units};
+    UpgradeRun run{line.session.context(), settings, {false, true}, image, units};
 
     const double start = wallSeconds();
     allAtOnce ? GoUpgradeGlobalAll(run) : GoUpgradeGlobalOne(run);

@@ -23,7 +23,7 @@ Share measure(void (*wait)(Transaction&), Transaction& link) {
 
 void replyWait(Transaction& link) {
     std::string reply;
-    link.TxMessage("0100", "01", kWaitMs, 0, reply);
+    reply = link.TxMessage("0100", "01", kWaitMs, 0).text;
 }
 
 void spinningWait(Transaction&) {

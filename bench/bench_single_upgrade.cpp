@@ -6,6 +6,7 @@
 #include "hexWriter.h"
 #include "image/pageFormat.h"
 #include "imageContent.h"
+#include "link/linkSession.h"
 #include "sim/networkFile.h"
 #include "sim/ptySimulator.h"
 #include "upgrade/single.h"
@@ -65,22 +66,21 @@ void run(std::uint32_t baud, TComPortBaudRate speed) {
         std::printf("simulator did not start: %s\n", simulator.error().c_str());
         return;
     }
-    TSerialPort port;
+    PhaseConsole console;
+    LinkSession session(console);
+    TSerialPort& port = session.port();
     configureForTool(port);
     port.setComPortSpeed(speed);
     port.setDevicePath(*device);
-    PhaseConsole console;
-    Transaction link(port, systemClock(), console);
     if (!port.OpenPort()) return;
     port.SuspendPolling();
-    StopSignal signal;
     FirmwareImage image;
     FoundUnits units;
     UpgradeSettings settings;
     settings.unitType = UnitType::ControllerAB;
     settings.controllerLA = "01";
     settings.forceUpgrade = true;
-    UpgradeRun upgrade{{link, console, systemClock(), signal}, settings, {}, image, units};
+    UpgradeRun upgrade{session.context(), settings, {}, image, units};
     const bool upgraded = GoUpgradeSingle(upgrade, "0100");
     const LineFigures ideal = idealWritePhase(image, baud);
     const double took = console.writeEnded - console.writeStarted;

@@ -6,6 +6,7 @@
 
 #include "benchSupport.h"
 #include "link/catalogue.h"
+#include "link/linkSession.h"
 #include "link/platform/posix/posixBackend.h"
 #include "sim/networkFile.h"
 #include "sim/ptySimulator.h"
@@ -72,16 +73,15 @@ int main() {
     }
     auto backend = std::make_unique<CountingBackend>();
     CountingBackend& line = *backend;
-    TSerialPort port(systemClock(), std::move(backend));
+    SilentConsole console;
+    PauseAwareClock clock;
+    LinkSession session(console, clock, std::move(backend));
+    TSerialPort& port = session.port();
     configureForTool(port);
     port.setDevicePath(*device);
-    SilentConsole console;
-    Transaction link(port, systemClock(), console);
-    StopSignal signal;
     auto table = std::make_unique<SurveyTable>();
-    PauseAwareClock clock;
     clock.port = &port;
-    OperationContext context{link, console, clock, signal};
+    OperationContext context = session.context();
 
     const double start = wallSeconds();
     const SurveyOutcome outcome = btnPingClick(context, *table);

@@ -3,9 +3,8 @@
 
 #include "extTimeout.h"
 #include "maskedEdit.h"
-#include "sim/networkFile.h"
-#include "sim/ptySimulator.h"
 #include "testForm.h"
+#include "tests/support/windowRun.h"
 
 #include <QElapsedTimer>
 #include <QLabel>
@@ -22,26 +21,6 @@ constexpr const char* kNetwork = R"({
     { "name": "c1", "la": "01", "fixedAddress": "0001A2B3", "productId": 5, "version": "2.01" }
   ]
 })";
-
-sim::Network network() {
-    sim::NetworkLoad load = sim::parseNetwork(kNetwork);
-    if (!load.network) qFatal("network: %s", load.error.c_str());
-    return *load.network;
-}
-
-// The simulated network, served on a pseudo-terminal that the window's port opens.
-struct SimulatedLine {
-    sim::PtySimulator simulator{network()};
-    bool ready = false;
-
-    explicit SimulatedLine(TForm1& form) {
-        if (const auto device = simulator.start()) {
-            form.portCom.setDevicePath(*device);
-            ready = true;
-        }
-    }
-    std::size_t framesSeen() { return simulator.snapshot().frames.size(); }
-};
 
 int labelMs(const QString& label) {
     return label.endsWith(QStringLiteral(" msec")) ? label.chopped(5).toInt() : -1;
@@ -136,7 +115,7 @@ private slots:
     void probeMeasuresAnAnsweringUnit() {
         InTemporaryFolder folder;
         TestForm form;
-        SimulatedLine line(form);
+        SimulatedBus line(form, kNetwork);
         QVERIFY(line.ready);
         TfrmExtTimeout* dialog = form.frmExtTimeout;
         form.ExtendedTimeouts1Click();
@@ -145,7 +124,7 @@ private slots:
         QElapsedTimer elapsed;
         elapsed.start();
 
-        QTest::mouseClick(dialog->btnCalcTimeout, Qt::LeftButton);
+        QVERIFY(clickAndWait(form, dialog->btnCalcTimeout));
 
         QVERIFY2(form.messages.isEmpty(), qPrintable(form.messages.value(0).text));
         QCOMPARE(line.simulator.unit("c1")->commands.size(), std::size_t(5));
@@ -156,7 +135,6 @@ private slots:
         QCOMPARE(form.link.minimumTimeout(), 1500); // only OK stores
         QVERIFY(dialog->isVisible());
         QVERIFY(!form.portCom.IsOpen());
-        QVERIFY(!form.gate.busy());
 
         QTest::mouseClick(dialog->OKBtn, Qt::LeftButton);
         QCOMPARE(form.link.minimumTimeout(), 0);
@@ -166,7 +144,7 @@ private slots:
     void probeOfAnAddressWhereNoUnitAnswers() {
         InTemporaryFolder folder;
         TestForm form;
-        SimulatedLine line(form);
+        SimulatedBus line(form, kNetwork);
         QVERIFY(line.ready);
         TfrmExtTimeout* dialog = form.frmExtTimeout;
         form.ExtendedTimeouts1Click();
@@ -175,11 +153,11 @@ private slots:
         QElapsedTimer elapsed;
         elapsed.start();
 
-        QTest::mouseClick(dialog->btnCalcTimeout, Qt::LeftButton);
+        QVERIFY(clickAndWait(form, dialog->btnCalcTimeout));
 
         QVERIFY(elapsed.elapsed() >= 2 * 5000 + 2 * 200);
         QVERIFY(elapsed.elapsed() < 12000);
-        QCOMPARE(line.framesSeen(), std::size_t(2));
+        QCOMPARE(line.frames().size(), qsizetype(2));
         QCOMPARE(dialog->lblTestTimeout->text(), QStringLiteral("0 msec"));
         QCOMPARE(dialog->sedtExtTimeout->value(), 0);
         QVERIFY(form.messages.isEmpty());
@@ -195,7 +173,7 @@ private slots:
         form.link.setMinimumTimeout(700);
         form.ExtendedTimeouts1Click();
 
-        QTest::mouseClick(dialog->btnCalcTimeout, Qt::LeftButton);
+        QVERIFY(clickAndWait(form, dialog->btnCalcTimeout));
 
         QCOMPARE(form.messages.size(), 1);
         QCOMPARE(form.messages.first().icon, QMessageBox::Critical);
@@ -203,24 +181,26 @@ private slots:
         QVERIFY(!dialog->isVisible());
         QCOMPARE(dialog->lblTestTimeout->text(), QStringLiteral("0 msec"));
         QCOMPARE(form.link.minimumTimeout(), 700);
-        QVERIFY(!form.gate.busy());
     }
 
     // One port, one sequence number: a probe never starts inside another operation.
     void probeRefusedWhileAnotherOperationHoldsThePort() {
         InTemporaryFolder folder;
         TestForm form;
-        SimulatedLine line(form);
+        SimulatedBus line(form, kNetwork);
         QVERIFY(line.ready);
         TfrmExtTimeout* dialog = form.frmExtTimeout;
         form.ExtendedTimeouts1Click();
         dialog->sedtExtTimeout->setValue(400);
-        form.runOperation([&] { QTest::mouseClick(dialog->btnCalcTimeout, Qt::LeftButton); });
+        HeldOperation held(form);
+        QVERIFY(held.start());
+        QTest::mouseClick(dialog->btnCalcTimeout, Qt::LeftButton);
         QCOMPARE(dialog->lblTestTimeout->text(), QStringLiteral("0 msec"));
         QCOMPARE(dialog->sedtExtTimeout->value(), 400);
+        held.release();
+        QVERIFY(runEnds(form));
         QVERIFY(form.messages.isEmpty());
-        QTest::qWait(100);
-        QCOMPARE(line.framesSeen(), std::size_t(0));
+        QCOMPARE(line.frames().size(), qsizetype(0));
     }
 };
 

@@ -1,6 +1,7 @@
 #pragma once
 // The main window with its modal questions answered by the test: message boxes are recorded
-// and answered from a script, file dialogs return the paths the test sets.
+// and answered from a script, file dialogs return the paths the test sets. The window carries
+// a running operation's questions over to its own thread, so these run there too.
 
 #include "fwUpgrade.h"
 
@@ -8,6 +9,8 @@
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <functional>
 
 struct ShownMessage {
     QMessageBox::Icon icon;
@@ -24,12 +27,16 @@ public:
     int openAsked = 0;
     QString networkAnswer;     // what the network address question is answered with
     QStringList networkOffers; // what it offered each time
+    // Called with each message's text on the window's thread before it is answered, while an
+    // operation that asked waits for the answer.
+    std::function<void(const QString&)> beforeAnswer;
 
 protected:
     QMessageBox::StandardButton showMessageBox(QMessageBox::Icon icon, const QString&,
                                                const QString& text,
                                                QMessageBox::StandardButtons buttons) override {
         messages.append({icon, text});
+        if (beforeAnswer) beforeAnswer(text);
         return buttons.testFlag(answer) ? answer : QMessageBox::Ok;
     }
     QString askSaveFileName() override {

@@ -4,10 +4,10 @@
 #include "maskedEdit.h"
 #include "radioGroup.h"
 #include "testForm.h"
+#include "tests/support/windowRun.h"
 
 #include <QActionGroup>
 #include <QCheckBox>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
 #include <QMenuBar>
@@ -17,9 +17,6 @@
 #include <QTabWidget>
 
 #include <cstdlib>
-#include <fcntl.h>
-#include <termios.h>
-#include <unistd.h>
 
 namespace {
 
@@ -244,50 +241,6 @@ private slots:
         QCOMPARE(form.portCom.resolvedDevicePath(), devicePathForPort(pnCOM3));
     }
 
-    // A speed chosen while an operation holds the port reconfigures the open line at once.
-    void baudMenuReconfiguresAnOpenLine() {
-        InTemporaryFolder folder;
-        const int master = posix_openpt(O_RDWR | O_NOCTTY);
-        QVERIFY(master >= 0 && grantpt(master) == 0 && unlockpt(master) == 0);
-        const std::string device = ptsname(master);
-        TestForm form;
-        form.portCom.setDevicePath(device);
-        speed_t seen = 0;
-        form.runOperation([&] {
-            QVERIFY(form.portCom.OpenPort());
-            menuItem(form.baudItems, QStringLiteral("9600"))->trigger();
-            const int line = open(device.c_str(), O_RDWR | O_NOCTTY);
-            termios settings{};
-            if (line >= 0 && tcgetattr(line, &settings) == 0) seen = cfgetospeed(&settings);
-            if (line >= 0) close(line);
-            form.portCom.ClosePort();
-        });
-        close(master);
-        QCOMPARE(seen, speed_t(B9600));
-    }
-
-    // While the port's background polling runs, the window's pump is what drives it.
-    void pumpRunsThePortsBackgroundPolling() {
-        InTemporaryFolder folder;
-        const int master = posix_openpt(O_RDWR | O_NOCTTY);
-        QVERIFY(master >= 0 && grantpt(master) == 0 && unlockpt(master) == 0);
-        TestForm form;
-        form.portCom.setDevicePath(ptsname(master));
-        int taken = 0;
-        form.portCom.setOnReceiveData(
-            [](void* count, const std::uint8_t*, int size) { *static_cast<int*>(count) += size; },
-            &taken);
-        QVERIFY(form.portCom.OpenPort());
-        QCOMPARE(write(master, "noise", 5), ssize_t(5));
-        QElapsedTimer elapsed;
-        elapsed.start();
-        while (taken < 5 && elapsed.elapsed() < 2000)
-            form.pump();
-        form.portCom.ClosePort();
-        close(master);
-        QCOMPARE(taken, 5);
-    }
-
     void enterClicksTheDefaultButtonOnItsPage() {
         InTemporaryFolder folder;
         TestForm form;
@@ -438,47 +391,48 @@ private slots:
         QCOMPARE(form.mmoStatus->lines(), before);
     }
 
-    void busyModeRestoresButtonAndInputs() {
-        InTemporaryFolder folder;
-        TestForm form;
-        form.edtTerminalLA->setEnabled(false);
-        form.enterBusy(form.btnUpgrade, {form.pnlUpgrade, form.edtTerminalLA});
-        QCOMPARE(form.btnUpgrade->text(), QStringLiteral("&Stop"));
-        QVERIFY(!form.pnlUpgrade->isEnabled());
-        form.leaveBusy();
-        QCOMPARE(form.btnUpgrade->text(), QStringLiteral("&Upgrade"));
-        QVERIFY(form.pnlUpgrade->isEnabled());
-        QVERIFY(!form.edtTerminalLA->isEnabled());
-    }
-
-    // Nothing that a running operation uses may go away under it: closing stops it first.
-    void closingDuringAnOperationWaitsForItsEnd() {
+    // While an operation holds the bus its button is its Stop, and the line's settings and a
+    // second operation are refused; closing the window is a Stop, and the window closes once
+    // the run has ended, since everything the run uses lives in it.
+    void aRunningOperationHoldsTheWindowUntilItEnds() {
         InTemporaryFolder folder;
         TestForm form;
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
-        bool stillShownInside = false;
-        bool secondRefused = false;
-        form.runOperation([&] {
-            QVERIFY(!form.close());
-            form.pump();
-            stillShownInside = form.isVisible();
-            secondRefused = !form.runOperation([] {});
-        });
-        QVERIFY(stillShownInside);
-        QVERIFY(secondRefused);
-        QVERIFY(form.signal.stopRequested());
+        {
+            HeldOperation held(form);
+            QVERIFY(held.start(form.btnUpgrade));
+            QVERIFY(form.running() && form.session.busy());
+            QCOMPARE(form.btnUpgrade->text(), QStringLiteral("&Stop"));
+            QVERIFY(!form.portItems->isEnabled() && !form.baudItems->isEnabled());
+            QVERIFY(!form.runOperation([] {}));
+            held.release();
+            QVERIFY(runEnds(form));
+            QVERIFY(!held.sawStop);
+        }
+        QCOMPARE(form.btnUpgrade->text(), QStringLiteral("&Upgrade"));
+        QVERIFY(form.portItems->isEnabled() && form.baudItems->isEnabled());
+        QVERIFY(!form.session.busy());
+
+        HeldOperation held(form);
+        QVERIFY(held.start(form.btnUpgrade));
+        QVERIFY(!form.close());
+        QVERIFY(form.isVisible());
+        QVERIFY(runEnds(form));
+        QVERIFY(held.sawStop);
         QTRY_VERIFY(!form.isVisible());
     }
 
     void exceptionOfAnOperationIsShownNotThrown() {
         InTemporaryFolder folder;
         TestForm form;
-        QVERIFY(!form.runOperation([] { throw std::runtime_error("comms log not writable"); }));
+        QVERIFY(form.runOperation([] { throw std::runtime_error("comms log not writable"); }));
+        QVERIFY(runEnds(form));
         QCOMPARE(form.messages.size(), 1);
         QCOMPARE(form.messages.first().text, QStringLiteral("comms log not writable"));
-        QVERIFY(!form.gate.busy());
+        QVERIFY(!form.session.busy());
         QVERIFY(form.runOperation([] {}));
+        QVERIFY(runEnds(form));
     }
 
     // The report reads the files of the working folder; while an operation holds the image
@@ -492,9 +446,14 @@ private slots:
         form.mmoStatusDblClick();
         auto* versions = form.findChild<QAction*>(QStringLiteral("mnuVer"));
         QVERIFY(versions);
-        form.runOperation([&] { versions->trigger(); });
+        HeldOperation held(form);
+        QVERIFY(held.start());
+        versions->trigger();
+        held.release();
+        QVERIFY(runEnds(form));
         QVERIFY(form.mmoStatus->lines().isEmpty());
         versions->trigger();
+        QVERIFY(runEnds(form));
         const QStringList lines = form.mmoStatus->lines();
         QVERIFY(lines.contains(QStringLiteral("Application File Versions:")));
         QVERIFY(lines.contains(QStringLiteral("V2.07  Terminal-K1.hex")));

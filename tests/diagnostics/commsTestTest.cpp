@@ -44,10 +44,10 @@ protected:
         surveyed(table);
     }
     LineDiagnosticsResult run(const std::string& cla, const std::string& cycles = "0001") {
-        runState.click();
+        control().end(); // each run starts afresh, as a click does
+        control().begin();
         const LineDiagnosticsResult result =
-            runLineDiagnostics(context(), table, runState, {false, cla, cycles});
-        runState.finish();
+            runLineDiagnostics(context(), table, {false, cla, cycles});
         return result;
     }
     std::set<std::string> addressesAsked() {
@@ -58,7 +58,6 @@ protected:
     }
 
     SurveyTable table;
-    RunState runState;
 };
 
 using Addresses = std::set<std::string>;
@@ -74,7 +73,7 @@ TEST_F(CommsTestInVirtualTime, UnitCLABoxSelectsTheUnits) {
         {"FF05", {"0100", "0105", "0200", "0205"}},
     };
     for (const auto& [cla, expected] : cases) {
-        network->network().frames.clear();
+        bus->network.network().frames.clear();
         const LineDiagnosticsResult result = run(cla);
         EXPECT_EQ(addressesAsked(), expected) << cla;
         EXPECT_EQ(result.commsTest.unitsReported, static_cast<int>(expected.size())) << cla;
@@ -101,8 +100,8 @@ TEST_F(CommsTestInVirtualTime, AUnitThatStopsAnsweringCountsAsFailedAndTheTestGo
 TEST_F(CommsTestInVirtualTime, ASecondClickEndsAfterTheUnitInProgressAndReportsWhatWasTested) {
     // The operator clicks once the third unit is being asked.
     console.onWait = [&] {
-        if (console.label(ConsoleLabel::Cla) == "CLA: [0105]" && runState.value() == 1)
-            runState.click();
+        if (console.label(ConsoleLabel::Cla) == "CLA: [0105]" && !control().stopRequested())
+            control().requestStop();
     };
     const LineDiagnosticsResult result = run("FFFF", "0005");
     EXPECT_EQ(console.label(ConsoleLabel::Cycle), "Cycles: 1");
@@ -152,10 +151,8 @@ TEST_F(CommsTestOnPty, OneCycleAgainstOneAlwaysAnsweringUnit) {
         { "name": "c1", "la": "01", "fixedAddress": "10000001", "productId": 5 }]})");
     SurveyTable table;
     record(table, 1, 0, 0x01, 0x10000001);
-    RunState runState;
-    runState.click();
     const LineDiagnosticsResult result =
-        runLineDiagnostics(context(), table, runState, {false, "FFFF", "0001"});
+        runLineDiagnostics(context(), table, {false, "FFFF", "0001"});
     EXPECT_TRUE(result.portOpened);
     EXPECT_EQ(console.reportLines,
               (std::vector<std::string>{
@@ -180,5 +177,5 @@ TEST_F(CommsTestOnPty, OneCycleAgainstOneAlwaysAnsweringUnit) {
          std::vector<std::string>{"01", "01" + filler, "0A", "0A" + longer})
         expected.insert(expected.end(), 3, request);
     EXPECT_EQ(commands, expected);
-    EXPECT_FALSE(port.IsOpen());
+    EXPECT_FALSE(port().IsOpen());
 }

@@ -3,10 +3,7 @@
 // real clock, or on the in-memory line in virtual time where time-outs dominate.
 
 #include "link/operationContext.h"
-#include "sim/networkFile.h"
-#include "sim/ptySimulator.h"
-#include "sim/virtualLineBackend.h"
-#include "tests/support/recordingConsole.h"
+#include "tests/support/simBus.h"
 
 #include <gtest/gtest.h>
 
@@ -18,11 +15,7 @@
 
 namespace diagtest {
 
-inline sim::Network networkFrom(const std::string& json) {
-    sim::NetworkLoad load = sim::parseNetwork(json);
-    EXPECT_TRUE(load.network) << load.error;
-    return load.network.value_or(sim::Network{});
-}
+using testkit::networkFrom;
 
 struct SentFrame {
     std::string address;
@@ -45,53 +38,47 @@ inline void PrintTo(const SentFrame& f, std::ostream* out) {
 class OnPty : public ::testing::Test {
 protected:
     void startNetwork(const std::string& json) {
-        simulator = std::make_unique<sim::PtySimulator>(networkFrom(json));
-        const std::optional<std::string> device = simulator->start();
-        ASSERT_TRUE(device) << simulator->error();
-        configureForTool(port);
-        port.setDevicePath(*device);
+        bus = std::make_unique<testkit::PtyBus>(console, networkFrom(json));
+        ASSERT_TRUE(bus->serving()) << bus->simulator.error();
     }
-    OperationContext context() { return {link, console, systemClock(), signal}; }
+    OperationContext context() { return bus->context(); }
     // The serving thread may still be taking in the last frame sent without waiting.
     std::vector<SentFrame> frames(std::size_t atLeast = 0) {
-        std::vector<SentFrame> seen = framesOf(simulator->snapshot());
+        std::vector<SentFrame> seen = framesOf(bus->simulator.snapshot());
         for (int wait = 0; seen.size() < atLeast && wait < kSettleTries; ++wait) {
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
-            seen = framesOf(simulator->snapshot());
+            seen = framesOf(bus->simulator.snapshot());
         }
         return seen;
     }
     static constexpr int kSettleTries = 300;
-    sim::Unit unit(const std::string& name) { return simulator->unit(name).value_or(sim::Unit{}); }
+    sim::Unit unit(const std::string& name) {
+        return bus->simulator.unit(name).value_or(sim::Unit{});
+    }
+    TSerialPort& port() { return bus->port; }
+    Transaction& link() { return bus->link; }
+    RunControl& control() { return bus->control; }
 
-    std::unique_ptr<sim::PtySimulator> simulator;
-    TSerialPort port;
     RecordingConsole console;
-    StopSignal signal;
-    Transaction link{port, systemClock(), console};
+    std::unique_ptr<testkit::PtyBus> bus;
 };
 
 // In virtual time: the simulator behind the port's in-memory backend.
 class InVirtualTime : public ::testing::Test {
 protected:
     void startNetwork(const std::string& json) {
-        network = std::make_unique<sim::NetworkSimulator>(networkFrom(json));
-        port = std::make_unique<TSerialPort>(
-            clock, std::make_unique<sim::VirtualLineBackend>(clock, *network));
-        configureForTool(*port);
-        port->setDevicePath("virtual");
-        link = std::make_unique<Transaction>(*port, clock, console);
+        bus = std::make_unique<testkit::VirtualBus>(console, networkFrom(json));
     }
-    OperationContext context() { return {*link, console, clock, signal}; }
-    std::vector<SentFrame> frames() { return framesOf(network->network()); }
-    const sim::Unit& unit(const std::string& name) { return *network->unit(name); }
+    OperationContext context() { return bus->context(); }
+    std::vector<SentFrame> frames() { return framesOf(bus->network.network()); }
+    const sim::Unit& unit(const std::string& name) { return *bus->network.unit(name); }
+    TSerialPort& port() { return bus->port; }
+    Transaction& link() { return bus->link; }
+    RunControl& control() { return bus->control; }
+    VirtualClock& clock() { return bus->clock; }
 
-    VirtualClock clock;
-    std::unique_ptr<sim::NetworkSimulator> network;
-    std::unique_ptr<TSerialPort> port;
     RecordingConsole console;
-    StopSignal signal;
-    std::unique_ptr<Transaction> link;
+    std::unique_ptr<testkit::VirtualBus> bus;
 };
 
 } // namespace diagtest

@@ -43,16 +43,15 @@ protected:
     // Runs until the display has been drawn `readings` times, then clicks "&Stop".
     LineDiagnosticsResult run(const std::string& la, long readings = 1) {
         console.onWait = [&, readings] {
-            if (console.reportReplacements >= readings && runState.value() == 1) runState.click();
+            if (console.reportReplacements >= readings && !control().stopRequested())
+                control().requestStop();
         };
-        runState.click();
-        const LineDiagnosticsResult result =
-            runLineDiagnostics(context(), table, runState, {true, la, ""});
-        runState.finish();
+        control().end(); // each run starts afresh, as a click does
+        control().begin();
+        const LineDiagnosticsResult result = runLineDiagnostics(context(), table, {true, la, ""});
         return result;
     }
     SurveyTable table;
-    RunState runState;
 };
 
 } // namespace
@@ -98,8 +97,8 @@ TEST_F(FastPollInVirtualTime, FortyTerminalsShowThreeRowsTheLastUpToLA28) {
     // The 40-LA maps fill ten digits: the row holds 40 cells, the rest is cut.
     EXPECT_EQ(console.reportLines[10], "       Online: " + std::string(8 * 3, ' '));
     // Twice a second: three readings took two pauses of 500 ms.
-    EXPECT_GE(clock.nowMs(), 1000u);
-    EXPECT_LT(clock.nowMs(), 1500u + 3u * 4u * 100u);
+    EXPECT_GE(clock().nowMs(), 1000u);
+    EXPECT_LT(clock().nowMs(), 1500u + 3u * 4u * 100u);
 }
 
 TEST_F(FastPollInVirtualTime, TheHostInterfaceListsControllersWithoutOnlineRows) {

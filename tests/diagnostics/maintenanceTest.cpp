@@ -44,7 +44,7 @@ TEST_F(MaintenanceOnPty, TerminalTakesItsNewLaAndIsAskedThere) {
     EXPECT_EQ(frames(), (std::vector<SentFrame>{{"01FF", "042000010105"}, {"0105", "01"}}));
     EXPECT_EQ(unit("t1").la, 0x05);
     EXPECT_EQ(messageTexts(console), Texts{"Done!"});
-    EXPECT_FALSE(port.IsOpen());
+    EXPECT_FALSE(port().IsOpen());
 }
 
 TEST_F(MaintenanceOnPty, ControllerLaChangeReportedWithAFailureBitFails) {
@@ -102,11 +102,11 @@ TEST_F(MaintenanceOnPty, NetworkResetGoesToTerminalsThenControllers) {
     EXPECT_EQ(resetNetwork(context()), MaintenanceOutcome::Sent);
     EXPECT_EQ(frames(2), (std::vector<SentFrame>{{"FFFF", "08"}, {"FF00", "08"}}));
     EXPECT_TRUE(console.messages.empty());
-    EXPECT_FALSE(port.IsOpen());
+    EXPECT_FALSE(port().IsOpen());
 }
 
 TEST_F(MaintenanceOnPty, APortThatDoesNotOpen) {
-    port.setDevicePath("/nonexistent/tty");
+    port().setDevicePath("/nonexistent/tty");
     EXPECT_EQ(resetNetwork(context()), MaintenanceOutcome::PortNotOpened);
     EXPECT_TRUE(console.messages.empty()); // the reset shows nothing
     EXPECT_EQ(configurePort2(context(), {"01", true}), MaintenanceOutcome::PortNotOpened);
@@ -123,7 +123,7 @@ TEST_F(MaintenanceInVirtualTime, AnUnansweredVerificationIsAskedElevenTimesThenF
     EXPECT_EQ(sent.front(), (SentFrame{"01FF", "041234ABCD05"}));
     for (std::size_t i = 1; i < sent.size(); ++i)
         EXPECT_EQ(sent[i], (SentFrame{"0105", "01"}));
-    EXPECT_GE(clock.nowMs(), 11u * 700u);
+    EXPECT_GE(clock().nowMs(), 11u * 700u);
     EXPECT_EQ(messageTexts(console), Texts{"Failed!"});
 }
 
@@ -133,18 +133,18 @@ TEST_F(MaintenanceInVirtualTime, ClearingAllControllersSilencesThemForHalfAMinut
     EXPECT_EQ(frames(), (std::vector<SentFrame>{{"FF00", "09"}}));
     EXPECT_EQ(unit("c1").memoryClears, 1);
     EXPECT_EQ(unit("c2").memoryClears, 1);
-    EXPECT_GE(clock.nowMs(), 1000u); // the notice follows the pause
+    EXPECT_GE(clock().nowMs(), 1000u); // the notice follows the pause
 }
 
 // With the line-status check on, a line that shows no modem signal takes no byte: the request
 // never leaves, though the line has not failed. Neither command may then claim anything.
 TEST_F(MaintenanceInVirtualTime, ARequestThatCannotLeaveIsAFailure) {
-    port->setCheckLineStatus(true);
+    port().setCheckLineStatus(true);
     EXPECT_EQ(setLogicalAddress(context(), {true, "10000001", "FF"}), MaintenanceOutcome::Failed);
     console.confirmAnswer = true;
     EXPECT_EQ(clearControllerMemory(context(), {"01", false}), MaintenanceOutcome::Failed);
-    EXPECT_EQ(link->counts().of(ExchangeOutcome::WriteFailed), 2u);
-    EXPECT_FALSE(link->lineLost());
+    EXPECT_EQ(link().counts().of(ExchangeOutcome::WriteFailed), 2u);
+    EXPECT_FALSE(link().lineLost());
     EXPECT_TRUE(frames().empty());
     EXPECT_EQ(unit("c1").memoryClears, 0);
     EXPECT_EQ(messageTexts(console), (Texts{"Failed!", "Failed!"}));

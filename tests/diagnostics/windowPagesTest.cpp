@@ -1,9 +1,8 @@
 // The Misc page and the System Tools page driven by clicks against the simulated network on a
 // pseudo-terminal, as an operator uses them.
 
-#include "sim/networkFile.h"
-#include "sim/ptySimulator.h"
 #include "tests/app/testForm.h"
+#include "tests/support/windowRun.h"
 
 #include "logView.h"
 #include "maskedEdit.h"
@@ -23,26 +22,6 @@ const char* kNetwork = R"({
       "terminals": [ { "name": "t1", "la": "01", "fixedAddress": "20000101", "productId": 3 } ] }
   ]
 })";
-
-struct SimulatedLine {
-    sim::PtySimulator simulator;
-    bool ready = false;
-
-    explicit SimulatedLine(TForm1& form, const char* json = kNetwork)
-        : simulator(*sim::parseNetwork(json).network) {
-        if (const auto device = simulator.start()) {
-            form.portCom.setDevicePath(*device);
-            ready = true;
-        }
-    }
-    QStringList frames() {
-        QStringList out;
-        for (const sim::ReceivedFrame& f : simulator.snapshot().frames)
-            out << QString::fromStdString(f.address + ":" + f.command);
-        return out;
-    }
-    sim::Unit unit(const char* name) { return simulator.unit(name).value_or(sim::Unit{}); }
-};
 
 void typeInto(MaskedEdit* edit, const QString& keys) {
     edit->setFocus();
@@ -66,7 +45,7 @@ private slots:
     void miscPageByClicks() {
         InTemporaryFolder folder;
         TestForm form;
-        SimulatedLine line(form);
+        SimulatedBus line(form, kNetwork);
         QVERIFY(line.ready);
         form.show();
         form.pgUpgrade->setCurrentWidget(form.tbsMisc);
@@ -74,30 +53,44 @@ private slots:
         // A terminal's new LA, verified at its new address.
         typeInto(form.edtFA, QStringLiteral("20000101"));
         typeInto(form.edtLA, QStringLiteral("0105"));
-        QTest::mouseClick(form.btnSetLA, Qt::LeftButton);
+        QVERIFY(clickAndWait(form, form.btnSetLA));
         QCOMPARE(texts(form.messages), QStringList{QStringLiteral("Done!")});
         QCOMPARE(int(line.unit("t1").la), 0x05);
 
         // Three message lines, one with a quote, in the controller and its terminals.
         typeInto(form.medLine1, QStringLiteral("Say \"hi\""));
-        QTest::mouseClick(form.btnSetMess, Qt::LeftButton);
+        QVERIFY(clickAndWait(form, form.btnSetMess));
         QCOMPARE(line.unit("c1").message.at(0), std::string("Say \"hi\"        "));
         QCOMPARE(line.unit("c1").message.at(1), std::string(16, ' '));
 
         // On its indicator: a wide radio button takes clicks only on its indicator and text.
         QTest::mouseClick(form.rbRS232, Qt::LeftButton, {}, QPoint(6, form.rbRS232->height() / 2));
-        QTest::mouseClick(form.btnPort, Qt::LeftButton);
+        QVERIFY(clickAndWait(form, form.btnPort));
         QCOMPARE(line.unit("c1").port2Mode, 0);
         QCOMPARE(form.messages.last().text, QStringLiteral("Done!"));
 
-        // No leaves the memory alone; Yes clears it and tells how long it takes.
+        // No leaves the memory alone; Yes clears it and tells how long it takes. The question
+        // is answered on the window's thread while the run waits for it: nothing goes out
+        // until the answer, however long the operator takes.
+        const qsizetype framesBefore = line.frames().size();
         form.answer = QMessageBox::No;
-        QTest::mouseClick(form.btnClearMem, Qt::LeftButton);
+        QVERIFY(clickAndWait(form, form.btnClearMem));
         QCOMPARE(form.messages.last().text, QStringLiteral("Are you sure?"));
         QCOMPARE(form.messages.last().icon, QMessageBox::Information);
+        QCOMPARE(line.frames().size(), framesBefore);
         QCOMPARE(line.unit("c1").memoryClears, 0);
         form.answer = QMessageBox::Yes;
-        QTest::mouseClick(form.btnClearMem, Qt::LeftButton);
+        qsizetype framesWhileAsked = -1;
+        bool runWaited = false;
+        form.beforeAnswer = [&](const QString& text) {
+            if (text != QStringLiteral("Are you sure?")) return;
+            QTest::qWait(300); // the operator reads the question
+            framesWhileAsked = line.frames().size();
+            runWaited = form.session.busy();
+        };
+        QVERIFY(clickAndWait(form, form.btnClearMem));
+        QCOMPARE(framesWhileAsked, framesBefore);
+        QVERIFY(runWaited);
         QCOMPARE(form.messages.last().text,
                  QStringLiteral("Unit will reset then Clear Memory +/- 30sec."));
         QCOMPARE(line.unit("c1").memoryClears, 1);
@@ -115,11 +108,11 @@ private slots:
     void resetButtonByClick() {
         InTemporaryFolder folder;
         TestForm form;
-        SimulatedLine line(form);
+        SimulatedBus line(form, kNetwork);
         QVERIFY(line.ready);
         form.show();
         form.pgUpgrade->setCurrentWidget(form.tbsPing);
-        QTest::mouseClick(form.btnReset, Qt::LeftButton);
+        QVERIFY(clickAndWait(form, form.btnReset));
         QTRY_COMPARE(line.frames(), (QStringList{"FFFF:08", "FF00:08"}));
         QVERIFY(form.messages.isEmpty());
     }
@@ -127,19 +120,19 @@ private slots:
     void commsTestByClicks() {
         InTemporaryFolder folder;
         TestForm form;
-        SimulatedLine line(form);
+        SimulatedBus line(form, kNetwork);
         QVERIFY(line.ready);
         form.show();
         form.pgUpgrade->setCurrentWidget(form.tbsPing);
 
         // Without a survey nothing is sent.
-        QTest::mouseClick(form.btnCommsTest, Qt::LeftButton);
+        QVERIFY(clickAndWait(form, form.btnCommsTest));
         QVERIFY(form.mmoReport->lines().contains(
             QStringLiteral("Click on Ping button before running Comms Test!")));
         QVERIFY(line.frames().isEmpty());
 
         // "&Ping" fills the survey table that the comms test reads.
-        QTest::mouseClick(form.btnPing, Qt::LeftButton);
+        QVERIFY(clickAndWait(form, form.btnPing));
         QCOMPARE(form.mmoReport->lines().last(), QStringLiteral("Finished."));
         form.edtCLA->setFieldText(QStringLiteral("0101"));
         bool busyDuringRun = false;
@@ -149,7 +142,7 @@ private slots:
             // Refused while the comms test holds the line: no reset goes out.
             QTest::mouseClick(form.btnReset, Qt::LeftButton);
         });
-        QTest::mouseClick(form.btnCommsTest, Qt::LeftButton);
+        QVERIFY(clickAndWait(form, form.btnCommsTest));
         QVERIFY(busyDuringRun);
         const QStringList report = form.mmoReport->lines();
         QVERIFY(report.contains(QStringLiteral("Unit Logical Address [CCTT]: 0101")));
@@ -165,7 +158,7 @@ private slots:
     void fastPollByClicksUntilStop() {
         InTemporaryFolder folder;
         TestForm form;
-        SimulatedLine line(form);
+        SimulatedBus line(form, kNetwork);
         QVERIFY(line.ready);
         form.show();
         form.pgUpgrade->setCurrentWidget(form.tbsPing);
@@ -182,7 +175,7 @@ private slots:
             shown = form.mmoReport->lines();
             QTest::mouseClick(form.btnCommsTest, Qt::LeftButton);
         });
-        QTest::mouseClick(form.btnCommsTest, Qt::LeftButton);
+        QVERIFY(clickAndWait(form, form.btnCommsTest));
         QVERIFY(!shown.isEmpty());
         QCOMPARE(
             shown.first(),

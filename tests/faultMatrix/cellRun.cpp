@@ -2,6 +2,7 @@
 
 #include "cells.h"
 #include "lineWatch.h"
+#include "link/linkSession.h"
 #include "sim/virtualLineBackend.h"
 #include "surveyJudge.h"
 #include "tools/networkSurvey.h"
@@ -16,24 +17,25 @@ namespace {
 // The network on an in-memory line sharing a virtual clock, with the row's faults on the line.
 struct VirtualBench {
     VirtualBench(Column column, const FaultRow& row, std::uint64_t seed)
-        : network(networkOf(column, row, seed)) {
-        port = std::make_unique<TSerialPort>(
-            clock, std::make_unique<LineWatch>(
-                       std::make_unique<sim::VirtualLineBackend>(clock, network), tally));
-        configureForTool(*port);
-        port->setDevicePath("virtual");
-        link = std::make_unique<Transaction>(*port, clock, console);
-        link->setMinimumTimeout(row.minimumTimeout);
+        : network(networkOf(column, row, seed)),
+          session(console, clock,
+                  std::make_unique<LineWatch>(
+                      std::make_unique<sim::VirtualLineBackend>(clock, network), tally)) {
+        configureForTool(session.port());
+        session.port().setDevicePath("virtual");
+        session.link().setMinimumTimeout(row.minimumTimeout);
+        session.link().setWaitHook([this] { console.waited(); });
+        session.control().begin();
     }
-    LineBudget budget(const FaultRow& row) const {
+    LineBudget budget(const FaultRow& row) {
         return {row.minimumTimeout, row.faults.delayMs,
-                baudRateBitsPerSecond(port->ComPortSpeed())};
+                baudRateBitsPerSecond(session.port().ComPortSpeed())};
     }
-    OperationContext context() { return {*link, console, clock, signal}; }
+    OperationContext context() { return session.context(); }
     // What the faults did to the exchanges: replies lost or refused, frames read but not
     // taken (stale, corrupt or late ones), noise.
-    unsigned lineEvents() const {
-        const ExchangeCounts& counts = link->counts();
+    unsigned lineEvents() {
+        const ExchangeCounts& counts = session.link().counts();
         const unsigned accepted = counts.of(ExchangeOutcome::Accepted);
         const unsigned extraFrames = tally.frames > accepted ? tally.frames - accepted : 0;
         return counts.of(ExchangeOutcome::TimedOut) + extraFrames + tally.noiseBytes;
@@ -43,9 +45,7 @@ struct VirtualBench {
     LineTally tally;
     sim::NetworkSimulator network;
     RecordingConsole console;
-    StopSignal signal;
-    std::unique_ptr<TSerialPort> port;
-    std::unique_ptr<Transaction> link;
+    LinkSession session;
 };
 
 RunRecord runUpgradeCell(Column column, const FaultRow& row, std::uint64_t seed) {
@@ -58,8 +58,8 @@ RunRecord runUpgradeCell(Column column, const FaultRow& row, std::uint64_t seed)
     RunRecord record = guarded(
         bench.console, bench.clock, boundOf(column, bench.budget(row)),
         [&] {
-            bench.port->OpenPort();
-            bench.port->SuspendPolling();
+            bench.session.port().OpenPort();
+            bench.session.port().SuspendPolling();
             reported = RunUpgrade(run);
         },
         [&](std::string& detail) {

@@ -200,7 +200,7 @@ CellSetup setupOf(Column column) {
 }
 
 sim::Network networkOf(Column column, const FaultRow& row, std::uint64_t seed) {
-    sim::Network network = simtest::networkFrom(setupOf(column).network);
+    sim::Network network = testkit::networkFrom(setupOf(column).network);
     network.lineFaults = row.faults;
     network.seed = seed;
     return network;

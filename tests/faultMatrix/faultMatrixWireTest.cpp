@@ -5,6 +5,7 @@
 #include "sim/ptySimulator.h"
 #include "surveyJudge.h"
 #include "tests/link/tempFolder.h"
+#include "tests/support/simBus.h"
 #include "tools/networkSurvey.h"
 #include "upgrade/dispatcher.h"
 
@@ -18,22 +19,18 @@ namespace {
 
 struct WireBench {
     WireBench(Column column, const FaultRow& row, std::uint64_t seed)
-        : simulator(networkOf(column, row, seed)) {
-        const std::optional<std::string> device = simulator.start();
-        EXPECT_TRUE(device) << simulator.error();
-        configureForTool(port);
-        port.setDevicePath(device.value_or(""));
-        link.setMinimumTimeout(row.minimumTimeout);
+        : bus(console, networkOf(column, row, seed)) {
+        bus.link.setMinimumTimeout(row.minimumTimeout);
     }
     LineBudget budget(const FaultRow& row) const {
-        return {row.minimumTimeout, row.faults.delayMs, baudRateBitsPerSecond(port.ComPortSpeed())};
+        return {row.minimumTimeout, row.faults.delayMs,
+                baudRateBitsPerSecond(bus.port.ComPortSpeed())};
     }
 
-    sim::PtySimulator simulator;
     RecordingConsole console;
-    StopSignal signal;
-    TSerialPort port{systemClock()};
-    Transaction link{port, systemClock(), console};
+    testkit::PtyBus bus;
+    sim::PtySimulator& simulator = bus.simulator;
+    TSerialPort& port = bus.port;
 };
 
 RunRecord upgradeOverPty(Column column, const FaultRow& row, std::uint64_t seed) {
@@ -41,11 +38,7 @@ RunRecord upgradeOverPty(Column column, const FaultRow& row, std::uint64_t seed)
     const CellSetup setup = setupOf(column);
     FirmwareImage image;
     FoundUnits units;
-    UpgradeRun run{{bench.link, bench.console, systemClock(), bench.signal},
-                   setup.settings,
-                   setup.scope,
-                   image,
-                   units};
+    UpgradeRun run{bench.bus.context(), setup.settings, setup.scope, image, units};
     bool reported = false;
     return guarded(
         bench.console, systemClock(), boundOf(column, bench.budget(row)),
@@ -64,7 +57,7 @@ RunRecord upgradeOverPty(Column column, const FaultRow& row, std::uint64_t seed)
 RunRecord surveyOverPty(const FaultRow& row, std::uint64_t seed) {
     WireBench bench(Column::Survey, row, seed);
     auto table = std::make_unique<SurveyTable>();
-    OperationContext context{bench.link, bench.console, systemClock(), bench.signal};
+    OperationContext context = bench.bus.context();
     return guarded(
         bench.console, systemClock(), boundOf(Column::Survey, bench.budget(row)),
         [&] { btnPingClick(context, *table); },

@@ -70,9 +70,9 @@ TEST_F(SurveyLosingReplies, ATerminalListThatDoesNotComeIsNamedUnderItsHeading) 
         if (!controller.commands.empty() && controller.commands.back() == cmd::UnitInfo)
             controller.faults.replies.dropShare = 1.0;
     };
-    port->ClosePort();
+    bus.port.ClosePort();
     auto table = std::make_unique<SurveyTable>();
-    OperationContext context{*link, console, clock, signal};
+    OperationContext context = bus.context();
     btnPingClick(context, *table);
     const std::vector<std::string>& lines = console.reportLines;
     const auto heading = std::ranges::find(lines, "[ Terminals on Controller 01 ]");

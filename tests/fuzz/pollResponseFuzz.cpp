@@ -86,7 +86,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     link.setSequenceNumber(static_cast<std::uint16_t>(data[0] << 8 | data[1]));
     constexpr std::uint16_t kTimeoutMs = 100;
     std::string reply;
-    const ExchangeResult result = link.collect(kTimeoutMs, reply);
+    const Reply result = link.PollResponse(kTimeoutMs);
+    reply = result.text;
 
     Require((result.outcome == ExchangeOutcome::Accepted) == !reply.empty());
     // Every character extends the wait by at most one time-out after it.

@@ -1,3 +1,4 @@
+#include "link/linkSession.h"
 #include "link/operation.h"
 #include "tempFolder.h"
 #include "wireFixture.h"
@@ -52,38 +53,46 @@ TEST_F(CommsLog, StaysOffWithoutTheFileAndCreatesNothing) {
 
 TEST_F(CommsLog, AFailingLogEndsTheOperationWithTheErrorShownAndThePortClosed) {
     std::filesystem::create_directory(Transaction::kCommsLogName);
-    link.detectLogging();
-    OperationGate gate(link);
+    port.ClosePort(); // the session's own port takes the line
+    LinkSession session(console);
+    configureForTool(session.port());
+    session.port().setDevicePath(peer.devicePath());
+    session.link().detectLogging();
     bool reachedEnd = false;
-    EXPECT_FALSE(gate.run([&] {
-        send("01", 20);
+    EXPECT_FALSE(session.run([&](OperationContext& run) {
+        PortSession open(run.link);
+        run.link.TxMessage("0100", "01", 20, 0);
         reachedEnd = true;
     }));
     EXPECT_FALSE(reachedEnd);
-    EXPECT_FALSE(port.IsOpen());
-    EXPECT_FALSE(gate.busy());
+    EXPECT_FALSE(session.port().IsOpen());
+    EXPECT_FALSE(session.busy());
     ASSERT_EQ(console.messages.size(), 1u);
     EXPECT_EQ(console.messages[0].kind, MessageKind::Error);
     EXPECT_EQ(console.messages[0].text, std::strerror(EISDIR));
 
     std::filesystem::remove(Transaction::kCommsLogName);
-    EXPECT_TRUE(gate.run([&] {
-        PortSession session(link);
-        EXPECT_EQ(send("01", 20), "");
+    EXPECT_TRUE(session.run([&](OperationContext& run) {
+        PortSession open(run.link);
+        EXPECT_EQ(run.link.TxMessage("0100", "01", 20, 0).text, "");
     }));
     EXPECT_TRUE(std::filesystem::exists(Transaction::kCommsLogName)); // logging goes on
 }
 
-TEST_F(CommsLog, TheGateRefusesASecondOperationWhileOneRuns) {
-    OperationGate gate(link);
+// One operation at a time on a bus, whether it runs on the caller's thread or the worker; a
+// stray exception is shown, not thrown, and frees the session.
+TEST_F(CommsLog, TheSessionRefusesASecondOperationWhileOneRuns) {
+    LinkSession session(console);
     bool innerRan = false;
-    EXPECT_TRUE(gate.run([&] {
-        EXPECT_TRUE(gate.busy());
-        EXPECT_FALSE(gate.run([&] { innerRan = true; }));
+    EXPECT_TRUE(session.run([&](OperationContext&) {
+        EXPECT_TRUE(session.busy());
+        EXPECT_FALSE(session.run([&](OperationContext&) { innerRan = true; }));
+        EXPECT_FALSE(session.start([&](OperationContext&) { innerRan = true; }));
     }));
     EXPECT_FALSE(innerRan);
-    EXPECT_FALSE(gate.busy());
-    EXPECT_FALSE(gate.run([] { throw std::out_of_range("bad position"); }));
+    EXPECT_FALSE(session.busy());
+    EXPECT_TRUE(session.start([](OperationContext&) { throw std::out_of_range("bad position"); }));
+    session.wait();
     EXPECT_EQ(console.messages.back().text, "bad position");
-    EXPECT_FALSE(gate.busy());
+    EXPECT_FALSE(session.busy());
 }

@@ -20,29 +20,30 @@ std::string toEarlierRequest(const std::string& frame) {
 } // namespace
 
 TEST_F(TransactionInVirtualTime, EachExchangeSaysWhyItEndedAndTheRunCountsThem) {
-    std::string reply;
     line->responder = answerAfter(5);
-    EXPECT_EQ(link.exchange("0100", "01", 100, 0, reply).outcome, ExchangeOutcome::Accepted);
-    EXPECT_EQ(link.exchange("FF00", "9B00", 0, 0, reply).outcome, ExchangeOutcome::NotAwaited);
+    EXPECT_EQ(link.TxMessage("0100", "01", 100, 0).outcome, ExchangeOutcome::Accepted);
+    EXPECT_EQ(link.TxMessage("FF00", "9B00", 0, 0).outcome, ExchangeOutcome::NotAwaited);
 
     line->responder = [](const std::string& frame, int) -> std::vector<ReplyChunk> {
         return {{5, withBadCrc(PtyPeer::statusReplyTo(frame))}};
     };
-    EXPECT_EQ(link.exchange("0100", "01", 100, 0, reply).outcome, ExchangeOutcome::BadCrc);
-    EXPECT_EQ(reply, "");
+    const Reply garbled = link.TxMessage("0100", "01", 100, 0);
+    EXPECT_EQ(garbled.outcome, ExchangeOutcome::BadCrc);
+    EXPECT_EQ(garbled.text, "");
 
     line->responder = [](const std::string& frame, int) -> std::vector<ReplyChunk> {
         return {{5, toEarlierRequest(frame)}};
     };
-    EXPECT_EQ(link.exchange("0100", "01", 100, 0, reply).outcome, ExchangeOutcome::StaleSequence);
+    EXPECT_EQ(link.TxMessage("0100", "01", 100, 0).outcome, ExchangeOutcome::StaleSequence);
 
     // A garbled reply followed by a good one is a success.
     line->responder = [](const std::string& frame, int) -> std::vector<ReplyChunk> {
         const std::string good = PtyPeer::statusReplyTo(frame);
         return {{5, withBadCrc(good)}, {5, good}};
     };
-    EXPECT_EQ(link.exchange("0100", "01", 100, 0, reply).outcome, ExchangeOutcome::Accepted);
-    EXPECT_EQ(reply.size(), 21u);
+    const Reply repaired = link.TxMessage("0100", "01", 100, 0);
+    EXPECT_EQ(repaired.outcome, ExchangeOutcome::Accepted);
+    EXPECT_EQ(repaired.text.size(), 21u);
 
     // Found by fuzzing: a short frame whose last four characters are the CRC of the rest has no
     // sequence field, which would read as 0 and answer request 0000.
@@ -50,14 +51,14 @@ TEST_F(TransactionInVirtualTime, EachExchangeSaysWhyItEndedAndTheRunCountsThem) 
     line->responder = [](const std::string&, int) -> std::vector<ReplyChunk> {
         return {{5, AppendCRC("%0020") + "\r"}};
     };
-    EXPECT_EQ(link.exchange("0100", "01", 100, 0, reply).outcome, ExchangeOutcome::BadCrc);
+    EXPECT_EQ(link.TxMessage("0100", "01", 100, 0).outcome, ExchangeOutcome::BadCrc);
     EXPECT_EQ(link.sequenceNumber(), 0u);
 
     line->responder = nullptr;
-    EXPECT_EQ(link.exchange("0100", "01", 100, 2, reply).outcome, ExchangeOutcome::TimedOut);
+    EXPECT_EQ(link.TxMessage("0100", "01", 100, 2).outcome, ExchangeOutcome::TimedOut);
 
     line->stalled = true;
-    EXPECT_EQ(link.exchange("0100", "01", 100, 0, reply).outcome, ExchangeOutcome::WriteFailed);
+    EXPECT_EQ(link.TxMessage("0100", "01", 100, 0).outcome, ExchangeOutcome::WriteFailed);
 
     const ExchangeCounts& counts = link.counts();
     EXPECT_EQ(counts.of(ExchangeOutcome::Accepted), 2u);

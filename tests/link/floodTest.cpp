@@ -24,8 +24,8 @@ TEST(FramesInFlight, EveryFireAndForgetFrameReachesThePeer) {
     const std::string page = "E3" + std::string(270, '5');
     std::string reply;
     for (int i = 0; i < kPages; ++i)
-        link.TxMessage("FF00", page, 0, 0, reply);
-    link.TxMessage("0100", "01", 2000, 0, reply);
+        reply = link.TxMessage("FF00", page, 0, 0).text;
+    reply = link.TxMessage("0100", "01", 2000, 0).text;
     EXPECT_EQ(reply.size(), 21u);
 
     ASSERT_TRUE(peer.waitForFrames(kPages + 1, 5000));

@@ -58,7 +58,7 @@ TEST(PurgeRule, OutputIsPurgedOnlyWhileSomethingIsQueued) {
     Transaction link(port, clock, console);
     line->purges.clear();
     std::string reply;
-    link.TxMessage("FF00", "9B00", 0, 0, reply);
+    reply = link.TxMessage("FF00", "9B00", 0, 0).text;
     ASSERT_EQ(line->purges.size(), 1u);
     EXPECT_TRUE(line->purges[0].input);
     EXPECT_FALSE(line->purges[0].output);

@@ -24,11 +24,11 @@ std::string sequenceBefore(const std::string& frame) {
 
 TEST_F(TransactionOnPty, NumbersFramesFrom0000AndWrapsAfterFFFF) {
     std::string reply;
-    link.TxMessage("FF00", "9B00", 0, 0, reply);
+    reply = link.TxMessage("FF00", "9B00", 0, 0).text;
     EXPECT_TRUE(reply.empty());
     link.setSequenceNumber(0xFFFE);
-    link.TxMessage("0100", "01", 0, 0, reply);
-    link.TxMessage("0100", "01", 0, 0, reply);
+    reply = link.TxMessage("0100", "01", 0, 0).text;
+    reply = link.TxMessage("0100", "01", 0, 0).text;
     ASSERT_TRUE(peer.waitForFrames(3, 1000));
     const auto frames = peer.frames();
     EXPECT_EQ(frames[0], "@010000FF0000009B00221B\r");
@@ -178,7 +178,8 @@ TEST(TransactionOnAHungUpLine, EndsAtOnceWithThePlatformsWordsAndWithoutSpinning
     close(master); // the far end goes away: the line hangs up
     std::string reply;
     auto started = std::chrono::steady_clock::now();
-    ExchangeResult result = link.exchange("0100", "01", 1000, 5, reply);
+    Reply result = link.TxMessage("0100", "01", 1000, 5);
+    reply = result.text;
     EXPECT_EQ(reply, "");
     EXPECT_EQ(result.outcome, ExchangeOutcome::PortError);
     EXPECT_EQ(result.platformText, "Input/output error");
@@ -188,7 +189,7 @@ TEST(TransactionOnAHungUpLine, EndsAtOnceWithThePlatformsWordsAndWithoutSpinning
 
     started = std::chrono::steady_clock::now();
     const long waitsBefore = console.waits;
-    result = link.collect(300, reply);
+    result = link.PollResponse(300);
     EXPECT_EQ(result.outcome, ExchangeOutcome::PortError);
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(100));
     EXPECT_LT(console.waits - waitsBefore, 20);

@@ -1,7 +1,7 @@
 #pragma once
 // The port on an in-memory line and the virtual clock: long waits take no real time.
 
-#include "link/transaction.h"
+#include "link/linkSession.h"
 #include "scriptedBackend.h"
 #include "tests/support/recordingConsole.h"
 
@@ -10,9 +10,11 @@
 class TransactionInVirtualTime : public ::testing::Test {
 protected:
     TransactionInVirtualTime()
-        : line(new ScriptedBackend(clock)), port(clock, std::unique_ptr<SerialBackend>(line)),
-          link(port, clock, console) {
+        : line(new ScriptedBackend(clock)),
+          session(console, clock, std::unique_ptr<SerialBackend>(line)), port(session.port()),
+          link(session.link()) {
         configureForTool(port);
+        link.setWaitHook([this] { console.waited(); });
     }
     void SetUp() override {
         ASSERT_TRUE(port.OpenPort());
@@ -22,7 +24,7 @@ protected:
     std::string send(const std::string& command, std::uint16_t timeout, std::uint16_t retries = 0) {
         const std::uint64_t started = clock.nowMs();
         std::string reply;
-        link.TxMessage("0100", command, timeout, retries, reply);
+        reply = link.TxMessage("0100", command, timeout, retries).text;
         elapsedMs = clock.nowMs() - started;
         return reply;
     }
@@ -34,9 +36,10 @@ protected:
     }
 
     VirtualClock clock;
-    ScriptedBackend* line; // owned by the port
-    TSerialPort port;
     RecordingConsole console;
-    Transaction link;
+    ScriptedBackend* line; // owned by the session's port
+    LinkSession session;
+    TSerialPort& port;
+    Transaction& link;
     std::uint64_t elapsedMs = 0;
 };

@@ -1,7 +1,7 @@
 #pragma once
 // A transaction over a real pseudo-terminal to a scripted peer, on the real clock.
 
-#include "link/transaction.h"
+#include "link/linkSession.h"
 #include "ptyPeer.h"
 #include "tests/support/recordingConsole.h"
 
@@ -10,8 +10,9 @@
 
 class TransactionOnPty : public ::testing::Test {
 protected:
-    TransactionOnPty() : link(port, systemClock(), console) {
+    TransactionOnPty() {
         configureForTool(port);
+        link.setWaitHook([this] { console.waited(); });
         port.setDevicePath(peer.devicePath());
     }
     void SetUp() override {
@@ -25,7 +26,7 @@ protected:
     std::string send(const std::string& command, std::uint16_t timeout, std::uint16_t retries = 0) {
         const auto started = std::chrono::steady_clock::now();
         std::string reply;
-        link.TxMessage("0100", command, timeout, retries, reply);
+        reply = link.TxMessage("0100", command, timeout, retries).text;
         elapsedMs = std::chrono::duration_cast<std::chrono::milliseconds>(
                         std::chrono::steady_clock::now() - started)
                         .count();
@@ -37,8 +38,9 @@ protected:
     }
 
     PtyPeer peer;
-    TSerialPort port;
     RecordingConsole console;
-    Transaction link;
+    LinkSession session{console};
+    TSerialPort& port = session.port();
+    Transaction& link = session.link();
     long elapsedMs = 0;
 };

@@ -9,6 +9,7 @@
 #include "sim/tcpSimulator.h"
 #include "tests/app/testForm.h"
 #include "tests/link/tempFolder.h"
+#include "tests/support/windowRun.h"
 
 #include <QPushButton>
 #include <QTabWidget>
@@ -28,7 +29,7 @@ QStringList pingThrough(const QString& address) {
     form.networkAnswer = address;
     form.Network1->trigger();
     form.pgUpgrade->setCurrentWidget(form.tbsPing);
-    QTest::mouseClick(form.btnPing, Qt::LeftButton);
+    if (!clickAndWait(form, form.btnPing)) return {};
     return form.mmoReport->lines();
 }
 

@@ -4,6 +4,7 @@
 // drops under an upgrade ends the run as an unplugged adapter does.
 
 #include "image/fileSelection.h"
+#include "link/linkSession.h"
 #include "link/operation.h"
 #include "runProcess.h"
 #include "sim/tcpSimulator.h"
@@ -41,14 +42,15 @@ protected:
         ASSERT_TRUE(address) << simulator.error();
         url = *address;
         configureForTool(port);
+        link.setWaitHook([this] { console.waited(); });
         port.setDevicePath(url);
     }
     bool upgrade() {
         bool upgraded = false;
-        gate.run([&] {
-            PortSession session(link);
-            if (!session.opened()) return;
-            UpgradeRun run{{link, console, systemClock(), signal},
+        session.run([&](OperationContext& context) {
+            PortSession held(link);
+            if (!held.opened()) return;
+            UpgradeRun run{context,
                            {UnitType::Terminal, UpgradeType::SingleUnit, false, "01", "01"},
                            {},
                            image,
@@ -62,10 +64,9 @@ protected:
     sim::TcpSimulator simulator{networkFrom(networkWith(kPlainTerminal))};
     std::string url;
     RecordingConsole console;
-    TSerialPort port{systemClock()};
-    Transaction link{port, systemClock(), console};
-    OperationGate gate{link};
-    StopSignal signal;
+    LinkSession session{console};
+    TSerialPort& port = session.port();
+    Transaction& link = session.link();
     FirmwareImage image;
     FoundUnits units;
 };

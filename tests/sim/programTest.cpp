@@ -73,9 +73,9 @@ TEST(SimulatorProgram, ServesThroughItsLinkUntilTerminated) {
     ASSERT_TRUE(port.OpenPort());
     Transaction transaction(port, systemClock(), console);
     std::string reply;
-    transaction.TxMessage("0100", cmd::StatusPoll, 500, 0, reply);
+    reply = transaction.TxMessage("0100", cmd::StatusPoll, 500, 0).text;
     EXPECT_EQ(reply.size(), 21u);
-    transaction.TxMessage("7F00", cmd::UnitInfo, 500, 0, reply);
+    reply = transaction.TxMessage("7F00", cmd::UnitInfo, 500, 0).text;
     EXPECT_GT(reply.size(), 40u);
     port.ClosePort();
 

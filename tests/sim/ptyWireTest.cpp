@@ -28,7 +28,7 @@ protected:
     std::string send(const std::string& address, const std::string& command,
                      std::uint16_t timeout = 500, std::uint16_t retries = 0) {
         std::string reply;
-        link.TxMessage(address, command, timeout, retries, reply);
+        reply = link.TxMessage(address, command, timeout, retries).text;
         return reply;
     }
 
@@ -63,8 +63,8 @@ TEST_F(OverAPseudoTerminal, SeveralRepliesToOneBroadcastAreCollectedOneByOne) {
     send("FF00", cmd::IdentifyBoundary, 0);
     send("FF00", cmd::identify(), 0);
     std::string first, second;
-    link.PollResponse(200, first);
-    link.PollResponse(50, second);
+    first = link.PollResponse(200).text;
+    second = link.PollResponse(50).text;
     EXPECT_EQ(reply::readIdentification(first)->fixedAddress, 0x0001A2B3u);
     EXPECT_EQ(second, ""); // one controller, one reply
 }
@@ -105,7 +105,7 @@ TEST(PseudoTerminalPacing, RepliesTakeTheirLineTime) {
     Transaction link(port, systemClock(), console);
     auto started = std::chrono::steady_clock::now();
     std::string reply;
-    link.TxMessage("0500", cmd::UnitInfo, 1000, 0, reply);
+    reply = link.TxMessage("0500", cmd::UnitInfo, 1000, 0).text;
     auto elapsed = std::chrono::steady_clock::now() - started;
     EXPECT_GT(reply.size(), reply::UnitInfoFullThreshold);
     EXPECT_GE(elapsed, std::chrono::milliseconds(858));

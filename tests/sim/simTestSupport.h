@@ -5,6 +5,7 @@
 #include "sim/networkFile.h"
 #include "sim/networkSimulator.h"
 #include "tests/support/silentConsole.h"
+#include "tests/support/simBus.h"
 
 #include <gtest/gtest.h>
 
@@ -45,11 +46,7 @@ inline std::string ask(sim::NetworkSimulator& network, const std::string& addres
     return frames.empty() ? std::string() : frames.front();
 }
 
-inline sim::Network networkFrom(const std::string& json) {
-    sim::NetworkLoad load = sim::parseNetwork(json);
-    EXPECT_TRUE(load.network) << load.error;
-    return load.network.value_or(sim::Network{});
-}
+using testkit::networkFrom;
 
 // A small network used by several tests: one controller with two terminals (one of them with a
 // remote behind it), a host interface and a terminal on the bus.

@@ -29,7 +29,7 @@ protected:
     std::string send(const std::string& address, const std::string& command,
                      std::uint16_t timeout = 500, std::uint16_t retries = 0) {
         std::string reply;
-        link->TxMessage(address, command, timeout, retries, reply);
+        reply = link->TxMessage(address, command, timeout, retries).text;
         return reply;
     }
 
@@ -105,7 +105,7 @@ TEST_F(ManyUnitsInVirtualTime, IdentificationRepliesQueueOnTheLine) {
     send("FF00", cmd::identify(), 0);
     clock.sleepMs(255);
     std::vector<std::uint32_t> found;
-    for (std::string r; link->PollResponse(1, r), !r.empty();)
+    for (std::string r; r = link->PollResponse(1).text, !r.empty();)
         found.push_back(reply::readIdentification(r)->fixedAddress);
     EXPECT_EQ(found, (std::vector<std::uint32_t>{0x11, 0x12, 0x13}));
 }
@@ -127,7 +127,7 @@ TEST_F(FullRankInVirtualTime, TheSurveyPatternCollectsEveryIdentificationReply) 
     std::set<std::uint32_t> found;
     for (int misses = 5; misses > 0; --misses) {
         std::string r;
-        link->PollResponse(delay::SurveyIdentifyPoll, r);
+        r = link->PollResponse(delay::SurveyIdentifyPoll).text;
         if (r.size() != reply::IdentificationLength) continue;
         found.insert(reply::readIdentification(r)->fixedAddress);
         misses = 5;

@@ -3,10 +3,7 @@
 // over a real pseudo-terminal on the real clock.
 
 #include "link/operationContext.h"
-#include "sim/networkFile.h"
-#include "sim/ptySimulator.h"
-#include "sim/virtualLineBackend.h"
-#include "tests/support/recordingConsole.h"
+#include "tests/support/simBus.h"
 #include "tools/networkSurvey.h"
 
 #include <gtest/gtest.h>
@@ -18,11 +15,7 @@
 
 namespace surveytest {
 
-inline sim::Network networkFrom(const std::string& json) {
-    sim::NetworkLoad load = sim::parseNetwork(json);
-    EXPECT_TRUE(load.network) << load.error;
-    return load.network.value_or(sim::Network{});
-}
+using testkit::networkFrom;
 
 inline long countLines(const std::vector<std::string>& lines, const std::string& line) {
     return std::count(lines.begin(), lines.end(), line);
@@ -41,50 +34,39 @@ inline long framesStartingWith(const sim::Network& network, const std::string& p
 
 class VirtualSurvey {
 public:
-    explicit VirtualSurvey(const std::string& json) : network(networkFrom(json)) {
-        auto backend = std::make_unique<sim::VirtualLineBackend>(clock, network);
-        port = std::make_unique<TSerialPort>(clock, std::move(backend));
-        configureForTool(*port);
-        port->setDevicePath("virtual");
-        link = std::make_unique<Transaction>(*port, clock, console);
-    }
+    explicit VirtualSurvey(const std::string& json) : bus(console, testkit::networkFrom(json)) {}
 
     SurveyOutcome run() {
-        OperationContext context{*link, console, clock, signal};
+        OperationContext context = bus.context();
         return btnPingClick(context, *table);
     }
     const std::vector<std::string>& lines() const { return console.reportLines; }
 
-    VirtualClock clock;
-    sim::NetworkSimulator network;
     RecordingConsole console;
-    StopSignal signal;
-    std::unique_ptr<TSerialPort> port;
-    std::unique_ptr<Transaction> link;
+    testkit::VirtualBus bus;
+    VirtualClock& clock = bus.clock;
+    sim::NetworkSimulator& network = bus.network;
+    TSerialPort& port = bus.port;
+    Transaction& link = bus.link;
     std::unique_ptr<SurveyTable> table = std::make_unique<SurveyTable>();
 };
 
 class WireSurvey {
 public:
     explicit WireSurvey(const std::string& json, sim::PtyOptions options = {})
-        : simulator(networkFrom(json), options) {
-        std::optional<std::string> device = simulator.start();
-        EXPECT_TRUE(device) << simulator.error();
-        configureForTool(port);
-        port.setDevicePath(device.value_or(""));
-    }
+        : bus(console, testkit::networkFrom(json), options) {}
 
     SurveyOutcome run() {
-        OperationContext context{link, console, systemClock(), signal};
+        OperationContext context = bus.context();
         return btnPingClick(context, *table);
     }
     const std::vector<std::string>& lines() const { return console.reportLines; }
 
-    sim::PtySimulator simulator;
     RecordingConsole console;
-    StopSignal signal;
-    TSerialPort port{systemClock()};
-    Transaction link{port, systemClock(), console};
+    testkit::PtyBus bus;
+    sim::PtySimulator& simulator = bus.simulator;
+    TSerialPort& port = bus.port;
+    Transaction& link = bus.link;
     std::unique_ptr<SurveyTable> table = std::make_unique<SurveyTable>();
 };
 

@@ -35,7 +35,7 @@ TEST(SurveyInVirtualTime, HostInUpgradeModeEndsTheSurveyAfterItsLine) {
                   "No Controllers can be detected in Upgrade Mode.", "", "Finished."}));
     // Nothing after the host: 7E00 and 007E are not asked, nor any controller.
     EXPECT_EQ(survey.network.network().frames.size(), 1u);
-    EXPECT_FALSE(survey.port->IsOpen());
+    EXPECT_FALSE(survey.port.IsOpen());
     EXPECT_EQ(survey.table->at(0, 0).la, 0x7F);
 }
 

@@ -2,11 +2,11 @@
 
 #include "logView.h"
 #include "product/products.h"
-#include "sim/networkFile.h"
-#include "sim/ptySimulator.h"
 #include "tests/app/testForm.h"
+#include "tests/support/windowRun.h"
 
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTabWidget>
 #include <QTimer>
 
@@ -26,11 +26,9 @@ class SurveyWindowTest : public QObject {
 private slots:
     void pingSurveysTheNetworkOnceWhateverIsClickedMeanwhile() {
         InTemporaryFolder folder;
-        sim::PtySimulator simulator(*sim::parseNetwork(kNetwork).network);
-        const auto device = simulator.start();
-        QVERIFY(device);
         TestForm form;
-        form.portCom.setDevicePath(*device);
+        SimulatedBus bus(form, kNetwork);
+        QVERIFY(bus.ready);
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         form.pgUpgrade->setCurrentWidget(form.tbsPing);
@@ -47,7 +45,7 @@ private slots:
             form.mnuVerClick();
         });
         meanwhile.start(300);
-        QTest::mouseClick(form.btnPing, Qt::LeftButton);
+        QVERIFY(clickAndWait(form, form.btnPing));
 
         QVERIFY(disabledMeanwhile);
         QVERIFY(form.btnPing->isEnabled());
@@ -61,10 +59,7 @@ private slots:
         QCOMPARE(form.mmoStatus->lines(), statusBefore); // the versions report was refused
         QCOMPARE(form.survey.at(1, 1).fixedAddress, 0x00C0FFEE);
         QVERIFY(!form.portCom.IsOpen());
-        const sim::Network seen = simulator.snapshot();
-        const auto hostAsked = std::count_if(seen.frames.begin(), seen.frames.end(),
-                                             [](const auto& f) { return f.address == "7F00"; });
-        QCOMPARE(hostAsked, 1);
+        QCOMPARE(bus.frames().filter(QRegularExpression(QStringLiteral("^7F00:"))).size(), 1);
     }
 };
 

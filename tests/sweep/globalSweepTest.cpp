@@ -25,7 +25,7 @@ constexpr char kCut[] = "t3";
 // Optionally the cut unit also fails one page the first time, so that the run repairs it.
 sim::Network cutAtFrame(std::uint32_t k, std::uint32_t offMs,
                         std::optional<std::uint32_t> failedPage = std::nullopt) {
-    sim::Network network = simtest::networkFrom(kFourTerminals);
+    sim::Network network = testkit::networkFrom(kFourTerminals);
     sim::UnitFaults& faults =
         network.units[static_cast<std::size_t>(sim::findUnit(network, kCut))].faults;
     faults.powerLoss = sim::PowerLoss{0, offMs, false, k - 1};

@@ -4,6 +4,7 @@
 
 #include "sweepImages.h"
 #include "sweepTally.h"
+#include "tests/support/simBus.h"
 
 namespace sweep {
 
@@ -20,7 +21,7 @@ inline FirmwareImage writeTerminalFile(std::uint32_t size = 8192) {
 // The power of t1 goes as frame k crosses the line: that frame and every one for offMs after
 // it go unheard. Written as a network file would say it.
 inline sim::Network oneTerminalCutAtFrame(std::uint32_t k, std::uint32_t offMs) {
-    return simtest::networkFrom(R"({ "seed": 7, "controllers": [
+    return testkit::networkFrom(R"({ "seed": 7, "controllers": [
       { "name": "c1", "la": "01", "productId": 5, "terminals": [
         { "name": "t1", "la": "01", "productId": 3, "version": "1.02",
           "faults": { "powerLoss": { "afterFrames": )" +

@@ -17,7 +17,7 @@ constexpr std::uint32_t kOffMs = 5000;
 
 // The number (from 1) of the nth frame of a clean run whose command starts with prefix.
 std::uint32_t frameOf(const std::string& prefix, int nth) {
-    VirtualBench clean(simtest::networkFrom(kOneTerminal));
+    VirtualBench clean(testkit::networkFrom(kOneTerminal));
     const Plan plan = oneTerminalPlan(FirmwareImage{});
     clean.upgrade(plan.settings, plan.unitType, plan.upgradeType);
     const std::vector<sim::ReceivedFrame>& frames = clean.network().frames;

@@ -18,7 +18,7 @@ constexpr char kRemoteBehindTerminal[] = R"({ "seed": 11, "controllers": [
 
 // Written as a network file would say it.
 sim::Network cutAtRemoteRequest(std::uint32_t k, std::uint32_t offMs) {
-    return simtest::networkFrom(R"({ "seed": 11, "controllers": [
+    return testkit::networkFrom(R"({ "seed": 11, "controllers": [
       { "name": "c1", "la": "05", "productId": 5, "terminals": [
         { "name": "r1", "la": "13", "productId": 31, "version": "1.05",
           "remote": { "productId": 31, "version": "2.03",
@@ -57,7 +57,7 @@ TEST(RemoteSweep, EveryCutEndsInATrueSuccessOrAFailureTheNextRunRepairs) {
         return remoteProblem(bench.unitNow("r1").remote, image);
     };
 
-    VirtualBench clean(simtest::networkFrom(kRemoteBehindTerminal));
+    VirtualBench clean(testkit::networkFrom(kRemoteBehindTerminal));
     ASSERT_TRUE(clean.upgrade(plan.settings, plan.unitType, plan.upgradeType).done);
     ASSERT_EQ(plan.whatIsWrong(clean), "");
     const std::vector<std::uint32_t> cuts =

@@ -18,7 +18,7 @@ TEST_P(SingleUnitSweep, EveryCutEndsInATrueSuccessOrAFailureTheNextRunRepairs) {
     Plan plan = oneTerminalPlan(image);
     plan.offMs = GetParam();
 
-    VirtualBench clean(simtest::networkFrom(kOneTerminal));
+    VirtualBench clean(testkit::networkFrom(kOneTerminal));
     ASSERT_TRUE(clean.upgrade(plan.settings, plan.unitType, plan.upgradeType).done);
     ASSERT_EQ(plan.whatIsWrong(clean), "");
     const auto frames = static_cast<std::uint32_t>(clean.network().frames.size());

@@ -48,7 +48,7 @@ TEST(Soak, AHundredUpgradesOverALossyLineNeverClaimAFalseSuccessAndMemoryStaysFl
     Plan plan = oneTerminalPlan(image);
     plan.settings.forceUpgrade = true; // the same version again each time
 
-    VirtualBench bench(simtest::networkFrom(kLossyLine));
+    VirtualBench bench(testkit::networkFrom(kLossyLine));
     int succeeded = 0, longestFailedStreak = 0, failedStreak = 0;
     long settledKiB = 0;
     std::vector<int> falseSuccesses, failedRuns;

@@ -3,6 +3,7 @@
 // the command-line tool makes it: the port opened for the run and closed after it, a fresh
 // image and found-units table, and the result the tool turns into its exit status.
 
+#include "link/linkSession.h"
 #include "link/operation.h"
 #include "sim/networkSimulator.h"
 #include "sim/ptySimulator.h"
@@ -43,7 +44,7 @@ inline UpgradeSettings settingsFor(UnitType unitType, UpgradeType upgradeType,
     return settings;
 }
 
-// The tool's side of the line: a port, the transaction over it, the face and the stop signal.
+// The tool's side of the line: a session of its own and the face, each run as the tool runs it.
 class Bench {
 public:
     // A run longer than this would never end for an operator: it is stopped at its next
@@ -54,30 +55,26 @@ public:
 
     RunEnd upgrade(const UpgradeSettings& settings, UnitType unitType, UpgradeType upgradeType) {
         RunEnd end;
-        const std::uint64_t startedMs = clock_.nowMs();
+        Clock& clock = session_.clock();
+        const std::uint64_t startedMs = clock.nowMs();
         const auto startedReal = std::chrono::steady_clock::now();
         console_.onWait = [&] {
-            if (clock_.nowMs() - startedMs <= kRunLimitMs) return;
+            if (clock.nowMs() - startedMs <= kRunLimitMs) return;
             end.overran = true;
-            signal_.requestStop();
+            session_.control().requestStop();
         };
         FirmwareImage image;
         FoundUnits units;
-        {
-            PortSession session(*link_);
-            if (session.opened()) {
-                UpgradeRun run{{*link_, console_, clock_, signal_},
-                               settings,
-                               ChooseUnitAndUpgradeType(unitType, upgradeType).scope,
-                               image,
-                               units};
-                end.done = RunUpgrade(run);
-            }
-        }
+        session_.run([&](OperationContext& context) {
+            PortSession port(context.link);
+            if (!port.opened()) return;
+            UpgradeRun run{context, settings, ChooseUnitAndUpgradeType(unitType, upgradeType).scope,
+                           image, units};
+            end.done = RunUpgrade(run);
+        });
         console_.onWait = nullptr;
-        signal_.clearStop();
-        end.portClosed = !port_->IsOpen();
-        end.virtualMs = clock_.nowMs() - startedMs;
+        end.portClosed = !session_.port().IsOpen();
+        end.virtualMs = clock.nowMs() - startedMs;
         end.realSeconds =
             std::chrono::duration<double>(std::chrono::steady_clock::now() - startedReal).count();
         end.lines = console_.statusLines;
@@ -85,32 +82,28 @@ public:
     }
 
     // The operator reads the log before trying again.
-    void wait(std::uint32_t ms) { clock_.sleepMs(ms); }
+    void wait(std::uint32_t ms) { session_.clock().sleepMs(ms); }
     // A copy of the simulated unit as it stands now.
     virtual sim::Unit unitNow(const std::string& name) = 0;
 
 protected:
-    Bench(Clock& clock, std::unique_ptr<TSerialPort> port, const std::string& device)
-        : clock_(clock), port_(std::move(port)) {
-        configureForTool(*port_);
-        port_->setDevicePath(device);
-        link_ = std::make_unique<Transaction>(*port_, clock_, console_);
+    Bench(Clock& clock, std::unique_ptr<SerialBackend> backend, const std::string& device)
+        : session_(console_, clock, std::move(backend)) {
+        configureForTool(session_.port());
+        session_.port().setDevicePath(device);
+        session_.link().setWaitHook([this] { console_.waited(); });
     }
 
 private:
-    Clock& clock_;
-    std::unique_ptr<TSerialPort> port_;
-    std::unique_ptr<Transaction> link_;
     RecordingConsole console_;
-    StopSignal signal_;
+    LinkSession session_;
 };
 
 // The network behind a real pseudo-terminal, on the real clock.
 class PtyBench : public Bench {
 public:
     PtyBench(sim::PtySimulator& simulator, const std::string& device)
-        : Bench(systemClock(), std::make_unique<TSerialPort>(systemClock()), device),
-          simulator_(simulator) {}
+        : Bench(systemClock(), {}, device), simulator_(simulator) {}
     sim::Unit unitNow(const std::string& name) override { return simulator_.unit(name).value(); }
 
 private:
@@ -134,10 +127,7 @@ private:
     };
     explicit VirtualBench(std::unique_ptr<Parts> parts)
         : Bench(parts->clock,
-                std::make_unique<TSerialPort>(
-                    parts->clock,
-                    std::make_unique<sim::VirtualLineBackend>(parts->clock, parts->network)),
-                "virtual"),
+                std::make_unique<sim::VirtualLineBackend>(parts->clock, parts->network), "virtual"),
           parts_(std::move(parts)) {}
 
     std::unique_ptr<Parts> parts_;

@@ -1,9 +1,11 @@
 // Every procedure that talks to the units, with the line failing at a spread of its requests,
 // in virtual time: the run says so once in its own log, ends within a bound, tries no unit
-// after the loss, and leaves the port closed and the gate free.
+// after the loss, and leaves the port closed and the session free.
 
+#include "link/linkSession.h"
 #include "link/operation.h"
 #include "lossTrace.h"
+#include "sim/virtualLineBackend.h"
 #include "tests/globalUpgrade/upgradeFixture.h"
 #include "tools/commsTest.h"
 #include "tools/lineDiagnostics.h"
@@ -75,17 +77,16 @@ private:
 // One run of a procedure on a fresh network whose line can be cut.
 class Bench {
 public:
-    Bench() : network(simtest::networkFrom(kNetwork)) {
+    Bench() : network(testkit::networkFrom(kNetwork)) {
         auto cuttable = std::make_unique<UnpluggableLine>(
             clock, std::make_unique<sim::VirtualLineBackend>(clock, network));
         line = cuttable.get();
-        port = std::make_unique<TSerialPort>(clock, std::move(cuttable));
-        configureForTool(*port);
-        port->setDevicePath("virtual");
-        link = std::make_unique<Transaction>(*port, clock, console);
-        gate = std::make_unique<OperationGate>(*link);
+        session = std::make_unique<LinkSession>(console, clock, std::move(cuttable));
+        configureForTool(session->port());
+        session->port().setDevicePath("virtual");
+        session->link().setWaitHook([this] { console.waited(); });
     }
-    OperationContext context() { return {*link, console, clock, signal}; }
+    OperationContext context() { return session->context(); }
     std::vector<std::string> log(RunLog which) const {
         if (which == RunLog::Status) return console.statusLines;
         if (which == RunLog::Report) return console.reportLines;
@@ -95,7 +96,7 @@ public:
         return texts;
     }
     bool upgrade(UnitType unitType, UpgradeType upgradeType, const std::string& terminalLA) {
-        PortSession session(*link);
+        PortSession port(session->link());
         const TypeChoice choice = ChooseUnitAndUpgradeType(unitType, upgradeType);
         UpgradeSettings settings{unitType, upgradeType, false, "01", terminalLA};
         UpgradeRun run{context(), settings, choice.scope, image, units};
@@ -104,12 +105,9 @@ public:
 
     VirtualClock clock;
     sim::NetworkSimulator network;
-    UnpluggableLine* line = nullptr; // owned by the port
-    std::unique_ptr<TSerialPort> port;
+    UnpluggableLine* line = nullptr; // owned by the session's port
     LossClockConsole console{clock};
-    StopSignal signal;
-    std::unique_ptr<Transaction> link;
-    std::unique_ptr<OperationGate> gate;
+    std::unique_ptr<LinkSession> session;
     FirmwareImage image;
     FoundUnits units;
     SurveyTable table;
@@ -126,12 +124,10 @@ struct Procedure {
 };
 
 void watchFastPoll(Bench& b) {
-    RunState state;
-    state.click();
     b.console.onWait = [&b] {
-        if (b.clock.nowMs() > 5000) b.signal.requestStop();
+        if (b.clock.nowMs() > 5000) b.session->control().requestStop();
     };
-    runLineDiagnostics(b.context(), b.table, state, {true, "01", ""});
+    runLineDiagnostics(b.context(), b.table, {true, "01", ""});
 }
 
 const std::vector<Procedure>& procedures() {
@@ -165,9 +161,7 @@ const std::vector<Procedure>& procedures() {
              btnPingClick(context, b.table);
          },
          [](Bench& b) {
-             RunState state;
-             state.click();
-             runLineDiagnostics(b.context(), b.table, state, {false, "FFFF", "2"});
+             runLineDiagnostics(b.context(), b.table, {false, "FFFF", "2"});
          },
          commsTestText::Heading},
         {"fast poll", RunLog::Report, {}, watchFastPoll},
@@ -185,7 +179,10 @@ const std::vector<Procedure>& procedures() {
              clearControllerMemory(b.context(), {"01", false});
          }},
         {"reset network", RunLog::Report, {}, [](Bench& b) { resetNetwork(b.context()); }},
-        {"probe", RunLog::MessageBox, {}, [](Bench& b) { probeResponseTime(*b.link, "0100"); }},
+        {"probe",
+         RunLog::MessageBox,
+         {},
+         [](Bench& b) { probeResponseTime(b.session->link(), "0100"); }},
     };
     return all;
 }
@@ -213,7 +210,7 @@ CutResult runCut(const Procedure& procedure, std::optional<std::size_t> cutAt) {
     bench.console.messages.clear();
     if (cutAt) bench.line->cutAtRequest(*cutAt);
     const std::size_t before = bench.line->requests();
-    bench.gate->run([&] { procedure.run(bench); }, procedure.log);
+    bench.session->run([&](OperationContext&) { procedure.run(bench); }, procedure.log);
     CutResult result;
     std::vector<std::string> lines = bench.log(procedure.log);
     if (!procedure.summaryHeading.empty())
@@ -224,11 +221,11 @@ CutResult runCut(const Procedure& procedure, std::optional<std::size_t> cutAt) {
     result.successAfterLoss = std::any_of(loss, lines.end(), [](const std::string& line) {
         return std::ranges::find(kSuccessLines, line) != kSuccessLines.end();
     });
-    result.portErrors = bench.link->counts().of(ExchangeOutcome::PortError);
+    result.portErrors = bench.session->link().counts().of(ExchangeOutcome::PortError);
     result.msAfterCut = bench.line->cut() ? bench.clock.nowMs() - bench.line->cutAtMs() : 0;
     if (bench.console.toldAtMs) result.msAfterTold = bench.clock.nowMs() - *bench.console.toldAtMs;
-    result.portOpen = bench.port->IsOpen();
-    result.gateBusy = bench.gate->busy();
+    result.portOpen = bench.session->port().IsOpen();
+    result.gateBusy = bench.session->busy();
     result.requests = bench.line->requests() - before;
     // The other logs never hear of it.
     for (RunLog other : {RunLog::Status, RunLog::Report, RunLog::MessageBox})
@@ -309,7 +306,8 @@ TEST_P(BroadcastFindsLineLost, NoPauseFollowsIt) {
     bench.console.onStatus = [&](std::string_view line) {
         if (line == before && !bench.line->cut()) bench.line->cutAtRequest(0);
     };
-    bench.gate->run([&] { bench.upgrade(UnitType::Terminal, UpgradeType::AllUnits, "FF"); });
+    bench.session->run(
+        [&](OperationContext&) { bench.upgrade(UnitType::Terminal, UpgradeType::AllUnits, "FF"); });
     ASSERT_TRUE(bench.line->cut());
     ASSERT_TRUE(bench.console.toldAtMs);
     EXPECT_LE(bench.clock.nowMs() - bench.line->cutAtMs(), kMaxMsAfterTold);

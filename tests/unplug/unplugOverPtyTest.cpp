@@ -5,6 +5,7 @@
 
 #include "cpuWatch.h"
 #include "image/fileSelection.h"
+#include "link/linkSession.h"
 #include "link/operation.h"
 #include "lossTrace.h"
 #include "tests/link/tempFolder.h"
@@ -32,6 +33,7 @@ protected:
         // The tool opens COM1 of its working folder, wherever the link points now.
         ASSERT_TRUE(simulator.start((folder.path() / "COM1").string())) << simulator.error();
         configureForTool(port);
+        link.setWaitHook([this] { console.waited(); });
         console.onWait = [this] {
             if (simulator.unplugged()) watch.startOnce();
         };
@@ -39,10 +41,10 @@ protected:
 
     bool upgrade() {
         bool upgraded = false;
-        gate.run([&] {
-            PortSession session(link);
-            if (!session.opened()) return;
-            UpgradeRun run{{link, console, systemClock(), signal},
+        session.run([&](OperationContext& context) {
+            PortSession held(link);
+            if (!held.opened()) return;
+            UpgradeRun run{context,
                            {UnitType::Terminal, UpgradeType::SingleUnit, false, "01", "01"},
                            {},
                            image,
@@ -53,12 +55,8 @@ protected:
     }
     SurveyOutcome survey() {
         SurveyOutcome outcome;
-        gate.run(
-            [&] {
-                OperationContext context{link, console, systemClock(), signal};
-                outcome = btnPingClick(context, table);
-            },
-            RunLog::Report);
+        session.run([&](OperationContext& context) { outcome = btnPingClick(context, table); },
+                    RunLog::Report);
         return outcome;
     }
     // The run has ended: the share of a core the tool took from the loss over the window.
@@ -79,10 +77,9 @@ protected:
         std::string(kPlainTerminal) + R"(, { "name": "t2", "la": "02", "fixedAddress": "20000102",
           "productId": 3, "version": "1.02" })"))};
     RecordingConsole console;
-    TSerialPort port{systemClock()};
-    Transaction link{port, systemClock(), console};
-    OperationGate gate{link};
-    StopSignal signal;
+    LinkSession session{console};
+    TSerialPort& port = session.port();
+    Transaction& link = session.link();
     FirmwareImage image;
     FoundUnits units;
     SurveyTable table;
@@ -103,7 +100,7 @@ TEST_F(UnplugOverPty, AnUpgradeCutAmidItsPagesEndsQuietlyAndCompletesOnceReplugg
     EXPECT_LT(cpuShareOverWindow(), kMaxCpuShare);
     EXPECT_LT(msToEnd, kMaxMsToEnd);
     EXPECT_FALSE(port.IsOpen());
-    EXPECT_FALSE(gate.busy());
+    EXPECT_FALSE(session.busy());
 
     // Plugged in again: the unit waited in its boot loader, and the next run completes.
     ASSERT_TRUE(simulator.replug()) << simulator.error();

@@ -14,6 +14,8 @@
 
 namespace upgradetest {
 
+using testkit::networkFrom;
+
 // Remembers the bar as well, and can act when it moves (the operator's click at a moment).
 class BarConsole : public RecordingConsole {
 public:

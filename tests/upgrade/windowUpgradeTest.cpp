@@ -1,33 +1,40 @@
-// The upgrade page driven by clicks against the simulated network on a pseudo-terminal.
+// The upgrade page driven by clicks against the simulated network on a pseudo-terminal. The run
+// goes on the session's worker: the window stays live meanwhile, and its button (Stop or Skip)
+// and its close button act on the run.
 
+#include "link/catalogue.h"
 #include "logView.h"
 #include "maskedEdit.h"
+#include "product/products.h"
 #include "radioGroup.h"
-#include "sim/networkFile.h"
-#include "sim/ptySimulator.h"
 #include "tests/app/testForm.h"
+#include "tests/support/windowRun.h"
 
 #include <QCheckBox>
+#include <QElapsedTimer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
 
+#include <algorithm>
 #include <filesystem>
+#include <functional>
+#include <optional>
 
 namespace {
 
-const char* kNetwork = R"({ "seed": 5, "controllers": [
+const char* kTerminalNetwork = R"({ "seed": 5, "controllers": [
   { "name": "c1", "la": "01", "fixedAddress": "10000001", "productId": 5, "version": "2.01",
     "terminals": [
       { "name": "t1", "la": "01", "fixedAddress": "20000101", "productId": 3, "version": "1.02" }
     ] } ] })";
 
-sim::Network network() {
-    sim::NetworkLoad load = sim::parseNetwork(kNetwork);
-    if (!load.network) qFatal("network: %s", load.error.c_str());
-    return *load.network;
-}
+// Two controllers with empty LAs between them: the scan waits out each empty LA for over a
+// second, which leaves time to act while it runs.
+const char* kSparseControllers = R"({ "seed": 5, "controllers": [
+  { "name": "c1", "la": "01", "fixedAddress": "10000001", "productId": 5, "version": "2.01" },
+  { "name": "c4", "la": "04", "fixedAddress": "10000004", "productId": 5, "version": "2.01" } ] })";
 
 QRadioButton* item(RadioGroup* group, int index) {
     return group->findChildren<QRadioButton*>().at(index);
@@ -38,21 +45,59 @@ void typeLA(MaskedEdit* edit, const QString& text) {
     QTest::keyClicks(edit, text);
 }
 
-// The window's port opens the simulated line; the terminal's firmware file is at hand.
+// Acts once on the window's thread, as soon as when() holds while the run goes on.
+void actOnceWhen(QTimer& timer, std::function<bool()> when, std::function<void()> act) {
+    QObject::connect(&timer, &QTimer::timeout, [&timer, when, act] {
+        if (!when()) return;
+        timer.stop();
+        act();
+    });
+    timer.start(10);
+}
+
+// The window's port opens the simulated line; the firmware file is at hand.
 struct UpgradePage {
     InTemporaryFolder folder;
     TestForm form;
-    sim::PtySimulator simulator{network()};
+    std::optional<SimulatedBus> bus;
 
-    bool ready() {
-        std::filesystem::copy_file(std::filesystem::path(NEXALO_FW_SAMPLES_DIR) / "Terminal-K2.hex",
-                                   folder.file(QStringLiteral("Terminal-K2.hex")).toStdString());
-        const auto device = simulator.start();
-        if (!device) return false;
-        form.portCom.setDevicePath(*device);
+    bool ready(const char* json, const char* firmware) {
+        std::filesystem::copy_file(std::filesystem::path(NEXALO_FW_SAMPLES_DIR) / firmware,
+                                   folder.file(QString::fromLatin1(firmware)).toStdString());
+        bus.emplace(form, json);
+        return bus->ready;
+    }
+    // Terminal 0101 alone.
+    bool readyForTerminal() {
+        if (!ready(kTerminalNetwork, "Terminal-K2.hex")) return false;
         typeLA(form.edtControllerLA, QStringLiteral("01"));
         typeLA(form.edtTerminalLA, QStringLiteral("01"));
         return true;
+    }
+    // Every QRM-A/B controller, found by a scan of the sparse bus.
+    bool readyForAllControllers() {
+        if (!ready(kSparseControllers, "Controller-K2.hex")) return false;
+        QTest::mouseClick(item(form.rgUnitType, 1), Qt::LeftButton);
+        QTest::mouseClick(item(form.rgUpgradeType, 1), Qt::LeftButton);
+        return form.rgUpgradeType->itemIndex() == 1;
+    }
+    // The scan runs and has listed the controller at LA 01.
+    bool scanPastFirstController() {
+        return form.btnUpgrade->text() == QStringLiteral("&Skip") &&
+               form.mmoStatus->lines().contains(QStringLiteral("[01] - ") +
+                                                QString::fromStdString(getProductName(5)));
+    }
+    // Requests that reached the bus whose command starts with prefix (to address, if given).
+    int framesStartingWith(const std::string& prefix, const std::string& address = {}) {
+        const sim::Network seen = bus->simulator.snapshot();
+        return static_cast<int>(
+            std::ranges::count_if(seen.frames, [&](const sim::ReceivedFrame& f) {
+                return f.command.starts_with(prefix) && (address.empty() || f.address == address);
+            }));
+    }
+    std::string lastBroadcast() {
+        const sim::Network seen = bus->simulator.snapshot();
+        return seen.broadcasts.empty() ? std::string() : seen.broadcasts.back().command;
     }
 };
 
@@ -79,22 +124,28 @@ private slots:
         QVERIFY(form.scope.terminalScope && !form.scope.controllerScope);
     }
 
-    void aFullUpgradeByClicks() {
+    // The whole pass by clicks, with the window's thread handling a 10 ms timer throughout.
+    void aFullUpgradeByClicksKeepsTheWindowLive() {
         UpgradePage page;
-        QVERIFY(page.ready());
+        QVERIFY(page.readyForTerminal());
         TestForm& form = page.form;
         form.ckbForceUpgrade->setChecked(true);
         bool sawRunningState = false;
+        QElapsedTimer sinceTick;
+        qint64 longestGapMs = 0;
         QTimer watch;
         connect(&watch, &QTimer::timeout, [&] {
-            if (form.pgrProgress->value() > 0)
+            longestGapMs = std::max(longestGapMs, sinceTick.restart());
+            if (form.pgrProgress->value() > 0 && !sawRunningState)
                 sawRunningState = form.btnUpgrade->text() == QStringLiteral("&Stop") &&
                                   form.btnUpgrade->isEnabled() && !form.pnlUpgrade->isEnabled();
         });
-        watch.start(20);
-        QTest::mouseClick(form.btnUpgrade, Qt::LeftButton);
+        watch.start(10);
+        sinceTick.start();
+        QVERIFY(clickAndWait(form, form.btnUpgrade));
         watch.stop();
         QVERIFY(sawRunningState);
+        QVERIFY2(longestGapMs < 200, qPrintable(QString::number(longestGapMs)));
         const QStringList expected = {"Find unit [0101]...",
                                       "V2.21  Terminal-K2.hex",
                                       "Unit 0101 Entering Upgrade mode...",
@@ -110,34 +161,89 @@ private slots:
         QCOMPARE(form.btnUpgrade->text(), QStringLiteral("&Upgrade"));
         QVERIFY(form.pnlUpgrade->isEnabled());
         QVERIFY(!form.ckbForceUpgrade->isChecked());
-        const auto terminal = page.simulator.unit("t1");
-        QCOMPARE(terminal->version, form.image.fileVersion);
+        const sim::Unit terminal = page.bus->unit("t1");
+        QCOMPARE(terminal.version, form.image.fileVersion);
         for (std::int32_t a = 0; a < FirmwareImage::kSize; ++a)
             if (form.image.isWritten(a))
-                QCOMPARE(terminal->flash.at(static_cast<std::uint32_t>(a)),
+                QCOMPARE(terminal.flash.at(static_cast<std::uint32_t>(a)),
                          form.image.bytes[static_cast<std::size_t>(a)]);
     }
 
     void stopByClickDuringThePages() {
         UpgradePage page;
-        QVERIFY(page.ready());
+        QVERIFY(page.readyForTerminal());
         TestForm& form = page.form;
+        QString captionAtStop;
         QTimer watch;
-        connect(&watch, &QTimer::timeout, [&] {
-            if (form.pgrProgress->value() >= 20 && form.btnUpgrade->text() == "&Stop")
+        actOnceWhen(
+            watch, [&] { return form.pgrProgress->value() >= 20; },
+            [&] {
+                captionAtStop = form.btnUpgrade->text();
                 QTest::mouseClick(form.btnUpgrade, Qt::LeftButton);
-        });
-        watch.start(10);
-        QTest::mouseClick(form.btnUpgrade, Qt::LeftButton);
-        watch.stop();
+            });
+        QVERIFY(clickAndWait(form, form.btnUpgrade));
+        QCOMPARE(captionAtStop, QStringLiteral("&Stop"));
         const QStringList lines = form.mmoStatus->lines();
         QCOMPARE(lines.mid(lines.size() - 2),
                  QStringList({QStringLiteral("Write Flash..."), QStringLiteral("Finished.")}));
+        QVERIFY(!lines.contains(QStringLiteral("Upgrade OK.")));
+        // Idle again: the button is Upgrade, the page takes input, the next run may start.
         QCOMPARE(form.btnUpgrade->text(), QStringLiteral("&Upgrade"));
-        QVERIFY(!form.signal.stopRequested());
-        const auto terminal = page.simulator.unit("t1");
-        QCOMPARE(terminal->resets, 0);
-        QVERIFY(terminal->upgradeMode);
+        QVERIFY(form.pnlUpgrade->isEnabled());
+        QVERIFY(!form.running() && !form.session.busy());
+        QVERIFY(!form.session.control().stopRequested());
+        const sim::Unit terminal = page.bus->unit("t1");
+        QCOMPARE(terminal.resets, 0);
+        QVERIFY(terminal.upgradeMode);
+        QCOMPARE(page.framesStartingWith(cmd::Reset), 0);
+    }
+
+    // The window manager's close button during the scan: a Stop, not a Skip. The window stays
+    // until the run has closed as a stopped run does, and no unit is put into upgrade mode.
+    void closingTheWindowDuringTheScanStopsTheRunThenCloses() {
+        UpgradePage page;
+        QVERIFY(page.readyForAllControllers());
+        TestForm& form = page.form;
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        bool closeRefused = false;
+        QTimer watch;
+        actOnceWhen(
+            watch, [&] { return page.scanPastFirstController(); },
+            [&] { closeRefused = !form.close(); });
+        bool shownAtEnd = false;
+        connect(&form, &TForm1::operationEnded, [&] { shownAtEnd = form.isVisible(); });
+        QVERIFY(clickAndWait(form, form.btnUpgrade));
+        QVERIFY(closeRefused);
+        QVERIFY(shownAtEnd);
+        QTRY_VERIFY(!form.isVisible());
+
+        QCOMPARE(form.mmoStatus->lines().constLast(), QStringLiteral("Finished."));
+        QCOMPARE(page.framesStartingWith(cmd::EnterUpgrade), 0); // "E0" and "E001"
+        QVERIFY(!page.bus->unit("c1").upgradeMode && !page.bus->unit("c4").upgradeMode);
+        QCOMPARE(page.framesStartingWith("", "0400"), 0); // the scan ended before LA 04
+        QTRY_COMPARE(page.lastBroadcast(), std::string(cmd::UpgradeRunEnd));
+    }
+
+    // "&Skip" passes over the rest of the scan; the run goes on with the units found.
+    void skipDuringTheScanUpgradesTheUnitsFoundSoFar() {
+        UpgradePage page;
+        QVERIFY(page.readyForAllControllers());
+        TestForm& form = page.form;
+        QTimer watch;
+        actOnceWhen(
+            watch, [&] { return page.scanPastFirstController(); },
+            [&] { QTest::mouseClick(form.btnUpgrade, Qt::LeftButton); });
+        QVERIFY(clickAndWait(form, form.btnUpgrade));
+        const QStringList lines = form.mmoStatus->lines();
+        QCOMPARE(lines.mid(lines.size() - 3), (QStringList{QStringLiteral("<< Upgrade Report >>"),
+                                                           QStringLiteral("Unit 0100 upgrade OK."),
+                                                           QStringLiteral("Finished.")}));
+        QVERIFY(!lines.join(QLatin1Char('\n')).contains(QStringLiteral("[04]")));
+        QCOMPARE(page.bus->unit("c1").version, form.image.fileVersion);
+        QCOMPARE(page.bus->unit("c4").version, std::uint16_t(0x0201));
+        QCOMPARE(page.framesStartingWith("", "0400"), 0);
+        QCOMPARE(form.btnUpgrade->text(), QStringLiteral("&Upgrade"));
     }
 };
 

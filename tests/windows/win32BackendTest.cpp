@@ -107,9 +107,9 @@ TEST_F(WineLine, EveryFrameReachesTheNetworkAndEveryRequestIsAnswered) {
     int answered = 0;
     for (int round = 0; round < rounds; ++round) {
         std::string ignored;
-        transaction.TxMessage(addr::AllControllers, kLongPoll, 0, 0, ignored);
+        ignored = transaction.TxMessage(addr::AllControllers, kLongPoll, 0, 0).text;
         std::string reply;
-        transaction.TxMessage("0100", cmd::StatusPoll, 500, 0, reply);
+        reply = transaction.TxMessage("0100", cmd::StatusPoll, 500, 0).text;
         if (!reply.empty()) ++answered;
     }
     EXPECT_EQ(answered, rounds);
@@ -123,7 +123,7 @@ TEST_F(WineLine, ARefusedDtrLeavesTheLineWorking) {
     port.backend().setDtr(false);
     port.SetDtr(false);
     std::string reply;
-    transaction.TxMessage("0100", cmd::StatusPoll, 500, 0, reply);
+    reply = transaction.TxMessage("0100", cmd::StatusPoll, 500, 0).text;
     EXPECT_FALSE(reply.empty());
     EXPECT_EQ(port.LineFault(), "");
 }
@@ -134,7 +134,7 @@ TEST_F(WineLine, SpeedChangesReconfigureTheOpenLine) {
     for (TComPortBaudRate speed : {br1200, br9600, br57600, br38400}) {
         port.setComPortSpeed(speed);
         std::string reply;
-        transaction.TxMessage("0100", cmd::StatusPoll, 500, 2, reply);
+        reply = transaction.TxMessage("0100", cmd::StatusPoll, 500, 2).text;
         EXPECT_FALSE(reply.empty()) << baudRateBitsPerSecond(speed);
     }
 }
