@@ -2,7 +2,7 @@
 # Builds the libFuzzer harnesses of the firmware file readers, of the reply collection and of
 # the readers of reply fields (alone and inside the procedures that read them) with clang,
 # AddressSanitizer and UndefinedBehaviorSanitizer in their own build folder, and runs each one
-# for a bounded time.
+# for a bounded time, as many at once as there are cores (NEXALO_FUZZ_JOBS to change that).
 #
 #   scripts/fuzz.sh [SECONDS]     seconds per harness, 30 when not given
 #
@@ -32,17 +32,35 @@ cmake --build "$build" --target $targets
 
 status=0
 mkdir -p "$build/artifacts"
-for reader in $readers; do
+# One harness for each core at a time: each is bounded by its own time, not by the others.
+jobs=${NEXALO_FUZZ_JOBS:-$(nproc)}
+run_one() {
+    reader=$1
     corpus="$build/corpus/$reader"
     mkdir -p "$corpus"
-    echo "== fuzz_$reader for $seconds s"
-    if ! "$build/tests/fuzz/fuzz_$reader" -max_total_time="$seconds" -max_len=8192 -timeout=10 \
+    "$build/tests/fuzz/fuzz_$reader" -max_total_time="$seconds" -max_len=8192 -timeout=10 \
         -rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix="$build/artifacts/$reader-" \
-        "$corpus" "$root/tests/fuzz/corpus/$reader" 2>"$build/fuzz_$reader.log"; then
+        "$corpus" "$root/tests/fuzz/corpus/$reader" 2>"$build/fuzz_$reader.log"
+    echo $? >"$build/fuzz_$reader.status"
+}
+running=0
+for reader in $readers; do
+    echo "== fuzz_$reader for $seconds s"
+    run_one "$reader" &
+    running=$((running + 1))
+    if [ "$running" -ge "$jobs" ]; then
+        wait
+        running=0
+    fi
+done
+wait
+for reader in $readers; do
+    if [ "$(cat "$build/fuzz_$reader.status")" != 0 ]; then
         tail -n 60 "$build/fuzz_$reader.log"
         echo "fuzz_$reader: finding, see $build/artifacts/"
         status=1
     else
+        echo "fuzz_$reader:"
         grep -E '^stat::number_of_executed_units|^Done' "$build/fuzz_$reader.log" || true
     fi
 done

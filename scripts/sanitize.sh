@@ -21,4 +21,4 @@ export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 cmake -S "$top" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g1 -DNDEBUG" -DNEXALO_SANITIZE=ON >/dev/null
 cmake --build "$dir" -j"$(nproc)"
-(cd "$dir" && QT_QPA_PLATFORM=offscreen ctest -j2 -LE slow --output-on-failure --timeout 300)
+(cd "$dir" && QT_QPA_PLATFORM=offscreen ctest -j"${NEXALO_TEST_JOBS:-$(nproc)}" -LE slow --output-on-failure --timeout 300)

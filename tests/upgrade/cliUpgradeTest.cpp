@@ -5,6 +5,7 @@
 #include "tempFolder.h"
 #include "upgradeFixture.h"
 
+#include <algorithm>
 #include <signal.h>
 #include <thread>
 
@@ -67,6 +68,36 @@ TEST_F(CliUpgrade, CtrlCStopsThePagesAndTheRunFails) {
     EXPECT_EQ(result.exitStatus, 1);
     EXPECT_TRUE(result.out.ends_with("Write Flash...\nFinished.\n")) << result.out;
     EXPECT_EQ(simulator.unit("t1")->resets, 0);
+}
+
+// Ctrl-C while the controllers are scanned ends the scan at the LA being asked, and the run
+// closes before any unit is put into upgrade mode.
+TEST_F(CliUpgrade, CtrlCDuringTheScanPutsNoUnitIntoUpgradeMode) {
+    const auto asked = [this](const std::string& address) {
+        const sim::Network seen = simulator.snapshot();
+        return std::ranges::any_of(seen.frames,
+                                   [&](const auto& f) { return f.address == address; });
+    };
+    std::chrono::steady_clock::time_point interrupted;
+    const ProcessResult result =
+        cli({"upgrade", "--unit-type", "controller-ab", "--scope", "all"}, [&](pid_t child) {
+            for (int wait = 0; wait < 2000 && !asked("0300"); ++wait)
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            interrupted = std::chrono::steady_clock::now();
+            kill(child, SIGINT);
+        });
+    const auto ended = std::chrono::steady_clock::now() - interrupted;
+    EXPECT_EQ(result.exitStatus, 1);
+    EXPECT_TRUE(result.out.starts_with(" LA    Unit Type\n[01] - ")) << result.out;
+    EXPECT_TRUE(result.out.ends_with("\nFinished.\n")) << result.out;
+    const sim::Network seen = simulator.snapshot();
+    EXPECT_TRUE(std::ranges::none_of(
+        seen.frames, [](const auto& f) { return f.command.starts_with(cmd::EnterUpgrade); }));
+    EXPECT_FALSE(simulator.unit("c1")->upgradeMode);
+    ASSERT_FALSE(seen.frames.empty());
+    EXPECT_EQ(seen.frames.back().command, cmd::UpgradeRunEnd);
+    EXPECT_FALSE(asked("0600")); // the LA being asked had its answer, and no other was asked
+    EXPECT_LT(ended, std::chrono::seconds(3));
 }
 
 // The image the tool reads for the terminals, to compare their flash with.
