@@ -8,7 +8,7 @@
 #include "link/transaction.h"
 #include "sim/networkFile.h"
 #include "sim/ptySimulator.h"
-#include "tests/link/tempFolder.h"
+#include "tests/support/workingFolder.h"
 #include "tests/network/ser2netServer.h"
 
 #include <cstdio>
@@ -53,7 +53,7 @@ std::optional<Totals> measure(const sim::Network& network,
     const std::optional<std::string> device = localSimulator.start();
     const std::optional<std::string> rawDevice = rawSimulator.start();
     const std::optional<std::string> telnetDevice = telnetSimulator.start();
-    TempWorkingFolder folder;
+    WorkingFolder folder;
     Ser2net server;
     server.setOptions(options);
     if (!device || !rawDevice || !telnetDevice ||

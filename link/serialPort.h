@@ -99,9 +99,10 @@ public:
     // to its device server); empty when nothing.
     std::string OpenNote() const { return open_ ? backend_->openNote() : std::string(); }
 
-    // Background receive path: the face calls this from its event pumping; it acts only
-    // when the polling delay has passed since the last tick, the port is open and polling
-    // is not suspended. Bytes taken here go to the receive handler, or are lost.
+    // Background receive path, for a user of the component that reads without transactions
+    // (the tool's own operations suspend it and never tick it): it acts only when the polling
+    // delay has passed since the last tick, the port is open and polling is not suspended.
+    // Bytes taken here go to the receive handler, or are lost.
     void PollTimerTick();
 
     // Properties (setters follow the open-port rules of the component).

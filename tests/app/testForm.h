@@ -4,6 +4,7 @@
 // a running operation's questions over to its own thread, so these run there too.
 
 #include "fwUpgrade.h"
+#include "tests/support/workingFolder.h"
 
 #include <QDir>
 #include <QStringList>
@@ -55,14 +56,9 @@ protected:
 
 // Runs every test of a program in a fresh working folder, so that a comms log file there is
 // under the test's control.
-class InTemporaryFolder {
+// The one working-folder guard, its names as Qt strings.
+class InTemporaryFolder : public WorkingFolder {
 public:
-    InTemporaryFolder() : previous_(QDir::currentPath()) { QDir::setCurrent(folder_.path()); }
-    ~InTemporaryFolder() { QDir::setCurrent(previous_); }
-    QString path() const { return folder_.path(); }
-    QString file(const QString& name) const { return folder_.filePath(name); }
-
-private:
-    QTemporaryDir folder_;
-    QString previous_;
+    QString path() const { return QString::fromStdString(WorkingFolder::path().string()); }
+    QString file(const QString& name) const { return QDir(path()).filePath(name); }
 };

@@ -1,7 +1,7 @@
 #include "link/transaction.h"
 #include "ptyPeer.h"
 #include "runProcess.h"
-#include "tempFolder.h"
+#include "tests/support/workingFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -38,7 +38,7 @@ TEST(CliProbe, MeasuresAUnitBehindCOM1InTheWorkingFolder) {
         return {{kDelayMs, PtyPeer::statusReplyTo(frame)}};
     });
     peer.start();
-    TempWorkingFolder folder;
+    WorkingFolder folder;
     std::filesystem::create_symlink(peer.devicePath(), folder.path() / "COM1");
     std::ofstream(folder.path() / Transaction::kCommsLogName).close();
 
@@ -58,7 +58,7 @@ TEST(CliProbe, MeasuresAUnitBehindCOM1InTheWorkingFolder) {
 TEST(CliProbe, AFailingCommsLogEndsTheCommandWithItsError) {
     PtyPeer peer;
     peer.start();
-    TempWorkingFolder folder;
+    WorkingFolder folder;
     std::filesystem::create_symlink(peer.devicePath(), folder.path() / "COM1");
     std::filesystem::create_directory(folder.path() / Transaction::kCommsLogName);
     const ProcessResult result = cli({"probe"}, folder.path());
@@ -69,7 +69,7 @@ TEST(CliProbe, AFailingCommsLogEndsTheCommandWithItsError) {
 
 TEST(CliProbe, ASecondCtrlCEndsAtOnceAndLeavesTheLineFree) {
     PtyPeer silentPeer;
-    TempWorkingFolder folder;
+    WorkingFolder folder;
     std::filesystem::create_symlink(silentPeer.devicePath(), folder.path() / "COM1");
     bool runningAfterFirst = false;
     const auto started = std::chrono::steady_clock::now();
@@ -93,7 +93,7 @@ TEST(CliProbe, ASecondCtrlCEndsAtOnceAndLeavesTheLineFree) {
 }
 
 TEST(CliProbe, FailsWhenThePortDoesNotOpen) {
-    TempWorkingFolder folder;
+    WorkingFolder folder;
     std::filesystem::create_symlink("/nonexistent/device", folder.path() / "COM2");
     for (const auto& port : {"COM2", "/nonexistent/device"}) {
         const ProcessResult result = cli({"--port", port, "probe"}, folder.path());
@@ -109,7 +109,7 @@ TEST(CliProbe, FailsWhenThePortDoesNotOpen) {
 }
 
 TEST(CliUsage, RejectsWhatItDoesNotUnderstandWithOneLine) {
-    TempWorkingFolder folder;
+    WorkingFolder folder;
     const std::vector<std::vector<std::string>> mistakes = {
         {},
         {"frobnicate"},
@@ -133,7 +133,7 @@ TEST(CliUsage, RejectsWhatItDoesNotUnderstandWithOneLine) {
 }
 
 TEST(CliUsage, HelpOnEveryLevel) {
-    TempWorkingFolder folder;
+    WorkingFolder folder;
     const ProcessResult top = cli({"--help"}, folder.path());
     EXPECT_EQ(top.exitStatus, 0);
     EXPECT_NE(top.out.find("probe"), std::string::npos);

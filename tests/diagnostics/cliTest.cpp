@@ -3,7 +3,7 @@
 
 #include "diagnosticsFixture.h"
 #include "tests/cli/runProcess.h"
-#include "tests/link/tempFolder.h"
+#include "tests/support/workingFolder.h"
 
 #include <filesystem>
 
@@ -38,7 +38,7 @@ protected:
     }
     sim::Unit unit(const char* name) { return simulator.unit(name).value_or(sim::Unit{}); }
 
-    TempWorkingFolder folder;
+    WorkingFolder folder;
     sim::PtySimulator simulator{networkFrom(kNetwork)};
 };
 

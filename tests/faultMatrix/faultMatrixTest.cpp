@@ -2,7 +2,7 @@
 // report a success the units contradict, and none may outlast the bound its time-outs allow.
 
 #include "cellRun.h"
-#include "tests/link/tempFolder.h"
+#include "tests/support/workingFolder.h"
 #include "tests/link/watchdog.h"
 
 #include <gtest/gtest.h>
@@ -51,7 +51,7 @@ void checkRowTookEffect(const FaultRow& row, const CellCounts& cell, unsigned& c
 class FaultMatrix : public ::testing::TestWithParam<Column> {
 protected:
     void SetUp() override { writeMatrixFirmware(); }
-    TempWorkingFolder folder;
+    WorkingFolder folder;
 };
 
 TEST_P(FaultMatrix, NoFalseSuccessAndNoHangUnderAnyLineFault) {

@@ -4,7 +4,7 @@
 #include "cells.h"
 #include "sim/ptySimulator.h"
 #include "surveyJudge.h"
-#include "tests/link/tempFolder.h"
+#include "tests/support/workingFolder.h"
 #include "tests/support/simBus.h"
 #include "tools/networkSurvey.h"
 #include "upgrade/dispatcher.h"
@@ -78,7 +78,7 @@ void expectSound(const RunRecord& run, const char* what) {
 class FaultMatrixOverPty : public ::testing::Test {
 protected:
     void SetUp() override { writeMatrixFirmware(); }
-    TempWorkingFolder folder;
+    WorkingFolder folder;
 };
 
 TEST_F(FaultMatrixOverPty, SingleUnitUpgradeLosingRepliesOrAmidStaleOnes) {

@@ -9,7 +9,7 @@
 #include "link/catalogue.h"
 #include "product/productFiles.h"
 #include "srecWriter.h"
-#include "tests/link/tempFolder.h"
+#include "tests/support/workingFolder.h"
 #include "tests/support/silentConsole.h"
 #include "tests/support/simBus.h"
 
@@ -111,7 +111,7 @@ protected:
     UpgradeRun run() { return UpgradeRun{bus.context(), settings, scope, image, units}; }
     const sim::Unit& unit(const std::string& name) { return *network.unit(name); }
 
-    TempWorkingFolder folder;
+    WorkingFolder folder;
     testkit::VirtualBus bus;
     VirtualClock& clock = bus.clock;
     sim::NetworkSimulator& network = bus.network;
@@ -125,7 +125,7 @@ protected:
     void SetUp() override { ASSERT_TRUE(bus.openPort()); }
     UpgradeRun run() { return UpgradeRun{bus.context(), settings, scope, image, units}; }
 
-    TempWorkingFolder folder;
+    WorkingFolder folder;
     testkit::PtyBus bus;
     sim::PtySimulator& simulator = bus.simulator;
     Transaction& link = bus.link;

@@ -33,7 +33,7 @@ ProcessResult RunCli(const std::string& arguments) {
 }
 
 TEST(CliVersions, PrintsTheReportOfTheWorkingFolder) {
-    ScratchFolder folder;
+    WorkingFolder folder;
     MakeHexApplication("Host-K2.hex", 1, 10);
     MakeHexApplication("Terminal-K2.hex", 2, 5);
     MakeSRecordApplication("Terminal-P9.S28", 9, 1);
@@ -47,7 +47,7 @@ TEST(CliVersions, PrintsTheReportOfTheWorkingFolder) {
 }
 
 TEST(CliVersions, FileOptionReportsThatFileOnly) {
-    ScratchFolder folder;
+    WorkingFolder folder;
     MakeHexApplication("Host-K2.hex", 1, 10);
     MakeHexApplication("chosen.HEX", 7, 3);
     ProcessResult result = RunCli("versions --file chosen.HEX");
@@ -59,7 +59,7 @@ TEST(CliVersions, FileOptionReportsThatFileOnly) {
 }
 
 TEST(CliVersions, HelpAndUsageErrors) {
-    ScratchFolder folder;
+    WorkingFolder folder;
     ProcessResult result = RunCli("versions --help");
     EXPECT_EQ(result.status, 0);
     ASSERT_FALSE(result.lines.empty());

@@ -72,7 +72,7 @@ protected:
         return LoadApplicationFile(image, console, static_cast<std::uint8_t>(product), unitType,
                                    upgradeType);
     }
-    ScratchFolder folder;
+    WorkingFolder folder;
     RecordingConsole console;
     FirmwareImage image;
 };

@@ -184,7 +184,7 @@ TEST_F(HexReader, ReadingReplacesThePreviousImage) {
 }
 
 TEST(HexFile, VersionLineAndMissingFile) {
-    ScratchFolder folder;
+    WorkingFolder folder;
     RecordingConsole console;
     FirmwareImage image;
     WriteTextFile("Terminal-K1.hex", Lines({IntelRecord(0, 0xFBFC, {0x02, 0x0A}), kEnd}));

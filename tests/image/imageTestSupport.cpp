@@ -1,23 +1,10 @@
 #include "imageTestSupport.h"
 
-#include "tests/support/freshFolder.h"
-
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <random>
 #include <stdexcept>
-
-ScratchFolder::ScratchFolder() : previous_(std::filesystem::current_path()) {
-    path_ = makeFreshFolder("nexalo-image-");
-    std::filesystem::current_path(path_);
-}
-
-ScratchFolder::~ScratchFolder() {
-    std::error_code ignored;
-    std::filesystem::current_path(previous_, ignored);
-    std::filesystem::remove_all(path_, ignored);
-}
 
 void WriteTextFile(const std::string& name, const std::string& text) {
     std::ofstream(name, std::ios::binary) << text;

@@ -3,6 +3,7 @@
 // folder, and files made by the srecord and binutils tools.
 
 #include "tests/support/recordingConsole.h"
+#include "tests/support/workingFolder.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -11,19 +12,6 @@
 #include <vector>
 
 // A fresh folder that is the working folder while the object lives.
-class ScratchFolder {
-public:
-    ScratchFolder();
-    ~ScratchFolder();
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
-    const std::filesystem::path& path() const { return path_; }
-
-private:
-    std::filesystem::path path_;
-    std::filesystem::path previous_;
-};
-
 void WriteTextFile(const std::string& name, const std::string& text);
 void WriteBinaryFile(const std::string& name, const std::vector<std::uint8_t>& bytes);
 std::vector<std::uint8_t> ReadBinaryFile(const std::string& name);

@@ -140,7 +140,7 @@ TEST_F(MotReader, RemoteImageStopsAtABadRecord) {
 }
 
 TEST(RemoteImageFiles, ProductsWithoutFileAndMissingFiles) {
-    ScratchFolder folder;
+    WorkingFolder folder;
     FirmwareImage image;
     for (std::uint8_t product : {35, 64, 90}) {
         EXPECT_EQ(ReadRemoteImage(image, product), RemoteImageResult::NoFileForProduct);
@@ -166,7 +166,7 @@ TEST(RemoteImageFiles, ProductsWithoutFileAndMissingFiles) {
 }
 
 TEST(MotFile, VersionLineEvenWhenNothingWasTakenIn) {
-    ScratchFolder folder;
+    WorkingFolder folder;
     RecordingConsole console;
     FirmwareImage image;
     WriteTextFile("Terminal-P3.S28", Lines({S2(0xFF9F00, {1, 5}), kAppEnd}));

@@ -76,7 +76,7 @@ protected:
         }
     }
 
-    ScratchFolder folder;
+    WorkingFolder folder;
     RecordingConsole console;
     FirmwareImage image;
 };

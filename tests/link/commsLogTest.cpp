@@ -1,6 +1,6 @@
 #include "link/linkSession.h"
 #include "link/operation.h"
-#include "tempFolder.h"
+#include "tests/support/workingFolder.h"
 #include "wireFixture.h"
 
 #include <cstring>
@@ -19,7 +19,7 @@ std::string fileContent(const std::string& name) {
 
 class CommsLog : public TransactionOnPty {
 protected:
-    TempWorkingFolder folder;
+    WorkingFolder folder;
 };
 
 } // namespace

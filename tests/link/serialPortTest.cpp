@@ -3,7 +3,7 @@
 #include "link/platform/posix/openFailure.h"
 #include "link/platform/posix/posixBackend.h"
 #include "ptyPeer.h"
-#include "tempFolder.h"
+#include "tests/support/workingFolder.h"
 #include "tests/support/recordingConsole.h"
 
 #include <gtest/gtest.h>
@@ -264,7 +264,7 @@ TEST_F(PortOnPty, AnOpenFailureSaysWhyAndWhatToDo) {
     EXPECT_EQ(other.OpenFailure(),
               peer.devicePath() + ": busy: another program is using this port.");
 
-    TempWorkingFolder folder;
+    WorkingFolder folder;
     std::ofstream("COM3") << "not a device";
     other.setDevicePath("");
     other.setComPort(pnCOM3);
@@ -283,7 +283,7 @@ TEST_F(PortOnPty, AnOpenFailureSaysWhyAndWhatToDo) {
 }
 
 TEST(DevicePathForPort, PrefersTheWorkingFolderEntry) {
-    TempWorkingFolder folder;
+    WorkingFolder folder;
     EXPECT_EQ(devicePathForPort(pnCOM1), "/dev/ttyS0");
     EXPECT_EQ(devicePathForPort(pnCOM12), "/dev/ttyS11");
     std::filesystem::create_symlink("/dev/null", "COM3");
@@ -297,7 +297,7 @@ TEST(DevicePathForPort, PrefersTheWorkingFolderEntry) {
 }
 
 TEST(DevicePathForPort, AnEntryThatIsNoTerminalLineDoesNotOpen) {
-    TempWorkingFolder folder;
+    WorkingFolder folder;
     std::ofstream("COM2") << "the operator's notes\n";
     TSerialPort port;
     configureForTool(port);
@@ -311,7 +311,7 @@ TEST(DevicePathForPort, AnEntryThatIsNoTerminalLineDoesNotOpen) {
 
 TEST(DevicePathForPort, AChangedPortTakesEffectAtTheNextOpen) {
     PtyPeer first, second;
-    TempWorkingFolder folder;
+    WorkingFolder folder;
     std::filesystem::create_symlink(first.devicePath(), "COM1");
     std::filesystem::create_symlink(second.devicePath(), "COM3");
     TSerialPort port;

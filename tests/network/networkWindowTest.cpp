@@ -8,7 +8,7 @@
 #include "sim/ptySimulator.h"
 #include "sim/tcpSimulator.h"
 #include "tests/app/testForm.h"
-#include "tests/link/tempFolder.h"
+#include "tests/support/workingFolder.h"
 #include "tests/support/windowRun.h"
 
 #include <QPushButton>
@@ -58,7 +58,7 @@ private slots:
         sim::PtySimulator behindServer(*sim::parseNetwork(kNetwork).network);
         const auto device = behindServer.start();
         QVERIFY(device);
-        TempWorkingFolder serverFolder;
+        WorkingFolder serverFolder;
         Ser2net server;
         QVERIFY2(server.start(serverFolder.path(), {}, *device), server.error().c_str());
         QCOMPARE(pingThrough(QString::fromStdString(server.telnetUrl())), raw);

@@ -9,7 +9,7 @@
 #include "link/platform/network/rfc2217Backend.h"
 #include "runProcess.h"
 #include "ser2netServer.h"
-#include "tests/link/tempFolder.h"
+#include "tests/support/workingFolder.h"
 #include "tests/upgrade/upgradeFixture.h"
 
 #include <algorithm>
@@ -50,7 +50,7 @@ protected:
         return seen;
     }
 
-    TempWorkingFolder folder;
+    WorkingFolder folder;
     sim::PtySimulator behind{networkFrom(networkWith(kPlainTerminal))};
     PyserialRfc2217Server server;
 };

@@ -5,7 +5,7 @@
 #include "image/fileSelection.h"
 #include "runProcess.h"
 #include "ser2netServer.h"
-#include "tests/link/tempFolder.h"
+#include "tests/support/workingFolder.h"
 #include "tests/unplug/cpuWatch.h"
 #include "tests/upgrade/upgradeFixture.h"
 
@@ -46,7 +46,7 @@ speed_t deviceSpeed(const std::string& device) {
 }
 
 FirmwareImage terminalImage() {
-    InFolder samples{NEXALO_FW_SAMPLES_DIR};
+    WorkingFolder samples{NEXALO_FW_SAMPLES_DIR};
     FirmwareImage image;
     RecordingConsole quiet;
     EXPECT_TRUE(LoadApplicationFile(image, quiet, 3, UnitType::Terminal, UpgradeType::SingleUnit));
@@ -76,7 +76,7 @@ protected:
         return args;
     }
 
-    TempWorkingFolder folder;
+    WorkingFolder folder;
     sim::PtySimulator local{networkFrom(networkWith(kPlainTerminal))};
     sim::PtySimulator behindRaw{networkFrom(networkWith(kPlainTerminal))};
     sim::PtySimulator behindTelnet{networkFrom(networkWith(kPlainTerminal))};
@@ -175,7 +175,7 @@ TEST_F(ThroughSer2net, APortHeldByAnotherClientFailsToOpenWithTheServersWords) {
 
 // Without any device server: the port that does not open, and the address that is no address.
 TEST(NetworkPortChoice, ARefusedConnectionFailsToOpenWithTheAddressAndAUsageErrorIsTwo) {
-    TempWorkingFolder folder;
+    WorkingFolder folder;
     const std::string url = "tcp://127.0.0.1:" + std::to_string(freeLoopbackPort());
     const ProcessResult refused =
         runProcess(NEXALO_CLI_PATH, {"--port", url, "survey"}, folder.path().string());

@@ -8,7 +8,7 @@
 #include "link/operation.h"
 #include "runProcess.h"
 #include "sim/tcpSimulator.h"
-#include "tests/link/tempFolder.h"
+#include "tests/support/workingFolder.h"
 #include "tests/unplug/cpuWatch.h"
 #include "tests/unplug/lossTrace.h"
 #include "tests/upgrade/upgradeFixture.h"
@@ -60,7 +60,7 @@ protected:
         return upgraded;
     }
 
-    TempWorkingFolder folder;
+    WorkingFolder folder;
     sim::TcpSimulator simulator{networkFrom(networkWith(kPlainTerminal))};
     std::string url;
     RecordingConsole console;
@@ -142,7 +142,7 @@ private:
 };
 
 TEST(CliOverSimulatorListening, ASurveyReadsAsOverTheLocalLineEvenNamedAsTelnet) {
-    TempWorkingFolder folder;
+    WorkingFolder folder;
     const std::string demo = std::string(NEXALO_SOURCE_DIR) + "/sim/networks/demo.json";
     sim::NetworkLoad load = sim::loadNetworkFile(demo);
     ASSERT_TRUE(load.network) << load.error;

@@ -10,6 +10,7 @@
 #include "product/productFiles.h"
 #include "sim/remoteBootLoader.h"
 #include "simTestSupport.h"
+#include "tests/support/workingFolder.h"
 
 #include <filesystem>
 
@@ -20,11 +21,7 @@ namespace {
 // The tool's file selection reads from the working folder.
 class InSampleFolder : public ::testing::Test {
 protected:
-    void SetUp() override {
-        previous = std::filesystem::current_path();
-        std::filesystem::current_path(NEXALO_FW_SAMPLES_DIR);
-    }
-    void TearDown() override { std::filesystem::current_path(previous); }
+    WorkingFolder folder{NEXALO_FW_SAMPLES_DIR};
 
     static sim::NetworkSimulator demo() {
         sim::NetworkLoad load =
@@ -33,7 +30,6 @@ protected:
         return sim::NetworkSimulator(load.network.value_or(sim::Network{}));
     }
 
-    std::filesystem::path previous;
     SilentConsole console;
     FirmwareImage image;
 };

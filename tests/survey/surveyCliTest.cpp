@@ -3,7 +3,7 @@
 #include "sim/networkFile.h"
 #include "sim/ptySimulator.h"
 #include "tests/cli/runProcess.h"
-#include "tests/link/tempFolder.h"
+#include "tests/support/workingFolder.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -22,7 +22,7 @@ const char* kNetwork = R"({
     {"la": "06", "fixedAddress": "00000006", "productId": 27, "faults": {"answersStatusNotInfo": true}}]})";
 
 TEST(CliSurvey, PrintsTheReportAndWritesTheNetworkFound) {
-    TempWorkingFolder folder;
+    WorkingFolder folder;
     sim::PtySimulator simulator(*sim::parseNetwork(kNetwork).network);
     ASSERT_TRUE(simulator.start((folder.path() / "COM1").string())) << simulator.error();
 

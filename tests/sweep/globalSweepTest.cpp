@@ -51,7 +51,7 @@ struct Cuts {
 class GlobalSweep : public ::testing::TestWithParam<Cuts> {};
 
 TEST_P(GlobalSweep, TheCutUnitFailsAloneAndTheNextRunRepairsIt) {
-    TempWorkingFolder folder;
+    WorkingFolder folder;
     upgradetest::writeFirmware("Terminal-K2.hex", fwgen::FileFormat::Hex16, 2, 21, 2048, 5);
     const FirmwareImage image = unitImage(3, UnitType::Terminal, UpgradeType::AllUnits);
     std::optional<std::uint32_t> failedPage;

@@ -29,7 +29,7 @@ std::uint32_t frameOf(const std::string& prefix, int nth) {
 }
 
 TEST(SingleUnitSweepOverPty, ACutAtIdentificationIsRiddenOutAndOneAtAPageIsRepairedLater) {
-    TempWorkingFolder folder;
+    WorkingFolder folder;
     const FirmwareImage image = writeTerminalFile();
     Plan plan = oneTerminalPlan(image);
     plan.offMs = kOffMs;
@@ -50,7 +50,7 @@ TEST(SingleUnitSweepOverPty, ACutAtIdentificationIsRiddenOutAndOneAtAPageIsRepai
 }
 
 TEST(SingleUnitSweepThroughTheCli, TheCutRunExitsWithOneAndTheNextWithZero) {
-    TempWorkingFolder folder;
+    WorkingFolder folder;
     const FirmwareImage image = writeTerminalFile();
     const std::uint32_t k = frameOf(cmd::WritePageCode, 2);
     sim::PtySimulator simulator(oneTerminalCutAtFrame(k, kOffMs));

@@ -46,7 +46,7 @@ std::vector<std::uint32_t> spread(const std::vector<std::vector<std::uint8_t>>& 
 }
 
 TEST(RemoteSweep, EveryCutEndsInATrueSuccessOrAFailureTheNextRunRepairs) {
-    TempWorkingFolder folder;
+    WorkingFolder folder;
     upgradetest::writeFirmware("remoteR1.s19", fwgen::FileFormat::S19, 2, 51, 6910, 9);
     const FirmwareImage image = remoteImage(31);
 

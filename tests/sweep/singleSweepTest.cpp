@@ -13,7 +13,7 @@ namespace {
 class SingleUnitSweep : public ::testing::TestWithParam<std::uint32_t> {};
 
 TEST_P(SingleUnitSweep, EveryCutEndsInATrueSuccessOrAFailureTheNextRunRepairs) {
-    TempWorkingFolder folder;
+    WorkingFolder folder;
     const FirmwareImage image = writeTerminalFile();
     Plan plan = oneTerminalPlan(image);
     plan.offMs = GetParam();

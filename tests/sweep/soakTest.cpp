@@ -43,7 +43,7 @@ long residentKiB() {
 }
 
 TEST(Soak, AHundredUpgradesOverALossyLineNeverClaimAFalseSuccessAndMemoryStaysFlat) {
-    TempWorkingFolder folder;
+    WorkingFolder folder;
     const FirmwareImage image = writeTerminalFile();
     Plan plan = oneTerminalPlan(image);
     plan.settings.forceUpgrade = true; // the same version again each time

@@ -239,7 +239,7 @@ protected:
         writeFirmware("Terminal-K2.hex", fwgen::FileFormat::Hex16, 2, 21, 3000, 5);
         writeFirmware("remoteR1.s19", fwgen::FileFormat::S19, 2, 51, 6910, 9);
     }
-    TempWorkingFolder folder;
+    WorkingFolder folder;
 };
 
 TEST_P(LineLost, SaidOnceAndTheRunEndsAtOnceWhereverTheLineFails) {
@@ -297,7 +297,7 @@ protected:
     BroadcastFindsLineLost() {
         writeFirmware("Terminal-K2.hex", fwgen::FileFormat::Hex16, 2, 21, 3000, 5);
     }
-    TempWorkingFolder folder;
+    WorkingFolder folder;
 };
 
 TEST_P(BroadcastFindsLineLost, NoPauseFollowsIt) {

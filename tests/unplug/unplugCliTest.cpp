@@ -4,7 +4,7 @@
 
 #include "cpuWatch.h"
 #include "runProcess.h"
-#include "tests/link/tempFolder.h"
+#include "tests/support/workingFolder.h"
 #include "tests/upgrade/upgradeFixture.h"
 
 #include <chrono>
@@ -56,7 +56,7 @@ protected:
         });
     }
 
-    TempWorkingFolder folder;
+    WorkingFolder folder;
     sim::PtySimulator simulator{networkFrom(networkWith(kPlainTerminal))};
     double cpuShare = 1;
     double msToEnd = 0;

@@ -8,7 +8,7 @@
 #include "link/linkSession.h"
 #include "link/operation.h"
 #include "lossTrace.h"
-#include "tests/link/tempFolder.h"
+#include "tests/support/workingFolder.h"
 #include "tests/upgrade/upgradeFixture.h"
 #include "tools/networkSurvey.h"
 #include "upgrade/dispatcher.h"
@@ -72,7 +72,7 @@ protected:
     }
     std::size_t requestsSoFar() { return simulator.snapshot().frames.size(); }
 
-    TempWorkingFolder folder;
+    WorkingFolder folder;
     sim::PtySimulator simulator{networkFrom(networkWith(
         std::string(kPlainTerminal) + R"(, { "name": "t2", "la": "02", "fixedAddress": "20000102",
           "productId": 3, "version": "1.02" })"))};

@@ -2,7 +2,7 @@
 
 #include "image/fileSelection.h"
 #include "runProcess.h"
-#include "tempFolder.h"
+#include "tests/support/workingFolder.h"
 #include "upgradeFixture.h"
 
 #include <algorithm>
@@ -31,7 +31,7 @@ protected:
         return text;
     }
 
-    TempWorkingFolder folder;
+    WorkingFolder folder;
     sim::PtySimulator simulator{networkFrom(
         networkWith(std::string(kPlainTerminal) +
                     R"(, { "name": "t2", "la": "02", "fixedAddress": "20000102", "productId": 3,

@@ -16,7 +16,7 @@ protected:
         : scratch(std::filesystem::temp_directory_path() /
                   ("nexalo-lookup-" + std::to_string(getpid()))) {
         std::filesystem::create_directories(scratch);
-        folder = std::make_unique<InFolder>(scratch);
+        folder = std::make_unique<WorkingFolder>(scratch);
     }
     ~InScratchFolder() override {
         folder.reset();
@@ -32,7 +32,7 @@ protected:
     }
 
     std::filesystem::path scratch;
-    std::unique_ptr<InFolder> folder;
+    std::unique_ptr<WorkingFolder> folder;
     RecordingConsole console;
     FirmwareImage image;
 };

@@ -185,7 +185,7 @@ TEST_F(UpgradeInVirtualTime, OneByteImageFillsTheBarAndAnUnconfirmedUnitFails) {
     const std::filesystem::path scratch =
         std::filesystem::temp_directory_path() / ("nexalo-upgrade-" + std::to_string(getpid()));
     std::filesystem::create_directories(scratch);
-    InFolder inScratch(scratch);
+    WorkingFolder inScratch(scratch);
     std::ofstream(scratch / "Terminal-K2.hex") << ":01400000AA15\n:00000001FF\n";
     start(networkWith(kPlainTerminal));
     settings.controllerLA = "01";

@@ -5,6 +5,7 @@
 #include "image/firmwareImage.h"
 #include "link/operationContext.h"
 #include "tests/support/simBus.h"
+#include "tests/support/workingFolder.h"
 #include "upgrade/upgradeRun.h"
 
 #include <gtest/gtest.h>
@@ -27,19 +28,6 @@ public:
     std::vector<int> positions;
     int lastMax = 0;
     std::function<void(int)> onProgress;
-};
-
-// The working folder is the sample files' folder while a test runs.
-class InFolder {
-public:
-    explicit InFolder(const std::filesystem::path& folder)
-        : previous_(std::filesystem::current_path()) {
-        std::filesystem::current_path(folder);
-    }
-    ~InFolder() { std::filesystem::current_path(previous_); }
-
-private:
-    std::filesystem::path previous_;
 };
 
 // Whether the unit's flash holds every written byte of the image, and the unit now runs the
@@ -84,7 +72,7 @@ protected:
     VirtualClock& clock() { return bus->clock; }
     sim::NetworkSimulator& network() { return bus->network; }
 
-    InFolder folder{NEXALO_FW_SAMPLES_DIR};
+    WorkingFolder folder{NEXALO_FW_SAMPLES_DIR};
     BarConsole console;
     std::unique_ptr<testkit::VirtualBus> bus;
     UpgradeSettings settings;
@@ -104,7 +92,7 @@ protected:
     RunControl& control() { return bus->control; }
     sim::PtySimulator& simulator() { return bus->simulator; }
 
-    InFolder folder{NEXALO_FW_SAMPLES_DIR};
+    WorkingFolder folder{NEXALO_FW_SAMPLES_DIR};
     BarConsole console;
     std::unique_ptr<testkit::PtyBus> bus;
     UpgradeSettings settings;

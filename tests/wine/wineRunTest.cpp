@@ -5,7 +5,7 @@
 // (Wine remakes dosdevices/com1 itself at each start, so the link cannot be that entry).
 
 #include "runProcess.h"
-#include "tempFolder.h"
+#include "tests/support/workingFolder.h"
 #include "upgradeFixture.h"
 
 #include "image/fileSelection.h"
@@ -89,7 +89,7 @@ protected:
     }
 
     std::string wine, com1Link, windowsCli;
-    TempWorkingFolder folder;
+    WorkingFolder folder;
     sim::PtySimulator windowsSide{networkFrom(demoNetwork())};
     sim::PtySimulator linuxSide{networkFrom(demoNetwork())};
 };
