@@ -3,6 +3,7 @@
 // added terminal costs in the all-at-once form against the line time of its own exchanges
 // (its status polls and the few requests before them, each with the 2 ms pause of a call).
 
+#include "benchFolder.h"
 #include "benchSupport.h"
 #include "hexWriter.h"
 #include "imageContent.h"
@@ -117,12 +118,7 @@ Measured upgrade(int terminals, bool allAtOnce) {
 } // namespace
 
 int main() {
-    const std::filesystem::path folder =
-        std::filesystem::temp_directory_path() / ("nexalo-bench-" + std::to_string(getpid()));
-    std::filesystem::create_directories(folder);
-    std::filesystem::current_path(folder);
-    std::ofstream("Terminal-K2.hex") << fwgen::writeIntelHex(
-        fwgen::buildImage({fwgen::FileFormat::Hex16, 2, 21, kImageBytes, 7}), false);
+    const BenchFolder folder("Terminal-K2.hex", fwgen::FileFormat::Hex16, 2, 21, kImageBytes, 7);
 
     std::printf("terminals of one class, %u-byte image, %u baud, simulator paced at the line "
                 "rate\n\n",
@@ -152,6 +148,4 @@ int main() {
                 perUnit / direct);
     reportRatio("all at once, per-unit cost / wire time of its polls", perUnit / line, "<= 1.10");
     reportRatio("  the same against its polls sent directly", perUnit / direct, "");
-    std::filesystem::current_path(std::filesystem::temp_directory_path());
-    std::filesystem::remove_all(folder);
 }

@@ -8,8 +8,8 @@
 #include "link/transaction.h"
 #include "sim/networkFile.h"
 #include "sim/ptySimulator.h"
-#include "tests/support/workingFolder.h"
 #include "tests/network/ser2netServer.h"
+#include "tests/support/workingFolder.h"
 
 #include <cstdio>
 

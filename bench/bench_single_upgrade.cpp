@@ -2,6 +2,7 @@
 // the line rate: how close the page loop comes to the wire time of its frames plus the
 // transaction's 2 ms pause per call.
 
+#include "benchFolder.h"
 #include "benchSupport.h"
 #include "hexWriter.h"
 #include "image/pageFormat.h"
@@ -95,18 +96,12 @@ void run(std::uint32_t baud, TComPortBaudRate speed) {
 } // namespace
 
 int main() {
-    const std::filesystem::path folder =
-        std::filesystem::temp_directory_path() / ("nexalo-bench-" + std::to_string(getpid()));
-    std::filesystem::create_directories(folder);
-    std::filesystem::current_path(folder);
-    std::ofstream("Controller-K2.hex") << fwgen::writeIntelHex(
-        fwgen::buildImage({fwgen::FileFormat::HexExtended, 9, 90, kImageBytes, 17}), true);
+    const BenchFolder folder("Controller-K2.hex", fwgen::FileFormat::HexExtended, 9, 90,
+                             kImageBytes, 17);
     std::printf("Single-unit write phase, %u-byte image, simulator paced at the line rate "
                 "(goal: ratio >= 0.90)\n",
                 kImageBytes);
     run(38400, br38400);
     run(57600, br57600);
-    std::filesystem::current_path(std::filesystem::temp_directory_path());
-    std::filesystem::remove_all(folder);
     return 0;
 }

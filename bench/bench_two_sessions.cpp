@@ -2,6 +2,7 @@
 // line rate, each running a single-unit upgrade on its worker thread. Both together should take
 // no longer than one alone: the sessions share nothing but the process.
 
+#include "benchFolder.h"
 #include "benchSupport.h"
 #include "hexWriter.h"
 #include "imageContent.h"
@@ -76,12 +77,8 @@ double together(std::vector<std::unique_ptr<Bus>>& buses) {
 } // namespace
 
 int main() {
-    const std::filesystem::path folder =
-        std::filesystem::temp_directory_path() / ("nexalo-bench-" + std::to_string(getpid()));
-    std::filesystem::create_directories(folder);
-    std::filesystem::current_path(folder);
-    std::ofstream("Controller-K2.hex") << fwgen::writeIntelHex(
-        fwgen::buildImage({fwgen::FileFormat::HexExtended, 9, 90, kImageBytes, 17}), true);
+    const BenchFolder folder("Controller-K2.hex", fwgen::FileFormat::HexExtended, 9, 90,
+                             kImageBytes, 17);
 
     std::vector<std::unique_ptr<Bus>> one, two;
     one.push_back(std::make_unique<Bus>());
@@ -100,8 +97,6 @@ int main() {
         alone += a;
         both += b;
     }
-    std::filesystem::current_path(std::filesystem::temp_directory_path());
-    std::filesystem::remove_all(folder);
     if (failed) {
         std::printf("an upgrade failed\n");
         return 1;

@@ -3,6 +3,7 @@
 // 38400 baud, and the same timer with the window idle, side by side. The engine runs on its
 // session's worker, so the window's thread should only ever wait for its own work.
 
+#include "benchFolder.h"
 #include "benchSupport.h"
 #include "fwUpgrade.h"
 #include "hexWriter.h"
@@ -70,12 +71,8 @@ int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM",
             qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
     QApplication application(argc, argv);
-    const std::filesystem::path folder =
-        std::filesystem::temp_directory_path() / ("nexalo-bench-" + std::to_string(getpid()));
-    std::filesystem::create_directories(folder);
-    std::filesystem::current_path(folder);
-    std::ofstream("Controller-K2.hex") << fwgen::writeIntelHex(
-        fwgen::buildImage({fwgen::FileFormat::HexExtended, 9, 90, kImageBytes, 17}), true);
+    const BenchFolder folder("Controller-K2.hex", fwgen::FileFormat::HexExtended, 9, 90,
+                             kImageBytes, 17);
     sim::PtySimulator simulator(std::move(*sim::parseNetwork(kNetwork).network),
                                 sim::PtyOptions{kBaud, 0});
     const auto device = simulator.start();
@@ -101,8 +98,6 @@ int main(int argc, char** argv) {
     const double took = wallSeconds() - started;
     const bool upgraded = form.mmoStatus->lines().contains(QStringLiteral("Upgrade OK."));
 
-    std::filesystem::current_path(std::filesystem::temp_directory_path());
-    std::filesystem::remove_all(folder);
     const double idleP99 = percentile(idle, 0.99), busyP99 = percentile(busy, 0.99);
     std::printf("10 ms timer on the window's thread (goal: 99th percentile of lateness under "
                 "%.0f ms during an upgrade at %u baud)\n",

@@ -27,16 +27,11 @@ void Require(bool condition) {
 
 constexpr std::uint8_t kRemoteProduct = 58;
 // Readings of the fast-poll display before the operator stops it.
-constexpr int kFastPollPumps = 40;
+constexpr int kFastPollWaits = 40;
 
-// Stops the run after a number of pumps (never with 0), as a click of Stop would: the
-// fast-poll display runs until it is stopped.
-class StoppingConsole : public SilentConsole {
+// Checks the fast-poll display as it is drawn.
+class DisplayConsole : public SilentConsole {
 public:
-    StoppingConsole(StopSignal& signal, int stopAfter) : signal_(signal), stopAfter_(stopAfter) {}
-    void pump() override {
-        if (++pumps_ == stopAfter_) signal_.requestStop();
-    }
     void replaceReport(std::string_view text) override {
         // Every line of the display is a heading and at most one row of 16 cells.
         for (std::size_t from = 0; from < text.size();) {
@@ -46,11 +41,6 @@ public:
             from = end + 1;
         }
     }
-
-private:
-    StopSignal& signal_;
-    int stopAfter_;
-    int pumps_ = 0;
 };
 
 std::string s1Record(std::uint16_t address, std::initializer_list<std::uint8_t> bytes) {
@@ -113,13 +103,20 @@ private:
     int previous_;
 };
 
+// One run. With stopAfterWaits, Stop is clicked after that many waits of the run (the fast-poll
+// display runs until it is stopped).
 struct Run {
-    explicit Run(std::string_view input, int stopAfterPumps = 0)
-        : console(signal, stopAfterPumps), line(input, console) {}
-    OperationContext context() { return {line.link, console, line.clock, signal}; }
+    explicit Run(std::string_view input, int stopAfterWaits = 0) : line(input, console) {
+        RunControl& control = line.session.control();
+        control.begin();
+        if (stopAfterWaits == 0) return;
+        line.link.setWaitHook([&control, stopAfterWaits, waits = 0]() mutable {
+            if (++waits == stopAfterWaits) control.requestStop();
+        });
+    }
+    OperationContext context() { return line.session.context(); }
 
-    StopSignal signal;
-    StoppingConsole console;
+    DisplayConsole console;
     ScriptedLink line;
 };
 
@@ -172,16 +169,14 @@ void remoteUpgrade(std::string_view input) {
     const bool written = GoUpgradeRemote(upgrade, "0101", kRemoteProduct);
     // Address, erase and two writes for every block of the application area at least.
     constexpr std::size_t kRequestsPerBlock = 4;
-    Require(!written || run.line.line->requests >= kRequestsPerBlock * remote::BlockCount);
+    Require(!written || run.line.requests() >= kRequestsPerBlock * remote::BlockCount);
 }
 
 void fastPoll(std::string_view input, const std::string& la) {
-    Run run(input, kFastPollPumps);
+    Run run(input, kFastPollWaits);
     run.line.port.OpenPort();
     run.line.port.SuspendPolling();
-    RunState state;
-    state.click();
-    runFastPoll(run.context(), state, la);
+    runFastPoll(run.context(), la);
 }
 
 } // namespace

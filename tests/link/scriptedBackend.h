@@ -1,6 +1,8 @@
 #pragma once
-// An in-memory line on the virtual clock: requests are recorded, and scripted answers become
-// readable at their virtual time. Waiting for input moves the clock on to the next arrival.
+// An in-memory line on the virtual clock, the one scripted line of the tests and fuzzers:
+// requests are recorded, and scripted answers become readable at their virtual time, each behind
+// the bytes still on their way, as on a line. Waiting for input moves the clock on to the next
+// arrival. A fault set here is the line's own (an adapter gone).
 
 #include "link/clock.h"
 #include "link/platform/serialBackend.h"
@@ -9,6 +11,8 @@
 #include <algorithm>
 #include <deque>
 #include <functional>
+#include <string>
+#include <string_view>
 
 class ScriptedBackend : public SerialBackend {
 public:
@@ -17,6 +21,7 @@ public:
     explicit ScriptedBackend(VirtualClock& clock) : clock_(clock) {}
 
     Responder responder;
+    std::string fault;
     bool openable = true;
     bool stalled = false; // the line takes no bytes, as with flow control held off
     std::vector<std::string> frames;
@@ -58,6 +63,12 @@ public:
         }
         return got;
     }
+    // Bytes that arrive at the virtual time at, whatever is asked.
+    void arrive(std::uint64_t at, std::string_view bytes) {
+        for (const char c : bytes)
+            incoming_.push_back({at, static_cast<std::uint8_t>(c)});
+    }
+    std::string lineFault() const override { return fault; }
     bool waitReadable(int timeoutMs) override {
         if (bytesWaiting() > 0) return true;
         std::uint64_t until = clock_.nowMs() + static_cast<std::uint64_t>(timeoutMs);
@@ -76,12 +87,12 @@ private:
         frames.push_back(pending_);
         frameTimes.push_back(clock_.nowMs());
         if (responder) {
-            std::uint64_t at = clock_.nowMs();
+            std::uint64_t at =
+                std::max(clock_.nowMs(), incoming_.empty() ? 0 : incoming_.back().at);
             for (const ReplyChunk& chunk :
                  responder(pending_, static_cast<int>(frames.size()) - 1)) {
                 at += static_cast<std::uint64_t>(chunk.delayMs);
-                for (const char c : chunk.bytes)
-                    incoming_.push_back({at, static_cast<std::uint8_t>(c)});
+                arrive(at, chunk.bytes);
             }
         }
         pending_.clear();
