@@ -26,6 +26,7 @@ PtyPeer::~PtyPeer() {
 }
 
 void PtyPeer::setResponder(Responder responder) {
+    std::lock_guard lock(responderMutex_);
     responder_ = std::move(responder);
 }
 
@@ -64,11 +65,17 @@ void PtyPeer::serve() {
 }
 
 void PtyPeer::answer(const std::string& frame, int index) {
-    if (!responder_) return;
+    Responder responder;
+    {
+        // The test may set another while the peer serves.
+        std::lock_guard lock(responderMutex_);
+        responder = responder_;
+    }
+    if (!responder) return;
     if (pacingBaud_ > 0)
         std::this_thread::sleep_for(
             std::chrono::microseconds(frame.size() * 10'000'000ull / pacingBaud_));
-    for (const ReplyChunk& chunk : responder_(frame, index)) {
+    for (const ReplyChunk& chunk : responder(frame, index)) {
         if (chunk.delayMs > 0)
             std::this_thread::sleep_for(std::chrono::milliseconds(chunk.delayMs));
         if (pacingBaud_ > 0)

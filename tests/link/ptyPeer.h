@@ -55,6 +55,7 @@ private:
     int slave_ = -1;
     std::string devicePath_;
     Responder responder_;
+    std::mutex responderMutex_;
     std::uint32_t pacingBaud_ = 0;
     std::atomic<bool> running_{false};
     std::thread thread_;
