@@ -35,6 +35,7 @@ inline void PrintTo(const SentFrame& f, std::ostream* out) {
 }
 
 // Over a pseudo-terminal: the wire path as a user has it.
+#ifndef _WIN32 // the pseudo-terminal bus is Linux's
 class OnPty : public ::testing::Test {
 protected:
     void startNetwork(const std::string& json) {
@@ -62,6 +63,7 @@ protected:
     RecordingConsole console;
     std::unique_ptr<testkit::PtyBus> bus;
 };
+#endif
 
 // In virtual time: the simulator behind the port's in-memory backend.
 class InVirtualTime : public ::testing::Test {

@@ -119,6 +119,7 @@ protected:
     RunControl& control = bus.control;
 };
 
+#ifndef _WIN32 // the pseudo-terminal bus is Linux's
 class UpgradeOverPty : public ::testing::Test, public RunState {
 protected:
     explicit UpgradeOverPty(const std::string& json) : bus(console, testkit::networkFrom(json)) {}
@@ -131,5 +132,6 @@ protected:
     Transaction& link = bus.link;
     RunControl& control = bus.control;
 };
+#endif
 
 } // namespace upgradetest
