@@ -5,6 +5,7 @@
 // comparison with ser2net's defaults.
 
 #include "benchSupport.h"
+#include "link/linkSession.h"
 #include "link/transaction.h"
 #include "sim/networkFile.h"
 #include "sim/ptySimulator.h"
@@ -21,11 +22,12 @@ constexpr int kRounds = 3;
 
 // Seconds for the polls, or a negative number when not every one was answered.
 double polls(const std::string& port) {
-    TSerialPort line;
+    SilentConsole console;
+    LinkSession session(console);
+    TSerialPort& line = session.port();
+    Transaction& link = session.link();
     configureForTool(line);
     line.setDevicePath(port);
-    SilentConsole console;
-    Transaction link(line, systemClock(), console);
     if (!line.OpenPort()) {
         std::printf("%s did not open: %s\n", port.c_str(), line.OpenFailure().c_str());
         return -1;

@@ -2,6 +2,7 @@
 // watches the clock.
 
 #include "benchSupport.h"
+#include "link/linkSession.h"
 #include "link/transaction.h"
 
 #include <chrono>
@@ -41,11 +42,12 @@ void print(const char* what, Share share) {
 
 int main() {
     PacedPeer silentPeer; // holds the line open and never answers
-    TSerialPort port;
+    SilentConsole console;
+    LinkSession session(console);
+    TSerialPort& port = session.port();
+    Transaction& link = session.link();
     configureForTool(port);
     port.setDevicePath(silentPeer.devicePath());
-    SilentConsole console;
-    Transaction link(port, systemClock(), console);
     if (!port.OpenPort()) {
         std::fprintf(stderr, "cannot open %s\n", silentPeer.devicePath().c_str());
         return 1;

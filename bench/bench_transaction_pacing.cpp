@@ -3,6 +3,7 @@
 // every call).
 
 #include "benchSupport.h"
+#include "link/linkSession.h"
 #include "link/transaction.h"
 
 #include <cstdio>
@@ -22,11 +23,12 @@ constexpr std::size_t kRequestCharacters = 22; // "@010000" + address + sequence
 constexpr std::size_t kReplyCharacters = 22;   // status reply with its carriage return
 
 void run(const char* peerName, const std::string& device, const char* ratioName) {
-    TSerialPort port;
+    SilentConsole console;
+    LinkSession session(console);
+    TSerialPort& port = session.port();
+    Transaction& link = session.link();
     configureForTool(port);
     port.setDevicePath(device);
-    SilentConsole console;
-    Transaction link(port, systemClock(), console);
     if (!port.OpenPort()) {
         std::printf("%-44s cannot open %s\n", peerName, device.c_str());
         return;

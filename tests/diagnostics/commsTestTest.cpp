@@ -12,7 +12,7 @@ using namespace diagtest;
 namespace {
 
 // Controllers 01 (terminals 01, 05) and 02 (terminals 05, 07), as a survey records them.
-const char* kNetwork = R"({
+const char* kCommsNetwork = R"({
   "controllers": [
     { "name": "c1", "la": "01", "fixedAddress": "10000001", "productId": 5, "terminals": [
         { "name": "t11", "la": "01", "fixedAddress": "20000101", "productId": 3 },
@@ -40,7 +40,7 @@ void surveyed(SurveyTable& table) {
 class CommsTestInVirtualTime : public InVirtualTime {
 protected:
     void SetUp() override {
-        startNetwork(kNetwork);
+        startNetwork(kCommsNetwork);
         surveyed(table);
     }
     LineDiagnosticsResult run(const std::string& cla, const std::string& cycles = "0001") {

@@ -9,14 +9,14 @@ using namespace upgradetest;
 
 namespace {
 
-constexpr char kTerminals[] = R"({ "controllers": [
+constexpr char kOneAtATimeTerminals[] = R"({ "controllers": [
   { "name": "c1", "la": "01", "productId": 5, "terminals": [
     { "name": "t1", "la": "01", "productId": 3, "version": "1.02" },
     { "name": "t2", "la": "02", "productId": 3, "version": "1.02" } ] } ] })";
 
 class TerminalsOneAtATime : public UpgradeInVirtualTime {
 protected:
-    TerminalsOneAtATime() : UpgradeInVirtualTime(kTerminals) {
+    TerminalsOneAtATime() : UpgradeInVirtualTime(kOneAtATimeTerminals) {
         terminalsOf("01", UpgradeType::AllUnitsOneAtATime);
         writeFirmware("Terminal-K2.hex", fwgen::FileFormat::Hex16, 2, 21, 4096, 5);
         SilentConsole quiet;

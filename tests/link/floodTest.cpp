@@ -1,3 +1,4 @@
+#include "link/linkSession.h"
 #include "link/transaction.h"
 #include "ptyPeer.h"
 #include "tests/support/recordingConsole.h"
@@ -14,11 +15,12 @@ TEST(FramesInFlight, EveryFireAndForgetFrameReachesThePeer) {
         return {{0, PtyPeer::statusReplyTo(frame)}};
     });
     peer.start();
-    TSerialPort port;
+    RecordingConsole console;
+    LinkSession session(console);
+    TSerialPort& port = session.port();
+    Transaction& link = session.link();
     configureForTool(port);
     port.setDevicePath(peer.devicePath());
-    RecordingConsole console;
-    Transaction link(port, systemClock(), console);
     ASSERT_TRUE(port.OpenPort());
 
     const std::string page = "E3" + std::string(270, '5');

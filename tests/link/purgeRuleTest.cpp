@@ -1,6 +1,7 @@
 // The output half of a purge throws away only what is still queued for the line: a frame that
 // was handed over whole must never be cut by the purge before the next request.
 
+#include "link/linkSession.h"
 #include "link/transaction.h"
 #include "scriptedBackend.h"
 #include "tests/support/recordingConsole.h"
@@ -32,7 +33,10 @@ public:
 TEST(PurgeRule, OutputIsPurgedOnlyWhileSomethingIsQueued) {
     VirtualClock clock;
     auto* line = new QueueRecordingBackend(clock);
-    TSerialPort port(clock, std::unique_ptr<SerialBackend>(line));
+    RecordingConsole console;
+    LinkSession session(console, clock, std::unique_ptr<SerialBackend>(line));
+    TSerialPort& port = session.port();
+    Transaction& link = session.link();
     configureForTool(port);
     ASSERT_TRUE(port.OpenPort());
     line->purges.clear(); // opening purges too
@@ -54,8 +58,6 @@ TEST(PurgeRule, OutputIsPurgedOnlyWhileSomethingIsQueued) {
     }
 
     // The transaction's purge before each request follows the same rule.
-    RecordingConsole console;
-    Transaction link(port, clock, console);
     line->purges.clear();
     std::string reply;
     reply = link.TxMessage("FF00", "9B00", 0, 0).text;

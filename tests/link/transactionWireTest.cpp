@@ -1,3 +1,4 @@
+#include "link/linkSession.h"
 #include "watchdog.h"
 #include "wireFixture.h"
 
@@ -169,11 +170,13 @@ TEST(TransactionOnAHungUpLine, EndsAtOnceWithThePlatformsWordsAndWithoutSpinning
     ASSERT_GE(master, 0);
     ASSERT_EQ(grantpt(master), 0);
     ASSERT_EQ(unlockpt(master), 0);
-    TSerialPort port;
+    RecordingConsole console;
+    LinkSession session(console);
+    TSerialPort& port = session.port();
+    Transaction& link = session.link();
+    link.setWaitHook([&console] { console.waited(); });
     configureForTool(port);
     port.setDevicePath(ptsname(master));
-    RecordingConsole console;
-    Transaction link(port, systemClock(), console);
     ASSERT_TRUE(port.OpenPort());
     close(master); // the far end goes away: the line hangs up
     std::string reply;

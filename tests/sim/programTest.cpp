@@ -1,6 +1,7 @@
 // nexalo-sim as a process: it prints its device, links it, serves, and cleans up on SIGTERM.
 
 #include "link/catalogue.h"
+#include "link/linkSession.h"
 #include "rawTcpClient.h"
 #include "simTestSupport.h"
 
@@ -67,11 +68,12 @@ TEST(SimulatorProgram, ServesThroughItsLinkUntilTerminated) {
     EXPECT_EQ(std::filesystem::read_symlink(link).string(), device);
 
     SilentConsole console;
-    TSerialPort port(systemClock());
+    LinkSession session(console);
+    TSerialPort& port = session.port();
     configureForTool(port);
     port.setDevicePath(link);
     ASSERT_TRUE(port.OpenPort());
-    Transaction transaction(port, systemClock(), console);
+    Transaction& transaction = session.link();
     std::string reply;
     reply = transaction.TxMessage("0100", cmd::StatusPoll, 500, 0).text;
     EXPECT_EQ(reply.size(), 21u);

@@ -2,6 +2,7 @@
 // on the real clock.
 
 #include "link/catalogue.h"
+#include "link/linkSession.h"
 #include "link/replyReader.h"
 #include "sim/ptySimulator.h"
 #include "simTestSupport.h"
@@ -34,8 +35,9 @@ protected:
 
     sim::PtySimulator simulator{networkFrom(kSmallNetwork)};
     SilentConsole console;
-    TSerialPort port{systemClock()};
-    Transaction link{port, systemClock(), console};
+    LinkSession session{console};
+    TSerialPort& port = session.port();
+    Transaction& link = session.link();
 };
 
 TEST_F(OverAPseudoTerminal, StatusAndInformationCrossTheWire) {
@@ -98,11 +100,12 @@ TEST(PseudoTerminalPacing, RepliesTakeTheirLineTime) {
     std::optional<std::string> device = simulator.start();
     ASSERT_TRUE(device);
     SilentConsole console;
-    TSerialPort port(systemClock());
+    LinkSession session(console);
+    TSerialPort& port = session.port();
     configureForTool(port);
     port.setDevicePath(*device);
     ASSERT_TRUE(port.OpenPort());
-    Transaction link(port, systemClock(), console);
+    Transaction& link = session.link();
     auto started = std::chrono::steady_clock::now();
     std::string reply;
     reply = link.TxMessage("0500", cmd::UnitInfo, 1000, 0).text;

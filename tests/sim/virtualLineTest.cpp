@@ -2,6 +2,7 @@
 // their wire time, and long time-outs pass without real waiting.
 
 #include "link/catalogue.h"
+#include "link/linkSession.h"
 #include "link/replyReader.h"
 #include "sim/virtualLineBackend.h"
 #include "simTestSupport.h"
@@ -19,26 +20,26 @@ protected:
     explicit InVirtualTime(const char* json = kSmallNetwork) : network(networkFrom(json)) {
         auto backend = std::make_unique<sim::VirtualLineBackend>(clock, network);
         line = backend.get();
-        port = std::make_unique<TSerialPort>(clock, std::move(backend));
+        session = std::make_unique<LinkSession>(console, clock, std::move(backend));
+        port = &session->port();
+        link = &session->link();
         configureForTool(*port);
         port->setDevicePath("virtual");
         port->OpenPort();
-        link = std::make_unique<Transaction>(*port, clock, console);
     }
 
     std::string send(const std::string& address, const std::string& command,
                      std::uint16_t timeout = 500, std::uint16_t retries = 0) {
-        std::string reply;
-        reply = link->TxMessage(address, command, timeout, retries).text;
-        return reply;
+        return link->TxMessage(address, command, timeout, retries).text;
     }
 
     VirtualClock clock;
     sim::NetworkSimulator network;
     SilentConsole console;
-    sim::VirtualLineBackend* line = nullptr;
-    std::unique_ptr<TSerialPort> port;
-    std::unique_ptr<Transaction> link;
+    sim::VirtualLineBackend* line = nullptr; // owned by the session's port
+    std::unique_ptr<LinkSession> session;
+    TSerialPort* port = nullptr;
+    Transaction* link = nullptr;
 };
 
 TEST_F(InVirtualTime, StatusAndInformationTakeTheirWireTime) {

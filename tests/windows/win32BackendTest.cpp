@@ -3,6 +3,7 @@
 
 #include "link/platform/win32/win32Backend.h"
 #include "link/catalogue.h"
+#include "link/linkSession.h"
 #include "link/platform/win32/win32Errors.h"
 #include "link/serialPort.h"
 #include "link/transaction.h"
@@ -91,8 +92,9 @@ protected:
     }
 
     SilentConsole console;
-    TSerialPort port;
-    Transaction transaction{port, systemClock(), console};
+    LinkSession session{console};
+    TSerialPort& port = session.port();
+    Transaction& transaction = session.link();
 };
 
 // Fire-and-forget frames go out whole and are never taken back by the purge that starts the
