@@ -1,4 +1,5 @@
 #include "pyserialServer.h"
+#include "listeningPort.h"
 
 #include "ser2netServer.h"
 
@@ -18,22 +19,6 @@ constexpr char kPython[] = "/usr/bin/python3";
 constexpr char kExample[] = "/usr/share/doc/python3-serial/examples/rfc2217_server.py";
 const std::string kWrapper =
     std::string(NEXALO_SOURCE_DIR) + "/tests/network/rfc2217ServerOnPty.py";
-
-// Whether something listens on the TCP port on any local address, from the kernel's table (the
-// example binds every address).
-bool listening(std::uint16_t port) {
-    std::ifstream table("/proc/net/tcp");
-    char wanted[8];
-    std::snprintf(wanted, sizeof wanted, ":%04X", port);
-    std::string line;
-    while (std::getline(table, line)) {
-        std::istringstream fields(line);
-        std::string slot, local, remote, state;
-        fields >> slot >> local >> remote >> state;
-        if (local.ends_with(wanted) && state == "0A") return true;
-    }
-    return false;
-}
 
 } // namespace
 
@@ -68,7 +53,7 @@ bool PyserialRfc2217Server::start(const std::filesystem::path& folder, const std
     if (logFd >= 0) close(logFd);
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     while (std::chrono::steady_clock::now() < deadline) {
-        if (listening(port_)) return true;
+        if (listeningOn(port_)) return true;
         int status = 0;
         if (waitpid(pid_, &status, WNOHANG) == pid_) {
             pid_ = -1;

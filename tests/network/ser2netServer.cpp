@@ -1,4 +1,5 @@
 #include "ser2netServer.h"
+#include "listeningPort.h"
 
 #include <chrono>
 #include <csignal>
@@ -20,22 +21,6 @@ std::string programPath() {
         if (access(path.c_str(), X_OK) == 0) return path;
     }
     return {};
-}
-
-// Whether something listens on the loopback port, from the kernel's table: connecting to ask
-// would make ser2net open the device and hold it for a moment after.
-bool listening(std::uint16_t port) {
-    std::ifstream table("/proc/net/tcp");
-    char wanted[16];
-    std::snprintf(wanted, sizeof wanted, "0100007F:%04X", port);
-    std::string line;
-    while (std::getline(table, line)) {
-        std::istringstream fields(line);
-        std::string slot, local, remote, state;
-        fields >> slot >> local >> remote >> state;
-        if (local == wanted && state == "0A") return true;
-    }
-    return false;
 }
 
 std::string connection(const std::string& name, const std::string& accepter,
@@ -103,7 +88,8 @@ bool Ser2net::start(const std::filesystem::path& folder, const std::string& rawD
     if (logFd >= 0) close(logFd);
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     while (std::chrono::steady_clock::now() < deadline) {
-        if ((rawPort_ == 0 || listening(rawPort_)) && (telnetPort_ == 0 || listening(telnetPort_)))
+        if ((rawPort_ == 0 || listeningOn(rawPort_)) &&
+            (telnetPort_ == 0 || listeningOn(telnetPort_)))
             return true;
         int status = 0;
         if (waitpid(pid_, &status, WNOHANG) == pid_) {
