@@ -31,7 +31,7 @@ void TfrmExtraAttempts::buildControls() {
         QStringLiteral("On a noisy line, a request whose reply is lost or damaged is sent again "
                        "up to this many more times wherever a repeat is safe: reads, polls, page "
                        "writes and erases. Resets, new LAs and clearing memory are never "
-                       "repeated.  (0 = as many attempts as the defaults)"),
+                       "repeated.  (0 = no extra attempts)"),
         this);
     explanation->setAlignment(Qt::AlignCenter);
     explanation->setWordWrap(true);

@@ -74,7 +74,7 @@ void addGlobalOptions(CLI::App& app, GlobalOptions& options) {
         ->capture_default_str();
     app.add_option("--extra-attempts", options.extraAttempts,
                    "repeat a request whose reply is lost up to N more times wherever a repeat is "
-                   "safe (0: as specified, frame for frame)")
+                   "safe (0: each request only as often as its own retries say)")
         ->check(DecimalRange(0, Transaction::kMaxExtraAttempts))
         ->capture_default_str();
 }

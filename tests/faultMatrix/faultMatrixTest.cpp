@@ -1,7 +1,7 @@
 // Every procedure under every line fault, a hundred seeds per cell, in virtual time, with no
-// extra attempts (the procedures frame for frame as specified) and with 3 and 5. No run may
-// report a success the units contradict, and none may outlast the bound its time-outs allow;
-// with extra attempts the runs must also get through a lossy line.
+// extra attempts (each request only as often as its own retries say) and with 3 and 5. No run
+// may report a success the units contradict, and none may outlast the bound its time-outs
+// allow; with extra attempts the runs must also get through a lossy line.
 
 #include "cellRun.h"
 #include "tests/link/watchdog.h"
@@ -34,6 +34,9 @@ struct MatrixCell {
     Column column;
     int extraAttempts;
 };
+void PrintTo(MatrixCell cell, std::ostream* out) {
+    *out << columnName(cell.column) << ", " << cell.extraAttempts << " extra attempts";
+}
 
 struct CellCounts {
     int counts[6] = {};
