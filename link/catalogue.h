@@ -252,7 +252,8 @@ inline constexpr TimeoutRetries FastPoll{1000, 0}; // "A90", "A91", "A800", "A80
 inline constexpr TimeoutRetries ProbePoll{5000, 0};
 
 // Maintenance commands.
-// A unit that took its new LA no longer answers to the old one: never repeated.
+// A new LA acts on the unit whether its answer comes or not, and a second one would act again
+// on a unit busy taking the first: never repeated. The check at the new address, a read, is.
 inline constexpr TimeoutRetries SetLa{1000, 0};                     // "04"
 inline constexpr TimeoutRetries SetLaVerify{700, 10, Repeat::Safe}; // "01" to the new address
 inline constexpr TimeoutRetries SetMessage{4000, 0, Repeat::Safe};  // "38" to the controller

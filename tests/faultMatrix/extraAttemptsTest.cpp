@@ -130,9 +130,8 @@ TEST_F(ExtraAttempts, ARemoteBlockWhoseWriteGoesUnansweredIsSentAgainFromItsSetA
     EXPECT_EQ(std::ranges::count(console.statusLines, std::string("No response!")), 0);
 }
 
-// A unit that answers nothing: the checks of what was done are repeated, the request that acts
-// is not. A repeated new LA could reach a second unit that took the old one meanwhile; a
-// repeated clear would clear a controller that is already restarting.
+// A unit that answers nothing: the check of what was done is repeated, the request that acts
+// is not, however many extra attempts there are.
 TEST_F(ExtraAttempts, ANewLaAndAClearMemoryGoOutOnceWhateverTheExtraAttempts) {
     link.setExtraAttempts(Transaction::kMaxExtraAttempts);
     network.unit("c1")->faults.replies.dropShare = 1.0;
