@@ -1,5 +1,6 @@
 // The menu bar (Config, File Versions, Help) and the logs' pop-up menu.
 
+#include "extraAttempts.h"
 #include "fwUpgrade.h"
 #include "logView.h"
 
@@ -89,6 +90,9 @@ void TForm1::buildMenus() {
     QAction* extend = config->addAction(QStringLiteral("Extend Timeouts"));
     extend->setObjectName(QStringLiteral("ExtendedTimeouts1"));
     connect(extend, &QAction::triggered, this, &TForm1::ExtendedTimeouts1Click);
+    QAction* attempts = config->addAction(QStringLiteral("Extra Attempts..."));
+    attempts->setObjectName(QStringLiteral("ExtraAttempts1"));
+    connect(attempts, &QAction::triggered, this, [this] { showExtraAttempts(*this); });
 
     QAction* versions = bar->addAction(QStringLiteral("&File Versions"));
     versions->setObjectName(QStringLiteral("mnuVer"));

@@ -1,6 +1,7 @@
 #include "globalOptions.h"
 
 #include "link/platform/networkAddress.h"
+#include "link/transaction.h"
 #include "options.h"
 #include "portHelp.h"
 
@@ -70,6 +71,11 @@ void addGlobalOptions(CLI::App& app, GlobalOptions& options) {
         ->capture_default_str();
     app.add_option("--min-timeout", options.minimumTimeoutMs, "minimum reply time-out in ms")
         ->check(DecimalRange(0, kLongestMinimumTimeoutMs))
+        ->capture_default_str();
+    app.add_option("--extra-attempts", options.extraAttempts,
+                   "repeat a request whose reply is lost up to N more times wherever a repeat is "
+                   "safe (0: each request only as often as its own retries say)")
+        ->check(DecimalRange(0, Transaction::kMaxExtraAttempts))
         ->capture_default_str();
 }
 

@@ -1,5 +1,6 @@
 #pragma once
-// The options before the command: which line, how fast, and the minimum reply time-out.
+// The options before the command: which line, how fast, the minimum reply time-out and the
+// extra attempts.
 
 #include "link/serialPort.h"
 
@@ -12,6 +13,7 @@ struct GlobalOptions {
     std::string port = "COM1";   // COMn, a device path or a network port
     std::string speed = "38400"; // one of the Baud menu's speeds
     std::uint16_t minimumTimeoutMs = 0;
+    int extraAttempts = 0; // repeats of a request safe to repeat whose reply is lost
 };
 
 void addGlobalOptions(CLI::App& app, GlobalOptions& options);

@@ -21,6 +21,7 @@ int runCommand(const GlobalOptions& options, const CommandAction& action) {
     applyPortOptions(options, session.port());
     session.link().detectLogging();
     session.link().setMinimumTimeout(options.minimumTimeoutMs);
+    session.link().setExtraAttempts(options.extraAttempts);
     CliContext context{session, console};
     const int status = action(context);
     // Whatever a command concluded from the replies it had, a run whose line failed did not

@@ -172,65 +172,92 @@ inline constexpr std::uint16_t ResetVectorLowAddress = 0xFFFF;
 inline constexpr std::uint8_t ResetVectorLow = 0x00;
 } // namespace remote
 
+// Whether a use may be sent again beyond its retries when the operator asks for extra attempts
+// on a noisy line: only where the unit ends in the same state whether it acted on the first
+// request or not (a read, the same bytes written or erased at the same place). Requests that
+// act twice, resets, fire-and-forget broadcasts and the entry into upgrade mode never are.
+enum class Repeat : bool { Never, Safe };
+
 // Reply time-out in milliseconds and retries of one use of a command. A time-out of 0 sends
 // once and reads nothing, so it always comes with 0 retries.
 struct TimeoutRetries {
     std::uint16_t timeout;
     std::uint16_t retries;
+    Repeat repeat = Repeat::Never;
 };
+
+// The retries of use on a line where the operator asked for extraAttempts more: added only to
+// a use that awaits a reply and is safe to repeat.
+constexpr std::uint16_t retriesWith(TimeoutRetries use, int extraAttempts) {
+    if (use.timeout == 0 || use.repeat != Repeat::Safe || extraAttempts <= 0) return use.retries;
+    return static_cast<std::uint16_t>(use.retries + extraAttempts);
+}
 
 namespace tr {
 // Broadcasts, resets and every other request whose reply is not read.
 inline constexpr TimeoutRetries FireAndForget{0, 0};
 
 // Unit discovery.
-inline constexpr TimeoutRetries DiscoveryProbe{200, 10};   // "01" to the probe address
-inline constexpr TimeoutRetries DiscoveryList{10000, 2};   // "9402"
-inline constexpr TimeoutRetries DiscoveryScanPoll{700, 1}; // "01" per LA of the scan
-inline constexpr TimeoutRetries DiscoveryInfo{1000, 1};    // "0A" per unit found
+inline constexpr TimeoutRetries DiscoveryProbe{200, 10, Repeat::Safe}; // "01" to the probe address
+inline constexpr TimeoutRetries DiscoveryList{10000, 2, Repeat::Safe}; // "9402"
+inline constexpr TimeoutRetries DiscoveryScanPoll{700, 1, Repeat::Safe}; // "01" per LA of the scan
+inline constexpr TimeoutRetries DiscoveryInfo{1000, 1, Repeat::Safe};    // "0A" per unit found
 
 // Single-unit upgrade.
-inline constexpr TimeoutRetries SingleIdentify{300, 30};        // "0A"
-inline constexpr TimeoutRetries SingleEnterUpgrade{500, 10};    // "E0", "E001"
-inline constexpr TimeoutRetries SingleConfirmUpgrade{500, 10};  // "01"
-inline constexpr TimeoutRetries SingleEraseAll{15000, 0};       // "E27F"
-inline constexpr TimeoutRetries SingleEraseSector{2000, 5};     // "E2" + one-sector mask
-inline constexpr TimeoutRetries SingleWritePage{1000, 1};       // "E3" + page
-inline constexpr TimeoutRetries SingleReset{1000, 0};           // "08"
-inline constexpr TimeoutRetries SingleConfirmRunning{2000, 10}; // "01" after the reset
+inline constexpr TimeoutRetries SingleIdentify{300, 30, Repeat::Safe}; // "0A"
+// The unit's state after an entry whose reply was lost is unknown (restarting into its boot
+// loader or not): the entry keeps its own retries only.
+inline constexpr TimeoutRetries SingleEnterUpgrade{500, 10};                 // "E0", "E001"
+inline constexpr TimeoutRetries SingleConfirmUpgrade{500, 10, Repeat::Safe}; // "01"
+// Not repeated: a missing reply falls back on the sector-by-sector erase, which erases every
+// sector again and so is its repeat.
+inline constexpr TimeoutRetries SingleEraseAll{15000, 0};                 // "E27F"
+inline constexpr TimeoutRetries SingleEraseSector{2000, 5, Repeat::Safe}; // "E2" + one-sector mask
+inline constexpr TimeoutRetries SingleWritePage{1000, 1, Repeat::Safe};   // "E3" + page
+inline constexpr TimeoutRetries SingleReset{1000, 0}; // "08": a reset is never repeated
+inline constexpr TimeoutRetries SingleConfirmRunning{2000, 10,
+                                                     Repeat::Safe}; // "01" after the reset
 
 // Global upgrade, to one unit at a time (the broadcasts are fire and forget).
-inline constexpr TimeoutRetries GlobalEnterUpgrade{500, 20};    // "E0"
-inline constexpr TimeoutRetries GlobalConfirmUpgrade{200, 50};  // "01"
-inline constexpr TimeoutRetries GlobalEraseResult{500, 10};     // "E1" after the erase
-inline constexpr TimeoutRetries GlobalEraseUnit{5000, 1};       // "E27F" again to one unit
-inline constexpr TimeoutRetries GlobalWriteResult{100, 50};     // "E1" after a page
-inline constexpr TimeoutRetries GlobalWriteResultAgain{500, 4}; // "E1" once more
-inline constexpr TimeoutRetries GlobalWritePageUnit{1000, 1};   // "E3" again to one unit
-inline constexpr TimeoutRetries GlobalConfirmRunning{500, 2};   // "01" after the reset
+inline constexpr TimeoutRetries GlobalEnterUpgrade{500, 20}; // "E0", as SingleEnterUpgrade
+inline constexpr TimeoutRetries GlobalConfirmUpgrade{200, 50, Repeat::Safe}; // "01"
+inline constexpr TimeoutRetries GlobalEraseResult{500, 10, Repeat::Safe};    // "E1" after the erase
+inline constexpr TimeoutRetries GlobalEraseUnit{5000, 1, Repeat::Safe}; // "E27F" again to one unit
+inline constexpr TimeoutRetries GlobalWriteResult{100, 50, Repeat::Safe};     // "E1" after a page
+inline constexpr TimeoutRetries GlobalWriteResultAgain{500, 4, Repeat::Safe}; // "E1" once more
+inline constexpr TimeoutRetries GlobalWritePageUnit{1000, 1,
+                                                    Repeat::Safe}; // "E3" again to one unit
+inline constexpr TimeoutRetries GlobalConfirmRunning{500, 2, Repeat::Safe}; // "01" after the reset
 
 // Remote upgrade.
+// A remote's write moves its address on: the remote upgrade repeats its requests itself, a
+// block from its set-address.
 inline constexpr TimeoutRetries RemoteRequest{2000, 0}; // pass-through with a wait code
-inline constexpr TimeoutRetries RemoteClose{2000, 1};   // "3E00000"
+inline constexpr TimeoutRetries RemoteClose{2000, 1};   // "3E00000", its reply not read
 
 // Network survey.
-inline constexpr TimeoutRetries SurveyHostInfo{700, 0};       // "0A" to the host positions
-inline constexpr TimeoutRetries SurveyAcknowledge{700, 0};    // "03"
-inline constexpr TimeoutRetries SurveyUnitInfo{4000, 0};      // "0A" per listed unit
-inline constexpr TimeoutRetries SurveyTerminalList{20000, 0}; // "9403"
+inline constexpr TimeoutRetries SurveyHostInfo{700, 0, Repeat::Safe}; // "0A" to the host positions
+// Terminals never answer it, and a controller whose reply was lost is acknowledged again in
+// the next identification pass.
+inline constexpr TimeoutRetries SurveyAcknowledge{700, 0};                  // "03"
+inline constexpr TimeoutRetries SurveyUnitInfo{4000, 0, Repeat::Safe};      // "0A" per listed unit
+inline constexpr TimeoutRetries SurveyTerminalList{20000, 0, Repeat::Safe}; // "9403"
 
-// Comms test and fast-poll diagnostics.
+// Comms test and fast-poll diagnostics: they show the line as it is, every loss counted, and
+// the fast poll reads again every half second.
 inline constexpr TimeoutRetries CommsTestRequest{700, 0};
 inline constexpr TimeoutRetries FastPoll{1000, 0}; // "A90", "A91", "A800", "A801"
 
-// Response-time probe.
+// Response-time probe: it measures one exchange.
 inline constexpr TimeoutRetries ProbePoll{5000, 0};
 
 // Maintenance commands.
-inline constexpr TimeoutRetries SetLa{1000, 0};       // "04"
-inline constexpr TimeoutRetries SetLaVerify{700, 10}; // "01" to the new address
-inline constexpr TimeoutRetries SetMessage{4000, 0};  // "38" to the controller
-inline constexpr TimeoutRetries Port2{3000, 0};       // "2D0", "2D1"
+// A new LA acts on the unit whether its answer comes or not, and a second one would act again
+// on a unit busy taking the first: never repeated. The check at the new address, a read, is.
+inline constexpr TimeoutRetries SetLa{1000, 0};                     // "04"
+inline constexpr TimeoutRetries SetLaVerify{700, 10, Repeat::Safe}; // "01" to the new address
+inline constexpr TimeoutRetries SetMessage{4000, 0, Repeat::Safe};  // "38" to the controller
+inline constexpr TimeoutRetries Port2{3000, 0, Repeat::Safe};       // "2D0", "2D1"
 } // namespace tr
 
 // Fixed pauses and time limits of the procedures, in milliseconds.

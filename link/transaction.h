@@ -10,6 +10,8 @@
 #include "lineLoss.h"
 #include "serialPort.h"
 
+#include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -28,8 +30,9 @@ public:
     // its time-outs.
     Reply TxMessage(const std::string& address, const std::string& command, std::uint16_t timeout,
                     std::uint16_t retries);
+    // A use that is safe to repeat gets the operator's extra attempts on top of its retries.
     Reply TxMessage(const std::string& address, const std::string& command, TimeoutRetries use) {
-        return TxMessage(address, command, use.timeout, use.retries);
+        return TxMessage(address, command, use.timeout, retriesWith(use, extraAttempts()));
     }
     // Collects one more reply to the most recent request.
     Reply PollResponse(std::uint16_t timeout);
@@ -61,6 +64,15 @@ public:
     void setSequenceNumber(std::uint16_t value) { sequence_ = value; }
     std::uint16_t minimumTimeout() const { return minimumTimeout_; }
     void setMinimumTimeout(std::uint16_t ms) { minimumTimeout_ = ms; }
+    // How many more times a request that is safe to repeat is sent when its reply is lost or
+    // damaged, beyond the retries of its use: the operator's setting for a noisy line, 0 (the
+    // default) to kMaxExtraAttempts. May be set from another thread; a run takes it up at its
+    // next request.
+    static constexpr int kMaxExtraAttempts = 5;
+    int extraAttempts() const { return extraAttempts_.load(); }
+    void setExtraAttempts(int count) {
+        extraAttempts_.store(std::clamp(count, 0, kMaxExtraAttempts));
+    }
     bool logging() const { return logging_; }
     // Start-up: logging is on when the comms log exists in the working folder.
     void detectLogging();
@@ -87,6 +99,7 @@ private:
     Console& console_;
     std::uint16_t sequence_ = 0xFFFF;
     std::uint16_t minimumTimeout_ = 0;
+    std::atomic<int> extraAttempts_{0};
     bool logging_ = false;
     ExchangeCounts counts_;
     Reply last_;

@@ -5,6 +5,7 @@
 #include "link/replyReader.h"
 
 #include <algorithm>
+#include <array>
 #include <initializer_list>
 
 namespace {
@@ -25,6 +26,33 @@ constexpr char kWriteError[] = "Write Error ";
 constexpr int kBarMin = 0;
 constexpr int kBarMax = 100;
 constexpr int kBarSpan = remote::ApplicationLast - remote::ApplicationFirst;
+
+// The requests of a block: set-address, erase, then its writes.
+constexpr std::size_t kBlockFirstWrite = 2;
+constexpr std::size_t kBlockMostRequests = kBlockFirstWrite + 2;
+constexpr std::size_t kBlockDone = kBlockMostRequests;
+
+// How often a block may still be sent again: each of its requests may go unanswered as many
+// times in a row as there are extra attempts, and the block as a whole that many times per
+// request, which bounds the block's exchanges.
+class BlockRepeats {
+public:
+    BlockRepeats(int extra, std::size_t requests)
+        : extra_(extra), left_(extra * static_cast<int>(requests)) {}
+    void answered(std::size_t request) { missed_[request] = 0; }
+    // Counts one more repeat for the unanswered request; false when none is left.
+    bool another(std::size_t unanswered) {
+        if (left_ == 0 || missed_[unanswered] == extra_) return false;
+        ++missed_[unanswered];
+        --left_;
+        return true;
+    }
+
+private:
+    int extra_;
+    int left_;
+    std::array<int, kBlockMostRequests> missed_{};
+};
 
 class RemoteUpgrade {
 public:
@@ -75,8 +103,11 @@ private:
         return true;
     }
 
+    // A read: asked again while no answer comes, as often as the operator's extra attempts say.
     void reportVersion() {
-        send({remote::RequestVersion});
+        request_.bytes[0] = remote::RequestVersion;
+        request_.length = 1;
+        if (!resendWhileSilent(remote::WaitOrdinary, 1 + extraAttempts())) return;
         if (reply_.size() != remote::VersionReplyBytes) return;
         ctx_.console.status(kFirmwarePrefix + hexText::byte(reply_[remote::VersionMajorIndex]) +
                             "." + hexText::byte(reply_[remote::VersionMinorIndex]));
@@ -134,19 +165,36 @@ private:
             ctx_.console.status(kWriteError + hexText::byte(reply_[0]));
     }
 
-    // Address, erase, then the writes one after the other from the set address.
+    // Address, erase, then the writes one after the other from the set address. A request
+    // that goes unanswered leaves unknown how far the remote got (a write it took has moved its
+    // address on), so the block is sent again from its set-address: the same bytes erased and
+    // written at the same place. A refusal is an answer and ends the block.
     bool writeBlock(int start, std::initializer_list<int> writes) {
+        BlockRepeats repeats(extraAttempts(), kBlockFirstWrite + writes.size());
+        for (;;) {
+            const std::size_t failed = sendBlock(start, writes, repeats);
+            if (failed == kBlockDone) return true;
+            if (!reply_.empty() || stopped() || !repeats.another(failed)) return false;
+        }
+    }
+
+    // The block once from its set-address; the request that was not accepted, or kBlockDone.
+    std::size_t sendBlock(int start, std::initializer_list<int> writes, BlockRepeats& repeats) {
         if (!send({remote::RequestSetAddress, static_cast<std::uint8_t>(start >> 8),
-                   static_cast<std::uint8_t>(start & 0xFF)}) ||
-            !send({remote::RequestEraseBlock}))
-            return false;
+                   static_cast<std::uint8_t>(start & 0xFF)}))
+            return 0;
+        repeats.answered(0);
+        if (!send({remote::RequestEraseBlock})) return 1;
+        repeats.answered(1);
+        std::size_t step = kBlockFirstWrite;
         for (int n : writes) {
             request_.bytes[0] = remote::RequestWrite;
             FormatData(image_, request_, start, n);
-            if (!sendRequest(remote::WaitOrdinary)) return false;
+            if (!sendRequest(remote::WaitOrdinary)) return step;
+            repeats.answered(step++);
             start += n;
         }
-        return true;
+        return kBlockDone;
     }
 
     // After leaving upgrade mode the remote restarts and may miss the first queries. Only its
@@ -155,7 +203,8 @@ private:
     bool confirmVersion() {
         request_.bytes[0] = remote::RequestVersion;
         request_.length = 1;
-        if (!resendWhileSilent(remote::WaitFinalVersion, remote::VersionSends)) return false;
+        if (!resendWhileSilent(remote::WaitFinalVersion, remote::VersionSends + extraAttempts()))
+            return false;
         if (reply_.size() != remote::VersionReplyBytes) return false;
         ctx_.console.status(kUpgradeOk);
         return true;
@@ -190,6 +239,7 @@ private:
     }
 
     bool stopped() const { return ctx_.ended(); }
+    int extraAttempts() const { return ctx_.link.extraAttempts(); }
 
     OperationContext& ctx_;
     FirmwareImage& image_;

@@ -16,7 +16,7 @@ namespace {
 
 // The network on an in-memory line sharing a virtual clock, with the row's faults on the line.
 struct VirtualBench {
-    VirtualBench(Column column, const FaultRow& row, std::uint64_t seed)
+    VirtualBench(Column column, const FaultRow& row, std::uint64_t seed, int extraAttempts)
         : network(networkOf(column, row, seed)),
           session(console, clock,
                   std::make_unique<LineWatch>(
@@ -24,12 +24,14 @@ struct VirtualBench {
         configureForTool(session.port());
         session.port().setDevicePath("virtual");
         session.link().setMinimumTimeout(row.minimumTimeout);
+        session.link().setExtraAttempts(extraAttempts);
         session.link().setWaitHook([this] { console.waited(); });
         session.control().begin();
     }
     LineBudget budget(const FaultRow& row) {
         return {row.minimumTimeout, row.faults.delayMs,
-                baudRateBitsPerSecond(session.port().ComPortSpeed())};
+                baudRateBitsPerSecond(session.port().ComPortSpeed()),
+                session.link().extraAttempts()};
     }
     OperationContext context() { return session.context(); }
     // What the faults did to the exchanges: replies lost or refused, frames read but not
@@ -48,8 +50,9 @@ struct VirtualBench {
     LinkSession session;
 };
 
-RunRecord runUpgradeCell(Column column, const FaultRow& row, std::uint64_t seed) {
-    VirtualBench bench(column, row, seed);
+RunRecord runUpgradeCell(Column column, const FaultRow& row, std::uint64_t seed,
+                         int extraAttempts) {
+    VirtualBench bench(column, row, seed, extraAttempts);
     const CellSetup setup = setupOf(column);
     FirmwareImage image;
     FoundUnits units;
@@ -70,8 +73,8 @@ RunRecord runUpgradeCell(Column column, const FaultRow& row, std::uint64_t seed)
     return record;
 }
 
-RunRecord runSurveyCell(const FaultRow& row, std::uint64_t seed) {
-    VirtualBench bench(Column::Survey, row, seed);
+RunRecord runSurveyCell(const FaultRow& row, std::uint64_t seed, int extraAttempts) {
+    VirtualBench bench(Column::Survey, row, seed, extraAttempts);
     auto table = std::make_unique<SurveyTable>();
     OperationContext context = bench.context();
     RunRecord record = guarded(
@@ -120,9 +123,9 @@ const char* verdictName(Verdict verdict) {
     return "";
 }
 
-RunRecord runCell(Column column, const FaultRow& row, std::uint64_t seed) {
-    if (column == Column::Survey) return runSurveyCell(row, seed);
-    return runUpgradeCell(column, row, seed);
+RunRecord runCell(Column column, const FaultRow& row, std::uint64_t seed, int extraAttempts) {
+    if (column == Column::Survey) return runSurveyCell(row, seed, extraAttempts);
+    return runUpgradeCell(column, row, seed, extraAttempts);
 }
 
 } // namespace faultmatrix

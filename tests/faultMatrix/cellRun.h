@@ -44,6 +44,7 @@ struct RunRecord {
 // Writes the firmware files every column needs into the working folder.
 void writeMatrixFirmware();
 
-RunRecord runCell(Column column, const FaultRow& row, std::uint64_t seed);
+// extraAttempts: the operator's extra attempts for requests that are safe to repeat.
+RunRecord runCell(Column column, const FaultRow& row, std::uint64_t seed, int extraAttempts = 0);
 
 } // namespace faultmatrix

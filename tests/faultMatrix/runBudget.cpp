@@ -34,7 +34,7 @@ std::uint64_t LineBudget::exchange(TimeoutRetries use, std::size_t requestChars)
     const std::uint64_t wait = std::max(use.timeout, minimumTimeout);
     const std::uint64_t attempt =
         kAttemptOverheadMs + wireMs(requestChars + kLongestReplyChars) + replyDelayMs + wait;
-    return (use.retries + 1ull) * attempt;
+    return (retriesWith(use, extraAttempts) + 1ull) * attempt;
 }
 
 std::uint64_t LineBudget::pollUntil(std::uint32_t limitMs, TimeoutRetries use) const {
@@ -100,12 +100,17 @@ std::uint64_t globalAllBound(const LineBudget& line, int units, int classes, std
 
 std::uint64_t remoteUpgradeBound(const LineBudget& line) {
     const std::uint64_t request = line.exchange(tr::RemoteRequest);
-    constexpr int kRequestsPerBlock = 4; // address, erase, two writes
-    const std::uint64_t blocks = (remote::BlockCount + 1) * kRequestsPerBlock * request;
-    const std::uint64_t enter =
-        request + line.send() + delay::RemoteAfterPrepare + remote::EntrySends * request;
+    const std::uint64_t extra = static_cast<std::uint64_t>(line.extraAttempts);
+    constexpr std::uint64_t kRequestsPerBlock = 4; // address, erase, two writes
+    // A block may go unanswered extra times per request; each such miss costs the request
+    // and the ones before it sent again from the set-address.
+    const std::uint64_t blockSends = kRequestsPerBlock + kRequestsPerBlock * extra * 4;
+    const std::uint64_t blocks = (remote::BlockCount + 1) * blockSends * request;
+    const std::uint64_t enter = (1 + extra) * request + line.send() + delay::RemoteAfterPrepare +
+                                remote::EntrySends * request;
     const std::uint64_t leave = line.send() + delay::RemoteAfterLeave +
-                                remote::VersionSends * request + line.exchange(tr::RemoteClose);
+                                (remote::VersionSends + extra) * request +
+                                line.exchange(tr::RemoteClose);
     return runFrameBound(line) + line.exchange(tr::SingleIdentify) + enter + blocks + leave;
 }
 

@@ -14,6 +14,7 @@ struct LineBudget {
     std::uint16_t minimumTimeout = 0;
     std::uint32_t replyDelayMs = 0;
     std::uint32_t baud = 38400;
+    int extraAttempts = 0; // the operator's extra attempts for requests safe to repeat
 
     // A request of requestChars that waits out every attempt of use.
     std::uint64_t exchange(TimeoutRetries use, std::size_t requestChars = kShortRequest) const;

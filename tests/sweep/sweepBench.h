@@ -81,6 +81,8 @@ public:
         return end;
     }
 
+    // The operator's extra attempts for requests that are safe to repeat.
+    void setExtraAttempts(int count) { session_.link().setExtraAttempts(count); }
     // The operator reads the log before trying again.
     void wait(std::uint32_t ms) { session_.clock().sleepMs(ms); }
     // A copy of the simulated unit as it stands now.
