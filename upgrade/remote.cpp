@@ -3,8 +3,8 @@
 #include "image/remoteImage.h"
 #include "link/catalogue.h"
 #include "link/replyReader.h"
+#include "upgrade/pageBar.h"
 
-#include <algorithm>
 #include <initializer_list>
 
 namespace {
@@ -21,10 +21,8 @@ constexpr char kUpgradeOk[] = "Upgrade Ok";
 constexpr char kNoResponse[] = "No response!";
 constexpr char kWriteError[] = "Write Error ";
 
-// The bar runs over the application area; the vector area fills it.
-constexpr int kBarMin = 0;
-constexpr int kBarMax = 100;
-constexpr int kBarSpan = remote::ApplicationLast - remote::ApplicationFirst;
+// The pages of the bar: the blocks of the application area, then the vector block.
+constexpr int kBarPages = remote::BlockCount + 1;
 
 class RemoteUpgrade {
 public:
@@ -52,7 +50,8 @@ private:
         if (!enterUpgradeMode()) return false;
         ctx_.console.status(kEraseFlash);
         ctx_.console.status(kWriteFlash);
-        if (!writeApplication() || stopped() || !writeVectors()) return false;
+        PageBar bar(ctx_.console, kBarPages);
+        if (!writeApplication(bar) || stopped() || !writeVectors(bar)) return false;
         send({remote::RequestLeave}, remote::WaitNone);
         if (ctx_.link.lineLost()) return false; // no restart to wait for, no version to ask
         ctx_.link.pause(delay::RemoteAfterLeave);
@@ -99,7 +98,7 @@ private:
         return false;
     }
 
-    bool writeApplication() {
+    bool writeApplication(PageBar& bar) {
         for (int a = remote::ApplicationFirst; a < remote::ApplicationLast;
              a += remote::BlockSize) {
             if (stopped()) return false;
@@ -107,21 +106,19 @@ private:
                 sayBlockFailed();
                 return false;
             }
-            // The last block sets no position: the vector area completes the bar.
-            if (a + remote::BlockSize <= remote::ApplicationLast)
-                showProgress(a + remote::BlockSize - remote::ApplicationFirst);
+            bar.pageWritten();
         }
         return true;
     }
 
     // The vectors start the application: a remote whose vector block failed must not leave
     // its boot loader, so that the next run finds it there and writes it again.
-    bool writeVectors() {
+    bool writeVectors(PageBar& bar) {
         if (!writeBlock(remote::VectorFirst, {remote::VectorHeadWrite, remote::VectorTailWrite})) {
             sayBlockFailed();
             return false;
         }
-        ctx_.console.progress(kBarMax, kBarMin, kBarMax);
+        bar.pageWritten();
         return true;
     }
 
@@ -183,10 +180,6 @@ private:
     bool sendRequest(std::uint8_t waitCode) {
         TxMessageRemote(ctx_.link, address_, waitCode, request_, reply_);
         return reply_.size() == 1 && reply_[0] == remote::ReplyAccepted;
-    }
-
-    void showProgress(int done) {
-        ctx_.console.progress(kBarMin + done * (kBarMax - kBarMin) / kBarSpan, kBarMin, kBarMax);
     }
 
     bool stopped() const { return ctx_.ended(); }
