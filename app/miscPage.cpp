@@ -18,7 +18,7 @@ const QString kMessageLineMask = QStringLiteral("cccccccccccccccc;1;_");
 const QString kBlankMessageLine(16, QLatin1Char(' '));
 
 MaskedEdit* makeControllerLAEdit(QWidget* parent, const QString& name) {
-    return makeMaskedEdit(parent, name, kControllerLAMask, QStringLiteral("01"));
+    return makeHexEdit(parent, name, kControllerLAMask, QStringLiteral("01"));
 }
 
 MaskedEdit* makeMessageLine(QWidget* parent, const QString& name) {
@@ -34,10 +34,10 @@ QWidget* TForm1::buildSetLAPanel() {
     rbnContr = makeRadioButton(pnlSetLA, QStringLiteral("rbnContr"), QStringLiteral("Controller"));
     rbnTerm = makeRadioButton(pnlSetLA, QStringLiteral("rbnTerm"), QStringLiteral("Terminal"));
     rbnTerm->setChecked(true);
-    edtFA = makeMaskedEdit(pnlSetLA, QStringLiteral("edtFA"), QStringLiteral("!>AAAAAAAA;0;_"),
-                           QStringLiteral("00000000"));
-    edtLA = makeMaskedEdit(pnlSetLA, QStringLiteral("edtLA"), QStringLiteral("!>AA:AA;0;_"),
-                           QStringLiteral("0101"));
+    edtFA = makeHexEdit(pnlSetLA, QStringLiteral("edtFA"), QStringLiteral("!>AAAAAAAA;0;_"),
+                        QStringLiteral("00000000"));
+    edtLA = makeHexEdit(pnlSetLA, QStringLiteral("edtLA"), QStringLiteral("!>AA:AA;0;_"),
+                        QStringLiteral("0101"));
     btnSetLA = makeButton(pnlSetLA, QStringLiteral("btnSetLA"), QStringLiteral("OK"));
 
     auto* grid = new QGridLayout(pnlSetLA);

@@ -19,8 +19,7 @@ constexpr int kPanelWidth = 161;
 constexpr int kProgressHeight = 12;
 
 MaskedEdit* makeLAEdit(QWidget* parent, const QString& name) {
-    MaskedEdit* edit =
-        makeMaskedEdit(parent, name, QStringLiteral("!>AA;0;_"), QStringLiteral("00"));
+    MaskedEdit* edit = makeHexEdit(parent, name, QStringLiteral("!>AA;0;_"), QStringLiteral("00"));
     edit->setFont(laEditFont());
     edit->setToolTip(QStringLiteral("Hex value"));
     return edit;

@@ -1,5 +1,6 @@
 // The main window as the operator meets it: caption, defaults, menus, logs.
 
+#include "extTimeout.h"
 #include "logView.h"
 #include "maskedEdit.h"
 #include "radioGroup.h"
@@ -8,7 +9,9 @@
 
 #include <QActionGroup>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QFile>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QMenuBar>
 #include <QProgressBar>
@@ -167,6 +170,41 @@ private slots:
         form.edtCLA->selectAll();
         QTest::keyClicks(form.edtCLA, QStringLiteral("02ff"));
         QCOMPARE(form.edtCLA->fieldText(), QStringLiteral("02FF"));
+    }
+
+    // Each box that holds an address keeps the hex digits of what is typed or pasted into it,
+    // whichever mask it has at the moment; the cycle count keeps digits.
+    void addressBoxesTakeHexDigitsOnly() {
+        InTemporaryFolder folder;
+        TestForm form;
+        const auto typed = [](MaskedEdit* edit, const QString& keys) {
+            edit->setFocus();
+            edit->selectAll();
+            QTest::keyClicks(edit, keys);
+            return edit->fieldText().trimmed();
+        };
+        const auto pasted = [](MaskedEdit* edit, const QString& text) {
+            QGuiApplication::clipboard()->setText(text);
+            edit->selectAll();
+            QTest::keySequence(edit, QKeySequence::Paste);
+            return edit->fieldText().trimmed();
+        };
+        QList<MaskedEdit*> boxes = {
+            form.edtControllerLA, form.edtTerminalLA, form.edtCLA,
+            form.edtFA,           form.edtLA,         form.edtMessLA,
+            form.edtPortLA,       form.edtClrLA,      form.frmExtTimeout->edtTestTimeout};
+        for (MaskedEdit* edit : boxes) {
+            QCOMPARE(typed(edit, QStringLiteral("G1ZZ")), QStringLiteral("1"));
+            QCOMPARE(pasted(edit, QStringLiteral("zq2")), QStringLiteral("2"));
+            QCOMPARE(typed(edit, QStringLiteral("ab")), QStringLiteral("AB"));
+        }
+        form.rbnContrClick();
+        clickIndicator(form.ckFastPoll);
+        QVERIFY(form.ckFastPoll->isChecked());
+        for (MaskedEdit* edit : {form.edtLA, form.edtCLA})
+            QCOMPARE(typed(edit, QStringLiteral("x7g")), QStringLiteral("7"));
+        clickIndicator(form.ckFastPoll);
+        QCOMPARE(typed(form.edtCycles, QStringLiteral("1f2")), QStringLiteral("12"));
     }
 
     void setLAFieldFollowsTheUnitKind() {
