@@ -53,6 +53,7 @@ QWidget* TForm1::buildSetLAPanel() {
 
     connect(rbnContr, &QRadioButton::clicked, this, &TForm1::rbnContrClick);
     connect(rbnTerm, &QRadioButton::clicked, this, &TForm1::rbnTermClick);
+    startsOperation(btnSetLA);
     connect(btnSetLA, &QPushButton::clicked, this, &TForm1::btnSetLAClick);
     return pnlSetLA;
 }
@@ -76,6 +77,7 @@ QWidget* TForm1::buildSetMessagePanel() {
     grid->addWidget(btnSetMess, 5, 1);
     grid->setRowStretch(grid->rowCount(), 1); // controls stay at the top of the panel
 
+    startsOperation(btnSetMess);
     connect(btnSetMess, &QPushButton::clicked, this, &TForm1::btnSetMessClick);
     return pnlSetMess;
 }
@@ -98,6 +100,7 @@ QWidget* TForm1::buildSetPortPanel() {
     grid->addWidget(btnPort, 3, 1);
     grid->setRowStretch(grid->rowCount(), 1); // controls stay at the top of the panel
 
+    startsOperation(btnPort);
     connect(btnPort, &QPushButton::clicked, this, &TForm1::btnPortClick);
     return pnlSetPort;
 }
@@ -119,6 +122,7 @@ QWidget* TForm1::buildClearMemoryPanel() {
     grid->setRowStretch(grid->rowCount(), 1); // controls stay at the top of the panel
 
     connect(ckbClrAll, &QCheckBox::clicked, this, &TForm1::ckbClrAllClick);
+    startsOperation(btnClearMem);
     connect(btnClearMem, &QPushButton::clicked, this, &TForm1::btnClearMemClick);
     return pnlClearMem;
 }

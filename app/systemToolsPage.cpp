@@ -88,6 +88,8 @@ QWidget* TForm1::buildSystemToolsPage() {
     page->addWidget(pnlPing);
     page->addWidget(mmoReport);
 
+    for (QPushButton* starter : {btnPing, btnCommsTest, btnReset})
+        startsOperation(starter);
     connect(btnPing, &QPushButton::clicked, this, &TForm1::btnPingClick);
     connect(btnCommsTest, &QPushButton::clicked, this, &TForm1::btnCommsTestClick);
     connect(ckFastPoll, &QCheckBox::clicked, this, &TForm1::ckFastPollClick);

@@ -452,6 +452,17 @@ private slots:
         QVERIFY(form.portItems->isEnabled() && form.baudItems->isEnabled());
         QVERIFY(!form.session.busy());
 
+        // The comms test's button is its Stop; the Upgrade button would start another run.
+        {
+            HeldOperation held(form);
+            QVERIFY(held.start(form.btnCommsTest));
+            QVERIFY(form.btnCommsTest->isEnabled() && !form.btnUpgrade->isEnabled());
+            QVERIFY(!form.frmExtTimeout->btnCalcTimeout->isEnabled());
+            held.release();
+            QVERIFY(runEnds(form));
+        }
+        QVERIFY(form.btnUpgrade->isEnabled() && form.frmExtTimeout->btnCalcTimeout->isEnabled());
+
         HeldOperation held(form);
         QVERIFY(held.start(form.btnUpgrade));
         QVERIFY(!form.close());
