@@ -31,12 +31,15 @@ public:
     // Called with each message's text on the window's thread before it is answered, while an
     // operation that asked waits for the answer.
     std::function<void(const QString&)> beforeAnswer;
+    // The window's own message boxes, shown and answered by whoever presses their keys.
+    bool realBoxes = false;
 
 protected:
-    QMessageBox::StandardButton showMessageBox(QMessageBox::Icon icon, const QString&,
+    QMessageBox::StandardButton showMessageBox(QMessageBox::Icon icon, const QString& title,
                                                const QString& text,
                                                QMessageBox::StandardButtons buttons) override {
         messages.append({icon, text});
+        if (realBoxes) return TForm1::showMessageBox(icon, title, text, buttons);
         if (beforeAnswer) beforeAnswer(text);
         return buttons.testFlag(answer) ? answer : QMessageBox::Ok;
     }
