@@ -182,8 +182,13 @@ protected:
     virtual QString askSaveFileName();     // empty when cancelled
     virtual QString askOpenFileName();     // empty when cancelled
     virtual QString askFirmwareFileName(); // empty when cancelled
-    // The address of a network port, offering the last one; empty when cancelled.
-    virtual QString askNetworkAddress(const QString& last);
+    // The address of a network port: the text offered to type on, and the cursor in it (at the
+    // end when negative); the text typed and where the cursor stood, empty when cancelled.
+    struct TypedLine {
+        QString text;
+        int cursor = -1;
+    };
+    virtual TypedLine askNetworkAddress(const TypedLine& offer);
 
 private:
     void FormCreate();

@@ -26,8 +26,11 @@ public:
     QString openPath;
     int saveAsked = 0;
     int openAsked = 0;
-    QString networkAnswer;     // what the network address question is answered with
-    QStringList networkOffers; // what it offered each time
+    // What the network address question is answered with, one answer each time it is asked
+    // (cancelled once they run out), and what it offered each time.
+    QList<TypedLine> networkAnswers;
+    QList<TypedLine> networkOffers;
+    bool realNetworkDialog = false; // the window's own dialog instead
     // Called with each message's text on the window's thread before it is answered, while an
     // operation that asked waits for the answer.
     std::function<void(const QString&)> beforeAnswer;
@@ -51,9 +54,10 @@ protected:
         ++openAsked;
         return openPath;
     }
-    QString askNetworkAddress(const QString& last) override {
-        networkOffers.append(last);
-        return networkAnswer;
+    TypedLine askNetworkAddress(const TypedLine& offer) override {
+        networkOffers.append(offer);
+        if (realNetworkDialog) return TForm1::askNetworkAddress(offer);
+        return networkAnswers.isEmpty() ? TypedLine{} : networkAnswers.takeFirst();
     }
 };
 
