@@ -30,10 +30,11 @@ void ProgressLine::update(int position, int min, int max) {
 // The percent is the bar's, as the window shows it; pages, rate and time left come from the
 // bytes of the pages the image cursor has passed.
 void ProgressLine::draw() {
-    const auto page =
-        std::lower_bound(pages_.begin(), pages_.end(), image_.cursor,
-                         [](const PageEnd& p, std::int32_t c) { return p.cursor < c; });
-    const std::size_t done = page == pages_.end() ? pages_.size() : page - pages_.begin() + 1;
+    // The pages that end where the cursor stands or before it: none while the bar is empty.
+    const auto passed =
+        std::upper_bound(pages_.begin(), pages_.end(), image_.cursor,
+                         [](std::int32_t c, const PageEnd& p) { return c < p.cursor; });
+    const auto done = static_cast<std::size_t>(passed - pages_.begin());
     const std::size_t bytes = done == 0 ? 0 : pages_[done - 1].bytes;
     const std::size_t total = pages_.empty() ? 0 : pages_.back().bytes;
     const double seconds =
