@@ -44,12 +44,24 @@ QRadioButton* makeRadioButton(QWidget* parent, const QString& name, const QStrin
     return button;
 }
 
-MaskedEdit* makeMaskedEdit(QWidget* parent, const QString& name, const QString& mask,
-                           const QString& text) {
-    auto* edit = new MaskedEdit(mask, parent);
+namespace {
+MaskedEdit* makeEdit(QWidget* parent, const QString& name, const QString& mask, const QString& text,
+                     EditMask::Letters letters) {
+    auto* edit = new MaskedEdit(mask, letters, parent);
     edit->setObjectName(name);
     edit->setFieldText(text);
     return edit;
+}
+} // namespace
+
+MaskedEdit* makeMaskedEdit(QWidget* parent, const QString& name, const QString& mask,
+                           const QString& text) {
+    return makeEdit(parent, name, mask, text, EditMask::Letters::Any);
+}
+
+MaskedEdit* makeHexEdit(QWidget* parent, const QString& name, const QString& mask,
+                        const QString& text) {
+    return makeEdit(parent, name, mask, text, EditMask::Letters::HexDigits);
 }
 
 QWidget* makePanel(QWidget* parent, const QString& name) {

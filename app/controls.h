@@ -19,6 +19,10 @@ QCheckBox* makeCheckBox(QWidget* parent, const QString& name, const QString& cap
 QRadioButton* makeRadioButton(QWidget* parent, const QString& name, const QString& caption);
 MaskedEdit* makeMaskedEdit(QWidget* parent, const QString& name, const QString& mask,
                            const QString& text);
+// A box that holds an address: its letter-or-digit positions take hex digits only, at the key
+// and on paste, as the commands it feeds read them.
+MaskedEdit* makeHexEdit(QWidget* parent, const QString& name, const QString& mask,
+                        const QString& text);
 QWidget* makePanel(QWidget* parent, const QString& name);
 
 QFont laEditFont();     // bold 10-point Courier New: the address fields

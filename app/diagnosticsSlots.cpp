@@ -28,7 +28,7 @@ void TForm1::btnCommsTestClick() {
     }
     const LineDiagnosticsSettings settings{ckFastPoll->isChecked(), fieldOf(edtCLA),
                                            fieldOf(edtCycles)};
-    const QList<QWidget*> inputs{btnPing, edtCycles, edtCLA};
+    const QList<QWidget*> inputs{edtCycles, edtCLA};
     const bool started =
         runOperation([this, settings] { runLineDiagnostics(context(), survey, settings); },
                      RunLog::Report, btnCommsTest,

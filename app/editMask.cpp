@@ -9,12 +9,13 @@ bool isInputMaskMeta(QChar c) {
 }
 
 // Entry positions of the convention and their QLineEdit equivalents.
-QChar entryFor(QChar c) {
+QChar entryFor(QChar c, EditMask::Letters letters) {
+    const bool hex = letters == EditMask::Letters::HexDigits;
     switch (c.unicode()) {
     case 'A':
-        return QLatin1Char('N'); // letter or digit, required
+        return QLatin1Char(hex ? 'H' : 'N'); // letter or digit, required
     case 'a':
-        return QLatin1Char('n'); // letter or digit, optional
+        return QLatin1Char(hex ? 'h' : 'n'); // letter or digit, optional
     case 'C':
         return QLatin1Char('X'); // any character, required
     case 'c':
@@ -46,7 +47,7 @@ bool isOptionalEntry(QChar c) {
     return c.isLower() || c == QLatin1Char('9') || c == QLatin1Char('#');
 }
 
-void translateBody(EditMask& mask, const QString& body) {
+void translateBody(EditMask& mask, const QString& body, EditMask::Letters letters) {
     for (qsizetype i = 0; i < body.size(); ++i) {
         const QChar c = body.at(i);
         if (c == QLatin1Char('!')) {
@@ -58,7 +59,7 @@ void translateBody(EditMask& mask, const QString& body) {
             mask.inputMask += c;
         } else if (c == QLatin1Char('\\') && i + 1 < body.size()) {
             appendLiteral(mask, body.at(++i));
-        } else if (const QChar entry = entryFor(c); !entry.isNull()) {
+        } else if (const QChar entry = entryFor(c, letters); !entry.isNull()) {
             mask.inputMask += entry;
             mask.literalAt.push_back(false);
             mask.optionalAt.push_back(isOptionalEntry(c));
@@ -70,13 +71,13 @@ void translateBody(EditMask& mask, const QString& body) {
 
 } // namespace
 
-EditMask EditMask::parse(const QString& mask) {
+EditMask EditMask::parse(const QString& mask, Letters letters) {
     EditMask result;
     result.source = mask;
     const QStringList fields = mask.split(QLatin1Char(';'));
     if (fields.size() > 1) result.saveLiterals = fields.at(1) != QLatin1String("0");
     if (fields.size() > 2 && !fields.at(2).isEmpty()) result.blank = fields.at(2).at(0);
-    translateBody(result, fields.at(0));
+    translateBody(result, fields.at(0), letters);
     result.inputMask += QLatin1Char(';');
     result.inputMask += result.blank;
     return result;

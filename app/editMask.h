@@ -12,6 +12,11 @@
 #include <QVector>
 
 struct EditMask {
+    // What a letter-or-digit position ("A", "a") takes: any letter or digit, as the convention
+    // has it, or hex digits only, for the boxes that hold an address. The shape, the
+    // separators and the case conversion of the mask stay the same either way.
+    enum class Letters { Any, HexDigits };
+
     QString source;                 // the mask as written, e.g. "!>AA:AA;0;_"
     QString inputMask;              // the same for QLineEdit::setInputMask
     QVector<bool> literalAt;        // per shown position: a separator rather than an entry
@@ -20,7 +25,7 @@ struct EditMask {
     bool saveLiterals = true;       // second field
     QChar blank = QLatin1Char('_'); // third field
 
-    static EditMask parse(const QString& mask);
+    static EditMask parse(const QString& mask, Letters letters = Letters::Any);
 
     // The text the program reads, from the text as shown (blanks at unfilled positions).
     QString fieldText(const QString& shown) const;

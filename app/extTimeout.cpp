@@ -56,8 +56,9 @@ void TfrmExtTimeout::buildControls() {
     sedtExtTimeout->setValue(0);
     btnCalcTimeout = makeButton(this, QStringLiteral("btnCalcTimeout"), QStringLiteral("Calc."));
     btnCalcTimeout->setAutoDefault(false);
-    edtTestTimeout = makeMaskedEdit(this, QStringLiteral("edtTestTimeout"),
-                                    QStringLiteral("!>AA:AA;0;_"), QStringLiteral("0100"));
+    owner_.startsOperation(btnCalcTimeout);
+    edtTestTimeout = makeHexEdit(this, QStringLiteral("edtTestTimeout"),
+                                 QStringLiteral("!>AA:AA;0;_"), QStringLiteral("0100"));
     lblTestTimeout = makeLabel(this, QStringLiteral("lblTestTimeout"), kNoResult);
 
     auto* explanation = new QLabel(

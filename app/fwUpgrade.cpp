@@ -142,13 +142,19 @@ bool TForm1::runOperation(std::function<void()> operation, RunLog log, QPushButt
     if (!started) {
         running_ = false;
         runButton_ = nullptr;
+        showRunPhase();
         return false;
     }
-    // The line's settings stay as the run opened them.
-    portItems->setEnabled(false);
-    baudItems->setEnabled(false);
     showRunPhase();
     return true;
+}
+
+void TForm1::startsOperation(QWidget* control) {
+    startControls_.append(control);
+}
+
+void TForm1::startsOperation(QAction* item) {
+    startItems_.append(item);
 }
 
 // Queued after every line the operation wrote, so they are all shown by now.
@@ -156,8 +162,7 @@ void TForm1::operationFinished(const std::function<void()>& ended) {
     running_ = false;
     if (runButton_ != nullptr) runButton_->setText(runCaption_);
     runButton_ = nullptr;
-    portItems->setEnabled(true);
-    baudItems->setEnabled(true);
+    showRunPhase();
     guarded([&] {
         if (ended) ended();
     });
@@ -165,10 +170,20 @@ void TForm1::operationFinished(const std::function<void()>& ended) {
     if (closePending_) QTimer::singleShot(0, this, &QWidget::close);
 }
 
+// A click on a control that the session would refuse is not offered: the controls that start
+// an operation wait for the run to end, and the line's settings stay as the run opened them.
+// The window's own end of a run (its ended step) counts as part of the run.
 void TForm1::showRunPhase() {
+    const RunPhase phase = session.control().phase();
+    const bool busy = running_ || phase != RunPhase::Idle;
+    for (QWidget* control : std::as_const(startControls_))
+        control->setEnabled(!busy || control == runButton_);
+    for (QAction* item : std::as_const(startItems_))
+        item->setEnabled(!busy);
+    portItems->setEnabled(!busy);
+    baudItems->setEnabled(!busy);
     if (runButton_ == nullptr || !running_) return;
-    const bool searching = session.control().phase() == RunPhase::Discovering;
-    runButton_->setText(searching ? kSkipCaption : kStopCaption);
+    runButton_->setText(phase == RunPhase::Discovering ? kSkipCaption : kStopCaption);
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {

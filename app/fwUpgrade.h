@@ -65,6 +65,10 @@ public:
                       QPushButton* button = nullptr, std::function<void()> ended = {});
     // An operation has been started and its end is not yet handled on the window's thread.
     bool running() const { return running_; }
+    // control (item) starts an operation: while one runs it is disabled, unless it is the
+    // button that the running operation listens to for Stop and Skip.
+    void startsOperation(QWidget* control);
+    void startsOperation(QAction* item);
 
     // The bus: its port, transaction and run control.
     LinkSession session;
@@ -178,8 +182,13 @@ protected:
     virtual QString askSaveFileName();     // empty when cancelled
     virtual QString askOpenFileName();     // empty when cancelled
     virtual QString askFirmwareFileName(); // empty when cancelled
-    // The address of a network port, offering the last one; empty when cancelled.
-    virtual QString askNetworkAddress(const QString& last);
+    // The address of a network port: the text offered to type on, and the cursor in it (at the
+    // end when negative); the text typed and where the cursor stood, empty when cancelled.
+    struct TypedLine {
+        QString text;
+        int cursor = -1;
+    };
+    virtual TypedLine askNetworkAddress(const TypedLine& offer);
 
 private:
     void FormCreate();
@@ -199,7 +208,8 @@ private:
     // The upgrade page's choices as plain settings for the engine.
     UpgradeSettings upgradeSettings() const;
     void upgradeEnded(bool portOpened);
-    // The caption of the running operation's button, read from the run's phase.
+    // The caption of the running operation's button and the enabling of every control that
+    // starts an operation or changes the line, read from the run's phase.
     void showRunPhase();
     void operationFinished(const std::function<void()>& ended);
     // Carries f out on the window's thread: at once when called there, else queued in order.
@@ -213,6 +223,8 @@ private:
     // The button the running operation listens to, and its caption while idle.
     QPushButton* runButton_ = nullptr;
     QString runCaption_;
+    QList<QWidget*> startControls_;
+    QList<QAction*> startItems_;
     bool running_ = false;
     bool closePending_ = false;
     // The Port item that holds, to fall back on when a network address is not given; and

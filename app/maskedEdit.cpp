@@ -1,6 +1,10 @@
 #include "maskedEdit.h"
 
-MaskedEdit::MaskedEdit(const QString& mask, QWidget* parent) : QLineEdit(parent) {
+MaskedEdit::MaskedEdit(const QString& mask, QWidget* parent)
+    : MaskedEdit(mask, EditMask::Letters::Any, parent) {}
+
+MaskedEdit::MaskedEdit(const QString& mask, EditMask::Letters letters, QWidget* parent)
+    : QLineEdit(parent), letters_(letters) {
     setEditMask(mask);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
 }
@@ -15,6 +19,6 @@ QSize MaskedEdit::sizeHint() const {
 }
 
 void MaskedEdit::setEditMask(const QString& mask) {
-    mask_ = EditMask::parse(mask);
+    mask_ = EditMask::parse(mask, letters_);
     setInputMask(mask_.inputMask);
 }

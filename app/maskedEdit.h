@@ -9,6 +9,8 @@ class MaskedEdit : public QLineEdit {
     Q_OBJECT
 public:
     explicit MaskedEdit(const QString& mask, QWidget* parent = nullptr);
+    // letters holds for every mask the field is given, now and later.
+    MaskedEdit(const QString& mask, EditMask::Letters letters, QWidget* parent = nullptr);
 
     void setEditMask(const QString& mask);
     const EditMask& editMask() const { return mask_; }
@@ -25,5 +27,6 @@ public:
     QSize minimumSizeHint() const override { return sizeHint(); }
 
 private:
+    EditMask::Letters letters_ = EditMask::Letters::Any;
     EditMask mask_;
 };

@@ -97,6 +97,7 @@ void TForm1::buildMenus() {
     QAction* versions = bar->addAction(QStringLiteral("&File Versions"));
     versions->setObjectName(QStringLiteral("mnuVer"));
     connect(versions, &QAction::triggered, this, &TForm1::mnuVerClick);
+    startsOperation(versions);
 
     QAction* help = bar->addAction(QStringLiteral("&Help"));
     help->setObjectName(QStringLiteral("Help1"));

@@ -18,7 +18,7 @@ const QString kMessageLineMask = QStringLiteral("cccccccccccccccc;1;_");
 const QString kBlankMessageLine(16, QLatin1Char(' '));
 
 MaskedEdit* makeControllerLAEdit(QWidget* parent, const QString& name) {
-    return makeMaskedEdit(parent, name, kControllerLAMask, QStringLiteral("01"));
+    return makeHexEdit(parent, name, kControllerLAMask, QStringLiteral("01"));
 }
 
 MaskedEdit* makeMessageLine(QWidget* parent, const QString& name) {
@@ -34,10 +34,10 @@ QWidget* TForm1::buildSetLAPanel() {
     rbnContr = makeRadioButton(pnlSetLA, QStringLiteral("rbnContr"), QStringLiteral("Controller"));
     rbnTerm = makeRadioButton(pnlSetLA, QStringLiteral("rbnTerm"), QStringLiteral("Terminal"));
     rbnTerm->setChecked(true);
-    edtFA = makeMaskedEdit(pnlSetLA, QStringLiteral("edtFA"), QStringLiteral("!>AAAAAAAA;0;_"),
-                           QStringLiteral("00000000"));
-    edtLA = makeMaskedEdit(pnlSetLA, QStringLiteral("edtLA"), QStringLiteral("!>AA:AA;0;_"),
-                           QStringLiteral("0101"));
+    edtFA = makeHexEdit(pnlSetLA, QStringLiteral("edtFA"), QStringLiteral("!>AAAAAAAA;0;_"),
+                        QStringLiteral("00000000"));
+    edtLA = makeHexEdit(pnlSetLA, QStringLiteral("edtLA"), QStringLiteral("!>AA:AA;0;_"),
+                        QStringLiteral("0101"));
     btnSetLA = makeButton(pnlSetLA, QStringLiteral("btnSetLA"), QStringLiteral("OK"));
 
     auto* grid = new QGridLayout(pnlSetLA);
@@ -53,6 +53,7 @@ QWidget* TForm1::buildSetLAPanel() {
 
     connect(rbnContr, &QRadioButton::clicked, this, &TForm1::rbnContrClick);
     connect(rbnTerm, &QRadioButton::clicked, this, &TForm1::rbnTermClick);
+    startsOperation(btnSetLA);
     connect(btnSetLA, &QPushButton::clicked, this, &TForm1::btnSetLAClick);
     return pnlSetLA;
 }
@@ -76,6 +77,7 @@ QWidget* TForm1::buildSetMessagePanel() {
     grid->addWidget(btnSetMess, 5, 1);
     grid->setRowStretch(grid->rowCount(), 1); // controls stay at the top of the panel
 
+    startsOperation(btnSetMess);
     connect(btnSetMess, &QPushButton::clicked, this, &TForm1::btnSetMessClick);
     return pnlSetMess;
 }
@@ -98,6 +100,7 @@ QWidget* TForm1::buildSetPortPanel() {
     grid->addWidget(btnPort, 3, 1);
     grid->setRowStretch(grid->rowCount(), 1); // controls stay at the top of the panel
 
+    startsOperation(btnPort);
     connect(btnPort, &QPushButton::clicked, this, &TForm1::btnPortClick);
     return pnlSetPort;
 }
@@ -119,6 +122,7 @@ QWidget* TForm1::buildClearMemoryPanel() {
     grid->setRowStretch(grid->rowCount(), 1); // controls stay at the top of the panel
 
     connect(ckbClrAll, &QCheckBox::clicked, this, &TForm1::ckbClrAllClick);
+    startsOperation(btnClearMem);
     connect(btnClearMem, &QPushButton::clicked, this, &TForm1::btnClearMemClick);
     return pnlClearMem;
 }

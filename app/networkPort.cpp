@@ -9,36 +9,47 @@
 #include <QLineEdit>
 #include <QTimer>
 
+// A refused address is offered again as it was typed, the cursor where it stood, so that the
+// operator mends it rather than types it anew.
 void TForm1::Network1Click() {
-    const QString address = askNetworkAddress(networkAddress_).trimmed();
-    if (!address.isEmpty() && parseNetworkAddress(address.toStdString())) {
-        networkAddress_ = address;
-        portCom.setDevicePath(address.toStdString());
-        chosenPortItem_ = Network1;
-        return;
-    }
-    if (!address.isEmpty())
+    TypedLine offer{networkAddress_};
+    for (;;) {
+        const TypedLine typed = askNetworkAddress(offer);
+        const QString address = typed.text.trimmed();
+        if (address.isEmpty()) break;
+        if (parseNetworkAddress(address.toStdString())) {
+            networkAddress_ = address;
+            portCom.setDevicePath(address.toStdString());
+            chosenPortItem_ = Network1;
+            return;
+        }
         showMessageBox(QMessageBox::Warning, QStringLiteral("Network Port"),
                        QString::fromStdString(networkAddressProblem(address.toStdString())),
                        QMessageBox::Ok);
+        offer = typed;
+    }
     // The port stays as it was, and so does its tick.
     if (chosenPortItem_ != nullptr) chosenPortItem_->setChecked(true);
 }
 
-QString TForm1::askNetworkAddress(const QString& last) {
+TForm1::TypedLine TForm1::askNetworkAddress(const TypedLine& offer) {
     QInputDialog dialog(this);
     dialog.setObjectName(QStringLiteral("dlgNetwork"));
     dialog.setWindowTitle(QStringLiteral("Network Port"));
     dialog.setLabelText(QStringLiteral("Serial device server (tcp://HOST:PORT or "
                                        "rfc2217://HOST:PORT):"));
-    dialog.setTextValue(last.isEmpty() ? QStringLiteral("tcp://") : last);
+    dialog.setTextValue(offer.text.isEmpty() ? QStringLiteral("tcp://") : offer.text);
     // The offered text is a start to type on, not a choice to type over.
-    QTimer::singleShot(0, &dialog, [&dialog] {
+    QTimer::singleShot(0, &dialog, [&dialog, cursor = offer.cursor] {
         if (auto* edit = dialog.findChild<QLineEdit*>()) {
             edit->deselect();
-            edit->end(false);
+            if (cursor < 0)
+                edit->end(false);
+            else
+                edit->setCursorPosition(cursor);
         }
     });
     if (dialog.exec() != QDialog::Accepted) return {};
-    return dialog.textValue();
+    const auto* edit = dialog.findChild<QLineEdit*>();
+    return {dialog.textValue(), edit != nullptr ? edit->cursorPosition() : -1};
 }

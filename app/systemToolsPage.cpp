@@ -39,8 +39,8 @@ QWidget* TForm1::buildSystemToolsPage() {
     btnPing = makeButton(pnlPing, QStringLiteral("btnPing"), QStringLiteral("&Ping"));
 
     pnlCommsTest = makePanel(pnlPing, QStringLiteral("pnlCommsTest"));
-    edtCLA = makeMaskedEdit(pnlCommsTest, QStringLiteral("edtCLA"), QStringLiteral("!>AA:AA;0;_"),
-                            QStringLiteral("FFFF"));
+    edtCLA = makeHexEdit(pnlCommsTest, QStringLiteral("edtCLA"), QStringLiteral("!>AA:AA;0;_"),
+                         QStringLiteral("FFFF"));
     edtCLA->setToolTip(QStringLiteral("i.e.  FF:FF = all units;  02:FF = all units on Controller "
                                       "02;  FF:00 = all Controllers only."));
     edtCycles = makeMaskedEdit(pnlCommsTest, QStringLiteral("edtCycles"),
@@ -88,6 +88,8 @@ QWidget* TForm1::buildSystemToolsPage() {
     page->addWidget(pnlPing);
     page->addWidget(mmoReport);
 
+    for (QPushButton* starter : {btnPing, btnCommsTest, btnReset})
+        startsOperation(starter);
     connect(btnPing, &QPushButton::clicked, this, &TForm1::btnPingClick);
     connect(btnCommsTest, &QPushButton::clicked, this, &TForm1::btnCommsTestClick);
     connect(ckFastPoll, &QCheckBox::clicked, this, &TForm1::ckFastPollClick);

@@ -19,8 +19,7 @@ constexpr int kPanelWidth = 161;
 constexpr int kProgressHeight = 12;
 
 MaskedEdit* makeLAEdit(QWidget* parent, const QString& name) {
-    MaskedEdit* edit =
-        makeMaskedEdit(parent, name, QStringLiteral("!>AA;0;_"), QStringLiteral("00"));
+    MaskedEdit* edit = makeHexEdit(parent, name, QStringLiteral("!>AA;0;_"), QStringLiteral("00"));
     edit->setFont(laEditFont());
     edit->setToolTip(QStringLiteral("Hex value"));
     return edit;
@@ -66,6 +65,7 @@ QWidget* TForm1::buildUpgradePage() {
     // Outside the panel, which a run disables: "&Stop" and "&Skip" must stay clickable.
     btnUpgrade = makeButton(tbsUpgrade, QStringLiteral("btnUpgrade"), QStringLiteral("&Upgrade"));
     btnUpgrade->setDefault(true);
+    startsOperation(btnUpgrade);
 
     auto* panelLayout = new QVBoxLayout(pnlUpgrade);
     panelLayout->addLayout(addresses);

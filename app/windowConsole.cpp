@@ -131,6 +131,9 @@ QMessageBox::StandardButton TForm1::showMessageBox(QMessageBox::Icon icon, const
                                                    const QString& text,
                                                    QMessageBox::StandardButtons buttons) {
     QMessageBox box(icon, title, text, buttons, this);
+    // A question that can be answered No is answered No by Enter: what it asks about (a
+    // controller's memory cleared) cannot be undone.
+    if (buttons.testFlag(QMessageBox::No)) box.setDefaultButton(QMessageBox::No);
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 

@@ -61,8 +61,8 @@ public:
         line_.clear();
         out_.replaceLastReportLine(line);
     }
-    void progress(int, int, int) override {
-        if (showProgress_) line_.update();
+    void progress(int position, int min, int max) override {
+        if (showProgress_) line_.update(position, min, max);
     }
     void message(MessageKind kind, std::string_view text) override {
         line_.clear();

@@ -22,25 +22,26 @@ void ProgressLine::startWriting() {
     writing_ = true;
 }
 
-void ProgressLine::update() {
+void ProgressLine::update(int position, int min, int max) {
+    percent_ = max > min ? 100 * (position - min) / (max - min) : 100;
     if (writing_) draw();
 }
 
-// Percent of the bytes rather than of the bar: the bar follows addresses, and a version
-// word far above the rest of an image would make it jump at the last page.
+// The percent is the bar's, as the window shows it; pages, rate and time left come from the
+// bytes of the pages the image cursor has passed.
 void ProgressLine::draw() {
-    const auto page =
-        std::lower_bound(pages_.begin(), pages_.end(), image_.cursor,
-                         [](const PageEnd& p, std::int32_t c) { return p.cursor < c; });
-    const std::size_t done = page == pages_.end() ? pages_.size() : page - pages_.begin() + 1;
+    // The pages that end where the cursor stands or before it: none while the bar is empty.
+    const auto passed =
+        std::upper_bound(pages_.begin(), pages_.end(), image_.cursor,
+                         [](std::int32_t c, const PageEnd& p) { return c < p.cursor; });
+    const auto done = static_cast<std::size_t>(passed - pages_.begin());
     const std::size_t bytes = done == 0 ? 0 : pages_[done - 1].bytes;
     const std::size_t total = pages_.empty() ? 0 : pages_.back().bytes;
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - started_).count();
     const double rate = seconds > 0 ? bytes / seconds : 0;
     const long left = rate > 0 ? static_cast<long>((total - bytes) / rate) : 0;
-    const int percent = total > 0 ? static_cast<int>(100 * bytes / total) : 100;
-    std::fprintf(out_, "\r\033[K%3d%%  page %zu of %zu  %.0f B/s  %ld:%02ld left", percent, done,
+    std::fprintf(out_, "\r\033[K%3d%%  page %zu of %zu  %.0f B/s  %ld:%02ld left", percent_, done,
                  pages_.size(), rate, left / 60, left % 60);
     std::fflush(out_);
     shown_ = true;

@@ -17,8 +17,8 @@ public:
     // Pages are being written from now on (the log says "Write Flash..."), or no longer.
     void startWriting();
     void stopWriting() { writing_ = false; }
-    // The bar moved: redraws the line while pages are written.
-    void update();
+    // The bar moved to position within min..max: redraws the line while pages are written.
+    void update(int position, int min, int max);
     // Clears the line before a log line is printed, so that the two never share a row.
     void clear();
 
@@ -35,4 +35,5 @@ private:
     bool writing_ = false;
     std::chrono::steady_clock::time_point started_;
     bool shown_ = false;
+    int percent_ = 0;
 };

@@ -24,6 +24,10 @@ inline constexpr int kMaxRemoteWriteBytes = 253;
 // are not aligned. Advances the cursor; empty when no written byte was met.
 std::string FormatWriteData(FirmwareImage& image);
 
+// How many pages FormatWriteData cuts from the image when its cursor starts at 0: the length
+// of an upgrade's page loop. The image is left as it is.
+int CountPages(const FirmwareImage& image);
+
 // Sets request byte 1 to n and copies image bytes from start into bytes 2 onwards while they
 // lie in a remote's application or vector area; the request length is n + 2 all the same.
 void FormatData(const FirmwareImage& image, RemoteRequest& request, std::int32_t start, int n);

@@ -1,7 +1,5 @@
 #include "upgrade/globalShared.h"
 
-#include <algorithm>
-
 namespace global {
 
 namespace {
@@ -44,13 +42,6 @@ void report(UpgradeRun& run) {
         else if (unit->state == UnitState::Failed)
             run.ctx.console.status(unitLine(unitAddress(run, la), kUpgradeFailed));
     }
-}
-
-int pageProgress(const FirmwareImage& image, int min, int max) {
-    const double range = image.highestWritten - image.lowestWritten;
-    if (range <= 0) return max;
-    const double done = (max - min) / range * (image.cursor - image.lowestWritten);
-    return std::clamp(min + static_cast<int>(done), min, max);
 }
 
 } // namespace global

@@ -10,6 +10,7 @@
 #include "link/replyReader.h"
 #include "product/upgradeCases.h"
 #include "upgrade/globalShared.h"
+#include "upgrade/pageBar.h"
 
 #include <functional>
 #include <optional>
@@ -162,6 +163,7 @@ private:
         console().status(kWriteFlash);
         FirmwareImage& image = run_.image;
         image.cursor = 0;
+        PageBar bar(console(), CountPages(image));
         while (image.cursor <= image.highestWritten) {
             const std::string page = FormatWriteData(image);
             if (page.empty()) continue;
@@ -170,8 +172,7 @@ private:
             forEachUnit([&](int, FoundUnit& unit, const std::string& address) {
                 checkPage(unit, address, command);
             });
-            console().progress(global::pageProgress(image, global::kBarMin, global::kBarMax),
-                               global::kBarMin, global::kBarMax);
+            bar.pageWritten();
             if (ended()) return false;
         }
         return true;

@@ -1,6 +1,6 @@
 #pragma once
 // What the two forms of the global upgrade share: how a found unit is addressed in the scope
-// of the run, the report at the end, and the progress of a page loop.
+// of the run, and the report at the end.
 
 #include "image/firmwareImage.h"
 #include "link/catalogue.h"
@@ -25,12 +25,5 @@ void fireAndForget(UpgradeRun& run, const std::string& address, const char* comm
 
 // The upgrade report: every done and failed unit in LA order.
 void report(UpgradeRun& run);
-
-// The bar position of a page loop with the image cursor where it stands, within min..max. An
-// image with a single written address shows a full bar at once.
-int pageProgress(const FirmwareImage& image, int min, int max);
-
-inline constexpr int kBarMin = 0;
-inline constexpr int kBarMax = 100;
 
 } // namespace global

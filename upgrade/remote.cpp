@@ -3,6 +3,7 @@
 #include "image/remoteImage.h"
 #include "link/catalogue.h"
 #include "link/replyReader.h"
+#include "upgrade/pageBar.h"
 
 #include <algorithm>
 #include <array>
@@ -22,10 +23,8 @@ constexpr char kUpgradeOk[] = "Upgrade Ok";
 constexpr char kNoResponse[] = "No response!";
 constexpr char kWriteError[] = "Write Error ";
 
-// The bar runs over the application area; the vector area fills it.
-constexpr int kBarMin = 0;
-constexpr int kBarMax = 100;
-constexpr int kBarSpan = remote::ApplicationLast - remote::ApplicationFirst;
+// The pages of the bar: the blocks of the application area, then the vector block.
+constexpr int kBarPages = remote::BlockCount + 1;
 
 // The requests of a block: set-address, erase, then its writes.
 constexpr std::size_t kBlockFirstWrite = 2;
@@ -80,7 +79,8 @@ private:
         if (!enterUpgradeMode()) return false;
         ctx_.console.status(kEraseFlash);
         ctx_.console.status(kWriteFlash);
-        if (!writeApplication() || stopped() || !writeVectors()) return false;
+        PageBar bar(ctx_.console, kBarPages);
+        if (!writeApplication(bar) || stopped() || !writeVectors(bar)) return false;
         send({remote::RequestLeave}, remote::WaitNone);
         if (ctx_.link.lineLost()) return false; // no restart to wait for, no version to ask
         ctx_.link.pause(delay::RemoteAfterLeave);
@@ -130,7 +130,7 @@ private:
         return false;
     }
 
-    bool writeApplication() {
+    bool writeApplication(PageBar& bar) {
         for (int a = remote::ApplicationFirst; a < remote::ApplicationLast;
              a += remote::BlockSize) {
             if (stopped()) return false;
@@ -138,21 +138,19 @@ private:
                 sayBlockFailed();
                 return false;
             }
-            // The last block sets no position: the vector area completes the bar.
-            if (a + remote::BlockSize <= remote::ApplicationLast)
-                showProgress(a + remote::BlockSize - remote::ApplicationFirst);
+            bar.pageWritten();
         }
         return true;
     }
 
     // The vectors start the application: a remote whose vector block failed must not leave
     // its boot loader, so that the next run finds it there and writes it again.
-    bool writeVectors() {
+    bool writeVectors(PageBar& bar) {
         if (!writeBlock(remote::VectorFirst, {remote::VectorHeadWrite, remote::VectorTailWrite})) {
             sayBlockFailed();
             return false;
         }
-        ctx_.console.progress(kBarMax, kBarMin, kBarMax);
+        bar.pageWritten();
         return true;
     }
 
@@ -232,10 +230,6 @@ private:
     bool sendRequest(std::uint8_t waitCode) {
         TxMessageRemote(ctx_.link, address_, waitCode, request_, reply_);
         return reply_.size() == 1 && reply_[0] == remote::ReplyAccepted;
-    }
-
-    void showProgress(int done) {
-        ctx_.console.progress(kBarMin + done * (kBarMax - kBarMin) / kBarSpan, kBarMin, kBarMax);
     }
 
     bool stopped() const { return ctx_.ended(); }

@@ -6,17 +6,14 @@
 #include "link/replyReader.h"
 #include "product/productFiles.h"
 #include "product/upgradeCases.h"
+#include "upgrade/pageBar.h"
 #include "upgrade/remote.h"
-
-#include <algorithm>
 
 namespace {
 
 // A reply is judged by its first characters only; anything longer is cut here.
 constexpr std::size_t kKeptReplyLength = 100;
 constexpr std::uint16_t kOldestRemoteVersion = 0x0200;
-constexpr int kBarMin = 0;
-constexpr int kBarMax = 100;
 
 struct UnitFacts {
     bool inUpgradeMode = false;
@@ -189,11 +186,12 @@ private:
         say("Write Flash...");
         FirmwareImage& image = run_.image;
         image.cursor = 0;
+        PageBar bar(run_.ctx.console, CountPages(image));
         do {
             const std::string page = FormatWriteData(image);
             if (page.empty()) continue;
             if (!writePage(page)) return false;
-            showProgress();
+            bar.pageWritten();
             if (stopped()) break;
         } while (image.cursor <= image.highestWritten);
         return true;
@@ -210,18 +208,6 @@ private:
             return false;
         }
         return true;
-    }
-
-    // An image of one written byte has no stretch to divide: its one page fills the bar.
-    void showProgress() {
-        const FirmwareImage& image = run_.image;
-        const double span = static_cast<double>(image.highestWritten) - image.lowestWritten;
-        int position = kBarMax;
-        if (span > 0) {
-            const double done = static_cast<double>(image.cursor) - image.lowestWritten;
-            position = static_cast<int>((kBarMax - kBarMin) / span * done);
-        }
-        run_.ctx.console.progress(std::clamp(position, kBarMin, kBarMax), kBarMin, kBarMax);
     }
 
     void reset() {

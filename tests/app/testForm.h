@@ -26,17 +26,23 @@ public:
     QString openPath;
     int saveAsked = 0;
     int openAsked = 0;
-    QString networkAnswer;     // what the network address question is answered with
-    QStringList networkOffers; // what it offered each time
+    // What the network address question is answered with, one answer each time it is asked
+    // (cancelled once they run out), and what it offered each time.
+    QList<TypedLine> networkAnswers;
+    QList<TypedLine> networkOffers;
+    bool realNetworkDialog = false; // the window's own dialog instead
     // Called with each message's text on the window's thread before it is answered, while an
     // operation that asked waits for the answer.
     std::function<void(const QString&)> beforeAnswer;
+    // The window's own message boxes, shown and answered by whoever presses their keys.
+    bool realBoxes = false;
 
 protected:
-    QMessageBox::StandardButton showMessageBox(QMessageBox::Icon icon, const QString&,
+    QMessageBox::StandardButton showMessageBox(QMessageBox::Icon icon, const QString& title,
                                                const QString& text,
                                                QMessageBox::StandardButtons buttons) override {
         messages.append({icon, text});
+        if (realBoxes) return TForm1::showMessageBox(icon, title, text, buttons);
         if (beforeAnswer) beforeAnswer(text);
         return buttons.testFlag(answer) ? answer : QMessageBox::Ok;
     }
@@ -48,9 +54,10 @@ protected:
         ++openAsked;
         return openPath;
     }
-    QString askNetworkAddress(const QString& last) override {
-        networkOffers.append(last);
-        return networkAnswer;
+    TypedLine askNetworkAddress(const TypedLine& offer) override {
+        networkOffers.append(offer);
+        if (realNetworkDialog) return TForm1::askNetworkAddress(offer);
+        return networkAnswers.isEmpty() ? TypedLine{} : networkAnswers.takeFirst();
     }
 };
 

@@ -1,5 +1,6 @@
 // The main window as the operator meets it: caption, defaults, menus, logs.
 
+#include "extTimeout.h"
 #include "logView.h"
 #include "maskedEdit.h"
 #include "radioGroup.h"
@@ -7,9 +8,14 @@
 #include "tests/support/windowRun.h"
 
 #include <QActionGroup>
+#include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QFile>
+#include <QGuiApplication>
+#include <QInputDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
@@ -169,6 +175,41 @@ private slots:
         QCOMPARE(form.edtCLA->fieldText(), QStringLiteral("02FF"));
     }
 
+    // Each box that holds an address keeps the hex digits of what is typed or pasted into it,
+    // whichever mask it has at the moment; the cycle count keeps digits.
+    void addressBoxesTakeHexDigitsOnly() {
+        InTemporaryFolder folder;
+        TestForm form;
+        const auto typed = [](MaskedEdit* edit, const QString& keys) {
+            edit->setFocus();
+            edit->selectAll();
+            QTest::keyClicks(edit, keys);
+            return edit->fieldText().trimmed();
+        };
+        const auto pasted = [](MaskedEdit* edit, const QString& text) {
+            QGuiApplication::clipboard()->setText(text);
+            edit->selectAll();
+            QTest::keySequence(edit, QKeySequence::Paste);
+            return edit->fieldText().trimmed();
+        };
+        QList<MaskedEdit*> boxes = {
+            form.edtControllerLA, form.edtTerminalLA, form.edtCLA,
+            form.edtFA,           form.edtLA,         form.edtMessLA,
+            form.edtPortLA,       form.edtClrLA,      form.frmExtTimeout->edtTestTimeout};
+        for (MaskedEdit* edit : boxes) {
+            QCOMPARE(typed(edit, QStringLiteral("G1ZZ")), QStringLiteral("1"));
+            QCOMPARE(pasted(edit, QStringLiteral("zq2")), QStringLiteral("2"));
+            QCOMPARE(typed(edit, QStringLiteral("ab")), QStringLiteral("AB"));
+        }
+        form.rbnContrClick();
+        clickIndicator(form.ckFastPoll);
+        QVERIFY(form.ckFastPoll->isChecked());
+        for (MaskedEdit* edit : {form.edtLA, form.edtCLA})
+            QCOMPARE(typed(edit, QStringLiteral("x7g")), QStringLiteral("7"));
+        clickIndicator(form.ckFastPoll);
+        QCOMPARE(typed(form.edtCycles, QStringLiteral("1f2")), QStringLiteral("12"));
+    }
+
     void setLAFieldFollowsTheUnitKind() {
         InTemporaryFolder folder;
         TestForm form;
@@ -213,32 +254,85 @@ private slots:
         QCOMPARE(restarted.portCom.ComPortSpeed(), br38400);
     }
 
-    // A network address holds like a COM item until another port is chosen; one not given or
-    // not well formed leaves the port and its tick as they were.
+    // A network address holds like a COM item until another port is chosen; one not given
+    // leaves the port and its tick as they were, and one not well formed is offered again as
+    // it was typed, the cursor where it stood, until it is mended or the question cancelled.
     void networkItemTakesAnAddressForTheRun() {
         InTemporaryFolder folder;
         TestForm form;
         QAction* network = menuItem(form.portItems, QStringLiteral("Network..."));
         QCOMPARE(form.portItems->actions().constLast(), network);
-        form.networkAnswer = QStringLiteral(" tcp://127.0.0.1:4001 ");
+        form.networkAnswers = {{QStringLiteral(" tcp://127.0.0.1:4001 ")}};
         network->trigger();
         QCOMPARE(form.portCom.resolvedDevicePath(), std::string("tcp://127.0.0.1:4001"));
         QCOMPARE(form.portItems->checkedAction(), network);
 
-        form.networkAnswer.clear(); // cancelled
-        network->trigger();
-        QCOMPARE(form.networkOffers.constLast(), QStringLiteral("tcp://127.0.0.1:4001"));
+        network->trigger(); // cancelled
+        QCOMPARE(form.networkOffers.constLast().text, QStringLiteral("tcp://127.0.0.1:4001"));
         QCOMPARE(form.portItems->checkedAction(), network);
         QCOMPARE(form.portCom.resolvedDevicePath(), std::string("tcp://127.0.0.1:4001"));
 
         menuItem(form.portItems, QStringLiteral("COM3"))->trigger();
         QCOMPARE(form.portCom.resolvedDevicePath(), devicePathForPort(pnCOM3));
-        form.networkAnswer = QStringLiteral("rfc2217://server");
+        form.networkOffers.clear();
+        form.networkAnswers = {{QStringLiteral("rfc2217://server"), 10}}; // then cancelled
         network->trigger();
         QCOMPARE(form.messages.size(), 1);
         QVERIFY(form.messages.constLast().text.contains(QStringLiteral("rfc2217://server")));
+        QCOMPARE(form.networkOffers.size(), 2);
+        QCOMPARE(form.networkOffers.constLast().text, QStringLiteral("rfc2217://server"));
+        QCOMPARE(form.networkOffers.constLast().cursor, 10);
         QCOMPARE(form.portItems->checkedAction()->text(), QStringLiteral("COM3"));
         QCOMPARE(form.portCom.resolvedDevicePath(), devicePathForPort(pnCOM3));
+
+        form.networkAnswers = {{QStringLiteral("tcp://host"), 6},
+                               {QStringLiteral("tcp://host:4001")}};
+        network->trigger();
+        QCOMPARE(form.messages.size(), 2);
+        QCOMPARE(form.networkOffers.constLast().text, QStringLiteral("tcp://host"));
+        QCOMPARE(form.portCom.resolvedDevicePath(), std::string("tcp://host:4001"));
+        QCOMPARE(form.portItems->checkedAction(), network);
+    }
+
+    // The window's own dialog and warning, answered at the keys: the address comes back as it
+    // was typed, the cursor where the operator left it.
+    void aRefusedAddressReopensTheDialogAsTyped() {
+        InTemporaryFolder folder;
+        TestForm form;
+        form.realBoxes = true;
+        form.realNetworkDialog = true;
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QStringList seen;
+        int cursorOffered = -2;
+        QTimer operatorAtTheKeys;
+        connect(&operatorAtTheKeys, &QTimer::timeout, [&] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+                seen << QStringLiteral("warning");
+                QTest::keyClick(box, Qt::Key_Return);
+            } else if (auto* dialog = qobject_cast<QInputDialog*>(modal)) {
+                auto* edit = dialog->findChild<QLineEdit*>();
+                if (edit == nullptr || !edit->isVisible()) return;
+                seen << edit->text();
+                if (seen.size() == 1) {
+                    edit->selectAll();
+                    QTest::keyClicks(edit, QStringLiteral("tcp://serverA:40x1"));
+                    edit->setCursorPosition(13); // after "serverA"
+                    QTest::keyClick(edit, Qt::Key_Return);
+                } else {
+                    cursorOffered = edit->cursorPosition();
+                    QTest::keyClick(edit, Qt::Key_Escape);
+                }
+            }
+        });
+        operatorAtTheKeys.start(20);
+        form.Network1->trigger();
+        operatorAtTheKeys.stop();
+        QCOMPARE(seen, (QStringList{QStringLiteral("tcp://"), QStringLiteral("warning"),
+                                    QStringLiteral("tcp://serverA:40x1")}));
+        QCOMPARE(cursorOffered, 13);
+        QCOMPARE(form.portItems->checkedAction()->text(), QStringLiteral("COM1"));
     }
 
     void enterClicksTheDefaultButtonOnItsPage() {
@@ -413,6 +507,17 @@ private slots:
         QCOMPARE(form.btnUpgrade->text(), QStringLiteral("&Upgrade"));
         QVERIFY(form.portItems->isEnabled() && form.baudItems->isEnabled());
         QVERIFY(!form.session.busy());
+
+        // The comms test's button is its Stop; the Upgrade button would start another run.
+        {
+            HeldOperation held(form);
+            QVERIFY(held.start(form.btnCommsTest));
+            QVERIFY(form.btnCommsTest->isEnabled() && !form.btnUpgrade->isEnabled());
+            QVERIFY(!form.frmExtTimeout->btnCalcTimeout->isEnabled());
+            held.release();
+            QVERIFY(runEnds(form));
+        }
+        QVERIFY(form.btnUpgrade->isEnabled() && form.frmExtTimeout->btnCalcTimeout->isEnabled());
 
         HeldOperation held(form);
         QVERIFY(held.start(form.btnUpgrade));

@@ -7,6 +7,7 @@
 #include "logView.h"
 #include "maskedEdit.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
 #include <QPushButton>
@@ -103,6 +104,31 @@ private slots:
                               "\"                \"",
                               "0100:2D0", "0100:09"}));
         QVERIFY(!form.portCom.IsOpen());
+    }
+
+    // The question as the window shows it: one Enter answers No, and nothing goes out.
+    void enterOnAreYouSureKeepsTheMemory() {
+        InTemporaryFolder folder;
+        TestForm form;
+        form.realBoxes = true;
+        SimulatedBus line(form, kNetwork);
+        QVERIFY(line.ready);
+        form.show();
+        form.pgUpgrade->setCurrentWidget(form.tbsMisc);
+        QStringList boxesAnswered;
+        QTimer operatorAtTheKeys;
+        connect(&operatorAtTheKeys, &QTimer::timeout, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (box == nullptr) return;
+            boxesAnswered << box->text();
+            QTest::keyClick(box, Qt::Key_Return);
+        });
+        operatorAtTheKeys.start(20);
+        QVERIFY(clickAndWait(form, form.btnClearMem));
+        operatorAtTheKeys.stop();
+        QCOMPARE(boxesAnswered, QStringList{QStringLiteral("Are you sure?")});
+        QVERIFY(line.frames().isEmpty());
+        QCOMPARE(line.unit("c1").memoryClears, 0);
     }
 
     void resetButtonByClick() {

@@ -163,13 +163,13 @@ TEST_F(TerminalsAllAtOnce, StopWhileWritingLeavesTheUnitsUnresetButStillClosesTh
     EXPECT_EQ(state(1), UnitState::Pending);
 }
 
-// One written byte: lowest and highest written address coincide, and the bar is full.
+// One written byte: one page, which fills the bar in each pass.
 TEST_F(TerminalsAllAtOnce, AnImageOfOneByteShowsAFullBar) {
     std::ofstream("Terminal-K2.hex") << ":01400000AB14\n:00000001FF\n";
     found(1, 3, 0x0102);
     upgrade();
     EXPECT_EQ(broadcastPages(), (std::vector<std::int32_t>{0x4000, 0x4000}));
-    EXPECT_EQ(console.positions, (std::vector<int>{100, 100}));
+    EXPECT_EQ(console.positions, (std::vector<int>{0, 100, 0, 100}));
 }
 
 } // namespace

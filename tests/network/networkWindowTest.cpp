@@ -8,8 +8,8 @@
 #include "sim/ptySimulator.h"
 #include "sim/tcpSimulator.h"
 #include "tests/app/testForm.h"
-#include "tests/support/workingFolder.h"
 #include "tests/support/windowRun.h"
+#include "tests/support/workingFolder.h"
 
 #include <QPushButton>
 #include <QTabWidget>
@@ -26,7 +26,7 @@ QStringList pingThrough(const QString& address) {
     TestForm form;
     form.show();
     if (!QTest::qWaitForWindowExposed(&form)) return {};
-    form.networkAnswer = address;
+    form.networkAnswers = {{address}};
     form.Network1->trigger();
     form.pgUpgrade->setCurrentWidget(form.tbsPing);
     if (!clickAndWait(form, form.btnPing)) return {};

@@ -1,8 +1,10 @@
 // One unit upgraded end to end against the simulated network: the log of the pass, what the
 // unit's flash holds afterwards, and every way the pass can end early.
 
+#include "image/pageFormat.h"
 #include "link/catalogue.h"
 #include "upgrade/dispatcher.h"
+#include "upgrade/pageBar.h"
 #include "upgrade/single.h"
 #include "upgradeFixture.h"
 
@@ -65,7 +67,7 @@ TEST_F(UpgradeOverPty, StopDuringThePagesEndsWithoutAReset) {
     // The page in flight when the stop came was finished, and no page after it was sent.
     const auto pages = countOf(terminal.commands, cmd::WritePageCode);
     EXPECT_GT(pages, 0u);
-    EXPECT_EQ(pages, console.positions.size());
+    EXPECT_EQ(pages + 1, console.positions.size()); // the empty bar, then one step a page
     EXPECT_LT(console.positions.back(), 100);
 }
 
@@ -179,6 +181,26 @@ TEST_F(UpgradeInVirtualTime, RemoteChoicesThatEndBeforeTheFile) {
     EXPECT_EQ(unit("r1").commands, std::vector<std::string>{cmd::UnitInfo});
 }
 
+// An S-record image whose version word lies far above the application: the bar climbs a page
+// at a time, and a page the unit refuses leaves it at the share written before it.
+TEST_F(UpgradeInVirtualTime, TheBarMovesByPagesAndStaysWhereAFailedPageLeftIt) {
+    constexpr int kPagesBeforeFault = 100;
+    start(networkWith(R"({ "name": "t1", "la": "01", "fixedAddress": "20000101",
+        "productId": 38, "version": "1.02",
+        "faults": { "pageFault": { "address": "7200", "code": "0C" } } })"));
+    settings.controllerLA = "01";
+    UpgradeRun upgrade = run();
+    EXPECT_FALSE(GoUpgradeSingle(upgrade, "0101"));
+    EXPECT_EQ(console.statusLines.back(), "Write Error 0C");
+    const int pages = CountPages(image);
+    EXPECT_EQ(pages, 24576 / kMaxPageBytes + 1); // the application, then the version's page
+    std::vector<int> expected;
+    for (int written = 0; written <= kPagesBeforeFault; ++written)
+        expected.push_back(PageBar::position(written, pages));
+    EXPECT_EQ(console.positions, expected);
+    EXPECT_EQ(console.positions.back(), 100 * kPagesBeforeFault / pages);
+}
+
 // An image of one byte: the bar shows full at once; the unit, with no version in its flash,
 // stays in its boot loader and the pass gives up after the 20 s of confirmation.
 TEST_F(UpgradeInVirtualTime, OneByteImageFillsTheBarAndAnUnconfirmedUnitFails) {
@@ -193,7 +215,7 @@ TEST_F(UpgradeInVirtualTime, OneByteImageFillsTheBarAndAnUnconfirmedUnitFails) {
     const std::uint64_t started = clock().nowMs();
     EXPECT_FALSE(GoUpgradeSingle(upgrade, "0101"));
     EXPECT_EQ(console.statusLines.back(), "Upgrade Failed!");
-    EXPECT_EQ(console.positions, std::vector<int>{100});
+    EXPECT_EQ(console.positions, (std::vector<int>{0, 100}));
     EXPECT_GE(clock().nowMs() - started, 5000u + 20000u);
     EXPECT_TRUE(unit("t1").upgradeMode);
     std::filesystem::remove_all(scratch);

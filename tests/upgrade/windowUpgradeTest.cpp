@@ -2,6 +2,7 @@
 // goes on the session's worker: the window stays live meanwhile, and its button (Stop or Skip)
 // and its close button act on the run.
 
+#include "extTimeout.h"
 #include "link/catalogue.h"
 #include "logView.h"
 #include "maskedEdit.h"
@@ -10,6 +11,7 @@
 #include "tests/app/testForm.h"
 #include "tests/support/windowRun.h"
 
+#include <QActionGroup>
 #include <QCheckBox>
 #include <QElapsedTimer>
 #include <QProgressBar>
@@ -18,6 +20,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -28,6 +31,13 @@ const char* kTerminalNetwork = R"({ "seed": 5, "controllers": [
   { "name": "c1", "la": "01", "fixedAddress": "10000001", "productId": 5, "version": "2.01",
     "terminals": [
       { "name": "t1", "la": "01", "fixedAddress": "20000101", "productId": 3, "version": "1.02" }
+    ] } ] })";
+
+// A terminal whose file is an S-record image with its version word far above the application.
+const char* kSRecordTerminal = R"({ "seed": 5, "controllers": [
+  { "name": "c1", "la": "01", "fixedAddress": "10000001", "productId": 5, "version": "2.01",
+    "terminals": [
+      { "name": "t1", "la": "01", "fixedAddress": "20000101", "productId": 38, "version": "1.02" }
     ] } ] })";
 
 // Two controllers with empty LAs between them: the scan waits out each empty LA for over a
@@ -68,8 +78,9 @@ struct UpgradePage {
         return bus->ready;
     }
     // Terminal 0101 alone.
-    bool readyForTerminal() {
-        if (!ready(kTerminalNetwork, "Terminal-K2.hex")) return false;
+    bool readyForTerminal(const char* json = kTerminalNetwork,
+                          const char* firmware = "Terminal-K2.hex") {
+        if (!ready(json, firmware)) return false;
         typeLA(form.edtControllerLA, QStringLiteral("01"));
         typeLA(form.edtTerminalLA, QStringLiteral("01"));
         return true;
@@ -94,6 +105,18 @@ struct UpgradePage {
             std::ranges::count_if(seen.frames, [&](const sim::ReceivedFrame& f) {
                 return f.command.starts_with(prefix) && (address.empty() || f.address == address);
             }));
+    }
+    // Every control that starts an operation, other than the Upgrade button, and the line's
+    // menu items: enabled when all of them are (when on is true), or none of them.
+    bool othersEnabled(bool on) {
+        const QList<QWidget*> buttons = {form.btnPing,     form.btnCommsTest,
+                                         form.btnReset,    form.btnSetLA,
+                                         form.btnSetMess,  form.btnPort,
+                                         form.btnClearMem, form.frmExtTimeout->btnCalcTimeout};
+        QList<QAction*> items = form.portItems->actions() + form.baudItems->actions();
+        items << form.findChild<QAction*>(QStringLiteral("mnuVer"));
+        return std::ranges::all_of(buttons, [on](QWidget* w) { return w->isEnabled() == on; }) &&
+               std::ranges::all_of(items, [on](QAction* a) { return a && a->isEnabled() == on; });
     }
     std::string lastBroadcast() {
         const sim::Network seen = bus->simulator.snapshot();
@@ -223,6 +246,63 @@ private slots:
         QVERIFY(!page.bus->unit("c1").upgradeMode && !page.bus->unit("c4").upgradeMode);
         QCOMPARE(page.framesStartingWith("", "0400"), 0); // the scan ended before LA 04
         QTRY_COMPARE(page.lastBroadcast(), std::string(cmd::UpgradeRunEnd));
+    }
+
+    // While the run searches and while it writes, its button (Skip, then Stop) is the one control
+    // that acts; every other one that would start an operation waits for its end, a stopped
+    // end included.
+    void otherOperationsWaitForTheUpgradeToEnd() {
+        UpgradePage page;
+        QVERIFY(page.readyForAllControllers());
+        TestForm& form = page.form;
+        QVERIFY(page.othersEnabled(true));
+        QVERIFY(form.btnUpgrade->isEnabled());
+        bool whileSearching = false;
+        bool whileWriting = false;
+        bool stopped = false;
+        QTimer watch;
+        connect(&watch, &QTimer::timeout, [&] {
+            const bool held = page.othersEnabled(false) && form.btnUpgrade->isEnabled() &&
+                              !form.pnlUpgrade->isEnabled();
+            if (page.scanPastFirstController() && !whileSearching) {
+                whileSearching = held;
+                QTest::mouseClick(form.btnReset, Qt::LeftButton);   // offered nothing
+                QTest::mouseClick(form.btnUpgrade, Qt::LeftButton); // Skip
+            }
+            if (!stopped && form.mmoStatus->lines().contains(QStringLiteral("Write Flash..."))) {
+                whileWriting = held && form.btnUpgrade->text() == QStringLiteral("&Stop");
+                stopped = true;
+                QTest::mouseClick(form.btnUpgrade, Qt::LeftButton); // Stop
+            }
+        });
+        watch.start(10);
+        QVERIFY(clickAndWait(form, form.btnUpgrade));
+        watch.stop();
+        QVERIFY(whileSearching);
+        QVERIFY(whileWriting);
+        QVERIFY(page.othersEnabled(true));
+        QVERIFY(form.btnUpgrade->isEnabled() && form.pnlUpgrade->isEnabled());
+        QCOMPARE(page.framesStartingWith(cmd::Reset, "FFFF"), 0);
+    }
+
+    // The pages of an image with a far version word: the bar climbs a small step at a time and
+    // is full only at the end.
+    void theBarClimbsEvenlyThroughAnImageWithGaps() {
+        UpgradePage page;
+        QVERIFY(page.readyForTerminal(kSRecordTerminal, "Terminal-P4.S28"));
+        TestForm& form = page.form;
+        QList<int> values{form.pgrProgress->value()};
+        connect(form.pgrProgress, &QProgressBar::valueChanged, [&](int v) { values << v; });
+        QVERIFY(clickAndWait(form, form.btnUpgrade));
+        QVERIFY(form.mmoStatus->lines().contains(QStringLiteral("Upgrade OK.")));
+        const int range = form.pgrProgress->maximum() - form.pgrProgress->minimum();
+        QCOMPARE(range, 100);
+        QVERIFY2(values.size() > 20, qPrintable(QString::number(values.size())));
+        for (qsizetype i = 1; i < values.size(); ++i)
+            QVERIFY2(std::abs(values[i] - values[i - 1]) <= range / 10,
+                     qPrintable(QStringLiteral("%1 -> %2").arg(values[i - 1]).arg(values[i])));
+        QCOMPARE(values.constLast(), 100);
+        QCOMPARE(values.indexOf(100), values.size() - 1);
     }
 
     // "&Skip" passes over the rest of the scan; the run goes on with the units found.
