@@ -7,6 +7,8 @@
 #include "link/console.h"
 #include "link/linkSession.h"
 #include "link/operation.h"
+#include "site/siteBus.h"
+#include "site/siteRun.h"
 #include "tools/surveyTable.h"
 #include "upgrade/foundUnits.h"
 #include "upgrade/settings.h"
@@ -15,14 +17,17 @@
 #include <QMessageBox>
 
 #include <functional>
+#include <optional>
 
 class LogView;
 class MaskedEdit;
 class RadioGroup;
+class SiteTree;
 class TfrmExtTimeout;
 class QAction;
 class QActionGroup;
 class QCheckBox;
+class QComboBox;
 class QLabel;
 class QMenu;
 class QProgressBar;
@@ -130,6 +135,18 @@ public:
     QCheckBox* ckbClrAll = nullptr;
     QPushButton* btnClearMem = nullptr;
 
+    // Page "Site".
+    QWidget* tbsSite = nullptr;
+    QPushButton* btnPlan = nullptr;
+    QPushButton* btnSite = nullptr; // "Upgrade &Site", its Stop while a site run runs
+    QCheckBox* ckbRemotes = nullptr;
+    QComboBox* cbxModel = nullptr;
+    QPushButton* btnSaveReport = nullptr;
+    SiteTree* tvSite = nullptr;
+    QLabel* lblSite = nullptr; // the last site run summed up
+    // The last site run's bus, as Save Report writes it.
+    std::optional<SiteBus> siteBus;
+
     // Menus.
     QMenu* pumReport = nullptr;
     QActionGroup* portItems = nullptr;
@@ -163,6 +180,9 @@ public slots:
     void btnSetMessClick();
     void btnPortClick();
     void btnClearMemClick();
+    void btnPlanClick();
+    void btnSiteClick();
+    void btnSaveReportClick();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -178,6 +198,7 @@ protected:
     virtual QString askSaveFileName();     // empty when cancelled
     virtual QString askOpenFileName();     // empty when cancelled
     virtual QString askFirmwareFileName(); // empty when cancelled
+    virtual QString askSiteReportName();   // empty when cancelled
     // The address of a network port, offering the last one; empty when cancelled.
     virtual QString askNetworkAddress(const QString& last);
 
@@ -191,6 +212,8 @@ private:
     QWidget* buildSetMessagePanel();
     QWidget* buildSetPortPanel();
     QWidget* buildClearMemoryPanel();
+    QWidget* buildSitePage();
+    QWidget* buildSiteBar();
     void buildMenus();
     void buildPortMenu(QMenu* config);
     void buildBaudMenu(QMenu* config);
@@ -207,6 +230,14 @@ private:
     // Carries f out on the window's thread and waits for it (a question to the operator).
     void askOnWindowThread(const std::function<void()>& f);
     LogView* showingLog() const;
+    // Survey and plan the bus (planOnly), or bring every unit that is behind up to date.
+    void startSiteRun(bool planOnly);
+    // The observer of a site run: it carries each call over to the window's thread.
+    SiteObserver siteObserver();
+    void siteRunEnded(const SiteBus& bus);
+    void setSiteRunning(bool running);
+    // The port as the site report names it: COMn, or the device or network address chosen.
+    std::string sitePortName() const;
     // Runs a handler so that no exception reaches the event loop.
     void guarded(const std::function<void()>& handler);
 
@@ -215,6 +246,7 @@ private:
     QString runCaption_;
     bool running_ = false;
     bool closePending_ = false;
+    bool siteRunning_ = false;
     // The Port item that holds, to fall back on when a network address is not given; and
     // the last network address, offered again for the rest of the run.
     QAction* chosenPortItem_ = nullptr;

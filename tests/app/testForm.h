@@ -44,6 +44,10 @@ protected:
         ++saveAsked;
         return savePath;
     }
+    QString askSiteReportName() override {
+        ++saveAsked;
+        return savePath;
+    }
     QString askOpenFileName() override {
         ++openAsked;
         return openPath;
