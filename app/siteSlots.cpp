@@ -124,7 +124,8 @@ QString TForm1::askSiteReportName() {
     dialog.setObjectName(QStringLiteral("sdSiteReport"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setNameFilters({QStringLiteral("Site report (*.json)"), QStringLiteral("All files (*)")});
+    dialog.setNameFilters(
+        {QStringLiteral("Site report (*.json)"), QStringLiteral("All files (*)")});
     dialog.setDefaultSuffix(QStringLiteral("json"));
     dialog.selectFile(QStringLiteral("site-report.json"));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};

@@ -1,5 +1,7 @@
 #include "siteTree.h"
 
+#include "site/siteRun.h"
+
 #include <QApplication>
 #include <QHeaderView>
 #include <QPainter>
@@ -9,10 +11,11 @@
 
 namespace {
 
-const char* const kHeadings[SiteTree::kColumns] = {
-    "Address", "Product", "Version", "File", "File version", "Action", "Progress", "Result"};
-// Wide enough for "7F00" nested two deep, "not reachable", "AdvancedController-K2.hex" cut short.
-constexpr int kWidths[SiteTree::kColumns] = {70, 72, 48, 88, 56, 70, 58, 66};
+const char* const kHeadings[SiteTree::kColumns] = {"Address",      "Product", "Version",  "File",
+                                                   "File version", "Action",  "Progress", "Result"};
+// Wide enough for "7F00" nested two deep, a version, "not reachable"; the product and file
+// names are cut short (their tool tips are whole), so that the page's width holds every column.
+constexpr int kWidths[SiteTree::kColumns] = {58, 104, 48, 90, 70, 68, 56, 66};
 constexpr int kIndentation = 12;
 // The percent written, kept beside the cell's text for the bar.
 constexpr int kPercentRole = Qt::UserRole;
@@ -78,9 +81,9 @@ SiteTree::SiteTree(QWidget* parent) : QTreeWidget(parent) {
 void SiteTree::setCell(QTreeWidgetItem* row, Column column, const QString& text) {
     row->setText(column, text);
     const QString heading = QString::fromLatin1(kHeadings[column]);
-    row->setData(column, Qt::AccessibleTextRole,
-                 QStringLiteral("%1: %2").arg(heading, text.isEmpty() ? QStringLiteral("none")
-                                                                      : text));
+    row->setData(
+        column, Qt::AccessibleTextRole,
+        QStringLiteral("%1: %2").arg(heading, text.isEmpty() ? QStringLiteral("none") : text));
 }
 
 QTreeWidgetItem* SiteTree::parentFor(const SiteUnit& unit) const {
@@ -119,14 +122,15 @@ void SiteTree::showUnit(std::size_t unit, const SiteUnit& shown) {
     if (row == nullptr) return;
     setCell(row, Address, QString::fromStdString(shown.address));
     // The kind leads the row for a screen reader, as the nesting shows it on screen.
-    row->setData(Address, Qt::AccessibleTextRole,
-                 QStringLiteral("%1 %2").arg(kindName(shown.kind),
-                                             QString::fromStdString(shown.address)));
+    row->setData(
+        Address, Qt::AccessibleTextRole,
+        QStringLiteral("%1 %2").arg(kindName(shown.kind), QString::fromStdString(shown.address)));
     row->setToolTip(Address, QStringLiteral("%1, fixed address %2")
                                  .arg(kindName(shown.kind))
                                  .arg(shown.fixedAddress, 8, 16, QLatin1Char('0'))
                                  .toUpper());
     setCell(row, Product, QString::fromStdString(shown.product));
+    row->setToolTip(Product, QString::fromStdString(shown.product));
     setCell(row, Version, versionOf(shown));
     if (shown.after && shown.before && *shown.after != *shown.before)
         row->setToolTip(Version, QStringLiteral("was %1").arg(textOf(shown.before)));
