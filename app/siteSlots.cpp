@@ -50,7 +50,8 @@ void TForm1::startSiteRun(bool planOnly) {
     options.remotes = ckbRemotes->isChecked();
     options.model = static_cast<ControllerModel>(cbxModel->currentData().toInt());
     const std::string port = sitePortName();
-    auto bus = std::make_shared<SiteBus>();
+    // Empty when an error ended the run early (it has been shown by then).
+    auto bus = std::make_shared<std::optional<SiteBus>>();
     // The observer's calls are queued to the window's thread before the run's end is, so the
     // tree has every change by the time siteRunEnded reads the bus.
     const bool started = runOperation(
@@ -58,7 +59,15 @@ void TForm1::startSiteRun(bool planOnly) {
             OperationContext run = context();
             *bus = runSite(run, port, options, observer);
         },
-        RunLog::Status, nullptr, [this, bus] { siteRunEnded(*bus); });
+        RunLog::Status, nullptr,
+        [this, bus] {
+            if (*bus) {
+                siteRunEnded(**bus);
+                return;
+            }
+            setSiteRunning(false);
+            lblSite->setText(QStringLiteral("The site run ended early on an error."));
+        });
     if (!started) return;
     lblSite->setText(planOnly ? QStringLiteral("Planning...")
                               : QStringLiteral("Upgrading the site..."));
