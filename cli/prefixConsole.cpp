@@ -1,11 +1,19 @@
 #include "prefixConsole.h"
 
+#include <algorithm>
 #include <cstdio>
 
-void PrefixConsole::printLine(std::string_view line) {
-    std::string whole = prefix_;
-    whole.append(line);
-    whole += '\n';
+// A message's text may hold several lines: each is prefixed, so that every line says its bus.
+void PrefixConsole::printLine(std::string_view text) {
+    std::string whole;
+    std::size_t start = 0;
+    do {
+        const std::size_t end = std::min(text.find('\n', start), text.size());
+        whole += prefix_;
+        whole.append(text.substr(start, end - start));
+        whole += '\n';
+        start = end + 1;
+    } while (start < text.size());
     const std::lock_guard<std::mutex> lock(output_);
     std::fwrite(whole.data(), 1, whole.size(), stdout);
     std::fflush(stdout);
