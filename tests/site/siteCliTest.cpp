@@ -11,6 +11,9 @@
 #include <fstream>
 #include <memory>
 #include <sstream>
+#include <thread>
+
+#include <signal.h>
 
 using nlohmann::json;
 
@@ -138,6 +141,25 @@ TEST_F(SiteCli, BringsASiteUpToDateAndTheDiffShowsWhatChanged) {
     const ProcessResult again = cli({"site"});
     EXPECT_EQ(again.exitStatus, 0);
     EXPECT_EQ(again.out.find("Entering Upgrade mode"), std::string::npos);
+}
+
+TEST_F(SiteCli, CtrlCStopsEveryBus) {
+    serve("COM1", kSmallSite);
+    serve("COM2", kSmallSite);
+    const ProcessResult run =
+        runProcess(NEXALO_CLI_PATH, {"--port", "COM1", "--port", "COM2", "site"},
+                   folder.path().string(), [](pid_t pid) {
+                       std::this_thread::sleep_for(std::chrono::seconds(3));
+                       kill(pid, SIGINT);
+                   });
+    EXPECT_EQ(run.exitStatus, 1) << run.err;
+    for (const char* bus : {"[COM1] ", "[COM2] "}) {
+        EXPECT_NE(run.out.find(std::string(bus) + "Site run stopped"), std::string::npos)
+            << run.out;
+        EXPECT_EQ(run.out.find(std::string(bus) + "Site: survey to verify"), std::string::npos);
+    }
+    for (const auto& simulator : simulators)
+        EXPECT_EQ(simulator->snapshot().units[1].version, 0x0102);
 }
 
 } // namespace
