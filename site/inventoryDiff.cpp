@@ -5,10 +5,13 @@
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
+#include <set>
 #include <sstream>
 #include <stdexcept>
+#include <utility>
 
 using nlohmann::json;
 
@@ -53,11 +56,14 @@ void add(Inventory& inventory, const json& unit, InventoryUnit entry) {
     const std::uint32_t fixed = fixedAddressOf(unit);
     entry.productId = productIdOf(unit);
     entry.product = getProductName(static_cast<std::uint8_t>(entry.productId));
-    if (!inventory.emplace(fixed, std::move(entry)).second) {
-        char hex[9];
-        std::snprintf(hex, sizeof hex, "%08X", fixed);
-        throw NotInventory(std::string("fixed address ") + hex + " stands twice");
-    }
+    const auto [first, last] = inventory.equal_range(fixed);
+    for (auto same = first; same != last; ++same)
+        if (same->second.port == entry.port) {
+            char hex[9];
+            std::snprintf(hex, sizeof hex, "%08X", fixed);
+            throw NotInventory(std::string("fixed address ") + hex + " stands twice on a bus");
+        }
+    inventory.emplace(fixed, std::move(entry));
 }
 
 // A unit of the survey's document: a remote's version is its second one, as a site report has.
@@ -157,6 +163,45 @@ std::string hex8(std::uint32_t value) {
     return text;
 }
 
+std::vector<const InventoryUnit*> unitsOf(const Inventory& inventory, std::uint32_t fixed) {
+    std::vector<const InventoryUnit*> units;
+    const auto [first, last] = inventory.equal_range(fixed);
+    for (auto unit = first; unit != last; ++unit)
+        units.push_back(&unit->second);
+    return units;
+}
+
+// Pairs the units of one fixed address on the same port first, then the rest in order; what
+// stays unpaired was added or removed.
+void compareFixedAddress(std::vector<std::string>& lines, const std::string& fixed,
+                         std::vector<const InventoryUnit*> before,
+                         std::vector<const InventoryUnit*> after) {
+    std::vector<std::pair<const InventoryUnit*, const InventoryUnit*>> pairs;
+    for (auto b = before.begin(); b != before.end();) {
+        const auto a = std::find_if(after.begin(), after.end(), [&](const InventoryUnit* unit) {
+            return unit->port == (*b)->port;
+        });
+        if (a == after.end()) {
+            ++b;
+            continue;
+        }
+        pairs.emplace_back(*b, *a);
+        after.erase(a);
+        b = before.erase(b);
+    }
+    while (!before.empty() && !after.empty()) {
+        pairs.emplace_back(before.front(), after.front());
+        before.erase(before.begin());
+        after.erase(after.begin());
+    }
+    for (const auto& [b, a] : pairs)
+        compareUnit(lines, fixed, *b, *a);
+    for (const InventoryUnit* gone : before)
+        lines.push_back(fixed + " removed: " + described(*gone));
+    for (const InventoryUnit* come : after)
+        lines.push_back(fixed + " added: " + described(*come));
+}
+
 } // namespace
 
 InventoryRead parseInventory(const std::string& textIn) {
@@ -183,20 +228,12 @@ InventoryRead readInventory(const std::string& path) {
 
 std::vector<std::string> inventoryDifferences(const Inventory& before, const Inventory& after) {
     std::vector<std::string> lines;
-    auto b = before.begin();
-    auto a = after.begin();
-    while (b != before.end() || a != after.end()) {
-        if (a == after.end() || (b != before.end() && b->first < a->first)) {
-            lines.push_back(hex8(b->first) + " removed: " + described(b->second));
-            ++b;
-        } else if (b == before.end() || a->first < b->first) {
-            lines.push_back(hex8(a->first) + " added: " + described(a->second));
-            ++a;
-        } else {
-            compareUnit(lines, hex8(a->first), b->second, a->second);
-            ++a;
-            ++b;
-        }
-    }
+    std::set<std::uint32_t> fixedAddresses;
+    for (const auto& [fixed, unit] : before)
+        fixedAddresses.insert(fixed);
+    for (const auto& [fixed, unit] : after)
+        fixedAddresses.insert(fixed);
+    for (std::uint32_t fixed : fixedAddresses)
+        compareFixedAddress(lines, hex8(fixed), unitsOf(before, fixed), unitsOf(after, fixed));
     return lines;
 }

@@ -19,7 +19,9 @@ struct InventoryUnit {
     std::optional<std::string> version;
 };
 
-using Inventory = std::map<std::uint32_t, InventoryUnit>; // by fixed address
+// By fixed address. A fixed address is a unit's own, but two buses that were set up alike (a
+// test bench, a copied site) may each hold it once.
+using Inventory = std::multimap<std::uint32_t, InventoryUnit>;
 
 struct InventoryRead {
     std::optional<Inventory> inventory;
@@ -31,5 +33,6 @@ InventoryRead parseInventory(const std::string& text);
 InventoryRead readInventory(const std::string& path);
 
 // One line per difference, in order of fixed address: a unit added or removed, moved to
-// another port, controller or LA, its product or its version changed.
+// another port, controller or LA, its product or its version changed. Units of one fixed
+// address on several buses are paired by port first.
 std::vector<std::string> inventoryDifferences(const Inventory& before, const Inventory& after);

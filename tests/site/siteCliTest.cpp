@@ -81,8 +81,17 @@ TEST_F(SiteCli, PlansSeveralBusesAtOnceAndAPortThatDoesNotOpenFailsOnlyItsBus) {
     EXPECT_EQ(plan["buses"][2]["opened"], false);
     EXPECT_EQ(simulators[1]->snapshot().units[1].version, 0x0102);
 
-    // The two buses that open: every planned unit found, nothing to verify.
-    EXPECT_EQ(cli({"--port", "COM1", "--port", "COM2", "site", "--plan"}).exitStatus, 0);
+    // The two buses that open: every planned unit found, nothing to verify; their survey
+    // lists both networks by port, and reads as the plan did.
+    EXPECT_EQ(cli({"--port", "COM1", "--port", "COM2", "site", "--plan", "--json", "both.json"})
+                  .exitStatus,
+              0);
+    EXPECT_EQ(
+        cli({"--port", "COM1", "--port", "COM2", "survey", "--json", "surveys.json"}).exitStatus,
+        0);
+    EXPECT_EQ(document("surveys.json")["buses"][1]["port"], "COM2");
+    const ProcessResult same = cli({"diff", "surveys.json", "both.json"});
+    EXPECT_EQ(same.exitStatus, 0) << same.out << same.err;
     const ProcessResult usage = cli({"--port", "COM1", "--port", "COM2", "upgrade"});
     EXPECT_EQ(usage.exitStatus, 2);
     EXPECT_NE(usage.err.find("site and survey"), std::string::npos) << usage.err;
