@@ -1,15 +1,20 @@
 #pragma once
 // The options before the command: which line, how fast, and the minimum reply time-out.
 
+#include "link/linkSession.h"
 #include "link/serialPort.h"
 
 #include <CLI/CLI.hpp>
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 struct GlobalOptions {
-    std::string port = "COM1";   // COMn, a device path or a network port
+    // COMn, a device path or a network port; several only for the commands that run on several
+    // buses at once.
+    std::vector<std::string> ports{"COM1"};
+    std::string port = "COM1";   // the first of ports: the bus of every other command
     std::string speed = "38400"; // one of the Baud menu's speeds
     std::uint16_t minimumTimeoutMs = 0;
 };
@@ -17,3 +22,6 @@ struct GlobalOptions {
 void addGlobalOptions(CLI::App& app, GlobalOptions& options);
 // Throws UsageError for a COMn beyond the tool's ports.
 void applyPortOptions(const GlobalOptions& options, TSerialPort& port);
+// The session of one bus as the options ask: its port, speed, frame logging and minimum reply
+// time-out.
+void setUpSession(const GlobalOptions& options, const std::string& port, LinkSession& session);
