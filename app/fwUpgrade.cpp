@@ -70,6 +70,7 @@ void TForm1::buildWindow() {
     pgUpgrade->addTab(buildUpgradePage(), QStringLiteral("Firmware Upgrade"));
     pgUpgrade->addTab(buildSystemToolsPage(), QStringLiteral("System Tools"));
     pgUpgrade->addTab(buildMiscPage(), QStringLiteral("Misc"));
+    pgUpgrade->addTab(buildSitePage(), QStringLiteral("Site"));
     pgUpgrade->setCurrentIndex(0);
     setCentralWidget(pgUpgrade);
     showStartupNotice();

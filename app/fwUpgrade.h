@@ -7,6 +7,8 @@
 #include "link/console.h"
 #include "link/linkSession.h"
 #include "link/operation.h"
+#include "site/siteBus.h"
+#include "site/siteRun.h"
 #include "tools/surveyTable.h"
 #include "upgrade/foundUnits.h"
 #include "upgrade/settings.h"
@@ -15,14 +17,17 @@
 #include <QMessageBox>
 
 #include <functional>
+#include <optional>
 
 class LogView;
 class MaskedEdit;
 class RadioGroup;
+class SiteTree;
 class TfrmExtTimeout;
 class QAction;
 class QActionGroup;
 class QCheckBox;
+class QComboBox;
 class QLabel;
 class QMenu;
 class QProgressBar;
@@ -134,6 +139,18 @@ public:
     QCheckBox* ckbClrAll = nullptr;
     QPushButton* btnClearMem = nullptr;
 
+    // Page "Site".
+    QWidget* tbsSite = nullptr;
+    QPushButton* btnPlan = nullptr;
+    QPushButton* btnSite = nullptr; // "Upgrade &Site", its Stop while a site run runs
+    QCheckBox* ckbRemotes = nullptr;
+    QComboBox* cbxModel = nullptr;
+    QPushButton* btnSaveReport = nullptr;
+    SiteTree* tvSite = nullptr;
+    QLabel* lblSite = nullptr; // the last site run summed up
+    // The last site run's bus, as Save Report writes it.
+    std::optional<SiteBus> siteBus;
+
     // Menus.
     QMenu* pumReport = nullptr;
     QActionGroup* portItems = nullptr;
@@ -167,6 +184,9 @@ public slots:
     void btnSetMessClick();
     void btnPortClick();
     void btnClearMemClick();
+    void btnPlanClick();
+    void btnSiteClick();
+    void btnSaveReportClick();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -189,6 +209,7 @@ protected:
         int cursor = -1;
     };
     virtual TypedLine askNetworkAddress(const TypedLine& offer);
+    virtual QString askSiteReportName(); // empty when cancelled
 
 private:
     void FormCreate();
@@ -200,6 +221,8 @@ private:
     QWidget* buildSetMessagePanel();
     QWidget* buildSetPortPanel();
     QWidget* buildClearMemoryPanel();
+    QWidget* buildSitePage();
+    QWidget* buildSiteBar();
     void buildMenus();
     void buildPortMenu(QMenu* config);
     void buildBaudMenu(QMenu* config);
@@ -217,6 +240,14 @@ private:
     // Carries f out on the window's thread and waits for it (a question to the operator).
     void askOnWindowThread(const std::function<void()>& f);
     LogView* showingLog() const;
+    // Survey and plan the bus (planOnly), or bring every unit that is behind up to date.
+    void startSiteRun(bool planOnly);
+    // The observer of a site run: it carries each call over to the window's thread.
+    SiteObserver siteObserver();
+    void siteRunEnded(const SiteBus& bus);
+    void setSiteRunning(bool running);
+    // The port as the site report names it: COMn, or the device or network address chosen.
+    std::string sitePortName() const;
     // Runs a handler so that no exception reaches the event loop.
     void guarded(const std::function<void()>& handler);
 
@@ -227,6 +258,7 @@ private:
     QList<QAction*> startItems_;
     bool running_ = false;
     bool closePending_ = false;
+    bool siteRunning_ = false;
     // The Port item that holds, to fall back on when a network address is not given; and
     // the last network address, offered again for the rest of the run.
     QAction* chosenPortItem_ = nullptr;

@@ -33,7 +33,7 @@ public:
 int main(int argc, char* argv[]) {
     NexaloApplication application(argc, argv);
     // Ties the window to the installed desktop entry, whose icon the desktop then shows for it.
-    QGuiApplication::setDesktopFileName(QStringLiteral("nexalo-upgrade"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("example.nexalo.FirmwareUpgrade"));
     TForm1 form;
     form.show();
     return application.exec();

@@ -1,6 +1,7 @@
 #pragma once
 // Everything a command works with: the session of the bus and the face.
 
+#include "globalOptions.h"
 #include "link/linkSession.h"
 #include "stdoutConsole.h"
 
@@ -9,6 +10,7 @@
 struct CliContext {
     LinkSession& session;
     StdoutConsole& console;
+    const GlobalOptions& options;
 
     // Runs operation on the session's worker thread and waits for it to end. Meanwhile the first
     // Ctrl-C is a Stop, and so is the end of limitMs when given (0: no limit). False when the

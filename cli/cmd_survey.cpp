@@ -1,3 +1,4 @@
+#include "busGroup.h"
 #include "commands.h"
 #include "surveyJson.h"
 #include "tools/networkSurvey.h"
@@ -5,31 +6,66 @@
 #include <iostream>
 #include <memory>
 
-// Succeeds when the survey found at least one unit (and the network could be written).
+namespace {
+
+// What one bus's survey gave: whether it found a unit, and its network for the file.
+struct BusSurvey {
+    bool found = false;
+    SurveyedBus network;
+};
+
+void surveyBus(OperationContext& engine, BusSurvey& bus) {
+    auto table = std::make_unique<SurveyTable>();
+    const SurveyOutcome outcome = btnPingClick(engine, *table);
+    if (!outcome.portOpened) return;
+    bus.found = outcome.host.kind != HostKind::hkNone || outcome.controllers > 0 ||
+                outcome.busTerminals > 0;
+    bus.network.document = surveyDocument(*table, outcome);
+}
+
+// One bus keeps the inventory document it always had; several are listed by port.
+bool writeNetworks(const std::string& path, const std::vector<BusSurvey>& buses) {
+    std::string text;
+    if (buses.size() == 1) {
+        if (buses.front().network.document.is_null()) return true;
+        text = buses.front().network.document.dump(2) + "\n";
+    } else {
+        std::vector<SurveyedBus> networks;
+        for (const BusSurvey& bus : buses)
+            networks.push_back(bus.network);
+        text = severalBusesJson(networks);
+    }
+    std::string error;
+    if (writeJsonText(path, text, error)) return true;
+    std::cerr << "nexalo-cli: " << error << "\n";
+    return false;
+}
+
+int runSurvey(CliContext& context, const std::string& jsonPath) {
+    const std::vector<std::string>& ports = context.options.ports;
+    std::vector<BusSurvey> buses(ports.size());
+    for (std::size_t i = 0; i < ports.size(); ++i)
+        buses[i].network.port = ports[i];
+    const std::vector<bool> ran = runOnBuses(
+        context, [&](std::size_t bus, OperationContext& engine) { surveyBus(engine, buses[bus]); },
+        RunLog::Report);
+    int status = kExitDone;
+    for (std::size_t i = 0; i < buses.size(); ++i)
+        if (!ran[i] || !buses[i].found) status = kExitFailed;
+    if (!jsonPath.empty() && !writeNetworks(jsonPath, buses)) status = kExitFailed;
+    return status;
+}
+
+} // namespace
+
+// Succeeds when the survey of every bus found at least one unit (and the network could be
+// written).
 CommandAction setUpSurvey(CLI::App& command) {
     auto jsonPath = std::make_shared<std::string>();
     command
         .add_option("--json", *jsonPath,
                     "also write the network found (host, controllers with their terminals, "
-                    "terminals without controller) to this file")
+                    "terminals without controller; by port when several) to this file")
         ->option_text("FILE");
-    return [jsonPath](CliContext& context) {
-        int status = kExitFailed;
-        context.run(
-            [&](OperationContext& engine) {
-                auto table = std::make_unique<SurveyTable>();
-                const SurveyOutcome outcome = btnPingClick(engine, *table);
-                if (!outcome.portOpened) return;
-                const bool found = outcome.host.kind != HostKind::hkNone ||
-                                   outcome.controllers > 0 || outcome.busTerminals > 0;
-                std::string error;
-                if (!jsonPath->empty() && !writeSurveyJson(*jsonPath, *table, outcome, error)) {
-                    std::cerr << "nexalo-cli: " << error << "\n";
-                    return;
-                }
-                if (found) status = kExitDone;
-            },
-            RunLog::Report);
-        return status;
-    };
+    return [jsonPath](CliContext& context) { return runSurvey(context, *jsonPath); };
 }

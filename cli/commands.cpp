@@ -28,6 +28,12 @@ const std::vector<Command>& commandTable() {
          setUpSetPort2},
         {"clear-memory", "clear a controller's memory (Clear Controller Memory)", setUpClearMemory},
         {"reset-network", "reset every terminal and controller (\"&Reset\")", setUpResetNetwork},
+        {"site",
+         "bring the whole site up to date: survey, plan, upgrade every unit that is behind, "
+         "survey again to verify, report (--plan: survey and plan only)",
+         setUpSite},
+        {"diff", "compare two survey inventories or site reports unit by unit, by fixed address",
+         setUpDiff},
     };
     return table;
 }

@@ -38,3 +38,5 @@ CommandAction setUpSetMessage(CLI::App& command);
 CommandAction setUpSetPort2(CLI::App& command);
 CommandAction setUpClearMemory(CLI::App& command);
 CommandAction setUpResetNetwork(CLI::App& command);
+CommandAction setUpSite(CLI::App& command);
+CommandAction setUpDiff(CLI::App& command);

@@ -59,12 +59,14 @@ CLI::Validator PortName() {
 } // namespace
 
 void addGlobalOptions(CLI::App& app, GlobalOptions& options) {
-    app.add_option("--port", options.port,
+    app.add_option("--port", options.ports,
                    std::string(comPortHelp()) +
                        "; tcp://HOST:PORT is a raw network port of a device server (its speed "
                        "set there), rfc2217://HOST:PORT a Telnet COM-port one (speed sent from "
-                       "here); anything else is a device path")
+                       "here); anything else is a device path; given more than once (site and "
+                       "survey only), each bus runs at once with its own session")
         ->check(PortName())
+        ->allow_extra_args(false)
         ->capture_default_str();
     app.add_option("--baud", options.speed, "line speed")
         ->check(CLI::IsMember(offeredSpeedTexts()))
@@ -89,4 +91,13 @@ void applyPortOptions(const GlobalOptions& options, TSerialPort& port) {
         port.setDevicePath(options.port);
     }
     port.setComPortSpeed(speedOf(options.speed));
+}
+
+void setUpSession(const GlobalOptions& options, const std::string& port, LinkSession& session) {
+    GlobalOptions bus = options;
+    bus.port = port;
+    applyPortOptions(bus, session.port());
+    session.link().detectLogging();
+    session.link().setMinimumTimeout(options.minimumTimeoutMs);
+    session.link().setExtraAttempts(options.extraAttempts);
 }

@@ -18,15 +18,18 @@ constexpr const char* kDescription =
 int runCommand(const GlobalOptions& options, const CommandAction& action) {
     StdoutConsole console;
     LinkSession session(console);
-    applyPortOptions(options, session.port());
-    session.link().detectLogging();
-    session.link().setMinimumTimeout(options.minimumTimeoutMs);
-    session.link().setExtraAttempts(options.extraAttempts);
-    CliContext context{session, console};
+    setUpSession(options, options.port, session);
+    CliContext context{session, console, options};
     const int status = action(context);
     // Whatever a command concluded from the replies it had, a run whose line failed did not
     // do all it was asked.
     return status == kExitDone && session.link().lineLost() ? kExitFailed : status;
+}
+
+// The commands that work on several buses at once.
+constexpr const char* kSeveralPortCommands = "site and survey";
+bool takesSeveralPorts(const std::string& command) {
+    return command == "site" || command == "survey";
 }
 
 int usageError(const std::string& reason) {
@@ -58,7 +61,12 @@ int run(int argc, char** argv) {
         return usageError(unknownCommand.empty()
                               ? "no command given (see --help)"
                               : "unknown command '" + unknownCommand + "' (see --help)");
-    return runCommand(options, actions.at(app.get_subcommands().front()));
+    const CLI::App* command = app.get_subcommands().front();
+    if (options.ports.size() > 1 && !takesSeveralPorts(command->get_name()))
+        return usageError("--port may be given more than once only for " +
+                          std::string(kSeveralPortCommands) + ", not for " + command->get_name());
+    options.port = options.ports.front();
+    return runCommand(options, actions.at(command));
 }
 
 } // namespace

@@ -71,7 +71,7 @@ ordered_json terminalsOf(const SurveyTable& table, int row, const UnitQueryRule&
 
 } // namespace
 
-std::string surveyJson(const SurveyTable& table, const SurveyOutcome& outcome) {
+ordered_json surveyDocument(const SurveyTable& table, const SurveyOutcome& outcome) {
     ordered_json doc;
     if (outcome.host.kind == HostKind::hkNone) {
         doc["host"] = nullptr;
@@ -89,13 +89,36 @@ std::string surveyJson(const SurveyTable& table, const SurveyOutcome& outcome) {
         doc["controllers"].push_back(c);
     }
     doc["busTerminals"] = terminalsOf(table, SurveyTable::kBusRow, kBusTerminalQuery);
+    return doc;
+}
+
+std::string surveyJson(const SurveyTable& table, const SurveyOutcome& outcome) {
+    return surveyDocument(table, outcome).dump(2) + "\n";
+}
+
+std::string severalBusesJson(const std::vector<SurveyedBus>& buses) {
+    ordered_json doc;
+    doc["buses"] = ordered_json::array();
+    for (const SurveyedBus& bus : buses) {
+        ordered_json b;
+        b["port"] = bus.port;
+        b["opened"] = !bus.document.is_null();
+        if (!bus.document.is_null())
+            for (const auto& [key, value] : bus.document.items())
+                b[key] = value;
+        doc["buses"].push_back(b);
+    }
     return doc.dump(2) + "\n";
 }
 
 bool writeSurveyJson(const std::string& path, const SurveyTable& table,
                      const SurveyOutcome& outcome, std::string& error) {
+    return writeJsonText(path, surveyJson(table, outcome), error);
+}
+
+bool writeJsonText(const std::string& path, const std::string& text, std::string& error) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (out) out << surveyJson(table, outcome);
+    if (out) out << text;
     out.close();
     if (out) return true;
     error = "cannot write " + path + ": " + std::strerror(errno);

@@ -11,7 +11,7 @@ packages=(
     srecord binutils
     clang-14 libclang-rt-14-dev
     libcli11-dev
-    file lintian desktop-file-utils
+    file lintian desktop-file-utils appstream
 )
 
 missing=()

@@ -50,6 +50,10 @@ protected:
         ++saveAsked;
         return savePath;
     }
+    QString askSiteReportName() override {
+        ++saveAsked;
+        return savePath;
+    }
     QString askOpenFileName() override {
         ++openAsked;
         return openPath;

@@ -100,10 +100,11 @@ private slots:
 
         auto* pages = form.findChild<QTabWidget*>(QStringLiteral("pgUpgrade"));
         QVERIFY(pages);
-        QCOMPARE(pages->count(), 3);
+        QCOMPARE(pages->count(), 4);
         QCOMPARE(pages->tabText(0), QStringLiteral("Firmware Upgrade"));
         QCOMPARE(pages->tabText(1), QStringLiteral("System Tools"));
         QCOMPARE(pages->tabText(2), QStringLiteral("Misc"));
+        QCOMPARE(pages->tabText(3), QStringLiteral("Site"));
         QCOMPARE(pages->currentWidget()->objectName(), QStringLiteral("tbsUpgrade"));
     }
 

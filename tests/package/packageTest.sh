@@ -2,13 +2,14 @@
 # The Debian package as a technician gets it: scripts/package.sh packs the programs of this
 # build, the package unpacks with dpkg-deb, its programs run from the unpacked tree and work
 # together (nexalo-sim serving the packaged demo network, nexalo-cli probing a unit on it),
-# lintian finds no error and desktop-file-validate accepts the desktop entry.
+# lintian finds no error, desktop-file-validate accepts the desktop entry and appstreamcli the
+# AppStream file.
 #
 #   packageTest.sh SOURCE_FOLDER BUILD_FOLDER VERSION
 set -eu
 top=$1 build=$2 version=$3
 
-for tool in cpack dpkg-deb dpkg-shlibdeps lintian desktop-file-validate; do
+for tool in cpack dpkg-deb dpkg-shlibdeps lintian desktop-file-validate appstreamcli; do
     command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed (scripts/setup.sh)"; exit 77; }
 done
 
@@ -30,7 +31,8 @@ dpkg-deb -x "$deb" "$work/root"
 root=$work/root
 for file in usr/bin/nexalo-upgrade usr/bin/nexalo-cli usr/bin/nexalo-sim \
     usr/share/nexalo-upgrade/networks/demo.json usr/share/nexalo-upgrade/networks/large.json \
-    usr/share/applications/nexalo-upgrade.desktop \
+    usr/share/applications/example.nexalo.FirmwareUpgrade.desktop \
+    usr/share/metainfo/example.nexalo.FirmwareUpgrade.metainfo.xml \
     usr/share/icons/hicolor/scalable/apps/nexalo-upgrade.svg \
     usr/share/man/man1/nexalo-cli.1.gz usr/share/man/man1/nexalo-sim.1.gz \
     usr/share/man/man1/nexalo-upgrade.1.gz usr/share/doc/nexalo-upgrade/copyright; do
@@ -61,8 +63,12 @@ cat "$work/probe"
 cd "$work"
 
 echo "== desktop-file-validate"
-desktop-file-validate "$root/usr/share/applications/nexalo-upgrade.desktop" ||
+desktop-file-validate "$root/usr/share/applications/example.nexalo.FirmwareUpgrade.desktop" ||
     fail "desktop entry refused"
+
+echo "== appstreamcli"
+appstreamcli validate --no-net "$root/usr/share/metainfo/example.nexalo.FirmwareUpgrade.metainfo.xml" ||
+    fail "AppStream file refused"
 
 echo "== lintian"
 # As root lintian warns that it should not run so; that line is not about the package.

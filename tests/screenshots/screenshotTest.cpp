@@ -1,5 +1,6 @@
 // The documentation's pictures: nexalo-screenshots run as a process writes one PNG per page of
-// the window and one of the Extend Timeout dialog, each the size of what it shows.
+// the window (the Site page with a plan) and one of the Extend Timeout dialog, each the size of
+// what it shows.
 
 #include "extTimeout.h"
 #include "fwUpgrade.h"
@@ -41,7 +42,8 @@ private slots:
         QApplication::processEvents();
         const QSize window = form.size();
         const QSize dialog = form.frmExtTimeout->size();
-        const QStringList pages = {"firmware-upgrade.png", "system-tools.png", "misc.png"};
+        const QStringList pages = {"firmware-upgrade.png", "system-tools.png", "misc.png",
+                                   "site.png"};
         QList<QImage> pageImages;
         for (const QString& name : pages) {
             const QImage image(folder.filePath(name));
@@ -50,10 +52,10 @@ private slots:
             QVERIFY2(colourCount(image) > 8, qPrintable(name));
             pageImages.append(image);
         }
-        // Each picture shows its own page, not the first one three times.
-        QVERIFY(pageImages[0] != pageImages[1]);
-        QVERIFY(pageImages[1] != pageImages[2]);
-        QVERIFY(pageImages[0] != pageImages[2]);
+        // Each picture shows its own page, not the first one again.
+        for (int page = 0; page < pages.size(); ++page)
+            for (int other = page + 1; other < pages.size(); ++other)
+                QVERIFY2(pageImages[page] != pageImages[other], qPrintable(pages[page]));
 
         const QImage timeout(folder.filePath("extend-timeout.png"));
         QVERIFY(!timeout.isNull());

@@ -12,7 +12,8 @@
 namespace {
 
 // File names in the order of the pages of pgUpgrade.
-const char* const kPageFiles[] = {"firmware-upgrade.png", "system-tools.png", "misc.png"};
+const char* const kPageFiles[] = {"firmware-upgrade.png", "system-tools.png", "misc.png",
+                                  "site.png"};
 
 // Lets layouts settle and pending paints run before a widget is drawn off screen.
 void settle() {

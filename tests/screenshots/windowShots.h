@@ -15,8 +15,9 @@ struct WindowShot {
     QSize widgetSize; // size of the window or dialog that was drawn
 };
 
-// Shows the form and its dialog in turn, so call it with nothing else open on them; the form
-// is left showing its first page with the dialog hidden.
+// Shows the form and its dialog in turn, so call it with nothing else open on them (and the
+// Site page's plan done, for its picture to show one); the form is left showing its first page
+// with the dialog hidden.
 QList<WindowShot> renderWindowShots(TForm1& form);
 
 // Writes each shot as PNG into folder; false (with the failing file named on stderr) if one

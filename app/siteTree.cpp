@@ -1,0 +1,179 @@
+#include "siteTree.h"
+
+#include "site/siteRun.h"
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QPainter>
+#include <QStyledItemDelegate>
+
+#include <map>
+
+namespace {
+
+const char* const kHeadings[SiteTree::kColumns] = {"Address",      "Product", "Version",  "File",
+                                                   "File version", "Action",  "Progress", "Result"};
+// Wide enough for "7F00" nested two deep, a version, "not reachable"; the product and file
+// names are cut short (their tool tips are whole), so that the page's width holds every column.
+constexpr int kWidths[SiteTree::kColumns] = {58, 104, 48, 90, 70, 68, 56, 66};
+constexpr int kIndentation = 12;
+// The percent written, kept beside the cell's text for the bar.
+constexpr int kPercentRole = Qt::UserRole;
+
+// The progress column as a bar with its percent, as the Upgrade page's progress bar shows it.
+class ProgressDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        const QVariant percent = index.data(kPercentRole);
+        if (!percent.isValid()) {
+            QStyledItemDelegate::paint(painter, option, index);
+            return;
+        }
+        QStyleOptionProgressBar bar;
+        bar.rect = option.rect.adjusted(1, 2, -1, -2);
+        bar.minimum = 0;
+        bar.maximum = 100;
+        bar.progress = percent.toInt();
+        bar.text = index.data(Qt::DisplayRole).toString();
+        bar.textVisible = true;
+        bar.state = option.state | QStyle::State_Horizontal;
+        const QWidget* widget = option.widget;
+        QStyle* style = widget != nullptr ? widget->style() : QApplication::style();
+        style->drawControl(QStyle::CE_ProgressBar, &bar, painter, widget);
+    }
+};
+
+QString textOf(const std::optional<std::string>& value) {
+    return value ? QString::fromStdString(*value) : QString();
+}
+
+QString kindName(SiteUnitKind kind) {
+    return QString::fromLatin1(siteUnitKindText(kind));
+}
+
+// What the unit reads now: its version after the run once verified, else the survey's.
+QString versionOf(const SiteUnit& unit) {
+    return textOf(unit.after ? unit.after : unit.before);
+}
+
+} // namespace
+
+SiteTree::SiteTree(QWidget* parent) : QTreeWidget(parent) {
+    setColumnCount(kColumns);
+    QStringList headings;
+    for (const char* heading : kHeadings)
+        headings << QString::fromLatin1(heading);
+    setHeaderLabels(headings);
+    for (int column = 0; column < kColumns; ++column)
+        setColumnWidth(column, kWidths[column]);
+    header()->setStretchLastSection(true);
+    setIndentation(kIndentation);
+    setRootIsDecorated(true);
+    setUniformRowHeights(true);
+    setAlternatingRowColors(true);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setItemDelegateForColumn(Progress, new ProgressDelegate(this));
+}
+
+void SiteTree::setCell(QTreeWidgetItem* row, Column column, const QString& text) {
+    row->setText(column, text);
+    const QString heading = QString::fromLatin1(kHeadings[column]);
+    row->setData(
+        column, Qt::AccessibleTextRole,
+        QStringLiteral("%1: %2").arg(heading, text.isEmpty() ? QStringLiteral("none") : text));
+}
+
+QTreeWidgetItem* SiteTree::parentFor(const SiteUnit& unit) const {
+    if (unit.kind == SiteUnitKind::Host || unit.kind == SiteUnitKind::Controller) return nullptr;
+    const QString address = QString::fromStdString(unit.address);
+    // The run lists each controller before its terminals, and a terminal before what is
+    // behind it: the nearest earlier row is the one.
+    for (std::size_t i = rows_.size(); i-- > 0;) {
+        if (unit.kind == SiteUnitKind::Remote && kinds_[i] == SiteUnitKind::Terminal &&
+            addresses_[i] == address)
+            return rows_[i];
+        if (kinds_[i] == SiteUnitKind::Controller && addresses_[i].left(2) == address.left(2))
+            return rows_[i];
+    }
+    return nullptr;
+}
+
+void SiteTree::showBus(const SiteBus& bus) {
+    clear();
+    rows_.clear();
+    kinds_.clear();
+    addresses_.clear();
+    for (const SiteUnit& unit : bus.units) {
+        QTreeWidgetItem* parent = parentFor(unit);
+        auto* row = parent != nullptr ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(this);
+        rows_.push_back(row);
+        kinds_.push_back(unit.kind);
+        addresses_.push_back(QString::fromStdString(unit.address));
+        showUnit(rows_.size() - 1, unit);
+    }
+    expandAll();
+}
+
+void SiteTree::showUnit(std::size_t unit, const SiteUnit& shown) {
+    QTreeWidgetItem* row = rowOf(unit);
+    if (row == nullptr) return;
+    setCell(row, Address, QString::fromStdString(shown.address));
+    // The kind leads the row for a screen reader, as the nesting shows it on screen.
+    row->setData(
+        Address, Qt::AccessibleTextRole,
+        QStringLiteral("%1 %2").arg(kindName(shown.kind), QString::fromStdString(shown.address)));
+    row->setToolTip(Address, QStringLiteral("%1, fixed address %2")
+                                 .arg(kindName(shown.kind))
+                                 .arg(shown.fixedAddress, 8, 16, QLatin1Char('0'))
+                                 .toUpper());
+    setCell(row, Product, QString::fromStdString(shown.product));
+    row->setToolTip(Product, QString::fromStdString(shown.product));
+    setCell(row, Version, versionOf(shown));
+    if (shown.after && shown.before && *shown.after != *shown.before)
+        row->setToolTip(Version, QStringLiteral("was %1").arg(textOf(shown.before)));
+    setCell(row, File, textOf(shown.file));
+    row->setToolTip(File, textOf(shown.file));
+    setCell(row, FileVersion, textOf(shown.fileVersion));
+    setCell(row, Action, QString::fromLatin1(siteActionText(shown.action)));
+    setCell(row, Result, QString::fromLatin1(siteResultText(shown.result)));
+    const bool failed = shown.result == SiteResult::Failed;
+    row->setForeground(Result, failed ? QBrush(Qt::red) : QBrush());
+    if (row->data(Progress, kPercentRole).isNull()) setCell(row, Progress, QString());
+}
+
+void SiteTree::showProgress(std::size_t unit, int percent) {
+    QTreeWidgetItem* row = rowOf(unit);
+    if (row == nullptr) return;
+    row->setData(Progress, kPercentRole, percent);
+    setCell(row, Progress, QStringLiteral("%1%").arg(percent));
+}
+
+QTreeWidgetItem* SiteTree::rowOf(std::size_t unit) const {
+    return unit < rows_.size() ? rows_[unit] : nullptr;
+}
+
+QString siteSummary(const SiteBus& bus) {
+    const QString port = QString::fromStdString(bus.port);
+    if (!bus.opened) return QStringLiteral("%1 did not open.").arg(port);
+    if (bus.units.empty()) return QStringLiteral("No unit answered on %1.").arg(port);
+    // Counted in the order of the words, each word once.
+    std::map<int, std::pair<QString, int>> counts;
+    for (const SiteUnit& unit : bus.units) {
+        const int key = bus.planOnly ? int(unit.action) : int(unit.result);
+        auto& [word, count] = counts[key];
+        word = QString::fromLatin1(bus.planOnly ? siteActionText(unit.action)
+                                                : siteResultText(unit.result));
+        ++count;
+    }
+    QStringList parts;
+    for (const auto& [key, count] : counts)
+        parts << QStringLiteral("%1 %2").arg(count.first).arg(count.second);
+    const QString heading = bus.planOnly         ? QStringLiteral("Plan")
+                            : bus.stopped        ? QStringLiteral("Stopped")
+                            : siteSucceeded(bus) ? QStringLiteral("Site up to date")
+                                                 : QStringLiteral("Site not up to date");
+    return QStringLiteral("%1 (%2): %3.").arg(heading, port, parts.join(QStringLiteral(", ")));
+}

@@ -1,0 +1,51 @@
+#include "busGroup.h"
+
+#include "interrupt.h"
+#include "prefixConsole.h"
+
+#include <memory>
+#include <mutex>
+
+namespace {
+
+// How often the waiting program looks for Ctrl-C.
+constexpr std::uint32_t kBusesWatchMs = 10;
+
+struct Bus {
+    Bus(const std::string& port, std::mutex& output) : console(port, output), session(console) {}
+    PrefixConsole console;
+    LinkSession session;
+    bool ran = false;
+};
+
+std::vector<bool> runSeveral(CliContext& context, const BusOperation& operation, RunLog log) {
+    std::mutex output;
+    std::vector<std::unique_ptr<Bus>> buses;
+    for (const std::string& port : context.options.ports) {
+        buses.push_back(std::make_unique<Bus>(port, output));
+        setUpSession(context.options, port, buses.back()->session);
+    }
+    for (std::size_t i = 0; i < buses.size(); ++i) {
+        Bus& bus = *buses[i];
+        bus.session.start([&operation, i](OperationContext& engine) { operation(i, engine); }, log,
+                          [&bus](bool done) { bus.ran = done; });
+    }
+    std::vector<bool> ran;
+    for (auto& bus : buses) {
+        while (!bus->session.waitFor(kBusesWatchMs))
+            if (interruptRequested())
+                for (auto& each : buses)
+                    each->session.control().requestStop();
+        ran.push_back(bus->ran);
+    }
+    return ran;
+}
+
+} // namespace
+
+std::vector<bool> runOnBuses(CliContext& context, const BusOperation& operation, RunLog log) {
+    if (context.options.ports.size() > 1) return runSeveral(context, operation, log);
+    const bool ran =
+        context.run([&operation](OperationContext& engine) { operation(0, engine); }, log);
+    return {ran};
+}

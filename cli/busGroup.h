@@ -1,0 +1,17 @@
+#pragma once
+// The buses of a command that may be given several ports: each bus its own session, its
+// operation on that session's worker thread, all at once. With one port the command's own
+// session and face serve, unchanged; with more, each bus prints through a PrefixConsole.
+// Ctrl-C stops every bus.
+
+#include "cliContext.h"
+
+#include <cstddef>
+#include <functional>
+
+using BusOperation = std::function<void(std::size_t bus, OperationContext& engine)>;
+
+// Runs operation on every port of the options and waits for all of them. ran[bus] is false when
+// an error ended that bus's operation early.
+std::vector<bool> runOnBuses(CliContext& context, const BusOperation& operation,
+                             RunLog log = RunLog::Status);

@@ -1,0 +1,36 @@
+#include "site/firmwareShelf.h"
+
+#include "image/fileSelection.h"
+#include "image/remoteImage.h"
+#include "product/productFiles.h"
+#include "site/quietConsole.h"
+
+std::optional<ShelfFile> FirmwareShelf::application(int productId, UnitType unitType) {
+    const auto id = static_cast<std::uint8_t>(productId);
+    const std::optional<ApplicationFile> file = ApplicationFileFor(id, unitType);
+    if (!file) return std::nullopt;
+    const std::string name(file->name);
+    auto known = read_.find(name);
+    if (known == read_.end()) {
+        QuietConsole quiet;
+        ShelfFile shelf{name,
+                        LoadApplicationFile(image_, quiet, id, unitType, UpgradeType::SingleUnit),
+                        std::nullopt};
+        if (shelf.readable) shelf.version = image_.fileVersion;
+        known = read_.emplace(name, shelf).first;
+    }
+    return known->second;
+}
+
+std::optional<ShelfFile> FirmwareShelf::remoteImage(int productId) {
+    const auto id = static_cast<std::uint8_t>(productId);
+    const std::optional<std::string> name = RemoteImageFileName(id);
+    if (!name) return std::nullopt;
+    auto known = read_.find(*name);
+    if (known == read_.end()) {
+        ShelfFile shelf{*name, ReadRemoteImage(image_, id) == RemoteImageResult::Read,
+                        std::nullopt};
+        known = read_.emplace(*name, shelf).first;
+    }
+    return known->second;
+}

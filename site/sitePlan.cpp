@@ -1,0 +1,153 @@
+#include "site/sitePlan.h"
+
+#include "product/productFiles.h"
+#include "product/products.h"
+#include "tools/surveyLines.h"
+
+#include <cstdio>
+
+namespace {
+
+std::string hexByte(int value) {
+    char text[3];
+    std::snprintf(text, sizeof text, "%02X", value & 0xFF);
+    return text;
+}
+
+// Where the host answered: the address the survey asked.
+std::string hostAddress(HostKind kind) {
+    switch (kind) {
+    case HostKind::hkAdaptionSet:
+        return "7E00";
+    case HostKind::hkTagPilot:
+        return "007E";
+    default:
+        return "7F00";
+    }
+}
+
+SurveyedUnit fromRecord(const SurveyRecord& record, SiteUnitKind kind, std::string address) {
+    SurveyedUnit surveyed;
+    SiteUnit& unit = surveyed.unit;
+    unit.address = std::move(address);
+    unit.kind = kind;
+    unit.fixedAddress = record.fixedAddressBits();
+    unit.productId = record.productId;
+    unit.product = getProductName(record.productId);
+    surveyed.answered = !record.status.empty();
+    surveyed.upgradeMode = record.status == surveyStatus::UpgradeMode;
+    surveyed.la = record.la;
+    surveyed.version = kind == SiteUnitKind::Remote ? record.secondVersion : record.version;
+    if (surveyed.answered) unit.before = versionText(surveyed.version);
+    return surveyed;
+}
+
+void addTerminals(std::vector<SurveyedUnit>& units, const SurveyTable& table, int row,
+                  std::uint8_t controllerLa) {
+    for (int column = 1; column <= SurveyTable::kGroupSize; ++column) {
+        const SurveyRecord& record = table.at(row, column);
+        if (!record.occupied()) continue;
+        const SiteUnitKind kind =
+            isRemoteProduct(record.productId) ? SiteUnitKind::Remote : SiteUnitKind::Terminal;
+        SurveyedUnit unit = fromRecord(record, kind, hexByte(controllerLa) + hexByte(record.la));
+        unit.controllerLa = controllerLa;
+        units.push_back(std::move(unit));
+    }
+}
+
+void planRemote(SurveyedUnit& surveyed, const SiteOptions& options, FirmwareShelf& shelf) {
+    SiteUnit& unit = surveyed.unit;
+    const std::optional<ShelfFile> image = shelf.remoteImage(unit.productId);
+    if (image) unit.file = image->name;
+    if (!surveyed.answered)
+        unit.action = SiteAction::NotReachable;
+    else if (!options.remotes)
+        unit.action = SiteAction::OnRequest;
+    else
+        unit.action = image && image->readable ? SiteAction::Upgrade : SiteAction::NoFile;
+}
+
+void planApplication(SurveyedUnit& surveyed, const SiteOptions& options, FirmwareShelf& shelf) {
+    SiteUnit& unit = surveyed.unit;
+    const std::optional<ShelfFile> file =
+        shelf.application(unit.productId, unitTypeOf(surveyed, options.model));
+    if (file) unit.file = file->name;
+    if (file && file->version) unit.fileVersion = versionText(*file->version);
+    if (!surveyed.answered)
+        unit.action = SiteAction::NotReachable;
+    else if (!file || !file->version)
+        unit.action = SiteAction::NoFile;
+    else
+        unit.action =
+            behindFile(surveyed, *file->version) ? SiteAction::Upgrade : SiteAction::UpToDate;
+}
+
+} // namespace
+
+bool isRemoteProduct(int productId) {
+    const std::uint8_t upgradeClass =
+        GetUpgradeType(static_cast<std::uint8_t>(productId), UnitType::Terminal);
+    return upgradeClass == 12 || upgradeClass == 15 || upgradeClass == 18;
+}
+
+std::vector<SurveyedUnit> surveyedUnits(const SurveyTable& table, const SurveyOutcome& outcome) {
+    std::vector<SurveyedUnit> units;
+    if (outcome.host.kind != HostKind::hkNone)
+        units.push_back(
+            fromRecord(table.at(0, 0), SiteUnitKind::Host, hostAddress(outcome.host.kind)));
+    for (int row = 1; row <= SurveyTable::kGroupSize; ++row) {
+        const SurveyRecord& controller = table.at(row, 0);
+        if (!controller.occupied()) continue;
+        units.push_back(
+            fromRecord(controller, SiteUnitKind::Controller, hexByte(controller.la) + "00"));
+        addTerminals(units, table, row, controller.la);
+    }
+    addTerminals(units, table, SurveyTable::kBusRow, 0);
+    return units;
+}
+
+UnitType unitTypeOf(const SurveyedUnit& unit, ControllerModel model) {
+    switch (unit.unit.kind) {
+    case SiteUnitKind::Host:
+        return UnitType::HostInterface;
+    case SiteUnitKind::Remote:
+        return UnitType::Remote;
+    case SiteUnitKind::Terminal:
+        return UnitType::Terminal;
+    case SiteUnitKind::Controller:
+        break;
+    }
+    if (unit.unit.productId == 5)
+        return model == ControllerModel::CD ? UnitType::ControllerCD : UnitType::ControllerAB;
+    return unit.unit.productId == 50 ? UnitType::ControllerCD : UnitType::ControllerAB;
+}
+
+SiteResult resultBeforeRun(SiteAction action) {
+    switch (action) {
+    case SiteAction::Upgrade:
+        break;
+    case SiteAction::UpToDate:
+        return SiteResult::UpToDate;
+    case SiteAction::NoFile:
+        return SiteResult::NoFile;
+    case SiteAction::NotReachable:
+        return SiteResult::NotReachable;
+    case SiteAction::OnRequest:
+        return SiteResult::OnRequest;
+    }
+    return SiteResult::Planned;
+}
+
+bool behindFile(const SurveyedUnit& unit, std::uint16_t fileVersion) {
+    return unit.upgradeMode || unit.version == 0xFFFF || unit.version < fileVersion;
+}
+
+void planUnits(std::vector<SurveyedUnit>& units, const SiteOptions& options, FirmwareShelf& shelf) {
+    for (SurveyedUnit& surveyed : units) {
+        if (surveyed.unit.kind == SiteUnitKind::Remote)
+            planRemote(surveyed, options, shelf);
+        else
+            planApplication(surveyed, options, shelf);
+        surveyed.unit.result = resultBeforeRun(surveyed.unit.action);
+    }
+}

@@ -1,0 +1,132 @@
+#include "site/siteReport.h"
+
+#include "site/siteRun.h"
+
+#include <nlohmann/json.hpp>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+
+using nlohmann::ordered_json;
+
+namespace {
+
+constexpr char kPlanHeading[] = "<< Site Plan >>";
+constexpr char kPlanHeader[] =
+    "Addr  Kind        Fixed Addr  Ver:     File Ver: Action:        File:                      "
+    "Product Desc:";
+constexpr char kResultHeading[] = "<< Site Report >>";
+constexpr char kResultHeader[] =
+    "Addr  Kind        Fixed Addr  Before:  After:    Result:        Product Desc:";
+
+std::string hex8(std::uint32_t value) {
+    char text[9];
+    std::snprintf(text, sizeof text, "%08X", value);
+    return text;
+}
+
+ordered_json optionalText(const std::optional<std::string>& text) {
+    return text ? ordered_json(*text) : ordered_json();
+}
+
+ordered_json unitJson(const SiteUnit& unit) {
+    ordered_json j;
+    j["address"] = unit.address;
+    j["kind"] = siteUnitKindText(unit.kind);
+    j["fixedAddress"] = hex8(unit.fixedAddress);
+    j["productId"] = unit.productId;
+    j["product"] = unit.product;
+    j["file"] = optionalText(unit.file);
+    j["fileVersion"] = optionalText(unit.fileVersion);
+    j["before"] = optionalText(unit.before);
+    j["after"] = optionalText(unit.after);
+    j["action"] = siteActionText(unit.action);
+    j["result"] = siteResultText(unit.result);
+    return j;
+}
+
+std::string orDashes(const std::optional<std::string>& text) {
+    return text ? *text : "----";
+}
+
+std::string productText(const SiteUnit& unit) {
+    char id[8];
+    std::snprintf(id, sizeof id, "%.2d", unit.productId);
+    return std::string(id) + ":" + unit.product;
+}
+
+std::string planLine(const SiteUnit& unit) {
+    char line[256];
+    std::snprintf(line, sizeof line, "%-4s  %-10s  %s    %-8s %-9s %-14s %-26s %s",
+                  unit.address.c_str(), siteUnitKindText(unit.kind),
+                  hex8(unit.fixedAddress).c_str(), orDashes(unit.before).c_str(),
+                  orDashes(unit.fileVersion).c_str(), siteActionText(unit.action),
+                  unit.file ? unit.file->c_str() : "-", productText(unit).c_str());
+    return line;
+}
+
+std::string resultLine(const SiteUnit& unit) {
+    char line[256];
+    std::snprintf(line, sizeof line, "%-4s  %-10s  %s    %-8s %-9s %-14s %s", unit.address.c_str(),
+                  siteUnitKindText(unit.kind), hex8(unit.fixedAddress).c_str(),
+                  orDashes(unit.before).c_str(), orDashes(unit.after).c_str(),
+                  siteResultText(unit.result), productText(unit).c_str());
+    return line;
+}
+
+std::string verdict(const SiteBus& bus) {
+    if (bus.stopped) return "Site run stopped: units not reached are not done.";
+    int missing = 0;
+    for (const SiteUnit& unit : bus.units)
+        if (unit.action == SiteAction::Upgrade && unit.result != SiteResult::Upgraded) ++missing;
+    if (siteSucceeded(bus)) return "Site up to date: every planned unit verified.";
+    if (bus.units.empty()) return "No units found!";
+    return "Site not up to date: " + std::to_string(missing) +
+           " planned unit(s) failed or not verified.";
+}
+
+} // namespace
+
+std::string siteReportJson(const std::vector<SiteBus>& buses) {
+    ordered_json doc;
+    doc["buses"] = ordered_json::array();
+    for (const SiteBus& bus : buses) {
+        ordered_json b;
+        b["port"] = bus.port;
+        b["opened"] = bus.opened;
+        b["stopped"] = bus.stopped;
+        b["units"] = ordered_json::array();
+        for (const SiteUnit& unit : bus.units)
+            b["units"].push_back(unitJson(unit));
+        doc["buses"].push_back(b);
+    }
+    return doc.dump(2) + "\n";
+}
+
+std::optional<std::string> writeSiteReport(const std::string& path,
+                                           const std::vector<SiteBus>& buses) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    if (out) out << siteReportJson(buses);
+    out.close();
+    if (out) return std::nullopt;
+    return "cannot write " + path + ": " + std::strerror(errno);
+}
+
+std::vector<std::string> sitePlanLines(const SiteBus& bus) {
+    std::vector<std::string> lines{"", kPlanHeading, kPlanHeader};
+    for (const SiteUnit& unit : bus.units)
+        lines.push_back(planLine(unit));
+    if (bus.units.empty()) lines.push_back("No units found!");
+    lines.push_back("");
+    return lines;
+}
+
+std::vector<std::string> siteResultLines(const SiteBus& bus) {
+    std::vector<std::string> lines{"", kResultHeading, kResultHeader};
+    for (const SiteUnit& unit : bus.units)
+        lines.push_back(resultLine(unit));
+    lines.push_back(verdict(bus));
+    return lines;
+}

@@ -1,0 +1,53 @@
+#include "site/siteUnit.h"
+
+const char* siteActionText(SiteAction action) {
+    switch (action) {
+    case SiteAction::Upgrade:
+        return "upgrade";
+    case SiteAction::UpToDate:
+        return "up to date";
+    case SiteAction::NoFile:
+        return "no file";
+    case SiteAction::NotReachable:
+        return "not reachable";
+    case SiteAction::OnRequest:
+        return "on request";
+    }
+    return "";
+}
+
+const char* siteResultText(SiteResult result) {
+    switch (result) {
+    case SiteResult::Planned:
+        return "planned";
+    case SiteResult::Upgraded:
+        return "upgraded";
+    case SiteResult::UpToDate:
+        return "up to date";
+    case SiteResult::Failed:
+        return "failed";
+    case SiteResult::NoFile:
+        return "no file";
+    case SiteResult::NotReachable:
+        return "not reachable";
+    case SiteResult::OnRequest:
+        return "on request";
+    case SiteResult::NotDone:
+        return "not done";
+    }
+    return "";
+}
+
+const char* siteUnitKindText(SiteUnitKind kind) {
+    switch (kind) {
+    case SiteUnitKind::Host:
+        return "host";
+    case SiteUnitKind::Controller:
+        return "controller";
+    case SiteUnitKind::Terminal:
+        return "terminal";
+    case SiteUnitKind::Remote:
+        return "remote";
+    }
+    return "";
+}

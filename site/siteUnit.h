@@ -1,0 +1,44 @@
+#pragma once
+// One unit of a site as the survey found it, what the plan means to do with it and what came
+// of it.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+enum class SiteUnitKind { Host, Controller, Terminal, Remote };
+enum class SiteAction { Upgrade, UpToDate, NoFile, NotReachable, OnRequest };
+enum class SiteResult {
+    Planned,
+    Upgraded,
+    UpToDate,
+    Failed,
+    NoFile,
+    NotReachable,
+    OnRequest,
+    NotDone
+};
+
+// "upgrade", "up to date", "no file", "not reachable", "on request"
+const char* siteActionText(SiteAction action);
+// "planned", "upgraded", "up to date", "failed", "no file", "not reachable", "on request",
+// "not done"
+const char* siteResultText(SiteResult result);
+// "host", "controller", "terminal", "remote"
+const char* siteUnitKindText(SiteUnitKind kind);
+
+struct SiteUnit {
+    // The CCTT the unit is reached by. A remote is the unit behind a terminal whose product is a
+    // remote's: the survey reads one record for both, so it stands once, as a remote, at its
+    // terminal's address.
+    std::string address;
+    SiteUnitKind kind = SiteUnitKind::Terminal;
+    std::uint32_t fixedAddress = 0;
+    int productId = 0;
+    std::string product;
+    // Versions in the survey's "1.10" form; a remote's is its second version. A remote's image
+    // carries no version the tool reads, so its fileVersion stays empty.
+    std::optional<std::string> file, fileVersion, before, after;
+    SiteAction action = SiteAction::NotReachable;
+    SiteResult result = SiteResult::Planned;
+};

@@ -1,0 +1,12 @@
+#include "site/stepConsole.h"
+
+#include <algorithm>
+
+void StepConsole::progress(int position, int min, int max) {
+    face_.progress(position, min, max);
+    if (!progress_ || max <= min) return;
+    // The remote upgrade sets the bar past its maximum to show it full.
+    const int percent = std::clamp((position - min) * 100 / (max - min), 0, 100);
+    for (std::size_t unit : units_)
+        progress_(unit, percent);
+}

@@ -1,0 +1,227 @@
+// The Site page driven by clicks against the demo network on a pseudo-terminal, with the
+// sample firmware files in the working folder: the plan and the report it saves, and the
+// whole-site upgrade (stopped once half way, then finished).
+
+#include "link/catalogue.h"
+#include "logView.h"
+#include "siteTree.h"
+#include "testForm.h"
+#include "tests/support/windowRun.h"
+#include "tools/surveyLines.h"
+
+#include <QAccessible>
+#include <QComboBox>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLabel>
+#include <QPushButton>
+#include <QTimer>
+
+#include <map>
+#include <optional>
+
+namespace {
+
+// A whole-site run of the demo network writes every file it has and waits out each unit's erase
+// and restart: about three minutes; a run that takes twice as long has hung.
+constexpr int kSiteRunMs = 360000;
+
+struct Planned {
+    const char* name; // in the network file
+    const char* kind;
+    const char* file;
+    const char* action;
+};
+
+// The demo network as its technician knows it: every unit is behind its file but the remote,
+// which waits to be asked for (its image carries no version to compare).
+const std::map<QString, Planned> kDemoPlan = {
+    {"7F00", {"host", "host", "Host-K2.hex", "upgrade"}},
+    {"0100", {"controller-1", "controller", "Controller-K2.hex", "upgrade"}},
+    {"0101", {"terminal-1-1", "terminal", "Terminal-K2.hex", "upgrade"}},
+    {"0102", {"terminal-1-2", "terminal", "Terminal-P4.S28", "upgrade"}},
+    {"0103", {"remote-interface-1-3", "remote", "remoteR1.s19", "on request"}},
+    {"0200", {"controller-2", "controller", "QRM-D.S28", "upgrade"}},
+    {"0201", {"terminal-2-1", "terminal", "Terminal-P9.s28", "upgrade"}},
+    {"0205", {"terminal-2-5", "terminal", "Terminal-K2.hex", "upgrade"}},
+};
+
+QByteArray fileText(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The rows of the tree by address, every level.
+std::map<QString, QTreeWidgetItem*> rowsOf(SiteTree* tree) {
+    std::map<QString, QTreeWidgetItem*> rows;
+    for (QTreeWidgetItemIterator it(tree); *it; ++it)
+        rows[(*it)->text(SiteTree::Address)] = *it;
+    return rows;
+}
+
+struct SitePage {
+    InTemporaryFolder folder;
+    TestForm form;
+    std::optional<SimulatedBus> bus;
+    std::map<QString, QString> versions; // of the sample files, from the generator's list
+
+    bool ready() {
+        const QDir samples(QStringLiteral(NEXALO_FW_SAMPLES_DIR));
+        for (const QString& line : QString::fromUtf8(fileText(samples.filePath("samples.txt")))
+                                       .split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+            const QStringList fields = line.split(QLatin1Char('\t'));
+            if (fields.size() < 3 || line.startsWith(QLatin1Char('#'))) continue;
+            versions[fields[0]] = fields[2];
+            QFile::copy(samples.filePath(fields[0]), folder.file(fields[0]));
+        }
+        // Behind COM1, the window's first port, as nexalo-sim --link COM1 serves it.
+        bus.emplace(form, fileText(NEXALO_SOURCE_DIR "/sim/networks/demo.json").constData(),
+                    folder.file(QStringLiteral("COM1")).toStdString());
+        form.pgUpgrade->setCurrentWidget(form.tbsSite);
+        form.show();
+        return bus->ready && QTest::qWaitForWindowExposed(&form);
+    }
+    // The requests that reached the bus with a command that changes a unit.
+    QStringList changingRequests() {
+        QStringList changing;
+        for (const QString& frame : bus->frames())
+            for (const char* command :
+                 {cmd::EnterUpgrade, cmd::EraseCode, cmd::WritePageCode, cmd::NewLaCode, cmd::Reset,
+                  cmd::ClearMemory, cmd::ControllerUpgradeStart, cmd::UpgradeRunStart})
+                if (frame.section(QLatin1Char(':'), 1).startsWith(QLatin1String(command)))
+                    changing << frame;
+        return changing;
+    }
+};
+
+} // namespace
+
+class SitePageTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    // The plan sends nothing that changes a unit; each row says what the run would do with it
+    // and where it stands in the bus, and a screen reader is handed each cell with its column's
+    // name. The report of the plan parses and holds its units; a file that cannot be written is
+    // said in a box and in the log.
+    void planByClickFillsTheTreeAndItsReport() {
+        SitePage page;
+        QVERIFY(page.ready());
+        TestForm& form = page.form;
+        for (QWidget* control : form.tbsSite->findChildren<QWidget*>()) {
+            // The tree's and the combo box's own parts are named by them.
+            const bool part = control->window() != &form || form.tvSite->isAncestorOf(control) ||
+                              form.cbxModel->isAncestorOf(control);
+            if (!part && control->focusPolicy() != Qt::NoFocus)
+                QVERIFY2(!control->accessibleName().isEmpty(), control->metaObject()->className());
+        }
+        QVERIFY(!form.btnSaveReport->isEnabled());
+
+        QVERIFY(clickAndWait(form, form.btnPlan));
+        QCOMPARE(page.changingRequests(), QStringList());
+        auto rows = rowsOf(form.tvSite);
+        QCOMPARE(rows.size(), kDemoPlan.size());
+        for (const auto& [address, planned] : kDemoPlan) {
+            QVERIFY2(rows.count(address), qPrintable(address));
+            const QTreeWidgetItem* row = rows.at(address);
+            const QString action = QString::fromLatin1(planned.action);
+            const bool remote = QLatin1String(planned.kind) == QLatin1String("remote");
+            QCOMPARE(row->text(SiteTree::Action), action);
+            QCOMPARE(row->text(SiteTree::File), QString::fromLatin1(planned.file));
+            QCOMPARE(row->text(SiteTree::FileVersion),
+                     remote ? QString() : page.versions[QString::fromLatin1(planned.file)]);
+            QCOMPARE(row->text(SiteTree::Result),
+                     action == QLatin1String("upgrade") ? QStringLiteral("planned") : action);
+        }
+        QCOMPARE(rows.at("0101")->parent(), rows.at("0100"));
+        QCOMPARE(rows.at("0103")->parent(), rows.at("0100"));
+        QCOMPARE(rows.at("0205")->parent(), rows.at("0200"));
+        QVERIFY(rows.at("7F00")->parent() == nullptr);
+        QCOMPARE(form.lblSite->text(), QStringLiteral("Plan (COM1): upgrade 7, on request 1."));
+
+        QAccessibleInterface* tree = QAccessible::queryAccessibleInterface(form.tvSite);
+        QVERIFY(tree && tree->tableInterface());
+        QCOMPARE(tree->tableInterface()->cellAt(0, SiteTree::Address)->text(QAccessible::Name),
+                 QStringLiteral("host 7F00"));
+        QCOMPARE(tree->tableInterface()->cellAt(0, SiteTree::Action)->text(QAccessible::Name),
+                 QStringLiteral("Action: upgrade"));
+
+        form.savePath = page.folder.file(QStringLiteral("site.json"));
+        QTest::mouseClick(form.btnSaveReport, Qt::LeftButton);
+        QJsonParseError error;
+        const QJsonDocument report = QJsonDocument::fromJson(fileText(form.savePath), &error);
+        QVERIFY2(!report.isNull(), qPrintable(error.errorString()));
+        QStringList addresses;
+        for (const QJsonValue bus : report.object().value(QStringLiteral("buses")).toArray())
+            for (const QJsonValue unit : bus.toObject().value(QStringLiteral("units")).toArray())
+                addresses << unit.toObject().value(QStringLiteral("address")).toString();
+        QCOMPARE(addresses.size(), int(kDemoPlan.size()));
+        for (const QString& address : addresses)
+            QVERIFY2(kDemoPlan.count(address), qPrintable(address));
+        form.savePath = page.folder.file(QStringLiteral("missing/site.json"));
+        QTest::mouseClick(form.btnSaveReport, Qt::LeftButton);
+        QCOMPARE(form.messages.size(), 1);
+        QCOMPARE(form.messages.first().icon, QMessageBox::Critical);
+        QCOMPARE(form.mmoStatus->lines().constLast(), form.messages.first().text);
+
+        // The C/D model gives the product-5 controller the C/D file.
+        form.cbxModel->setCurrentIndex(1);
+        QVERIFY(clickAndWait(form, form.btnPlan));
+        QCOMPARE(rowsOf(form.tvSite).at("0100")->text(SiteTree::File), QStringLiteral("QRM-C.hex"));
+    }
+
+    // Stopped while it writes, the run leaves the rest not done; the next run finishes the
+    // site, every unit holding its file's version, and a plan after it finds nothing to do.
+    void upgradeSiteByClickBringsTheDemoUpToDate() {
+        SitePage page;
+        QVERIFY(page.ready());
+        TestForm& form = page.form;
+        bool sawRunning = false;
+        QTimer stopper;
+        QObject::connect(&stopper, &QTimer::timeout, [&] {
+            const auto rows = rowsOf(form.tvSite);
+            if (std::none_of(rows.begin(), rows.end(), [](const auto& row) {
+                    return !row.second->text(SiteTree::Progress).isEmpty();
+                }))
+                return;
+            stopper.stop();
+            sawRunning = form.btnSite->text() == QStringLiteral("&Stop") &&
+                         !form.btnPlan->isEnabled() && !form.cbxModel->isEnabled();
+            QTest::mouseClick(form.btnSite, Qt::LeftButton);
+        });
+        stopper.start(5);
+        QVERIFY(clickAndWait(form, form.btnSite, kSiteRunMs));
+        QVERIFY(sawRunning);
+        QVERIFY(form.siteBus && form.siteBus->stopped);
+        QVERIFY(form.lblSite->text().startsWith(QStringLiteral("Stopped")));
+        QVERIFY(form.lblSite->text().contains(QStringLiteral("not done")));
+        QCOMPARE(form.btnSite->text(), QStringLiteral("Upgrade &Site"));
+        QVERIFY(form.btnPlan->isEnabled());
+
+        QVERIFY(clickAndWait(form, form.btnSite, kSiteRunMs));
+        QVERIFY2(form.siteBus && siteSucceeded(*form.siteBus), qPrintable(form.lblSite->text()));
+        for (const auto& [address, row] : rowsOf(form.tvSite)) {
+            const Planned& planned = kDemoPlan.at(address);
+            const QString result = row->text(SiteTree::Result);
+            if (QLatin1String(planned.action) != QLatin1String("upgrade")) {
+                QCOMPARE(result, QString::fromLatin1(planned.action));
+                continue;
+            }
+            QVERIFY2(result == QStringLiteral("upgraded") || result == QStringLiteral("up to date"),
+                     qPrintable(address + QStringLiteral(": ") + result));
+            QCOMPARE(row->text(SiteTree::Version), row->text(SiteTree::FileVersion));
+            // What the unit itself holds now, not what the window was told.
+            QCOMPARE(QString::fromStdString(versionText(page.bus->unit(planned.name).version)),
+                     page.versions[QString::fromLatin1(planned.file)]);
+        }
+
+        QVERIFY(clickAndWait(form, form.btnPlan));
+        for (const auto& [address, row] : rowsOf(form.tvSite))
+            if (address != QStringLiteral("0103"))
+                QCOMPARE(row->text(SiteTree::Action), QStringLiteral("up to date"));
+    }
+};
+
+QTEST_MAIN(SitePageTest)
+#include "sitePageTest.moc"

@@ -1,0 +1,174 @@
+// nexalo-cli site, survey and diff as processes, against simulated sites over pseudo-terminals.
+
+#include "sim/networkFile.h"
+#include "sim/ptySimulator.h"
+#include "tests/cli/runProcess.h"
+#include "tests/site/siteFixture.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <thread>
+
+#include <signal.h>
+
+using nlohmann::json;
+
+namespace {
+
+// One controller whose own firmware is current, a terminal behind on it, one already current:
+// a whole run takes one "ALL units" upgrade.
+const char* kSmallSite = R"({
+  "controllers": [
+    {"name": "controller", "la": "01", "fixedAddress": "10000001", "productId": 5, "version": "4.20",
+     "terminals": [
+       {"name": "behind", "la": "01", "fixedAddress": "20000101", "productId": 3, "version": "1.02"},
+       {"name": "current", "la": "02", "fixedAddress": "20000102", "productId": 6, "version": "2.21"}]}]})";
+
+class SiteCli : public ::testing::Test {
+protected:
+    SiteCli() { sitetest::copySamples(folder.path()); }
+    // A simulator serving network behind the link name in the working folder.
+    void serve(const std::string& link, const std::string& network) {
+        simulators.push_back(
+            std::make_unique<sim::PtySimulator>(*sim::parseNetwork(network).network));
+        ASSERT_TRUE(simulators.back()->start(folder.file(link))) << simulators.back()->error();
+    }
+    ProcessResult cli(const std::vector<std::string>& args) {
+        return runProcess(NEXALO_CLI_PATH, args, folder.path().string());
+    }
+    json document(const std::string& name) {
+        std::ifstream in(folder.file(name));
+        return json::parse(in, nullptr, false);
+    }
+    void write(const std::string& name, const json& doc) {
+        std::ofstream(folder.file(name)) << doc;
+    }
+
+    WorkingFolder folder;
+    std::vector<std::unique_ptr<sim::PtySimulator>> simulators;
+};
+
+std::vector<std::string> linesOf(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
+}
+
+TEST_F(SiteCli, PlansSeveralBusesAtOnceAndAPortThatDoesNotOpenFailsOnlyItsBus) {
+    serve("COM1", sitetest::mixedSite());
+    serve("COM2", kSmallSite);
+    const ProcessResult result = cli({"--port", "COM1", "--port", "COM2", "--port", "COM9", "site",
+                                      "--plan", "--json", "plan.json"});
+    EXPECT_EQ(result.exitStatus, 1) << result.err;
+    for (const std::string& line : linesOf(result.out))
+        EXPECT_TRUE(line.starts_with("[COM1] ") || line.starts_with("[COM2] ") ||
+                    line.starts_with("[COM9] "))
+            << line;
+    EXPECT_NE(result.out.find("[COM9] Failed to open COM port"), std::string::npos);
+    EXPECT_NE(result.out.find("[COM2] << Site Plan >>"), std::string::npos);
+
+    const json plan = document("plan.json");
+    ASSERT_EQ(plan["buses"].size(), 3u);
+    EXPECT_EQ(plan["buses"][0]["units"].size(), 11u);
+    EXPECT_EQ(plan["buses"][1]["units"][1]["action"], "upgrade");
+    EXPECT_EQ(plan["buses"][1]["units"][2]["action"], "up to date");
+    EXPECT_EQ(plan["buses"][2]["opened"], false);
+    EXPECT_EQ(simulators[1]->snapshot().units[1].version, 0x0102);
+
+    // The two buses that open: every planned unit found, nothing to verify; their survey
+    // lists both networks by port, and reads as the plan did.
+    EXPECT_EQ(cli({"--port", "COM1", "--port", "COM2", "site", "--plan", "--json", "both.json"})
+                  .exitStatus,
+              0);
+    EXPECT_EQ(
+        cli({"--port", "COM1", "--port", "COM2", "survey", "--json", "surveys.json"}).exitStatus,
+        0);
+    EXPECT_EQ(document("surveys.json")["buses"][1]["port"], "COM2");
+    const ProcessResult same = cli({"diff", "surveys.json", "both.json"});
+    EXPECT_EQ(same.exitStatus, 0) << same.out << same.err;
+    const ProcessResult usage = cli({"--port", "COM1", "--port", "COM2", "upgrade"});
+    EXPECT_EQ(usage.exitStatus, 2);
+    EXPECT_NE(usage.err.find("site and survey"), std::string::npos) << usage.err;
+}
+
+TEST_F(SiteCli, DiffReadsSurveysAndSiteReportsAndNamesEachChange) {
+    serve("COM1", sitetest::mixedSite());
+    ASSERT_EQ(cli({"survey", "--json", "survey.json"}).exitStatus, 0);
+    ASSERT_EQ(cli({"site", "--plan", "--json", "plan.json"}).exitStatus, 0);
+    // The same site read twice, once per kind of document (a remote's version is its second).
+    const ProcessResult same = cli({"diff", "survey.json", "plan.json"});
+    EXPECT_EQ(same.exitStatus, 0) << same.out << same.err;
+    EXPECT_EQ(same.out, "");
+
+    json changed = document("plan.json");
+    json& units = changed["buses"][0]["units"];
+    units[2]["before"] = "2.21";    // 20000101
+    units[3]["address"] = "0209";   // 20000102
+    units.erase(units.begin() + 4); // 20000103
+    units.push_back(units[1]);
+    units.back()["fixedAddress"] = "10000009";
+    write("changed.json", changed);
+    const ProcessResult diff = cli({"diff", "survey.json", "changed.json"});
+    EXPECT_EQ(diff.exitStatus, 1) << diff.err;
+    EXPECT_EQ(linesOf(diff.out),
+              (std::vector<std::string>{
+                  "10000009 added: [COM1] 0100 05:Nexalo QRM-A/C Controller V2.01",
+                  "20000101 version: 1.02 -> 2.21", "20000102 moved: 0102 -> [COM1] 0209",
+                  "20000103 removed: 0103 06:Nexalo Single Door Module V2.21"}))
+        << diff.out;
+
+    std::ofstream(folder.file("damaged.json")) << R"({"buses": [{"port": "COM1", "units": [{"add)";
+    write("other.json", json{{"name", "not an inventory"}});
+    for (const char* bad : {"damaged.json", "other.json", "missing.json"}) {
+        const ProcessResult refused = cli({"diff", "survey.json", bad});
+        EXPECT_EQ(refused.exitStatus, 2) << bad;
+        EXPECT_NE(refused.err.find(bad), std::string::npos) << refused.err;
+    }
+}
+
+TEST_F(SiteCli, BringsASiteUpToDateAndTheDiffShowsWhatChanged) {
+    serve("COM1", kSmallSite);
+    ASSERT_EQ(cli({"survey", "--json", "before.json"}).exitStatus, 0);
+    const ProcessResult run = cli({"site", "--json", "after.json"});
+    EXPECT_EQ(run.exitStatus, 0) << run.out << run.err;
+    EXPECT_NE(run.out.find("Site: terminals of controller 01, ALL units"), std::string::npos);
+    EXPECT_NE(run.out.find("Site up to date: every planned unit verified."), std::string::npos);
+    const sim::Network network = simulators[0]->snapshot();
+    EXPECT_EQ(network.units[1].version, 0x0215);
+    EXPECT_EQ(network.units[2].upgradeMode, false);
+
+    const ProcessResult diff = cli({"diff", "before.json", "after.json"});
+    EXPECT_EQ(diff.exitStatus, 1);
+    EXPECT_EQ(diff.out, "20000101 version: 1.02 -> 2.21\n");
+    // Up to date now: a second run finds nothing to do.
+    const ProcessResult again = cli({"site"});
+    EXPECT_EQ(again.exitStatus, 0);
+    EXPECT_EQ(again.out.find("Entering Upgrade mode"), std::string::npos);
+}
+
+TEST_F(SiteCli, CtrlCStopsEveryBus) {
+    serve("COM1", kSmallSite);
+    serve("COM2", kSmallSite);
+    const ProcessResult run =
+        runProcess(NEXALO_CLI_PATH, {"--port", "COM1", "--port", "COM2", "site"},
+                   folder.path().string(), [](pid_t pid) {
+                       std::this_thread::sleep_for(std::chrono::seconds(3));
+                       kill(pid, SIGINT);
+                   });
+    EXPECT_EQ(run.exitStatus, 1) << run.err;
+    for (const char* bus : {"[COM1] ", "[COM2] "}) {
+        EXPECT_NE(run.out.find(std::string(bus) + "Site run stopped"), std::string::npos)
+            << run.out;
+        EXPECT_EQ(run.out.find(std::string(bus) + "Site: survey to verify"), std::string::npos);
+    }
+    for (const auto& simulator : simulators)
+        EXPECT_EQ(simulator->snapshot().units[1].version, 0x0102);
+}
+
+} // namespace
