@@ -184,7 +184,9 @@ void TForm1::showRunPhase() {
     portItems->setEnabled(!busy);
     baudItems->setEnabled(!busy);
     if (runButton_ == nullptr || !running_) return;
-    runButton_->setText(phase == RunPhase::Discovering ? kSkipCaption : kStopCaption);
+    // The site run plans from whole searches: its button is only ever its Stop.
+    const bool offersSkip = phase == RunPhase::Discovering && runButton_ != btnSite;
+    runButton_->setText(offersSkip ? kSkipCaption : kStopCaption);
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {

@@ -34,6 +34,8 @@ QWidget* TForm1::buildSiteBar() {
                              QStringLiteral("Upgrade site"),
                              QStringLiteral("Bring every unit that is behind up to date, then "
                                             "survey again to verify."));
+    startsOperation(btnPlan);
+    startsOperation(btnSite);
     ckbRemotes = makeCheckBox(bar, QStringLiteral("ckbRemotes"), QStringLiteral("Remotes too"));
     ckbRemotes->setAccessibleName(QStringLiteral("Remotes too"));
     ckbRemotes->setToolTip(QStringLiteral("Upgrade the remotes as well; else they are left on "

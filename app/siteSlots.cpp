@@ -59,7 +59,7 @@ void TForm1::startSiteRun(bool planOnly) {
             OperationContext run = context();
             *bus = runSite(run, port, options, observer);
         },
-        RunLog::Status, nullptr,
+        RunLog::Status, btnSite,
         [this, bus] {
             if (*bus) {
                 siteRunEnded(**bus);
@@ -102,14 +102,14 @@ void TForm1::siteRunEnded(const SiteBus& bus) {
     btnSaveReport->setEnabled(true);
 }
 
-// Like the other pages, the page's own inputs wait while its run holds the bus; every other
-// operation is refused by the session meanwhile.
+// The buttons follow the run's phase like every page's; the run's choices and its report wait
+// for its end as well.
 void TForm1::setSiteRunning(bool running) {
     siteRunning_ = running;
     btnSite->setText(running ? kStopCaption : kSiteCaption);
     btnSite->setAccessibleName(running ? kStopName : kSiteName);
-    for (QWidget* input : {static_cast<QWidget*>(btnPlan), static_cast<QWidget*>(ckbRemotes),
-                           static_cast<QWidget*>(cbxModel), static_cast<QWidget*>(btnSaveReport)})
+    for (QWidget* input : {static_cast<QWidget*>(ckbRemotes), static_cast<QWidget*>(cbxModel),
+                           static_cast<QWidget*>(btnSaveReport)})
         input->setEnabled(!running);
     if (!running && !siteBus) btnSaveReport->setEnabled(false);
 }
