@@ -30,33 +30,44 @@ void reportLines(Console& console, const std::vector<std::string>& lines) {
         console.report(line);
 }
 
-bool runStep(OperationContext& context, const SiteStep& step, const SiteObserver& observer,
-             FirmwareImage& image) {
+// What a step made of each of its units, in the step's order. A run that went its whole way
+// answers for all of them. One cut short (a Stop, a lost line) answers only for the units its
+// all-at-once upgrade had finished, as its table of found units says: a unit upgraded before the
+// Stop was upgraded, whatever came after it.
+StepOutcomes runStep(OperationContext& context, const SiteStep& step,
+                     const std::vector<SurveyedUnit>& plan, const SiteObserver& observer,
+                     FirmwareImage& image) {
     context.console.status(step.title);
     StepConsole console(context.console, observer.progress, step.units);
     PortSession port(context.link);
-    if (!port.opened()) return false;
+    if (!port.opened()) return StepOutcomes(step.units.size(), false);
     FoundUnits found;
     UpgradeRun run{{context.link, console, context.clock, context.control},
                    step.settings,
                    step.scope,
                    image,
                    found};
-    return RunUpgrade(run);
+    const bool done = RunUpgrade(run);
+    if (!context.ended()) return StepOutcomes(step.units.size(), done);
+    StepOutcomes outcomes(step.units.size());
+    for (std::size_t k = 0; k < step.units.size(); ++k) {
+        const FoundUnit* unit = found.at(plan[step.units[k]].la);
+        if (unit != nullptr && unit->state == UnitState::Done) outcomes[k] = true;
+    }
+    return outcomes;
 }
 
 // Runs the steps until the last one or a Stop (or a lost line); a step cut short leaves its
-// units unreached.
+// unfinished units unreached.
 StepOutcomes runSteps(OperationContext& context, const std::vector<SiteStep>& steps,
-                      std::size_t unitCount, const SiteObserver& observer) {
-    StepOutcomes outcomes(unitCount);
+                      const std::vector<SurveyedUnit>& plan, const SiteObserver& observer) {
+    StepOutcomes outcomes(plan.size());
     auto image = std::make_unique<FirmwareImage>();
     for (const SiteStep& step : steps) {
         if (context.ended()) break;
-        const bool done = runStep(context, step, observer, *image);
-        if (context.ended()) break;
-        for (std::size_t unit : step.units)
-            outcomes[unit] = done;
+        const StepOutcomes made = runStep(context, step, plan, observer, *image);
+        for (std::size_t k = 0; k < step.units.size(); ++k)
+            outcomes[step.units[k]] = made[k];
     }
     return outcomes;
 }
@@ -125,7 +136,7 @@ SiteBus runSite(OperationContext& context, const std::string& port, const SiteOp
     if (options.planOnly) return bus;
 
     const StepOutcomes outcomes =
-        runSteps(context, siteSteps(plan, options.model, shelf), plan.size(), observer);
+        runSteps(context, siteSteps(plan, options.model, shelf), plan, observer);
     bus.stopped = context.control.stopRequested();
     if (context.ended())
         endStopped(bus, outcomes, observer);

@@ -159,4 +159,32 @@ TEST_F(SiteRun, StopEndsTheRunAtTheProcedureCheckpoint) {
         EXPECT_FALSE(heard(unit(name), "E0")) << name;
 }
 
+TEST_F(SiteRun, AUnitUpgradedBeforeAStopIsReportedUpgraded) {
+    // Stopped inside the all-at-once upgrade of controller 01's terminals, once one of them is
+    // through: that one was upgraded, the units its run had not finished were not done.
+    std::string through;
+    console.onWait = [&] {
+        if (!through.empty()) return;
+        for (const std::string& line : console.statusLines)
+            if (line.starts_with("Unit 01") && line.ends_with(" upgrade OK.")) {
+                through = line.substr(5, 4);
+                bus.control.requestStop();
+            }
+    };
+    const SiteBus site = run({false, false, ControllerModel::AB});
+    ASSERT_FALSE(through.empty());
+    EXPECT_TRUE(site.stopped);
+    int notDone = 0;
+    for (const SiteUnit& u : site.units) {
+        if (u.action != SiteAction::Upgrade) continue;
+        if (u.address == through) {
+            EXPECT_EQ(u.result, SiteResult::Upgraded);
+        } else {
+            EXPECT_NE(u.result, SiteResult::Upgraded) << u.address;
+            notDone += u.result == SiteResult::NotDone;
+        }
+    }
+    EXPECT_GT(notDone, 0);
+}
+
 } // namespace
