@@ -2,7 +2,7 @@
 // What both benchmarks need: a pseudo-terminal whose far end answers status polls like a unit
 // on a real line, a face that does nothing, and the clocks to measure with.
 
-#include "tests/support/silentConsole.h"
+#include "link/silentConsole.h"
 
 #include <atomic>
 #include <cstdint>

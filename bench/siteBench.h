@@ -3,7 +3,7 @@
 // session on a simulated bus at the line rate of the benchmarks.
 
 #include "link/linkSession.h"
-#include "tests/support/silentConsole.h"
+#include "link/silentConsole.h"
 #include "tests/support/workingFolder.h"
 
 #include <filesystem>

@@ -2,8 +2,8 @@
 
 #include "image/fileSelection.h"
 #include "image/remoteImage.h"
+#include "link/silentConsole.h"
 #include "product/productFiles.h"
-#include "site/quietConsole.h"
 
 std::optional<ShelfFile> FirmwareShelf::application(int productId, UnitType unitType) {
     const auto id = static_cast<std::uint8_t>(productId);
@@ -12,7 +12,7 @@ std::optional<ShelfFile> FirmwareShelf::application(int productId, UnitType unit
     const std::string name(file->name);
     auto known = read_.find(name);
     if (known == read_.end()) {
-        QuietConsole quiet;
+        SilentConsole quiet;
         ShelfFile shelf{name,
                         LoadApplicationFile(image_, quiet, id, unitType, UpgradeType::SingleUnit),
                         std::nullopt};

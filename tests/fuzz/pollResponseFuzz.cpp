@@ -3,8 +3,8 @@
 // only if it is a whole frame with a good CRC that answers the current request.
 
 #include "link/linkSession.h"
+#include "link/silentConsole.h"
 #include "tests/link/scriptedBackend.h"
-#include "tests/support/silentConsole.h"
 
 #include <cstdlib>
 

@@ -6,8 +6,8 @@
 
 #include "image/remoteImage.h"
 #include "link/catalogue.h"
+#include "link/silentConsole.h"
 #include "scriptedReplies.h"
-#include "tests/support/silentConsole.h"
 #include "tools/fastPoll.h"
 #include "tools/networkSurvey.h"
 #include "upgrade/discovery.h"

@@ -7,11 +7,11 @@
 #include "image/pageFormat.h"
 #include "imageContent.h"
 #include "link/catalogue.h"
+#include "link/silentConsole.h"
 #include "product/productFiles.h"
 #include "srecWriter.h"
-#include "tests/support/workingFolder.h"
-#include "tests/support/silentConsole.h"
 #include "tests/support/simBus.h"
+#include "tests/support/workingFolder.h"
 
 #include "upgrade/upgradeRun.h"
 #include <gtest/gtest.h>

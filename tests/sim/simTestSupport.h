@@ -1,10 +1,10 @@
 #pragma once
 // Talking to a NetworkSimulator frame by frame, with requests built by the tool's own framing.
 
+#include "link/silentConsole.h"
 #include "link/transaction.h"
 #include "sim/networkFile.h"
 #include "sim/networkSimulator.h"
-#include "tests/support/silentConsole.h"
 #include "tests/support/simBus.h"
 
 #include <gtest/gtest.h>

@@ -4,8 +4,8 @@
 #include "site/siteRun.h"
 #include "image/fileSelection.h"
 #include "image/remoteImage.h"
+#include "link/silentConsole.h"
 #include "tests/site/siteFixture.h"
-#include "tests/support/silentConsole.h"
 #include "tests/support/simBus.h"
 
 #include <gtest/gtest.h>

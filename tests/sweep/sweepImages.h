@@ -5,9 +5,9 @@
 #include "image/fileSelection.h"
 #include "image/remoteImage.h"
 #include "link/catalogue.h"
+#include "link/silentConsole.h"
 #include "sim/unitModel.h"
 #include "tests/globalUpgrade/upgradeFixture.h"
-#include "tests/support/silentConsole.h"
 
 #include <sstream>
 

@@ -6,8 +6,8 @@
 #include "link/linkSession.h"
 #include "link/platform/win32/win32Errors.h"
 #include "link/serialPort.h"
+#include "link/silentConsole.h"
 #include "link/transaction.h"
-#include "tests/support/silentConsole.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,7 @@
 #pragma once
-// A face that shows nothing: for runs where only the wire or the clock matters.
+// A face that shows nothing: where the engine works for itself (the site plan reads every
+// firmware file and shows the plan, not a version line a file), and where a test watches only
+// the wire or the clock.
 
 #include "link/console.h"
 
