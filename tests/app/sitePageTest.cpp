@@ -7,6 +7,7 @@
 #include "logView.h"
 #include "siteTree.h"
 #include "testForm.h"
+#include "tests/support/sampleFiles.h"
 #include "tests/support/windowRun.h"
 #include "tools/surveyLines.h"
 
@@ -68,14 +69,9 @@ struct SitePage {
     std::map<QString, QString> versions; // of the sample files, from the generator's list
 
     bool ready(const char* network = NEXALO_SOURCE_DIR "/sim/networks/demo.json") {
-        const QDir samples(QStringLiteral(NEXALO_FW_SAMPLES_DIR));
-        for (const QString& line : QString::fromUtf8(fileText(samples.filePath("samples.txt")))
-                                       .split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
-            const QStringList fields = line.split(QLatin1Char('\t'));
-            if (fields.size() < 3 || line.startsWith(QLatin1Char('#'))) continue;
-            versions[fields[0]] = fields[2];
-            QFile::copy(samples.filePath(fields[0]), folder.file(fields[0]));
-        }
+        for (const auto& [name, version] :
+             testkit::copySampleFiles(NEXALO_FW_SAMPLES_DIR, folder.WorkingFolder::path()))
+            versions[QString::fromStdString(name)] = QString::fromStdString(version);
         // Behind COM1, the window's first port, as nexalo-sim --link COM1 serves it.
         bus.emplace(form, fileText(QString::fromUtf8(network)).constData(),
                     folder.file(QStringLiteral("COM1")).toStdString());

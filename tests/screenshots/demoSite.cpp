@@ -3,6 +3,7 @@
 #include "fwUpgrade.h"
 #include "sim/networkFile.h"
 #include "sim/ptySimulator.h"
+#include "tests/support/sampleFiles.h"
 
 #include <QDir>
 #include <QEventLoop>
@@ -16,14 +17,10 @@ namespace {
 constexpr int kPlanMs = 60000;
 
 std::optional<QString> copySamples(const QDir& to) {
-    const QDir samples(QStringLiteral(NEXALO_FW_SAMPLES_DIR));
-    QFile list(samples.filePath(QStringLiteral("samples.txt")));
-    if (!list.open(QIODevice::ReadOnly)) return QStringLiteral("no %1").arg(list.fileName());
-    for (const QString& line : QString::fromUtf8(list.readAll()).split(QLatin1Char('\n'))) {
-        const QString name = line.section(QLatin1Char('\t'), 0, 0);
-        if (name.isEmpty() || name.startsWith(QLatin1Char('#'))) continue;
-        if (!QFile::copy(samples.filePath(name), to.filePath(name)))
-            return QStringLiteral("cannot copy %1").arg(name);
+    try {
+        testkit::copySampleFiles(NEXALO_FW_SAMPLES_DIR, to.path().toStdString());
+    } catch (const std::filesystem::filesystem_error& error) {
+        return QString::fromLocal8Bit(error.what());
     }
     return std::nullopt;
 }
