@@ -52,7 +52,7 @@ bool upgradeRun(OperationContext& context, const Choice& choice) {
 
 bool survey(OperationContext& context) {
     auto table = std::make_unique<SurveyTable>();
-    return btnPingClick(context, *table).controllers > 0;
+    return surveyBus(context, *table).controllers > 0;
 }
 
 // Seconds the operation took on the bus's worker; negative when it did not succeed.

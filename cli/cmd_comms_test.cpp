@@ -25,7 +25,7 @@ CommandAction setUpCommsTest(CLI::App& command) {
         context.run(
             [&](OperationContext& engine) {
                 auto table = std::make_unique<SurveyTable>();
-                if (!btnPingClick(engine, *table).portOpened) return;
+                if (!surveyBus(engine, *table).portOpened) return;
                 const LineDiagnosticsResult result =
                     runLineDiagnostics(engine, *table, {false, *cla, *cycles});
                 if (result.commsTest.unitsReported > 0 && result.commsTest.failed == 0 &&

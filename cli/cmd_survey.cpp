@@ -14,9 +14,9 @@ struct BusSurvey {
     SurveyedBus network;
 };
 
-void surveyBus(OperationContext& engine, BusSurvey& bus) {
+void surveyOneBus(OperationContext& engine, BusSurvey& bus) {
     auto table = std::make_unique<SurveyTable>();
-    const SurveyOutcome outcome = btnPingClick(engine, *table);
+    const SurveyOutcome outcome = surveyBus(engine, *table);
     if (!outcome.portOpened) return;
     bus.found = outcome.host.kind != HostKind::hkNone || outcome.controllers > 0 ||
                 outcome.busTerminals > 0;
@@ -47,7 +47,8 @@ int runSurvey(CliContext& context, const std::string& jsonPath) {
     for (std::size_t i = 0; i < ports.size(); ++i)
         buses[i].network.port = ports[i];
     const std::vector<bool> ran = runOnBuses(
-        context, [&](std::size_t bus, OperationContext& engine) { surveyBus(engine, buses[bus]); },
+        context,
+        [&](std::size_t bus, OperationContext& engine) { surveyOneBus(engine, buses[bus]); },
         RunLog::Report);
     int status = kExitDone;
     for (std::size_t i = 0; i < buses.size(); ++i)

@@ -1,5 +1,7 @@
 #include "site/siteReport.h"
 
+#include "link/catalogue.h"
+#include "product/products.h"
 #include "site/siteRun.h"
 
 #include <nlohmann/json.hpp>
@@ -21,12 +23,6 @@ constexpr char kResultHeading[] = "<< Site Report >>";
 constexpr char kResultHeader[] =
     "Addr  Kind        Fixed Addr  Before:  After:    Result:        Product Desc:";
 
-std::string hex8(std::uint32_t value) {
-    char text[9];
-    std::snprintf(text, sizeof text, "%08X", value);
-    return text;
-}
-
 ordered_json optionalText(const std::optional<std::string>& text) {
     return text ? ordered_json(*text) : ordered_json();
 }
@@ -35,7 +31,7 @@ ordered_json unitJson(const SiteUnit& unit) {
     ordered_json j;
     j["address"] = unit.address;
     j["kind"] = siteUnitKindText(unit.kind);
-    j["fixedAddress"] = hex8(unit.fixedAddress);
+    j["fixedAddress"] = hexText::fixedAddress(unit.fixedAddress);
     j["productId"] = unit.productId;
     j["product"] = unit.product;
     j["file"] = optionalText(unit.file);
@@ -52,16 +48,14 @@ std::string orDashes(const std::optional<std::string>& text) {
 }
 
 std::string productText(const SiteUnit& unit) {
-    char id[8];
-    std::snprintf(id, sizeof id, "%.2d", unit.productId);
-    return std::string(id) + ":" + unit.product;
+    return productLabel(unit.productId, unit.product);
 }
 
 std::string planLine(const SiteUnit& unit) {
     char line[256];
     std::snprintf(line, sizeof line, "%-4s  %-10s  %s    %-8s %-9s %-14s %-26s %s",
                   unit.address.c_str(), siteUnitKindText(unit.kind),
-                  hex8(unit.fixedAddress).c_str(), orDashes(unit.before).c_str(),
+                  hexText::fixedAddress(unit.fixedAddress).c_str(), orDashes(unit.before).c_str(),
                   orDashes(unit.fileVersion).c_str(), siteActionText(unit.action),
                   unit.file ? unit.file->c_str() : "-", productText(unit).c_str());
     return line;
@@ -70,7 +64,7 @@ std::string planLine(const SiteUnit& unit) {
 std::string resultLine(const SiteUnit& unit) {
     char line[256];
     std::snprintf(line, sizeof line, "%-4s  %-10s  %s    %-8s %-9s %-14s %s", unit.address.c_str(),
-                  siteUnitKindText(unit.kind), hex8(unit.fixedAddress).c_str(),
+                  siteUnitKindText(unit.kind), hexText::fixedAddress(unit.fixedAddress).c_str(),
                   orDashes(unit.before).c_str(), orDashes(unit.after).c_str(),
                   siteResultText(unit.result), productText(unit).c_str());
     return line;

@@ -8,6 +8,7 @@
 #include "site/stepConsole.h"
 #include "tools/surveyLines.h"
 #include "upgrade/dispatcher.h"
+#include "upgrade/upgradeRule.h"
 
 #include <map>
 #include <memory>
@@ -15,8 +16,6 @@
 namespace {
 
 constexpr char kVerifying[] = "Site: survey to verify";
-// The remote upgrade refuses a remote below this version and calls it done all the same.
-constexpr std::uint16_t kLowestUpgradableRemote = 0x0200;
 
 // What the upgrade runs made of each unit they worked on; empty for a unit not reached.
 using StepOutcomes = std::vector<std::optional<bool>>;
@@ -75,7 +74,7 @@ StepOutcomes runSteps(OperationContext& context, const std::vector<SiteStep>& st
 bool verified(const SurveyedUnit& before, const SurveyedUnit& after, bool stepDone) {
     if (!after.answered || after.upgradeMode) return false;
     if (before.unit.kind == SiteUnitKind::Remote)
-        return stepDone && before.version >= kLowestUpgradableRemote;
+        return stepDone && remoteUpgradable(before.version);
     return before.unit.fileVersion && versionText(after.version) == *before.unit.fileVersion;
 }
 
@@ -84,7 +83,7 @@ void verify(OperationContext& context, SiteBus& bus, const std::vector<SurveyedU
             const StepOutcomes& outcomes, const SiteObserver& observer) {
     context.console.status(kVerifying);
     auto table = std::make_unique<SurveyTable>();
-    const SurveyOutcome outcome = btnPingClick(context, *table);
+    const SurveyOutcome outcome = surveyBus(context, *table);
     std::map<std::uint32_t, SurveyedUnit> found;
     for (SurveyedUnit& unit : surveyedUnits(*table, outcome))
         found.emplace(unit.unit.fixedAddress, std::move(unit));
@@ -122,7 +121,7 @@ SiteBus runSite(OperationContext& context, const std::string& port, const SiteOp
     bus.port = port;
     bus.planOnly = options.planOnly;
     auto table = std::make_unique<SurveyTable>();
-    const SurveyOutcome outcome = btnPingClick(context, *table);
+    const SurveyOutcome outcome = surveyBus(context, *table);
     bus.opened = outcome.portOpened;
     if (!bus.opened) return bus;
 

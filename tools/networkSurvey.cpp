@@ -98,7 +98,7 @@ void surveyOpenPort(OperationContext& context, SurveyTable& table, SurveyOutcome
 
 } // namespace
 
-SurveyOutcome btnPingClick(OperationContext& context, SurveyTable& table) {
+SurveyOutcome surveyBus(OperationContext& context, SurveyTable& table) {
     SurveyOutcome outcome;
     context.console.clearReport();
     PortSession session(context.link);

@@ -17,4 +17,4 @@ struct SurveyOutcome {
 
 // Clears the report log and the table, opens the port (the error box when it does not open,
 // leaving the table as it was) and surveys the network to "Finished.". It cannot be stopped.
-SurveyOutcome btnPingClick(OperationContext& context, SurveyTable& table);
+SurveyOutcome surveyBus(OperationContext& context, SurveyTable& table);

@@ -114,7 +114,7 @@ private:
     }
 
     static std::uint16_t versionOf(const reply::UnitInfo& info) {
-        return info.inUpgradeMode() ? FoundUnits::kInUpgradeMode : info.version;
+        return info.inUpgradeMode() ? kVersionInUpgradeMode : info.version;
     }
 
     // A unit that answered the poll but not the information query is there, but cannot be

@@ -8,12 +8,12 @@
 #include "product/upgradeCases.h"
 #include "upgrade/pageBar.h"
 #include "upgrade/remote.h"
+#include "upgrade/upgradeRule.h"
 
 namespace {
 
 // A reply is judged by its first characters only; anything longer is cut here.
 constexpr std::size_t kKeptReplyLength = 100;
-constexpr std::uint16_t kOldestRemoteVersion = 0x0200;
 
 struct UnitFacts {
     bool inUpgradeMode = false;
@@ -81,7 +81,7 @@ private:
     Outcome remoteChoice() {
         if (settings().unitType != UnitType::Remote) return Outcome::Continue;
         if (facts_.special.route == RemoteRoute::ThroughTerminal) {
-            if (facts_.remoteVersion < kOldestRemoteVersion) {
+            if (!remoteUpgradable(facts_.remoteVersion)) {
                 say("Unable to Upgrade Remote - old version < V2.00 !");
                 return Outcome::Succeeded;
             }
@@ -110,9 +110,8 @@ private:
     }
 
     bool upgradeNeeded() {
-        if (facts_.version < run_.image.fileVersion ||
-            facts_.version == FoundUnits::kInUpgradeMode || facts_.inUpgradeMode ||
-            settings().forceUpgrade)
+        if (needsUpgrade({facts_.version, facts_.inUpgradeMode}, run_.image.fileVersion,
+                         settings().forceUpgrade))
             return true;
         say("Upgrade not necessary.");
         return false;

@@ -4,8 +4,8 @@
 #include "cells.h"
 #include "sim/ptySimulator.h"
 #include "surveyJudge.h"
-#include "tests/support/workingFolder.h"
 #include "tests/support/simBus.h"
+#include "tests/support/workingFolder.h"
 #include "tools/networkSurvey.h"
 #include "upgrade/dispatcher.h"
 
@@ -60,7 +60,7 @@ RunRecord surveyOverPty(const FaultRow& row, std::uint64_t seed) {
     OperationContext context = bench.bus.context();
     return guarded(
         bench.console, systemClock(), boundOf(Column::Survey, bench.budget(row)),
-        [&] { btnPingClick(context, *table); },
+        [&] { surveyBus(context, *table); },
         [&](std::string& detail) {
             return judgeSurvey(bench.simulator.snapshot(), *table, bench.console.reportLines,
                                detail);

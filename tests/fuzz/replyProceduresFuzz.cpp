@@ -125,7 +125,7 @@ void survey(std::string_view input) {
     OperationContext context = run.context();
     // Large, and cleared by every survey: kept from run to run.
     static const auto table = std::make_unique<SurveyTable>();
-    const SurveyOutcome outcome = btnPingClick(context, *table);
+    const SurveyOutcome outcome = surveyBus(context, *table);
     Require(outcome.portOpened);
     Require(outcome.controllers <= SurveyTable::kGroupSize);
     Require(outcome.busTerminals <= SurveyTable::kGroupSize);

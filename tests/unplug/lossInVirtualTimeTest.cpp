@@ -153,12 +153,12 @@ const std::vector<Procedure>& procedures() {
          {},
          [](Bench& b) {
              OperationContext context = b.context();
-             btnPingClick(context, b.table);
+             surveyBus(context, b.table);
          }},
         {"comms test", RunLog::Report,
          [](Bench& b) {
              OperationContext context = b.context();
-             btnPingClick(context, b.table);
+             surveyBus(context, b.table);
          },
          [](Bench& b) {
              runLineDiagnostics(b.context(), b.table, {false, "FFFF", "2"});

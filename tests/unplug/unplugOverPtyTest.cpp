@@ -55,7 +55,7 @@ protected:
     }
     SurveyOutcome survey() {
         SurveyOutcome outcome;
-        session.run([&](OperationContext& context) { outcome = btnPingClick(context, table); },
+        session.run([&](OperationContext& context) { outcome = surveyBus(context, table); },
                     RunLog::Report);
         return outcome;
     }
