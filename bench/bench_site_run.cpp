@@ -47,7 +47,7 @@ bool upgradeRun(OperationContext& context, const Choice& choice) {
     auto image = std::make_unique<FirmwareImage>();
     FoundUnits units;
     UpgradeRun run{context, settings, boxes.scope, *image, units};
-    return RunUpgrade(run);
+    return RunUpgrade(run).succeeded();
 }
 
 bool survey(OperationContext& context) {

@@ -32,6 +32,7 @@ SurveyedUnit fromRecord(const SurveyRecord& record, SiteUnitKind kind, std::stri
     unit.product = getProductName(record.productId);
     surveyed.answered = !record.status.empty();
     surveyed.upgradeMode = record.status == surveyStatus::UpgradeMode;
+    unit.inUpgradeMode = surveyed.upgradeMode;
     surveyed.la = record.la;
     surveyed.version = kind == SiteUnitKind::Remote ? record.secondVersion : record.version;
     if (surveyed.answered) unit.before = versionText(surveyed.version);

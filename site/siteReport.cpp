@@ -2,7 +2,6 @@
 
 #include "link/catalogue.h"
 #include "product/products.h"
-#include "site/siteRun.h"
 
 #include <nlohmann/json.hpp>
 
@@ -36,10 +35,12 @@ ordered_json unitJson(const SiteUnit& unit) {
     j["product"] = unit.product;
     j["file"] = optionalText(unit.file);
     j["fileVersion"] = optionalText(unit.fileVersion);
+    j["inUpgradeMode"] = unit.inUpgradeMode;
     j["before"] = optionalText(unit.before);
     j["after"] = optionalText(unit.after);
     j["action"] = siteActionText(unit.action);
     j["result"] = siteResultText(unit.result);
+    j["reason"] = optionalText(unit.reason);
     return j;
 }
 
@@ -71,14 +72,39 @@ std::string resultLine(const SiteUnit& unit) {
 }
 
 std::string verdict(const SiteBus& bus) {
-    if (bus.stopped) return "Site run stopped: units not reached are not done.";
+    const Outcome outcome = siteOutcome(bus);
+    switch (outcome.kind) {
+    case OutcomeKind::Completed:
+        return "Site up to date: every planned unit verified.";
+    case OutcomeKind::Stopped:
+        return "Site run stopped: units not reached are not done.";
+    case OutcomeKind::LineLost:
+    case OutcomeKind::Error:
+        return "Site not verified (" + bus.port + "): " + outcome.reason + ".";
+    case OutcomeKind::Refused:
+    case OutcomeKind::Failed:
+        break;
+    }
+    if (bus.units.empty()) return outcome.reason;
     int missing = 0;
     for (const SiteUnit& unit : bus.units)
         if (unit.action == SiteAction::Upgrade && unit.result != SiteResult::Upgraded) ++missing;
-    if (siteSucceeded(bus)) return "Site up to date: every planned unit verified.";
-    if (bus.units.empty()) return "No units found!";
     return "Site not up to date: " + std::to_string(missing) +
            " planned unit(s) failed or not verified.";
+}
+
+ordered_json busJson(const SiteBus& bus) {
+    ordered_json b;
+    b["port"] = bus.port;
+    b["opened"] = bus.opened;
+    b["end"] = bus.end.name();
+    b["reason"] = bus.end.succeeded() ? ordered_json() : ordered_json(bus.end.reason);
+    b["verified"] = bus.verified;
+    b["passes"] = bus.passes;
+    b["units"] = ordered_json::array();
+    for (const SiteUnit& unit : bus.units)
+        b["units"].push_back(unitJson(unit));
+    return b;
 }
 
 } // namespace
@@ -86,16 +112,8 @@ std::string verdict(const SiteBus& bus) {
 std::string siteReportJson(const std::vector<SiteBus>& buses) {
     ordered_json doc;
     doc["buses"] = ordered_json::array();
-    for (const SiteBus& bus : buses) {
-        ordered_json b;
-        b["port"] = bus.port;
-        b["opened"] = bus.opened;
-        b["stopped"] = bus.stopped;
-        b["units"] = ordered_json::array();
-        for (const SiteUnit& unit : bus.units)
-            b["units"].push_back(unitJson(unit));
-        doc["buses"].push_back(b);
-    }
+    for (const SiteBus& bus : buses)
+        doc["buses"].push_back(busJson(bus));
     return doc.dump(2) + "\n";
 }
 

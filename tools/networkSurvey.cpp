@@ -103,6 +103,11 @@ SurveyOutcome surveyBus(OperationContext& context, SurveyTable& table) {
     context.console.clearReport();
     PortSession session(context.link);
     outcome.portOpened = session.opened();
-    if (outcome.portOpened) surveyOpenPort(context, table, outcome);
+    if (!outcome.portOpened) {
+        outcome.end = Outcome::failed(PortSession::kOpenFailed);
+        return outcome;
+    }
+    surveyOpenPort(context, table, outcome);
+    if (context.ended()) outcome.end = context.endOfRun();
     return outcome;
 }

@@ -4,9 +4,13 @@
 
 #include "hostProbe.h"
 #include "link/operationContext.h"
+#include "link/outcome.h"
 #include "surveyTable.h"
 
 struct SurveyOutcome {
+    // Completed when the survey ran to its "Finished."; failed when the port did not open;
+    // stopped or line lost when the run ended under it (the table holds what was read).
+    Outcome end = Outcome::completed();
     bool portOpened = false;
     HostProbe host;
     int controllers = 0;            // controllers found

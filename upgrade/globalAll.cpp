@@ -278,6 +278,7 @@ private:
 
 } // namespace
 
-void GoUpgradeGlobalAll(UpgradeRun& run) {
+Outcome GoUpgradeGlobalAll(UpgradeRun& run) {
     GlobalAllUpgrade(run).run();
+    return global::outcomeOf(run);
 }

@@ -63,7 +63,7 @@ RunRecord runUpgradeCell(Column column, const FaultRow& row, std::uint64_t seed,
         [&] {
             bench.session.port().OpenPort();
             bench.session.port().SuspendPolling();
-            reported = RunUpgrade(run);
+            reported = RunUpgrade(run).succeeded();
         },
         [&](std::string& detail) {
             return judgeUpgradeRun(column, bench.network.network(), reported,

@@ -45,7 +45,7 @@ RunRecord upgradeOverPty(Column column, const FaultRow& row, std::uint64_t seed)
         [&] {
             EXPECT_TRUE(bench.port.OpenPort());
             bench.port.SuspendPolling();
-            reported = RunUpgrade(run);
+            reported = RunUpgrade(run).succeeded();
             bench.port.ClosePort();
         },
         [&](std::string& detail) {

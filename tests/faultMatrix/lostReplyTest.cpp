@@ -34,7 +34,7 @@ protected:
     }
     bool upgrade() {
         UpgradeRun r = run();
-        return GoUpgradeRemote(r, "0513", 31);
+        return GoUpgradeRemote(r, "0513", 31).succeeded();
     }
 };
 

@@ -100,7 +100,7 @@ public:
         const TypeChoice choice = ChooseUnitAndUpgradeType(unitType, upgradeType);
         UpgradeSettings settings{unitType, upgradeType, false, "01", terminalLA};
         UpgradeRun run{context(), settings, choice.scope, image, units};
-        return RunUpgrade(run);
+        return RunUpgrade(run).succeeded();
     }
 
     VirtualClock clock;

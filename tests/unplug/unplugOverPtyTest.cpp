@@ -49,7 +49,7 @@ protected:
                            {},
                            image,
                            units};
-            upgraded = RunUpgrade(run);
+            upgraded = RunUpgrade(run).succeeded();
         });
         return upgraded;
     }
