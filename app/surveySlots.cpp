@@ -3,8 +3,8 @@
 #include "fwUpgrade.h"
 #include "tools/networkSurvey.h"
 
-// The survey cannot be stopped and may take minutes on a large network: no button is its
-// Stop, so its own stays disabled with the others until it ends.
+// The survey may take minutes on a large network. No button is its Stop, so its own stays
+// disabled with the others until it ends; closing the window stops it at its next request.
 void TForm1::btnPingClick() {
     runOperation(
         [this] {

@@ -1,6 +1,7 @@
 #include "busGroup.h"
 
 #include "interrupt.h"
+#include "link/commsLog.h"
 #include "prefixConsole.h"
 
 #include <memory>
@@ -24,6 +25,9 @@ std::vector<Outcome> runSeveral(CliContext& context, const BusOperation& operati
     for (const std::string& port : context.options.ports) {
         buses.push_back(std::make_unique<Bus>(port, output));
         setUpSession(context.options, port, buses.back()->session);
+        // Each bus's frames in a file of its own, so that one bus's log reads apart.
+        Transaction& link = buses.back()->session.link();
+        link.setCommsLogName(commsLogNameFor(Transaction::kCommsLogName, port));
     }
     for (std::size_t i = 0; i < buses.size(); ++i) {
         Bus& bus = *buses[i];
@@ -43,8 +47,7 @@ std::vector<Outcome> runSeveral(CliContext& context, const BusOperation& operati
 
 } // namespace
 
-std::vector<Outcome> runOnBuses(CliContext& context, const BusOperation& operation,
-                                RunLog log) {
+std::vector<Outcome> runOnBuses(CliContext& context, const BusOperation& operation, RunLog log) {
     if (context.options.ports.size() > 1) return runSeveral(context, operation, log);
     const Outcome ran =
         context.run([&operation](OperationContext& engine) { operation(0, engine); }, log);

@@ -1,8 +1,9 @@
 #pragma once
 // The buses of a command that may be given several ports: each bus its own session, its
 // operation on that session's worker thread, all at once. With one port the command's own
-// session and face serve, unchanged; with more, each bus prints through a PrefixConsole.
-// Ctrl-C stops every bus.
+// session and face serve, unchanged; with more, each bus prints through a PrefixConsole and
+// logs its frames (when qrmcomlog.txt switches logging on) to a comms log of its own. Ctrl-C
+// stops every bus.
 
 #include "cliContext.h"
 
@@ -14,4 +15,4 @@ using BusOperation = std::function<void(std::size_t bus, OperationContext& engin
 // Runs operation on every port of the options and waits for all of them. ran[bus] is completed
 // when that bus's operation ran to its own end, an error when one ended it early.
 std::vector<Outcome> runOnBuses(CliContext& context, const BusOperation& operation,
-                             RunLog log = RunLog::Status);
+                                RunLog log = RunLog::Status);

@@ -45,7 +45,7 @@ void Transaction::detectLogging() {
 }
 
 void Transaction::logLine(const std::string& line) {
-    appendCommsLogLine(kCommsLogName, line);
+    appendCommsLogLine(commsLogName_, line);
 }
 
 Reply Transaction::TxMessage(const std::string& address, const std::string& command,
@@ -128,7 +128,7 @@ ExchangeOutcome Transaction::judgeFrame(std::string& frame) const {
 // waits for the next collection.
 Reply Transaction::PollResponse(std::uint16_t timeout) {
     if (timeout == 0) return finish({{}, ExchangeOutcome::NotAwaited, {}});
-    const std::uint64_t limit = std::max(timeout, minimumTimeout_);
+    const std::uint64_t limit = std::max(timeout, minimumTimeout());
     std::string frame;
     bool collecting = false;
     ExchangeOutcome outcome = ExchangeOutcome::TimedOut;

@@ -62,8 +62,10 @@ public:
 
     std::uint16_t sequenceNumber() const { return sequence_; }
     void setSequenceNumber(std::uint16_t value) { sequence_ = value; }
-    std::uint16_t minimumTimeout() const { return minimumTimeout_; }
-    void setMinimumTimeout(std::uint16_t ms) { minimumTimeout_ = ms; }
+    // The Extend Timeouts dialog sets it on the window's thread while a run may read it: a run
+    // takes it up at its next wait.
+    std::uint16_t minimumTimeout() const { return minimumTimeout_.load(); }
+    void setMinimumTimeout(std::uint16_t ms) { minimumTimeout_.store(ms); }
     // How many more times a request that is safe to repeat is sent when its reply is lost or
     // damaged, beyond the retries of its use: the operator's setting for a noisy line, 0 (the
     // default) to kMaxExtraAttempts. May be set from another thread; a run takes it up at its
@@ -77,6 +79,10 @@ public:
     // Start-up: logging is on when the comms log exists in the working folder.
     void detectLogging();
     void setLogging(bool on) { logging_ = on; }
+    // Where the frames go when logging is on: kCommsLogName, unless several buses run at once
+    // and each keeps a log of its own (commsLogNameFor).
+    const std::string& commsLogName() const { return commsLogName_; }
+    void setCommsLogName(std::string name) { commsLogName_ = std::move(name); }
 
     TSerialPort& port() { return port_; }
     Clock& clock() { return clock_; }
@@ -98,9 +104,10 @@ private:
     Clock& clock_;
     Console& console_;
     std::uint16_t sequence_ = 0xFFFF;
-    std::uint16_t minimumTimeout_ = 0;
+    std::atomic<std::uint16_t> minimumTimeout_{0};
     std::atomic<int> extraAttempts_{0};
     bool logging_ = false;
+    std::string commsLogName_ = kCommsLogName;
     ExchangeCounts counts_;
     Reply last_;
     RunLog runLog_ = RunLog::Status;

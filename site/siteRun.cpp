@@ -76,18 +76,25 @@ StepRecord runStep(OperationContext& context, const SiteStep& step,
 }
 
 // Runs the steps until the last one or a Stop (or a lost line); a step cut short leaves its
-// unfinished units unreached. True when every step ran to its end.
-bool runSteps(OperationContext& context, const std::vector<SiteStep>& steps,
+// unfinished units unreached.
+void runSteps(OperationContext& context, const std::vector<SiteStep>& steps,
               const std::vector<SurveyedUnit>& plan, const SiteObserver& observer,
               UnitOutcomes& outcomes) {
     auto image = std::make_unique<FirmwareImage>();
     for (const SiteStep& step : steps) {
-        if (context.ended()) return false;
+        if (context.ended()) return;
         const StepRecord made = runStep(context, step, plan, observer, *image);
         for (std::size_t k = 0; k < step.units.size(); ++k)
             outcomes[step.units[k]] = made.units[k];
-        if (made.end.cutShort()) return false;
     }
+}
+
+// Every planned unit's procedure came to its own end (whatever it concluded): what ended the
+// run came after the last upgrade.
+bool everyUnitConcluded(const SiteBus& bus, const UnitOutcomes& outcomes) {
+    for (std::size_t i = 0; i < bus.units.size(); ++i)
+        if (bus.units[i].action == SiteAction::Upgrade && (!outcomes[i] || outcomes[i]->cutShort()))
+            return false;
     return true;
 }
 
@@ -182,7 +189,13 @@ Outcome endedDuring(const Outcome& end, const char* where) {
 void survey(OperationContext& context, SiteBus& bus, const SiteOptions& options,
             std::vector<SurveyedUnit>& plan, FirmwareShelf& shelf) {
     auto table = std::make_unique<SurveyTable>();
-    const SurveyOutcome outcome = surveyBus(context, *table);
+    SurveyOutcome outcome;
+    try {
+        surveyBus(context, *table, outcome);
+    } catch (...) {
+        bus.opened = outcome.portOpened; // the report says so whatever ended the survey
+        throw;
+    }
     bus.opened = outcome.portOpened;
     if (!bus.opened) {
         bus.end = Outcome::error(PortSession::kOpenFailed);
@@ -203,11 +216,11 @@ void upgradeAndVerify(OperationContext& context, SiteBus& bus, const SiteOptions
                       const std::vector<SurveyedUnit>& plan, FirmwareShelf& shelf,
                       const SiteObserver& observer) {
     UnitOutcomes outcomes(plan.size());
-    const bool allSteps =
-        runSteps(context, siteSteps(plan, options.model, shelf), plan, observer, outcomes);
+    runSteps(context, siteSteps(plan, options.model, shelf), plan, observer, outcomes);
     if (context.ended()) {
-        bus.end = endedDuring(context.endOfRun(), allSteps ? "after the last upgrade"
-                                                           : "during the upgrades");
+        bus.end = endedDuring(context.endOfRun(), everyUnitConcluded(bus, outcomes)
+                                                      ? "after the last upgrade"
+                                                      : "during the upgrades");
         endUnverified(bus, outcomes, observer);
         return;
     }

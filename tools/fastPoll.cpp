@@ -45,7 +45,9 @@ std::string rowNumbers(std::size_t row, std::size_t units) {
     return out;
 }
 
+// Nothing is asked once the run is stopped: the reading in progress is given up.
 std::string ask(const OperationContext& context, const std::string& address, const char* command) {
+    if (context.ended()) return {};
     return context.link.TxMessage(address, command, tr::FastPoll).text;
 }
 

@@ -34,7 +34,7 @@ void takeIdentification(GroupRecords& records, const reply::Identification& id, 
 bool collectReplies(OperationContext& context, GroupRecords& records, SurveyGroup group) {
     bool any = false;
     int misses = kMissesToEndPass;
-    while (misses > 0 && !context.link.lineLost()) {
+    while (misses > 0 && !context.ended()) {
         const std::string frame = context.link.PollResponse(delay::SurveyIdentifyPoll).text;
         if (std::optional<reply::Identification> id = reply::readIdentification(frame)) {
             takeIdentification(records, *id, group);
@@ -48,7 +48,7 @@ bool collectReplies(OperationContext& context, GroupRecords& records, SurveyGrou
 
 void acknowledgeAll(OperationContext& context, GroupRecords& records, SurveyGroup group) {
     for (SurveyRecord* record : records) {
-        if (context.link.lineLost()) return;
+        if (context.ended()) return;
         if (!record->occupied() || record->acknowledged) continue;
         const std::string answer =
             context.link
@@ -81,16 +81,17 @@ const char* groupBroadcast(SurveyGroup group) {
 IdentifyOutcome identifyGroup(OperationContext& context, SurveyTable& table, SurveyGroup group) {
     GroupRecords records = groupRecords(table, group);
     IdentifyOutcome outcome;
+    if (context.ended()) return outcome;
     sendBoundary(context, group);
     int passesLeft = kPassCounterStart;
-    while (passesLeft > 0 && !context.link.lineLost()) {
+    while (passesLeft > 0 && !context.ended()) {
         if (outcome.passes == kIdentifyPassLimit) {
             outcome.passLimitReached = true;
             break;
         }
         ++outcome.passes;
         context.link.TxMessage(groupBroadcast(group), cmd::identify(), tr::FireAndForget);
-        if (context.link.lineLost()) break; // nobody can answer: no slots to wait for
+        if (context.ended()) break; // nobody can answer, or nobody is to be asked
         // The units answer in slots of their own while the line is left alone.
         context.clock.sleepMs(delay::SurveyIdentifyCollect);
         if (collectReplies(context, records, group)) passesLeft = kPassCounterStart;

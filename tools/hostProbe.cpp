@@ -28,7 +28,7 @@ constexpr std::array kPositions{
 
 HostProbe probeHost(OperationContext& context, SurveyTable& table) {
     for (const HostPosition& position : kPositions) {
-        if (context.link.lineLost()) break;
+        if (context.ended()) break;
         const std::string info =
             context.link.TxMessage(position.address, cmd::UnitInfo, tr::SurveyHostInfo).text;
         if (!reply::hasUnitInfo(info, reply::UnitInfoShortThreshold)) continue;

@@ -30,7 +30,8 @@ int surveyGroup(OperationContext& context, SurveyTable& table, SurveyGroup group
     GroupRecords records = groupRecords(table, group);
     flagDuplicates(records);
     for (SurveyRecord* unit : records) {
-        if (context.link.lineLost()) break; // each unit left would be one more comms error
+        // Each unit left would be one more comms error, or a request after the Stop.
+        if (context.ended()) break;
         if (!unit->occupied()) continue;
         if (group == SurveyGroup::sgControllers)
             reportUnit(context, *unit, addr::controller(unit->la), kControllerQuery);
@@ -79,17 +80,20 @@ void surveyOpenPort(OperationContext& context, SurveyTable& table, SurveyOutcome
     }
     if (outcome.host.kind != HostKind::hkNone) console.report("");
 
+    if (context.ended()) {
+        console.report(surveyText::Finished);
+        return;
+    }
     outcome.controllers = surveyGroup(context, table, SurveyGroup::sgControllers, outcome);
     int found = outcome.controllers;
-    if (outcome.host.kind == HostKind::hkNone && outcome.controllers == 0 &&
-        !context.link.lineLost()) {
+    if (outcome.host.kind == HostKind::hkNone && outcome.controllers == 0 && !context.ended()) {
         outcome.busTerminalsAsked = true;
         outcome.busTerminals = surveyGroup(context, table, SurveyGroup::sgBusTerminals, outcome);
         found = outcome.busTerminals;
     }
     if (found != 0) {
         console.report("");
-        for (int row = 1; row <= SurveyTable::kGroupSize && !context.link.lineLost(); ++row) {
+        for (int row = 1; row <= SurveyTable::kGroupSize && !context.ended(); ++row) {
             if (table.at(row, 0).status == surveyStatus::Ok) listTerminalsOf(context, table, row);
         }
     }
@@ -98,16 +102,21 @@ void surveyOpenPort(OperationContext& context, SurveyTable& table, SurveyOutcome
 
 } // namespace
 
-SurveyOutcome surveyBus(OperationContext& context, SurveyTable& table) {
-    SurveyOutcome outcome;
+void surveyBus(OperationContext& context, SurveyTable& table, SurveyOutcome& outcome) {
+    outcome = {};
     context.console.clearReport();
     PortSession session(context.link);
     outcome.portOpened = session.opened();
     if (!outcome.portOpened) {
         outcome.end = Outcome::failed(PortSession::kOpenFailed);
-        return outcome;
+        return;
     }
     surveyOpenPort(context, table, outcome);
     if (context.ended()) outcome.end = context.endOfRun();
+}
+
+SurveyOutcome surveyBus(OperationContext& context, SurveyTable& table) {
+    SurveyOutcome outcome;
+    surveyBus(context, table, outcome);
     return outcome;
 }

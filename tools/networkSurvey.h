@@ -20,5 +20,10 @@ struct SurveyOutcome {
 };
 
 // Clears the report log and the table, opens the port (the error box when it does not open,
-// leaving the table as it was) and surveys the network to "Finished.". It cannot be stopped.
+// leaving the table as it was) and surveys the network to "Finished.". A Stop is looked at
+// before every request (each unit asked, the host positions, the group identification): the
+// survey then ends at once with "Finished.", keeping what it read.
 SurveyOutcome surveyBus(OperationContext& context, SurveyTable& table);
+// The same, filling outcome as it goes: what it holds stays known when an error (a comms log
+// that cannot be written) ends the survey by an exception.
+void surveyBus(OperationContext& context, SurveyTable& table, SurveyOutcome& outcome);

@@ -55,7 +55,7 @@ void displayTermInfo(OperationContext& context, SurveyTable& table, int row,
     std::vector<SurveyRecord> terminals = listedTerminals(listReply);
     flagListDuplicates(terminals);
     for (SurveyRecord& terminal : terminals) {
-        if (context.link.lineLost()) break;
+        if (context.ended()) break;
         reportUnit(context, terminal, addr::terminal(controller->la, terminal.la),
                    kListedTerminalQuery);
     }

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <sstream>
@@ -169,6 +170,79 @@ TEST_F(SiteCli, CtrlCStopsEveryBus) {
     }
     for (const auto& simulator : simulators)
         EXPECT_EQ(simulator->snapshot().units[1].version, 0x0102);
+}
+
+// Both terminals of the small site behind their file: one "ALL units" step upgrades them.
+const char* kTwoBehind = R"({
+  "controllers": [
+    {"name": "controller", "la": "01", "fixedAddress": "10000001", "productId": 5, "version": "4.20",
+     "terminals": [
+       {"name": "t1", "la": "01", "fixedAddress": "20000101", "productId": 3, "version": "1.02"},
+       {"name": "t2", "la": "02", "fixedAddress": "20000102", "productId": 3, "version": "1.02"}]}]})";
+
+std::size_t lineCount(const std::filesystem::path& path) {
+    std::ifstream in(path);
+    std::size_t lines = 0;
+    for (std::string line; std::getline(in, line);)
+        ++lines;
+    return lines;
+}
+
+// COM1's adapter is pulled amid the upgrade: the run fails as a whole while COM2 is brought up
+// to date and proved, and each bus's frames are in a log of its own.
+TEST_F(SiteCli, ALineLostOnOneOfTwoBusesFailsTheRunAndEachBusLogsApart) {
+    serve("COM1", kTwoBehind);
+    serve("COM2", kTwoBehind);
+    simulators[0]->unplugAtRequest(40);
+    std::ofstream(folder.file("qrmcomlog.txt")).close();
+    const ProcessResult run =
+        cli({"--port", "COM1", "--port", "COM2", "site", "--json", "site.json"});
+    EXPECT_EQ(run.exitStatus, 1) << run.out << run.err;
+    EXPECT_NE(run.out.find("[COM1] Serial line lost"), std::string::npos) << run.out;
+
+    const json report = document("site.json");
+    ASSERT_EQ(report["buses"].size(), 2u) << report;
+    const json& lost = report["buses"][0];
+    EXPECT_EQ(lost["end"], "line lost");
+    EXPECT_EQ(lost["verified"], false);
+    const json& upgraded = report["buses"][1];
+    EXPECT_EQ(upgraded["end"], "completed");
+    EXPECT_EQ(upgraded["verified"], true);
+    for (const json& unit : upgraded["units"])
+        if (unit["action"] == "upgrade") {
+            EXPECT_EQ(unit["result"], "upgraded") << unit;
+            EXPECT_EQ(unit["after"], unit["fileVersion"]) << unit;
+        }
+    EXPECT_EQ(simulators[1]->snapshot().units[2].version, 0x0215);
+
+    // One log per bus: COM1's stops at its loss, COM2's holds a whole run; the shared name keeps
+    // only what it held.
+    const std::size_t com1 = lineCount(folder.file("qrmcomlog-COM1.txt"));
+    const std::size_t com2 = lineCount(folder.file("qrmcomlog-COM2.txt"));
+    EXPECT_GT(com1, 0u);
+    EXPECT_GT(com2, com1);
+    EXPECT_EQ(lineCount(folder.file("qrmcomlog.txt")), 0u);
+}
+
+// COM2's comms log cannot be written (a folder stands at its name): an error ends that bus, the
+// report keeps it as far as it was known, and COM1 is upgraded all the same.
+TEST_F(SiteCli, AnErrorOnOneOfTwoBusesIsReportedWithTheBus) {
+    serve("COM1", kSmallSite);
+    serve("COM2", kSmallSite);
+    std::ofstream(folder.file("qrmcomlog.txt")).close();
+    std::filesystem::create_directory(folder.file("qrmcomlog-COM2.txt"));
+    const ProcessResult run =
+        cli({"--port", "COM1", "--port", "COM2", "site", "--json", "site.json"});
+    EXPECT_EQ(run.exitStatus, 1) << run.out << run.err;
+    const json report = document("site.json");
+    ASSERT_EQ(report["buses"].size(), 2u) << report;
+    EXPECT_EQ(report["buses"][0]["verified"], true);
+    const json& failed = report["buses"][1];
+    EXPECT_EQ(failed["opened"], true);
+    EXPECT_EQ(failed["end"], "error");
+    EXPECT_TRUE(failed["reason"].is_string()) << failed;
+    EXPECT_TRUE(failed["units"].is_array());
+    EXPECT_EQ(simulators[1]->snapshot().units[1].version, 0x0102);
 }
 
 } // namespace
