@@ -49,8 +49,10 @@ TForm1::TForm1(QWidget* parent)
 }
 
 // The window waits for a run to end before it closes; should it be destroyed during one all
-// the same, the run is stopped and its questions still answered until it has ended.
+// the same, the run is stopped and its questions answered until it has ended: No, no file, no
+// box (a box from a window half destroyed would be the base class's, a real one).
 TForm1::~TForm1() {
+    destroying_ = true;
     session.control().setObserver({});
     session.control().requestStop();
     while (!session.waitFor(kEndWaitSliceMs))

@@ -258,6 +258,7 @@ private:
     QList<QAction*> startItems_;
     bool running_ = false;
     bool closePending_ = false;
+    bool destroying_ = false; // set by the destructor: no question is put to the operator
     bool siteRunning_ = false;
     // The Port item that holds, to fall back on when a network address is not given; and
     // the last network address, offered again for the rest of the run.

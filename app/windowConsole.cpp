@@ -44,11 +44,15 @@ void TForm1::onWindowThread(std::function<void()> f) {
 }
 
 void TForm1::askOnWindowThread(const std::function<void()>& f) {
+    // The question's default answer stands when the window is being destroyed: f is not asked.
+    const auto ask = [this, &f] {
+        if (!destroying_) f();
+    };
     if (QThread::currentThread() == thread()) {
-        f();
+        ask();
         return;
     }
-    QMetaObject::invokeMethod(this, f, Qt::BlockingQueuedConnection);
+    QMetaObject::invokeMethod(this, ask, Qt::BlockingQueuedConnection);
 }
 
 void TForm1::status(std::string_view line) {

@@ -1,4 +1,5 @@
 #include "interrupt.h"
+#include "platform/signals.h"
 
 #include <atomic>
 #include <csignal>
@@ -8,18 +9,17 @@ namespace {
 
 constexpr int kExitAfterSecondInterrupt = 1;
 std::atomic<int> interrupts{0};
+static_assert(std::atomic<int>::is_always_lock_free, "the handler may only touch a lock-free flag");
 
-// Windows resets a handler to the default once it has run; set it again for the second
-// Ctrl-C, which must end the program here and not by the default's own exit status.
 extern "C" void onInterrupt(int) {
     if (interrupts.fetch_add(1) > 0) std::_Exit(kExitAfterSecondInterrupt);
-    std::signal(SIGINT, onInterrupt);
+    rearmInterruptHandler(onInterrupt);
 }
 
 } // namespace
 
 void installInterruptHandler() {
-    std::signal(SIGINT, onInterrupt);
+    installSigintHandler(onInterrupt);
 }
 
 bool interruptRequested() {

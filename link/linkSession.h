@@ -30,7 +30,9 @@ public:
     // Without a backend the port picks one by the device name at each open.
     explicit LinkSession(Console& console, Clock& clock = systemClock(),
                          std::unique_ptr<SerialBackend> backend = {});
-    // A running operation is stopped and waited for.
+    // A running operation is stopped and waited for. From the session's own worker (its Finished
+    // callback) nothing is waited for: the worker is let go, and touches nothing of the session
+    // after that callback.
     ~LinkSession();
     LinkSession(const LinkSession&) = delete;
     LinkSession& operator=(const LinkSession&) = delete;
@@ -39,7 +41,8 @@ public:
     // done). An error when one ended it early.
     Outcome run(const Operation& operation, RunLog log = RunLog::Status);
     // Starts operation on the session's worker thread and returns at once; false (nothing
-    // started) while another one holds the bus.
+    // started) while another one holds the bus, and from the worker itself (its Finished
+    // callback), which cannot wait for itself.
     bool start(Operation operation, RunLog log = RunLog::Status, Finished finished = {});
     // Waits up to ms for the started operation to end; true when none is running.
     bool waitFor(std::uint32_t ms);
@@ -56,6 +59,15 @@ public:
 private:
     Outcome perform(const Operation& operation, RunLog log);
     void joinWorker();
+    bool onWorker() const; // called on this session's worker thread
+
+    // What the worker still needs once its Finished callback has run, which may have destroyed
+    // the session: held by the worker as well as by the session.
+    struct WorkerState {
+        std::mutex mutex;
+        std::condition_variable ended;
+        bool working = false; // the worker runs an operation
+    };
 
     Console& console_;
     Clock& clock_;
@@ -63,7 +75,5 @@ private:
     Transaction link_;
     RunControl control_;
     std::thread worker_;
-    std::mutex mutex_;
-    std::condition_variable ended_;
-    bool working_ = false; // the worker runs an operation
+    std::shared_ptr<WorkerState> state_ = std::make_shared<WorkerState>();
 };

@@ -22,6 +22,10 @@
 #include <QRadioButton>
 #include <QTabWidget>
 
+#include <QThread>
+#include <QTimer>
+
+#include <atomic>
 #include <cstdlib>
 
 namespace {
@@ -71,6 +75,35 @@ class WindowTest : public QObject {
     Q_OBJECT
 
 private slots:
+    // The window destroyed while a run's question waits on its thread: the question is answered
+    // No without a box (a box from the destructor would be the window's real one, waiting for
+    // an operator who is gone), and the run ends.
+    void aQuestionPendingAtDestructionIsAnsweredWithoutABox() {
+        InTemporaryFolder folder;
+        auto* form = new TestForm;
+        std::atomic<bool> asking{false};
+        std::atomic<bool> yes{true};
+        QVERIFY(form->runOperation([&] {
+            asking = true;
+            yes = form->confirm("Are you sure?");
+        }));
+        while (!asking)
+            QThread::msleep(1);
+        QThread::msleep(50); // the question is on its way to the window's thread
+        bool boxShown = false;
+        QTimer closer;
+        QObject::connect(&closer, &QTimer::timeout, [&] {
+            if (QWidget* box = QApplication::activeModalWidget()) {
+                boxShown = true;
+                box->close();
+            }
+        });
+        closer.start(100);
+        delete form;
+        QVERIFY(!boxShown);
+        QVERIFY(!yes);
+    }
+
     void captionFollowsTheCommsLogFile() {
         InTemporaryFolder folder;
         {

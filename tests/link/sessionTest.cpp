@@ -8,6 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <future>
+#include <memory>
+#include <stdexcept>
 #include <vector>
 
 namespace {
@@ -71,6 +74,34 @@ TEST(TwoSessions, SurveyTheirOwnBusesAtOnce) {
     EXPECT_FALSE(mentions(firstConsole.reportLines, "10000002"));
     EXPECT_TRUE(mentions(secondConsole.reportLines, "10000002"));
     EXPECT_FALSE(mentions(secondConsole.reportLines, "10000001"));
+}
+
+// A start or a destruction from the session's own worker (its Finished callback, where a face
+// would chain the next run or drop the session) is refused, not the end of the program; an
+// error that ends an operation comes back with its text.
+TEST(OwnWorker, StartAndDestructionFromTheWorkerAreRefused) {
+    RecordingConsole console;
+    auto session = std::make_unique<LinkSession>(console);
+    std::promise<bool> startedAgain;
+    ASSERT_TRUE(session->start(
+        [](OperationContext&) {}, RunLog::Status,
+        [&](const Outcome&) { startedAgain.set_value(session->start([](OperationContext&) {})); }));
+    EXPECT_FALSE(startedAgain.get_future().get());
+    session->wait();
+
+    Outcome ended;
+    ASSERT_EQ(session->run([](OperationContext&) { throw std::runtime_error("log full"); }),
+              Outcome::error("log full"));
+    std::promise<void> destroyed;
+    ASSERT_TRUE(session->start([](OperationContext&) {}, RunLog::Status,
+                               [&](const Outcome& ran) {
+                                   ended = ran;
+                                   session.reset();
+                                   destroyed.set_value();
+                               }));
+    destroyed.get_future().wait();
+    EXPECT_EQ(session, nullptr);
+    EXPECT_TRUE(ended.succeeded());
 }
 
 } // namespace
