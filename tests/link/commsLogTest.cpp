@@ -59,11 +59,12 @@ TEST_F(CommsLog, AFailingLogEndsTheOperationWithTheErrorShownAndThePortClosed) {
     session.port().setDevicePath(peer.devicePath());
     session.link().detectLogging();
     bool reachedEnd = false;
-    EXPECT_FALSE(session.run([&](OperationContext& run) {
+    EXPECT_EQ(session.run([&](OperationContext& run) {
         PortSession open(run.link);
         run.link.TxMessage("0100", "01", 20, 0);
         reachedEnd = true;
-    }));
+    }),
+              Outcome::error(std::strerror(EISDIR)));
     EXPECT_FALSE(reachedEnd);
     EXPECT_FALSE(session.port().IsOpen());
     EXPECT_FALSE(session.busy());
@@ -72,10 +73,12 @@ TEST_F(CommsLog, AFailingLogEndsTheOperationWithTheErrorShownAndThePortClosed) {
     EXPECT_EQ(console.messages[0].text, std::strerror(EISDIR));
 
     std::filesystem::remove(Transaction::kCommsLogName);
-    EXPECT_TRUE(session.run([&](OperationContext& run) {
-        PortSession open(run.link);
-        EXPECT_EQ(run.link.TxMessage("0100", "01", 20, 0).text, "");
-    }));
+    EXPECT_TRUE(session
+                    .run([&](OperationContext& run) {
+                        PortSession open(run.link);
+                        EXPECT_EQ(run.link.TxMessage("0100", "01", 20, 0).text, "");
+                    })
+                    .succeeded());
     EXPECT_TRUE(std::filesystem::exists(Transaction::kCommsLogName)); // logging goes on
 }
 
@@ -84,11 +87,14 @@ TEST_F(CommsLog, AFailingLogEndsTheOperationWithTheErrorShownAndThePortClosed) {
 TEST_F(CommsLog, TheSessionRefusesASecondOperationWhileOneRuns) {
     LinkSession session(console);
     bool innerRan = false;
-    EXPECT_TRUE(session.run([&](OperationContext&) {
-        EXPECT_TRUE(session.busy());
-        EXPECT_FALSE(session.run([&](OperationContext&) { innerRan = true; }));
-        EXPECT_FALSE(session.start([&](OperationContext&) { innerRan = true; }));
-    }));
+    EXPECT_TRUE(session
+                    .run([&](OperationContext&) {
+                        EXPECT_TRUE(session.busy());
+                        EXPECT_EQ(session.run([&](OperationContext&) { innerRan = true; }).kind,
+                                  OutcomeKind::Refused);
+                        EXPECT_FALSE(session.start([&](OperationContext&) { innerRan = true; }));
+                    })
+                    .succeeded());
     EXPECT_FALSE(innerRan);
     EXPECT_FALSE(session.busy());
     EXPECT_TRUE(session.start([](OperationContext&) { throw std::out_of_range("bad position"); }));
