@@ -51,6 +51,8 @@ void addTerminals(std::vector<SurveyedUnit>& units, const SurveyTable& table, in
             isRemoteProduct(record.productId) ? SiteUnitKind::Remote : SiteUnitKind::Terminal;
         SurveyedUnit unit = fromRecord(record, kind, hexByte(controllerLa) + hexByte(record.la));
         unit.controllerLa = controllerLa;
+        if (kind == SiteUnitKind::Remote && unit.answered)
+            unit.unit.terminalVersion = versionText(record.version);
         units.push_back(std::move(unit));
     }
 }

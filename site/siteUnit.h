@@ -39,6 +39,9 @@ struct SiteUnit {
     // Versions in the survey's "1.10" form; a remote's is its second version. A remote's image
     // carries no version the tool reads, so its fileVersion stays empty.
     std::optional<std::string> file, fileVersion, before, after;
+    // A remote's: the version of the terminal it sits behind, which the same record carries.
+    std::optional<std::string> terminalVersion;
     SiteAction action = SiteAction::NotReachable;
     SiteResult result = SiteResult::Planned;
+    std::string reason; // why the result is not what was planned, "" when it is
 };
