@@ -264,7 +264,7 @@ private:
     bool running_ = false;
     bool closePending_ = false;
     bool siteRunning_ = false;
-    bool siteRunHeld_ = false; // a site run has ended: Save Report has its report or says none
+    bool siteRunDone_ = false; // a site run has ended: Save Report has its report or says none
     QDateTime siteRunTime_;    // when the last site run ended
     // The Port item that holds, to fall back on when a network address is not given; and
     // the last network address, offered again for the rest of the run.

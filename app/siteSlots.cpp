@@ -95,7 +95,7 @@ void TForm1::startSiteRun(bool planOnly) {
         },
         RunLog::Status, btnSite,
         [this, result] {
-            siteRunHeld_ = true;
+            siteRunDone_ = true;
             siteRunTime_ = QDateTime::currentDateTime();
             siteBus = result->bus;
             if (result->bus) {
@@ -163,7 +163,7 @@ void TForm1::setSiteRunning(bool running) {
     btnSite->setAccessibleName(running ? kStopName : kSiteName);
     for (QWidget* input : {static_cast<QWidget*>(ckbRemotes), static_cast<QWidget*>(cbxModel)})
         input->setEnabled(!running);
-    btnSaveReport->setEnabled(!running && siteRunHeld_);
+    btnSaveReport->setEnabled(!running && siteRunDone_);
 }
 
 void TForm1::btnSaveReportClick() {
