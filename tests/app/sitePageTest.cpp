@@ -327,6 +327,14 @@ void SitePageTest::upgradeSiteAsksFirstAndEnterAnswersNo() {
              QStringLiteral("Plan (COM1): upgrade 7, on request 1. Nothing was upgraded."));
     QVERIFY(form.siteBus && form.siteBus->planOnly);
     QCOMPARE(form.btnSite->text(), QStringLiteral("Upgrade &Site"));
+
+    // As after a run that an error ended before it had a bus: no file, and the page says so.
+    form.siteBus.reset();
+    form.savePath = page.folder.file(QStringLiteral("none.json"));
+    QTest::mouseClick(form.btnSaveReport, Qt::LeftButton);
+    QVERIFY(!QFile::exists(form.savePath));
+    QVERIFY2(form.lblSite->text().startsWith(QStringLiteral("There is no site report to save")),
+             qPrintable(form.lblSite->text()));
 }
 
 // The columns hold their widest cell and the tree gives the window's extra width to them; the
