@@ -13,6 +13,7 @@
 #include "upgrade/foundUnits.h"
 #include "upgrade/settings.h"
 
+#include <QDateTime>
 #include <QMainWindow>
 #include <QMessageBox>
 
@@ -148,7 +149,8 @@ public:
     QPushButton* btnSaveReport = nullptr;
     SiteTree* tvSite = nullptr;
     QLabel* lblSite = nullptr; // the last site run summed up
-    // The last site run's bus, as Save Report writes it.
+    // The last site run's bus, as Save Report writes it: none when an error ended that run
+    // before it had one.
     std::optional<SiteBus> siteBus;
 
     // Menus.
@@ -209,7 +211,8 @@ protected:
         int cursor = -1;
     };
     virtual TypedLine askNetworkAddress(const TypedLine& offer);
-    virtual QString askSiteReportName(); // empty when cancelled
+    // The site report's file, suggested is offered; empty when cancelled.
+    virtual QString askSiteReportName(const QString& suggested);
 
 private:
     void FormCreate();
@@ -245,6 +248,8 @@ private:
     // The observer of a site run: it carries each call over to the window's thread.
     SiteObserver siteObserver();
     void siteRunEnded(const SiteBus& bus);
+    // The plan's units by kind and the time they would take: true when the operator says Yes.
+    bool askSiteUpgrade(const SiteBus& plan, ControllerModel model, std::uint32_t bitsPerSecond);
     void setSiteRunning(bool running);
     // The port as the site report names it: COMn, or the device or network address chosen.
     std::string sitePortName() const;
@@ -260,6 +265,8 @@ private:
     bool closePending_ = false;
     bool destroying_ = false; // set by the destructor: no question is put to the operator
     bool siteRunning_ = false;
+    bool siteRunDone_ = false; // a site run has ended: Save Report has its report or says none
+    QDateTime siteRunTime_;    // when the last site run ended
     // The Port item that holds, to fall back on when a network address is not given; and
     // the last network address, offered again for the rest of the run.
     QAction* chosenPortItem_ = nullptr;

@@ -36,7 +36,7 @@ QWidget* TForm1::buildSiteBar() {
                                             "survey again to verify."));
     startsOperation(btnPlan);
     startsOperation(btnSite);
-    ckbRemotes = makeCheckBox(bar, QStringLiteral("ckbRemotes"), QStringLiteral("Remotes too"));
+    ckbRemotes = makeCheckBox(bar, QStringLiteral("ckbRemotes"), QStringLiteral("Remotes &too"));
     ckbRemotes->setAccessibleName(QStringLiteral("Remotes too"));
     ckbRemotes->setToolTip(QStringLiteral("Upgrade the remotes as well; else they are left on "
                                           "request."));
@@ -50,8 +50,9 @@ QWidget* TForm1::buildSiteBar() {
     model->setBuddy(cbxModel);
     btnSaveReport = makeSiteButton(bar, QStringLiteral("btnSaveReport"),
                                    QStringLiteral("Save &Report..."), QStringLiteral("Save report"),
-                                   QStringLiteral("Write the last run's site report (JSON)."));
-    btnSaveReport->setEnabled(false); // until a run has something to report
+                                   QStringLiteral("Write the last run's site report: JSON, or a "
+                                                  "printable text page."));
+    btnSaveReport->setEnabled(false); // until a site run has ended
 
     auto* row = new QHBoxLayout(bar);
     row->setContentsMargins(4, 4, 4, 4);
@@ -73,8 +74,9 @@ QWidget* TForm1::buildSitePage() {
     tvSite->setObjectName(QStringLiteral("tvSite"));
     tvSite->setAccessibleName(QStringLiteral("Units of the site"));
     tvSite->setAccessibleDescription(
-        QStringLiteral("One row per unit: address, product, version, file, file version, "
-                       "action, progress and result."));
+        QStringLiteral("One row per unit: address, fixed address, product, version, file, "
+                       "file version, action, progress, result and its reason. A remote is "
+                       "the child of its terminal's row."));
     lblSite = makeLabel(tbsSite, QStringLiteral("lblSite"),
                         QStringLiteral("Plan to see what a site run would do."));
     lblSite->setAccessibleName(QStringLiteral("Site run"));

@@ -1,18 +1,24 @@
 // The Site page's handlers: "&Plan" and "Upgrade &Site" run the whole-site run on the session's
 // worker, the tree follows the run through its observer, and "Save &Report..." writes the last
-// run's report.
+// run's report as JSON or as a printable page. Upgrade Site plans first and asks before it
+// changes anything: how many units of each kind, about how long.
 
 #include "fwUpgrade.h"
+#include "link/serialPort.h"
 #include "logView.h"
+#include "site/siteEstimate.h"
 #include "site/siteReport.h"
+#include "siteTextReport.h"
 #include "siteTree.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
+#include <QSaveFile>
 
 #include <memory>
 
@@ -22,6 +28,23 @@ const QString kSiteCaption = QStringLiteral("Upgrade &Site");
 const QString kSiteName = QStringLiteral("Upgrade site");
 const QString kStopCaption = QStringLiteral("&Stop");
 const QString kStopName = QStringLiteral("Stop the site run");
+const QString kJsonFilter = QStringLiteral("Site report (*.json)");
+const QString kTextFilter = QStringLiteral("Printable report (*.txt)");
+
+// What a site run handed back: the last bus it delivered (none when an error ended it before
+// it had one), and whether the operator declined the upgrade the plan proposed.
+struct SiteRunResult {
+    std::optional<SiteBus> bus;
+    bool declined = false;
+};
+
+std::optional<QString> writeTextReport(const QString& path, const QString& text) {
+    QSaveFile file(path);
+    if (file.open(QIODevice::WriteOnly | QIODevice::Text) && file.write(text.toUtf8()) >= 0 &&
+        file.commit())
+        return std::nullopt;
+    return QStringLiteral("cannot write %1: %2").arg(path, file.errorString());
+}
 
 } // namespace
 
@@ -50,19 +73,36 @@ void TForm1::startSiteRun(bool planOnly) {
     options.remotes = ckbRemotes->isChecked();
     options.model = static_cast<ControllerModel>(cbxModel->currentData().toInt());
     const std::string port = sitePortName();
-    // Empty when an error ended the run early (it has been shown by then).
-    auto bus = std::make_shared<std::optional<SiteBus>>();
+    const std::uint32_t bitsPerSecond = baudRateBitsPerSecond(portCom.ComPortSpeed());
+    auto result = std::make_shared<SiteRunResult>();
     // The observer's calls are queued to the window's thread before the run's end is, so the
     // tree has every change by the time siteRunEnded reads the bus.
     const bool started = runOperation(
-        [this, options, port, bus, observer = siteObserver()] {
+        [this, options, port, bitsPerSecond, result, observer = siteObserver()] {
             OperationContext run = context();
-            *bus = runSite(run, port, options, observer);
+            if (!options.planOnly) {
+                SiteOptions plan = options;
+                plan.planOnly = true;
+                result->bus = runSite(run, port, plan, observer);
+                if (!result->bus->opened || run.ended()) return;
+                if (!askSiteUpgrade(*result->bus, options.model, bitsPerSecond)) {
+                    result->declined = true;
+                    return;
+                }
+                result->bus.reset(); // an error from here on leaves no report of this run
+            }
+            result->bus = runSite(run, port, options, observer);
         },
         RunLog::Status, btnSite,
-        [this, bus] {
-            if (*bus) {
-                siteRunEnded(**bus);
+        [this, result] {
+            siteRunDone_ = true;
+            siteRunTime_ = QDateTime::currentDateTime();
+            siteBus = result->bus;
+            if (result->bus) {
+                siteRunEnded(*result->bus);
+                if (result->declined)
+                    lblSite->setText(
+                        QStringLiteral("%1 Nothing was upgraded.").arg(siteSummary(*result->bus)));
                 return;
             }
             setSiteRunning(false);
@@ -72,6 +112,21 @@ void TForm1::startSiteRun(bool planOnly) {
     lblSite->setText(planOnly ? QStringLiteral("Planning...")
                               : QStringLiteral("Upgrading the site..."));
     setSiteRunning(true);
+}
+
+// Asked on the worker once the plan is known, the files' pages read there too; the box waits on
+// the window's thread and Enter answers No. A plan with nothing to upgrade asks nothing.
+bool TForm1::askSiteUpgrade(const SiteBus& plan, ControllerModel model,
+                            std::uint32_t bitsPerSecond) {
+    const SiteEstimate estimate = estimateWrites(plannedWrites(plan, model), bitsPerSecond);
+    if (estimate.total() == 0) return true;
+    const QString question = QString::fromStdString(siteQuestion(estimate, bitsPerSecond));
+    bool yes = false;
+    askOnWindowThread([this, &yes, &question] {
+        yes = showMessageBox(QMessageBox::Question, QStringLiteral("Upgrade Site"), question,
+                             QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+    });
+    return yes;
 }
 
 SiteObserver TForm1::siteObserver() {
@@ -91,7 +146,6 @@ SiteObserver TForm1::siteObserver() {
 // The rows keep the progress they showed when the run's units are the planned ones.
 void TForm1::siteRunEnded(const SiteBus& bus) {
     setSiteRunning(false);
-    siteBus = bus;
     if (tvSite->unitCount() == bus.units.size()) {
         for (std::size_t unit = 0; unit < bus.units.size(); ++unit)
             tvSite->showUnit(unit, bus.units[unit]);
@@ -99,44 +153,61 @@ void TForm1::siteRunEnded(const SiteBus& bus) {
         tvSite->showBus(bus);
     }
     lblSite->setText(siteSummary(bus));
-    btnSaveReport->setEnabled(true);
 }
 
 // The buttons follow the run's phase like every page's; the run's choices and its report wait
-// for its end as well.
+// for its end as well. Save Report stays off until a site run has ended.
 void TForm1::setSiteRunning(bool running) {
     siteRunning_ = running;
     btnSite->setText(running ? kStopCaption : kSiteCaption);
     btnSite->setAccessibleName(running ? kStopName : kSiteName);
-    for (QWidget* input : {static_cast<QWidget*>(ckbRemotes), static_cast<QWidget*>(cbxModel),
-                           static_cast<QWidget*>(btnSaveReport)})
+    for (QWidget* input : {static_cast<QWidget*>(ckbRemotes), static_cast<QWidget*>(cbxModel)})
         input->setEnabled(!running);
-    if (!running && !siteBus) btnSaveReport->setEnabled(false);
+    btnSaveReport->setEnabled(!running && siteRunDone_);
 }
 
 void TForm1::btnSaveReportClick() {
-    if (!siteBus) return;
-    const QString path = askSiteReportName();
+    if (!siteBus) {
+        lblSite->setText(QStringLiteral("There is no site report to save: the last site run "
+                                        "ended before it had surveyed the bus."));
+        return;
+    }
+    const QString base = siteReportBaseName(*siteBus, siteRunTime_);
+    const QString path = askSiteReportName(base + QStringLiteral(".json"));
     if (path.isEmpty()) return;
-    const auto error = writeSiteReport(QFile::encodeName(path).toStdString(), {*siteBus});
+    const bool text = path.endsWith(QStringLiteral(".txt"), Qt::CaseInsensitive);
+    std::optional<QString> error;
+    if (text) {
+        error = writeTextReport(path, siteTextReport(*siteBus, siteRunTime_));
+    } else if (const auto failed =
+                   writeSiteReport(QFile::encodeName(path).toStdString(), {*siteBus})) {
+        error = QString::fromStdString(*failed);
+    }
     if (!error) {
         lblSite->setText(QStringLiteral("%1 Report saved to %2.").arg(siteSummary(*siteBus), path));
         return;
     }
-    const QString text = QString::fromStdString(*error);
-    mmoStatus->appendLine(text);
-    showMessageBox(QMessageBox::Critical, QStringLiteral("Error"), text, QMessageBox::Ok);
+    mmoStatus->appendLine(*error);
+    showMessageBox(QMessageBox::Critical, QStringLiteral("Error"), *error, QMessageBox::Ok);
 }
 
-QString TForm1::askSiteReportName() {
+// The JSON report or the printable page, by the file type chosen; the name offered carries the
+// run's date and port, its ending following the type.
+QString TForm1::askSiteReportName(const QString& suggested) {
     QFileDialog dialog(this, QStringLiteral("Save Site Report"), QDir::currentPath());
     dialog.setObjectName(QStringLiteral("sdSiteReport"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setNameFilters(
-        {QStringLiteral("Site report (*.json)"), QStringLiteral("All files (*)")});
+    dialog.setNameFilters({kJsonFilter, kTextFilter, QStringLiteral("All files (*)")});
     dialog.setDefaultSuffix(QStringLiteral("json"));
-    dialog.selectFile(QStringLiteral("site-report.json"));
+    dialog.selectFile(suggested);
+    const QString base = QFileInfo(suggested).completeBaseName();
+    connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog, base](const QString& filter) {
+        const QString suffix =
+            filter == kTextFilter ? QStringLiteral("txt") : QStringLiteral("json");
+        dialog.setDefaultSuffix(suffix);
+        dialog.selectFile(base + QLatin1Char('.') + suffix);
+    });
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
     return dialog.selectedFiles().constFirst();
 }

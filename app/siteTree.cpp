@@ -11,11 +11,11 @@
 
 namespace {
 
-const char* const kHeadings[SiteTree::kColumns] = {"Address",      "Product", "Version",  "File",
-                                                   "File version", "Action",  "Progress", "Result"};
-// Wide enough for "7F00" nested two deep, a version, "not reachable"; the product and file
-// names are cut short (their tool tips are whole), so that the page's width holds every column.
-constexpr int kWidths[SiteTree::kColumns] = {58, 104, 48, 90, 70, 68, 56, 66};
+const char* const kHeadings[SiteTree::kColumns] = {
+    "Address",      "Fixed Address", "Product",  "Version", "File",
+    "File version", "Action",        "Progress", "Result",  "Reason"};
+// The bar needs room for "100%" whatever the rows hold.
+constexpr int kProgressWidth = 64;
 constexpr int kIndentation = 12;
 // The percent written, kept beside the cell's text for the bar.
 constexpr int kPercentRole = Qt::UserRole;
@@ -67,9 +67,15 @@ SiteTree::SiteTree(QWidget* parent) : QTreeWidget(parent) {
     for (const char* heading : kHeadings)
         headings << QString::fromLatin1(heading);
     setHeaderLabels(headings);
-    for (int column = 0; column < kColumns; ++column)
-        setColumnWidth(column, kWidths[column]);
-    header()->setStretchLastSection(true);
+    // Each column as wide as its widest cell; the product and the reason take what the window
+    // has to spare, and give it back (cut short, their tool tips whole) when it narrows.
+    QHeaderView* columns = header();
+    columns->setStretchLastSection(true);
+    columns->setSectionResizeMode(QHeaderView::ResizeToContents);
+    columns->setSectionResizeMode(Product, QHeaderView::Stretch);
+    columns->setSectionResizeMode(Reason, QHeaderView::Stretch);
+    columns->setSectionResizeMode(Progress, QHeaderView::Fixed);
+    setColumnWidth(Progress, kProgressWidth);
     setIndentation(kIndentation);
     setRootIsDecorated(true);
     setUniformRowHeights(true);
@@ -91,14 +97,19 @@ QTreeWidgetItem* SiteTree::parentFor(const SiteUnit& unit) const {
     const QString address = QString::fromStdString(unit.address);
     // The run lists each controller before its terminals, and a terminal before what is
     // behind it: the nearest earlier row is the one.
-    for (std::size_t i = rows_.size(); i-- > 0;) {
-        if (unit.kind == SiteUnitKind::Remote && kinds_[i] == SiteUnitKind::Terminal &&
-            addresses_[i] == address)
-            return rows_[i];
+    for (std::size_t i = rows_.size(); i-- > 0;)
         if (kinds_[i] == SiteUnitKind::Controller && addresses_[i].left(2) == address.left(2))
             return rows_[i];
-    }
     return nullptr;
+}
+
+QTreeWidgetItem* SiteTree::terminalRowFor(const SiteUnit& remote, QTreeWidgetItem* parent) {
+    auto* row = parent != nullptr ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(this);
+    showIdentity(row, SiteUnitKind::Terminal, remote);
+    setCell(row, Version, textOf(remote.terminalVersion));
+    for (Column column : {File, FileVersion, Action, Progress, Result, Reason})
+        setCell(row, column, QString());
+    return row;
 }
 
 void SiteTree::showBus(const SiteBus& bus) {
@@ -108,6 +119,7 @@ void SiteTree::showBus(const SiteBus& bus) {
     addresses_.clear();
     for (const SiteUnit& unit : bus.units) {
         QTreeWidgetItem* parent = parentFor(unit);
+        if (unit.kind == SiteUnitKind::Remote) parent = terminalRowFor(unit, parent);
         auto* row = parent != nullptr ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(this);
         rows_.push_back(row);
         kinds_.push_back(unit.kind);
@@ -117,20 +129,25 @@ void SiteTree::showBus(const SiteBus& bus) {
     expandAll();
 }
 
+void SiteTree::showIdentity(QTreeWidgetItem* row, SiteUnitKind kind, const SiteUnit& unit) {
+    const QString address = QString::fromStdString(unit.address);
+    const QString kindText = kindName(kind);
+    setCell(row, Address, address);
+    // The kind leads the row for a screen reader, as the nesting shows it on screen.
+    row->setData(Address, Qt::AccessibleTextRole, QStringLiteral("%1 %2").arg(kindText, address));
+    row->setToolTip(Address, kind == SiteUnitKind::Remote
+                                 ? QStringLiteral("remote behind terminal %1").arg(address)
+                                 : kindText);
+    setCell(row, FixedAddress,
+            QStringLiteral("%1").arg(unit.fixedAddress, 8, 16, QLatin1Char('0')).toUpper());
+    setCell(row, Product, QString::fromStdString(unit.product));
+    row->setToolTip(Product, QString::fromStdString(unit.product));
+}
+
 void SiteTree::showUnit(std::size_t unit, const SiteUnit& shown) {
     QTreeWidgetItem* row = rowOf(unit);
     if (row == nullptr) return;
-    setCell(row, Address, QString::fromStdString(shown.address));
-    // The kind leads the row for a screen reader, as the nesting shows it on screen.
-    row->setData(
-        Address, Qt::AccessibleTextRole,
-        QStringLiteral("%1 %2").arg(kindName(shown.kind), QString::fromStdString(shown.address)));
-    row->setToolTip(Address, QStringLiteral("%1, fixed address %2")
-                                 .arg(kindName(shown.kind))
-                                 .arg(shown.fixedAddress, 8, 16, QLatin1Char('0'))
-                                 .toUpper());
-    setCell(row, Product, QString::fromStdString(shown.product));
-    row->setToolTip(Product, QString::fromStdString(shown.product));
+    showIdentity(row, shown.kind, shown);
     setCell(row, Version, versionOf(shown));
     if (shown.after && shown.before && *shown.after != *shown.before)
         row->setToolTip(Version, QStringLiteral("was %1").arg(textOf(shown.before)));
@@ -141,6 +158,10 @@ void SiteTree::showUnit(std::size_t unit, const SiteUnit& shown) {
     setCell(row, Result, QString::fromLatin1(siteResultText(shown.result)));
     const bool failed = shown.result == SiteResult::Failed;
     row->setForeground(Result, failed ? QBrush(Qt::red) : QBrush());
+    const QString reason = QString::fromStdString(shown.reason.value_or(""));
+    setCell(row, Reason, reason);
+    row->setToolTip(Reason, reason);
+    row->setToolTip(Result, reason);
     if (row->data(Progress, kPercentRole).isNull()) setCell(row, Progress, QString());
 }
 

@@ -1,8 +1,9 @@
 #pragma once
 // The Site page's tree of one bus: the host, each controller with its terminals, the remotes
 // behind them, one row per unit of the site run in the run's order, with what the plan means to
-// do with it and what came of it. Every cell carries its column's name in its accessible text,
-// so that a screen reader reads "Result: upgraded", not a bare word.
+// do with it, what came of it and why. A terminal with a remote behind it has a row of its own
+// (its own version) above the remote's. Every cell carries its column's name in its accessible
+// text, so that a screen reader reads "Result: upgraded", not a bare word.
 
 #include "site/siteBus.h"
 
@@ -14,8 +15,19 @@
 class SiteTree : public QTreeWidget {
     Q_OBJECT
 public:
-    enum Column { Address, Product, Version, File, FileVersion, Action, Progress, Result };
-    static constexpr int kColumns = Result + 1;
+    enum Column {
+        Address,
+        FixedAddress,
+        Product,
+        Version,
+        File,
+        FileVersion,
+        Action,
+        Progress,
+        Result,
+        Reason
+    };
+    static constexpr int kColumns = Reason + 1;
 
     explicit SiteTree(QWidget* parent = nullptr);
 
@@ -31,6 +43,10 @@ public:
 
 private:
     QTreeWidgetItem* parentFor(const SiteUnit& unit) const;
+    // The row of the terminal a remote sits behind, with the terminal's own version: the
+    // remote is its child.
+    QTreeWidgetItem* terminalRowFor(const SiteUnit& remote, QTreeWidgetItem* parent);
+    void showIdentity(QTreeWidgetItem* row, SiteUnitKind kind, const SiteUnit& unit);
     void setCell(QTreeWidgetItem* row, Column column, const QString& text);
 
     std::vector<QTreeWidgetItem*> rows_;

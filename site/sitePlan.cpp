@@ -49,6 +49,8 @@ void addTerminals(std::vector<SurveyedUnit>& units, const SurveyTable& table, in
         SurveyedUnit unit =
             fromRecord(record, kind, hexText::byte(controllerLa) + hexText::byte(record.la));
         unit.controllerLa = controllerLa;
+        if (kind == SiteUnitKind::Remote && unit.answered)
+            unit.unit.terminalVersion = versionText(record.version);
         units.push_back(std::move(unit));
     }
 }

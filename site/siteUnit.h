@@ -40,6 +40,8 @@ struct SiteUnit {
     // Versions in the survey's "1.10" form; a remote's is its second version. A remote's image
     // carries no version the tool reads, so its fileVersion stays empty.
     std::optional<std::string> file, fileVersion, before, after;
+    // A remote's: the version of the terminal it sits behind, which the same record carries.
+    std::optional<std::string> terminalVersion;
     bool inUpgradeMode = false; // what the first survey found
     SiteAction action = SiteAction::NotReachable;
     SiteResult result = SiteResult::Planned;

@@ -1,7 +1,8 @@
 // The Site page driven by clicks against the demo network on a pseudo-terminal, with the
-// sample firmware files in the working folder: the plan and the report it saves, and the
-// whole-site upgrade (stopped once half way, then finished) of the demo network with its
-// controllers already current (their search of every LA would take the test minutes).
+// sample firmware files in the working folder: the plan, its tree and the reports it saves, the
+// question before an upgrade (Enter answers No), and the whole-site upgrade (stopped once half
+// way, its report saved, then finished) of the demo network with its controllers already
+// current (their search of every LA would take the test minutes).
 
 #include "link/catalogue.h"
 #include "logView.h"
@@ -12,12 +13,18 @@
 #include "tools/surveyLines.h"
 
 #include <QAccessible>
+#include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
+#include <QDate>
+#include <QHeaderView>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTimer>
 
 #include <map>
@@ -54,12 +61,24 @@ QByteArray fileText(const QString& path) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-// The rows of the tree by address, every level.
+// The rows of the tree by address, every level; a remote's row stands for its address, below
+// its terminal's.
 std::map<QString, QTreeWidgetItem*> rowsOf(SiteTree* tree) {
     std::map<QString, QTreeWidgetItem*> rows;
     for (QTreeWidgetItemIterator it(tree); *it; ++it)
         rows[(*it)->text(SiteTree::Address)] = *it;
     return rows;
+}
+
+QJsonArray reportUnits(const QString& path) {
+    const QJsonDocument report = QJsonDocument::fromJson(fileText(path));
+    const QJsonArray buses = report.object().value(QStringLiteral("buses")).toArray();
+    return buses.isEmpty() ? QJsonArray() : buses.first().toObject().value("units").toArray();
+}
+
+QString todaysReportName(const QString& suffix) {
+    return QStringLiteral("site-report-%1-COM1.%2")
+        .arg(QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")), suffix);
 }
 
 struct SitePage {
@@ -132,7 +151,20 @@ private slots:
                      action == QLatin1String("upgrade") ? QStringLiteral("planned") : action);
         }
         QCOMPARE(rows.at("0101")->parent(), rows.at("0100"));
-        QCOMPARE(rows.at("0103")->parent(), rows.at("0100"));
+        QCOMPARE(rows.at("0101")->text(SiteTree::FixedAddress), QStringLiteral("20000101"));
+        QCOMPARE(rows.at("0101")->text(SiteTree::Reason), QString());
+        // The terminal with a remote behind it: its own row and version, the remote its child.
+        const QTreeWidgetItem* terminal = rows.at("0103")->parent();
+        QVERIFY(terminal != nullptr && terminal != rows.at("0100"));
+        QCOMPARE(terminal->parent(), rows.at("0100"));
+        QCOMPARE(terminal->text(SiteTree::Address), QStringLiteral("0103"));
+        QCOMPARE(terminal->text(SiteTree::Version), QStringLiteral("1.05"));
+        QCOMPARE(terminal->text(SiteTree::Action), QString());
+        QCOMPARE(terminal->data(SiteTree::Address, Qt::AccessibleTextRole).toString(),
+                 QStringLiteral("terminal 0103"));
+        QCOMPARE(rows.at("0103")->text(SiteTree::Version), QStringLiteral("2.03"));
+        QCOMPARE(rows.at("0103")->data(SiteTree::Address, Qt::AccessibleTextRole).toString(),
+                 QStringLiteral("remote 0103"));
         QCOMPARE(rows.at("0205")->parent(), rows.at("0200"));
         QVERIFY(rows.at("7F00")->parent() == nullptr);
         QCOMPARE(form.lblSite->text(), QStringLiteral("Plan (COM1): upgrade 7, on request 1."));
@@ -146,6 +178,7 @@ private slots:
 
         form.savePath = page.folder.file(QStringLiteral("site.json"));
         QTest::mouseClick(form.btnSaveReport, Qt::LeftButton);
+        QCOMPARE(form.suggestedName, todaysReportName(QStringLiteral("json")));
         QJsonParseError error;
         const QJsonDocument report = QJsonDocument::fromJson(fileText(form.savePath), &error);
         QVERIFY2(!report.isNull(), qPrintable(error.errorString()));
@@ -162,11 +195,41 @@ private slots:
         QCOMPARE(form.messages.first().icon, QMessageBox::Critical);
         QCOMPARE(form.mmoStatus->lines().constLast(), form.messages.first().text);
 
+        // The printable page: date, port, the files with their versions, the plan's table and
+        // the line that sums it up.
+        form.savePath = page.folder.file(QStringLiteral("site.txt"));
+        QTest::mouseClick(form.btnSaveReport, Qt::LeftButton);
+        const QStringList text = QString::fromUtf8(fileText(form.savePath)).split('\n');
+        const QString today = QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd"));
+        QCOMPARE(
+            text.filter(QRegularExpression(QStringLiteral("^Date: %1 \\d\\d:\\d\\d$").arg(today)))
+                .size(),
+            1);
+        QVERIFY(text.contains(QStringLiteral("Port: COM1")));
+        for (const auto& [address, planned] : kDemoPlan) {
+            const QString file = QString::fromLatin1(planned.file);
+            // A remote's image carries no version the tool reads.
+            const bool remote = QLatin1String(planned.kind) == QLatin1String("remote");
+            const QString version = remote ? QStringLiteral("(no version)") : page.versions[file];
+            QCOMPARE(text.filter(QRegularExpression(QStringLiteral("^  %1 +%2$")
+                                                        .arg(QRegularExpression::escape(file),
+                                                             QRegularExpression::escape(version))))
+                         .size(),
+                     1);
+            QCOMPARE(text.filter(QRegularExpression(QStringLiteral("^%1  ").arg(address))).size(),
+                     1);
+        }
+        QVERIFY(text.contains(QStringLiteral("<< Site Plan >>")));
+        QVERIFY(text.contains(form.lblSite->text().section(QStringLiteral(" Report saved"), 0, 0)));
+
         // The C/D model gives the product-5 controller the C/D file.
         form.cbxModel->setCurrentIndex(1);
         QVERIFY(clickAndWait(form, form.btnPlan));
         QCOMPARE(rowsOf(form.tvSite).at("0100")->text(SiteTree::File), QStringLiteral("QRM-C.hex"));
     }
+
+    void upgradeSiteAsksFirstAndEnterAnswersNo();
+    void columnsFitTheirCellsAndTheWindow();
 
     // Stopped while it writes, the run leaves the rest not done; the next run finishes the
     // site, every unit holding its file's version, and a plan after it finds nothing to do.
@@ -195,6 +258,22 @@ private slots:
         QVERIFY(form.lblSite->text().contains(QStringLiteral("not done")));
         QCOMPARE(form.btnSite->text(), QStringLiteral("Upgrade &Site"));
         QVERIFY(form.btnPlan->isEnabled());
+        // The stopped run's report is the one saved, as JSON and as the printable page.
+        QVERIFY(form.btnSaveReport->isEnabled());
+        form.savePath = page.folder.file(QStringLiteral("stopped.json"));
+        QTest::mouseClick(form.btnSaveReport, Qt::LeftButton);
+        const QJsonArray units = reportUnits(form.savePath);
+        QCOMPARE(units.size(), int(kDemoPlan.size()));
+        QStringList results;
+        for (const QJsonValue unit : units)
+            results << unit.toObject().value(QStringLiteral("result")).toString();
+        QVERIFY2(results.contains(QStringLiteral("not done")), qPrintable(results.join(',')));
+        QVERIFY(!results.contains(QStringLiteral("planned")));
+        form.savePath = page.folder.file(QStringLiteral("stopped.txt"));
+        QTest::mouseClick(form.btnSaveReport, Qt::LeftButton);
+        const QString printed = QString::fromUtf8(fileText(form.savePath));
+        QVERIFY(printed.contains(QStringLiteral("<< Site Report >>")));
+        QVERIFY(printed.contains(QStringLiteral("Site run stopped")));
 
         QVERIFY(clickAndWait(form, form.btnSite, kSiteRunMs));
         QVERIFY2(form.siteBus && siteSucceeded(*form.siteBus), qPrintable(form.lblSite->text()));
@@ -219,6 +298,84 @@ private slots:
                 QCOMPARE(row->text(SiteTree::Action), QStringLiteral("up to date"));
     }
 };
+
+// The question before Upgrade Site, in the window's own box: the units of each kind the plan
+// would upgrade and the time; Enter answers No, and nothing that changes a unit is sent.
+void SitePageTest::upgradeSiteAsksFirstAndEnterAnswersNo() {
+    SitePage page;
+    QVERIFY(page.ready());
+    TestForm& form = page.form;
+    form.realBoxes = true;
+    QString asked;
+    QTimer answerer;
+    QObject::connect(&answerer, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (box == nullptr) return;
+        answerer.stop();
+        asked = box->text();
+        QTest::keyClick(box, Qt::Key_Return);
+    });
+    answerer.start(5);
+    QVERIFY(clickAndWait(form, form.btnSite));
+    QCOMPARE(asked.section('\n', 0, 0),
+             QStringLiteral("Upgrade 7 units: 1 host interface, 2 controllers, 4 terminals."));
+    QVERIFY2(asked.section('\n', 1, 1).startsWith(QStringLiteral("Estimated time: about ")),
+             qPrintable(asked));
+    QVERIFY(asked.section('\n', 1, 1).endsWith(QStringLiteral(" at 38400 baud.")));
+    QCOMPARE(page.changingRequests(), QStringList());
+    QCOMPARE(form.lblSite->text(),
+             QStringLiteral("Plan (COM1): upgrade 7, on request 1. Nothing was upgraded."));
+    QVERIFY(form.siteBus && form.siteBus->planOnly);
+    QCOMPARE(form.btnSite->text(), QStringLiteral("Upgrade &Site"));
+
+    // As after a run that an error ended before it had a bus: no file, and the page says so.
+    form.siteBus.reset();
+    form.savePath = page.folder.file(QStringLiteral("none.json"));
+    QTest::mouseClick(form.btnSaveReport, Qt::LeftButton);
+    QVERIFY(!QFile::exists(form.savePath));
+    QVERIFY2(form.lblSite->text().startsWith(QStringLiteral("There is no site report to save")),
+             qPrintable(form.lblSite->text()));
+}
+
+// The columns hold their widest cell and the tree gives the window's extra width to them; the
+// page's Alt letters are one each.
+void SitePageTest::columnsFitTheirCellsAndTheWindow() {
+    SitePage page;
+    QVERIFY(page.ready());
+    TestForm& form = page.form;
+    QVERIFY(clickAndWait(form, form.btnPlan));
+    SiteTree* tree = form.tvSite;
+    const QFontMetrics metrics(tree->font());
+    for (const auto& [address, row] : rowsOf(tree))
+        for (int column : {int(SiteTree::Address), int(SiteTree::FixedAddress),
+                           int(SiteTree::Action), int(SiteTree::Result)})
+            QVERIFY2(tree->columnWidth(column) >= metrics.horizontalAdvance(row->text(column)),
+                     qPrintable(address));
+    auto widths = [tree] {
+        int sum = 0;
+        for (int column = 0; column < SiteTree::kColumns; ++column)
+            sum += tree->columnWidth(column);
+        return sum;
+    };
+    const int before = widths();
+    form.resize(form.width() + 1200, form.height());
+    QTRY_VERIFY(widths() > before);
+    QTRY_COMPARE(widths(), tree->viewport()->width());
+
+    QStringList letters;
+    for (QAbstractButton* control : form.tbsSite->findChildren<QAbstractButton*>()) {
+        const QString caption = control->text();
+        const int amp = caption.indexOf(QLatin1Char('&'));
+        if (amp >= 0) letters << caption.mid(amp + 1, 1).toLower();
+    }
+    letters << QStringLiteral("m"); // "&Model:"
+    QVERIFY(form.ckbRemotes->text().contains(QLatin1Char('&')));
+    QCOMPARE(QSet<QString>(letters.begin(), letters.end()).size(), letters.size());
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    const bool was = form.ckbRemotes->isChecked();
+    QTest::keyClick(&form, Qt::Key_T, Qt::AltModifier);
+    QTRY_COMPARE(form.ckbRemotes->isChecked(), !was); // a mnemonic clicks by animation
+}
 
 QTEST_MAIN(SitePageTest)
 #include "sitePageTest.moc"

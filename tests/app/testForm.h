@@ -23,6 +23,7 @@ public:
     QList<ShownMessage> messages;
     QMessageBox::StandardButton answer = QMessageBox::Yes;
     QString savePath;
+    QString suggestedName; // what the site report's file dialog offered last
     QString openPath;
     int saveAsked = 0;
     int openAsked = 0;
@@ -50,8 +51,9 @@ protected:
         ++saveAsked;
         return savePath;
     }
-    QString askSiteReportName() override {
+    QString askSiteReportName(const QString& suggested) override {
         ++saveAsked;
+        suggestedName = suggested;
         return savePath;
     }
     QString askOpenFileName() override {

@@ -20,7 +20,7 @@ std::string readAndRemove(const std::string& path) {
 
 ProcessResult runProcess(const std::string& program, const std::vector<std::string>& args,
                          const std::string& workingFolder,
-                         const std::function<void(pid_t)>& whileRunning) {
+                         const std::function<void(pid_t)>& whileRunning, int inputFd) {
     char outPath[] = "/tmp/nexalo-out-XXXXXX";
     char errPath[] = "/tmp/nexalo-err-XXXXXX";
     const int outFd = mkstemp(outPath);
@@ -28,6 +28,7 @@ ProcessResult runProcess(const std::string& program, const std::vector<std::stri
     const pid_t child = fork();
     if (child == 0) {
         if (chdir(workingFolder.c_str()) != 0) _exit(127);
+        if (inputFd >= 0) dup2(inputFd, STDIN_FILENO);
         dup2(outFd, STDOUT_FILENO);
         dup2(errFd, STDERR_FILENO);
         std::vector<char*> argv{const_cast<char*>(program.c_str())};

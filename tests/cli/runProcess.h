@@ -11,7 +11,8 @@ struct ProcessResult {
     std::string out, err;
 };
 
-// whileRunning, when given, is called with the child's id before waiting for it to end.
+// whileRunning, when given, is called with the child's id before waiting for it to end. The
+// child's standard input is inputFd when one is given (a terminal, say), else the test's.
 ProcessResult runProcess(const std::string& program, const std::vector<std::string>& args,
                          const std::string& workingFolder,
-                         const std::function<void(pid_t)>& whileRunning = {});
+                         const std::function<void(pid_t)>& whileRunning = {}, int inputFd = -1);

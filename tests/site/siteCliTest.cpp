@@ -4,6 +4,7 @@
 #include "sim/ptySimulator.h"
 #include "tests/cli/runProcess.h"
 #include "tests/site/siteFixture.h"
+#include "tests/support/rawPty.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -243,6 +244,40 @@ TEST_F(SiteCli, AnErrorOnOneOfTwoBusesIsReportedWithTheBus) {
     EXPECT_TRUE(failed["reason"].is_string()) << failed;
     EXPECT_TRUE(failed["units"].is_array());
     EXPECT_EQ(simulators[1]->snapshot().units[1].version, 0x0102);
+}
+
+// At a terminal the run asks first, with the window's words; Enter answers No and nothing
+// changes, the plan being the run's report.
+TEST_F(SiteCli, AtATerminalAsksFirstAndEnterAnswersNo) {
+    serve("COM1", kSmallSite);
+    const RawPty terminal = openRawPty();
+    ASSERT_EQ(::write(terminal.master, "\n", 1), 1);
+    const ProcessResult run = runProcess(NEXALO_CLI_PATH, {"site", "--json", "site.json"},
+                                         folder.path().string(), {}, terminal.slave);
+    close(terminal.slave);
+    close(terminal.master);
+    EXPECT_EQ(run.exitStatus, 0) << run.out << run.err;
+    EXPECT_NE(run.out.find("Upgrade 1 unit: 1 terminal.\nEstimated time: "), std::string::npos)
+        << run.out;
+    EXPECT_NE(run.out.find(" at 38400 baud.\nStart the upgrade? [y/N] Nothing was upgraded.\n"),
+              std::string::npos)
+        << run.out;
+    EXPECT_EQ(run.out.find("Entering Upgrade mode"), std::string::npos);
+    EXPECT_EQ(document("site.json")["buses"][0]["units"][1]["result"], "planned");
+    EXPECT_EQ(simulators[0]->snapshot().units[1].version, 0x0102);
+}
+
+// --yes at a terminal asks nothing and upgrades.
+TEST_F(SiteCli, AtATerminalYesSkipsTheQuestion) {
+    serve("COM1", kSmallSite);
+    const RawPty terminal = openRawPty();
+    const ProcessResult run =
+        runProcess(NEXALO_CLI_PATH, {"site", "--yes"}, folder.path().string(), {}, terminal.slave);
+    close(terminal.slave);
+    close(terminal.master);
+    EXPECT_EQ(run.exitStatus, 0) << run.out << run.err;
+    EXPECT_EQ(run.out.find("Start the upgrade?"), std::string::npos);
+    EXPECT_EQ(simulators[0]->snapshot().units[1].version, 0x0215);
 }
 
 } // namespace
