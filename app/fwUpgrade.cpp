@@ -137,7 +137,7 @@ bool TForm1::runOperation(std::function<void()> operation, RunLog log, QPushButt
     if (button != nullptr) runCaption_ = button->text();
     const bool started =
         session.start([operation = std::move(operation)](OperationContext&) { operation(); }, log,
-                      [this, ended = std::move(ended)](bool) {
+                      [this, ended = std::move(ended)](const Outcome&) {
                           onWindowThread([this, ended] { operationFinished(ended); });
                       });
     if (!started) {

@@ -155,6 +155,27 @@ QTreeWidgetItem* SiteTree::rowOf(std::size_t unit) const {
     return unit < rows_.size() ? rows_[unit] : nullptr;
 }
 
+namespace {
+
+// The summary's first words, from the one value the verdict line and the exit status also take.
+QString siteHeading(const Outcome& outcome) {
+    switch (outcome.kind) {
+    case OutcomeKind::Completed:
+        return QStringLiteral("Site up to date");
+    case OutcomeKind::Stopped:
+        return QStringLiteral("Stopped");
+    case OutcomeKind::LineLost:
+    case OutcomeKind::Error:
+        return QStringLiteral("Site not verified, %1").arg(QString::fromStdString(outcome.reason));
+    case OutcomeKind::Refused:
+    case OutcomeKind::Failed:
+        break;
+    }
+    return QStringLiteral("Site not up to date");
+}
+
+} // namespace
+
 QString siteSummary(const SiteBus& bus) {
     const QString port = QString::fromStdString(bus.port);
     if (!bus.opened) return QStringLiteral("%1 did not open.").arg(port);
@@ -171,9 +192,6 @@ QString siteSummary(const SiteBus& bus) {
     QStringList parts;
     for (const auto& [key, count] : counts)
         parts << QStringLiteral("%1 %2").arg(count.first).arg(count.second);
-    const QString heading = bus.planOnly         ? QStringLiteral("Plan")
-                            : bus.stopped        ? QStringLiteral("Stopped")
-                            : siteSucceeded(bus) ? QStringLiteral("Site up to date")
-                                                 : QStringLiteral("Site not up to date");
+    const QString heading = bus.planOnly ? QStringLiteral("Plan") : siteHeading(siteOutcome(bus));
     return QStringLiteral("%1 (%2): %3.").arg(heading, port, parts.join(QStringLiteral(", ")));
 }

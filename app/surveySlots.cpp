@@ -9,7 +9,7 @@ void TForm1::btnPingClick() {
     runOperation(
         [this] {
             OperationContext run = context();
-            ::btnPingClick(run, survey);
+            ::surveyBus(run, survey);
         },
         RunLog::Report);
 }

@@ -82,7 +82,7 @@ void run(std::uint32_t baud, TComPortBaudRate speed) {
     settings.controllerLA = "01";
     settings.forceUpgrade = true;
     UpgradeRun upgrade{session.context(), settings, {}, image, units};
-    const bool upgraded = GoUpgradeSingle(upgrade, "0100");
+    const bool upgraded = GoUpgradeSingle(upgrade, "0100").succeeded();
     const LineFigures ideal = idealWritePhase(image, baud);
     const double took = console.writeEnded - console.writeStarted;
     std::printf("%6u baud  %s  %zu pages  measured %7.3f s  wire + pauses %7.3f s  ratio %5.3f\n",

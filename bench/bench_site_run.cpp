@@ -47,12 +47,12 @@ bool upgradeRun(OperationContext& context, const Choice& choice) {
     auto image = std::make_unique<FirmwareImage>();
     FoundUnits units;
     UpgradeRun run{context, settings, boxes.scope, *image, units};
-    return RunUpgrade(run);
+    return RunUpgrade(run).succeeded();
 }
 
 bool survey(OperationContext& context) {
     auto table = std::make_unique<SurveyTable>();
-    return btnPingClick(context, *table).controllers > 0;
+    return surveyBus(context, *table).controllers > 0;
 }
 
 // Seconds the operation took on the bus's worker; negative when it did not succeed.

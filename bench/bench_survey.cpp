@@ -84,7 +84,7 @@ int main() {
     OperationContext context = session.context();
 
     const double start = wallSeconds();
-    const SurveyOutcome outcome = btnPingClick(context, *table);
+    const SurveyOutcome outcome = surveyBus(context, *table);
     const double took = wallSeconds() - start;
 
     const sim::Network seen = simulator.snapshot();

@@ -51,7 +51,7 @@ struct Bus {
             FirmwareImage image;
             FoundUnits units;
             UpgradeRun run{context, settings, {}, image, units};
-            upgraded = RunUpgrade(run);
+            upgraded = RunUpgrade(run).succeeded();
         });
     }
 

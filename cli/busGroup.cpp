@@ -15,10 +15,10 @@ struct Bus {
     Bus(const std::string& port, std::mutex& output) : console(port, output), session(console) {}
     PrefixConsole console;
     LinkSession session;
-    bool ran = false;
+    Outcome ran = Outcome::refused("not started");
 };
 
-std::vector<bool> runSeveral(CliContext& context, const BusOperation& operation, RunLog log) {
+std::vector<Outcome> runSeveral(CliContext& context, const BusOperation& operation, RunLog log) {
     std::mutex output;
     std::vector<std::unique_ptr<Bus>> buses;
     for (const std::string& port : context.options.ports) {
@@ -28,9 +28,9 @@ std::vector<bool> runSeveral(CliContext& context, const BusOperation& operation,
     for (std::size_t i = 0; i < buses.size(); ++i) {
         Bus& bus = *buses[i];
         bus.session.start([&operation, i](OperationContext& engine) { operation(i, engine); }, log,
-                          [&bus](bool done) { bus.ran = done; });
+                          [&bus](const Outcome& done) { bus.ran = done; });
     }
-    std::vector<bool> ran;
+    std::vector<Outcome> ran;
     for (auto& bus : buses) {
         while (!bus->session.waitFor(kBusesWatchMs))
             if (interruptRequested())
@@ -43,9 +43,10 @@ std::vector<bool> runSeveral(CliContext& context, const BusOperation& operation,
 
 } // namespace
 
-std::vector<bool> runOnBuses(CliContext& context, const BusOperation& operation, RunLog log) {
+std::vector<Outcome> runOnBuses(CliContext& context, const BusOperation& operation,
+                                RunLog log) {
     if (context.options.ports.size() > 1) return runSeveral(context, operation, log);
-    const bool ran =
+    const Outcome ran =
         context.run([&operation](OperationContext& engine) { operation(0, engine); }, log);
     return {ran};
 }

@@ -11,7 +11,7 @@
 
 using BusOperation = std::function<void(std::size_t bus, OperationContext& engine)>;
 
-// Runs operation on every port of the options and waits for all of them. ran[bus] is false when
-// an error ended that bus's operation early.
-std::vector<bool> runOnBuses(CliContext& context, const BusOperation& operation,
+// Runs operation on every port of the options and waits for all of them. ran[bus] is completed
+// when that bus's operation ran to its own end, an error when one ended it early.
+std::vector<Outcome> runOnBuses(CliContext& context, const BusOperation& operation,
                              RunLog log = RunLog::Status);

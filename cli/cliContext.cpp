@@ -7,9 +7,10 @@ namespace {
 constexpr std::uint32_t kWatchMs = 10;
 } // namespace
 
-bool CliContext::run(const LinkSession::Operation& operation, RunLog log, std::uint64_t limitMs) {
-    bool ran = false;
-    if (!session.start(operation, log, [&ran](bool done) { ran = done; })) return false;
+Outcome CliContext::run(const LinkSession::Operation& operation, RunLog log,
+                        std::uint64_t limitMs) {
+    Outcome ran = Outcome::refused("another operation holds the bus");
+    if (!session.start(operation, log, [&ran](const Outcome& done) { ran = done; })) return ran;
     Clock& clock = session.clock();
     const std::uint64_t started = clock.nowMs();
     while (!session.waitFor(kWatchMs)) {

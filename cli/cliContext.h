@@ -13,8 +13,9 @@ struct CliContext {
     const GlobalOptions& options;
 
     // Runs operation on the session's worker thread and waits for it to end. Meanwhile the first
-    // Ctrl-C is a Stop, and so is the end of limitMs when given (0: no limit). False when the
-    // bus was busy or an error ended the operation early.
-    bool run(const LinkSession::Operation& operation, RunLog log = RunLog::Status,
+    // Ctrl-C is a Stop, and so is the end of limitMs when given (0: no limit). Refused when the
+    // bus was busy, an error when one ended the operation early, else completed: what the
+    // operation concluded it hands back itself.
+    Outcome run(const LinkSession::Operation& operation, RunLog log = RunLog::Status,
              std::uint64_t limitMs = 0);
 };

@@ -21,18 +21,17 @@ CommandAction setUpCommsTest(CLI::App& command) {
         ->check(DecimalRange(0, kMaxCycles))
         ->capture_default_str();
     return [cla, cycles](CliContext& context) {
-        int status = kExitFailed;
-        context.run(
+        Outcome outcome;
+        const Outcome ran = context.run(
             [&](OperationContext& engine) {
                 auto table = std::make_unique<SurveyTable>();
-                if (!btnPingClick(engine, *table).portOpened) return;
-                const LineDiagnosticsResult result =
-                    runLineDiagnostics(engine, *table, {false, *cla, *cycles});
-                if (result.commsTest.unitsReported > 0 && result.commsTest.failed == 0 &&
-                    !engine.control.stopRequested())
-                    status = kExitDone;
+                const SurveyOutcome survey = surveyBus(engine, *table);
+                outcome = survey.end;
+                if (!survey.portOpened || engine.control.stopRequested()) return;
+                outcome = worseOf(survey.end,
+                                  runLineDiagnostics(engine, *table, {false, *cla, *cycles}).end);
             },
             RunLog::Report);
-        return status;
+        return exitStatusOf(ran.succeeded() ? outcome : ran);
     };
 }

@@ -1,4 +1,5 @@
 #include "commands.h"
+#include "interrupt.h"
 #include "options.h"
 #include "tools/lineDiagnostics.h"
 
@@ -22,13 +23,16 @@ CommandAction setUpFastPoll(CLI::App& command) {
         ->capture_default_str();
     return [la, seconds](CliContext& context) {
         SurveyTable unused;
-        LineDiagnosticsResult result;
-        context.run(
+        Outcome outcome;
+        const Outcome ran = context.run(
             [&](OperationContext& engine) {
-                result = runLineDiagnostics(engine, unused, {true, *la, ""});
+                outcome = runLineDiagnostics(engine, unused, {true, *la, ""}).end;
             },
             RunLog::Report, *seconds * kMsPerSecond);
-        return result.portOpened && result.fastPoll == FastPollEnd::Stopped ? kExitDone
-                                                                            : kExitFailed;
+        if (!ran.succeeded()) return exitStatusOf(ran);
+        // The end of the time asked for is the watch's own end; Ctrl-C is a Stop.
+        if (outcome.kind == OutcomeKind::Stopped && !interruptRequested())
+            outcome = Outcome::completed();
+        return exitStatusOf(outcome);
     };
 }

@@ -18,7 +18,7 @@ CommandAction setUpProbe(CLI::App& command) {
                 // The error box said it all: a port that did not open measured nothing.
                 if (!outcome.portOpened) return;
                 StdoutConsole::printLine(outcome.label);
-                if (outcome.successes > 0) status = kExitDone;
+                if (outcome.successes > 0 && !engine.link.lineLost()) status = kExitDone;
             },
             RunLog::MessageBox);
         return status;

@@ -24,19 +24,23 @@ int runSiteCommand(CliContext& context, SiteCommandOptions options) {
     std::vector<SiteBus> buses(ports.size());
     for (std::size_t i = 0; i < ports.size(); ++i)
         buses[i].port = ports[i];
-    runOnBuses(context, [&](std::size_t bus, OperationContext& engine) {
-        buses[bus] = runSite(engine, ports[bus], options.site);
-    });
-    int status = kExitDone;
-    for (const SiteBus& bus : buses)
-        if (!siteSucceeded(bus)) status = kExitFailed;
+    const std::vector<Outcome> ran =
+        runOnBuses(context, [&](std::size_t bus, OperationContext& engine) {
+            buses[bus] = runSite(engine, ports[bus], options.site);
+        });
+    // The worst bus decides, whatever the others did.
+    Outcome worst;
+    for (std::size_t i = 0; i < buses.size(); ++i) {
+        if (!ran[i].succeeded()) buses[i].end = ran[i];
+        worst = worseOf(worst, siteOutcome(buses[i]));
+    }
     if (!options.jsonPath.empty()) {
         if (const std::optional<std::string> error = writeSiteReport(options.jsonPath, buses)) {
             std::cerr << "nexalo-cli: " << *error << "\n";
-            status = kExitFailed;
+            worst = worseOf(worst, Outcome::error(*error));
         }
     }
-    return status;
+    return exitStatusOf(worst);
 }
 
 } // namespace

@@ -8,18 +8,23 @@
 
 namespace {
 
-// What one bus's survey gave: whether it found a unit, and its network for the file.
+constexpr char kNothingFound[] = "no unit answered";
+
+// What one bus's survey gave: how it ended (a survey that found no unit did not do what was
+// asked), and its network for the file.
 struct BusSurvey {
-    bool found = false;
+    Outcome end = Outcome::error("not run");
     SurveyedBus network;
 };
 
-void surveyBus(OperationContext& engine, BusSurvey& bus) {
+void surveyOneBus(OperationContext& engine, BusSurvey& bus) {
     auto table = std::make_unique<SurveyTable>();
-    const SurveyOutcome outcome = btnPingClick(engine, *table);
+    const SurveyOutcome outcome = surveyBus(engine, *table);
+    bus.end = outcome.end;
     if (!outcome.portOpened) return;
-    bus.found = outcome.host.kind != HostKind::hkNone || outcome.controllers > 0 ||
-                outcome.busTerminals > 0;
+    const bool found = outcome.host.kind != HostKind::hkNone || outcome.controllers > 0 ||
+                       outcome.busTerminals > 0;
+    if (bus.end.succeeded() && !found) bus.end = Outcome::failed(kNothingFound);
     bus.network.document = surveyDocument(*table, outcome);
 }
 
@@ -46,20 +51,23 @@ int runSurvey(CliContext& context, const std::string& jsonPath) {
     std::vector<BusSurvey> buses(ports.size());
     for (std::size_t i = 0; i < ports.size(); ++i)
         buses[i].network.port = ports[i];
-    const std::vector<bool> ran = runOnBuses(
-        context, [&](std::size_t bus, OperationContext& engine) { surveyBus(engine, buses[bus]); },
+    const std::vector<Outcome> ran = runOnBuses(
+        context,
+        [&](std::size_t bus, OperationContext& engine) { surveyOneBus(engine, buses[bus]); },
         RunLog::Report);
-    int status = kExitDone;
+    // The worst bus decides: a lost line on one is a failure whatever the others found.
+    Outcome worst;
     for (std::size_t i = 0; i < buses.size(); ++i)
-        if (!ran[i] || !buses[i].found) status = kExitFailed;
-    if (!jsonPath.empty() && !writeNetworks(jsonPath, buses)) status = kExitFailed;
-    return status;
+        worst = worseOf(worst, ran[i].succeeded() ? buses[i].end : ran[i]);
+    if (!jsonPath.empty() && !writeNetworks(jsonPath, buses))
+        worst = worseOf(worst, Outcome::error("the network could not be written"));
+    return exitStatusOf(worst);
 }
 
 } // namespace
 
-// Succeeds when the survey of every bus found at least one unit (and the network could be
-// written).
+// Succeeds when the survey of every bus ran to its end and found at least one unit (and the
+// network could be written).
 CommandAction setUpSurvey(CLI::App& command) {
     auto jsonPath = std::make_shared<std::string>();
     command

@@ -111,15 +111,18 @@ int runUpgrade(CliContext& context, const UpgradeOptions& options) {
     FirmwareImage image;
     FoundUnits units;
     UpgradeConsole console(context.console, image);
-    int status = kExitFailed;
-    context.run([&](OperationContext& engine) {
+    Outcome outcome;
+    const Outcome ran = context.run([&](OperationContext& engine) {
         PortSession session(engine.link);
-        if (!session.opened()) return;
+        if (!session.opened()) {
+            outcome = Outcome::failed(PortSession::kOpenFailed);
+            return;
+        }
         UpgradeRun run{
             {engine.link, console, engine.clock, engine.control}, settings, scope, image, units};
-        if (RunUpgrade(run)) status = kExitDone;
+        outcome = RunUpgrade(run);
     });
-    return status;
+    return exitStatusOf(ran.succeeded() ? outcome : ran);
 }
 
 } // namespace

@@ -1,5 +1,9 @@
 #include "commands.h"
 
+int exitStatusOf(const Outcome& outcome) {
+    return outcome.succeeded() ? kExitDone : kExitFailed;
+}
+
 const std::vector<Command>& commandTable() {
     static const std::vector<Command> table = {
         {"probe",

@@ -5,6 +5,7 @@
 
 #include "cliContext.h"
 #include "link/operation.h"
+#include "link/outcome.h"
 
 #include <CLI/CLI.hpp>
 
@@ -15,6 +16,9 @@
 constexpr int kExitDone = 0;
 constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
+
+// The exit status of an operation's end: done only when it completed.
+int exitStatusOf(const Outcome& outcome);
 
 using CommandAction = std::function<int(CliContext&)>;
 using CommandSetUp = CommandAction (*)(CLI::App& command);

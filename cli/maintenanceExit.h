@@ -4,15 +4,11 @@
 #include "commands.h"
 #include "tools/maintenance.h"
 
-inline int exitStatusOf(MaintenanceOutcome outcome) {
-    return outcome == MaintenanceOutcome::Done || outcome == MaintenanceOutcome::Sent ? kExitDone
-                                                                                      : kExitFailed;
-}
-
 // Runs a maintenance command on the session; failed when it could not start.
 template <typename Procedure> int runMaintenance(CliContext& context, Procedure procedure) {
-    int status = kExitFailed;
-    context.run([&](OperationContext& engine) { status = exitStatusOf(procedure(engine)); },
-                RunLog::MessageBox);
-    return status;
+    Outcome outcome;
+    const Outcome ran =
+        context.run([&](OperationContext& engine) { outcome = procedure(engine); },
+                    RunLog::MessageBox);
+    return exitStatusOf(ran.succeeded() ? outcome : ran);
 }

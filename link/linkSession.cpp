@@ -12,9 +12,13 @@ LinkSession::~LinkSession() {
     joinWorker();
 }
 
-bool LinkSession::run(const Operation& operation, RunLog log) {
-    if (!control_.begin()) return false;
-    const bool ran = perform(operation, log);
+namespace {
+constexpr char kBusBusy[] = "another operation holds the bus";
+} // namespace
+
+Outcome LinkSession::run(const Operation& operation, RunLog log) {
+    if (!control_.begin()) return Outcome::refused(kBusBusy);
+    const Outcome ran = perform(operation, log);
     control_.end();
     return ran;
 }
@@ -28,7 +32,7 @@ bool LinkSession::start(Operation operation, RunLog log, Finished finished) {
     }
     worker_ =
         std::thread([this, operation = std::move(operation), log, finished = std::move(finished)] {
-            const bool ran = perform(operation, log);
+            const Outcome ran = perform(operation, log);
             control_.end();
             if (finished) finished(ran);
             std::lock_guard lock(mutex_);
@@ -53,18 +57,18 @@ void LinkSession::joinWorker() {
 }
 
 // Whatever ends the operation, nothing it threw leaves the worker, and the port is not left held.
-bool LinkSession::perform(const Operation& operation, RunLog log) {
+Outcome LinkSession::perform(const Operation& operation, RunLog log) {
     link_.beginRun(log); // the outcomes of this run's exchanges only
+    std::string error = "Unexpected error";
     try {
         OperationContext context = this->context();
         operation(context);
-        return true;
-    } catch (const std::exception& error) {
-        port_.ClosePort();
-        console_.message(MessageKind::Error, error.what());
+        return Outcome::completed();
+    } catch (const std::exception& thrown) {
+        error = thrown.what();
     } catch (...) {
-        port_.ClosePort();
-        console_.message(MessageKind::Error, "Unexpected error");
     }
-    return false;
+    port_.ClosePort();
+    console_.message(MessageKind::Error, error);
+    return Outcome::error(error);
 }

@@ -8,6 +8,7 @@
 #include "console.h"
 #include "lineLoss.h"
 #include "operationContext.h"
+#include "outcome.h"
 #include "runControl.h"
 #include "serialPort.h"
 #include "transaction.h"
@@ -21,9 +22,10 @@
 class LinkSession {
 public:
     using Operation = std::function<void(OperationContext&)>;
-    // Told on the worker thread once an operation has ended; ran is false when a comms log
-    // failure or another error ended it early (already shown to the operator).
-    using Finished = std::function<void(bool ran)>;
+    // Told on the worker thread once an operation has ended: completed when it ran to its own
+    // end (what it concluded it hands its caller itself), an error with its text when a comms
+    // log failure or another error ended it early (already shown to the operator).
+    using Finished = std::function<void(const Outcome& ran)>;
 
     // Without a backend the port picks one by the device name at each open.
     explicit LinkSession(Console& console, Clock& clock = systemClock(),
@@ -33,9 +35,9 @@ public:
     LinkSession(const LinkSession&) = delete;
     LinkSession& operator=(const LinkSession&) = delete;
 
-    // Runs operation on the calling thread, unless another one holds the bus (false, nothing
-    // done). False too when an error ended it early.
-    bool run(const Operation& operation, RunLog log = RunLog::Status);
+    // Runs operation on the calling thread, unless another one holds the bus (refused, nothing
+    // done). An error when one ended it early.
+    Outcome run(const Operation& operation, RunLog log = RunLog::Status);
     // Starts operation on the session's worker thread and returns at once; false (nothing
     // started) while another one holds the bus.
     bool start(Operation operation, RunLog log = RunLog::Status, Finished finished = {});
@@ -52,7 +54,7 @@ public:
     Console& console() { return console_; }
 
 private:
-    bool perform(const Operation& operation, RunLog log);
+    Outcome perform(const Operation& operation, RunLog log);
     void joinWorker();
 
     Console& console_;

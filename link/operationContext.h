@@ -5,6 +5,7 @@
 
 #include "clock.h"
 #include "console.h"
+#include "outcome.h"
 #include "runControl.h"
 #include "transaction.h"
 
@@ -17,4 +18,7 @@ struct OperationContext {
     // The operator stopped the run, or the line itself is gone: either way the procedure ends
     // at this checkpoint.
     bool ended() const { return control.stopRequested() || link.lineLost(); }
+    // Why the run ended at a checkpoint: a lost line outranks the operator's Stop, since
+    // nothing after it reached the units either way.
+    Outcome endOfRun() const { return link.lineLost() ? Outcome::lineLost() : Outcome::stopped(); }
 };

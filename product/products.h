@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 enum class UnitKind {
     ukUnknown,
@@ -25,3 +26,6 @@ UnitKind getProductKind(std::uint8_t productId);
 bool isKnownProduct(std::uint8_t productId);
 // Remotes whose survey line shows the second version in brackets after the version.
 bool isBracketedProduct(std::uint8_t productId);
+// A product as the reports show it: the ID with at least two digits, ":" and the description
+// ("03:Terminal"); nothing is cut when the ID is wider.
+std::string productLabel(int productId, std::string_view description);

@@ -1,5 +1,6 @@
 #include "site/inventoryDiff.h"
 
+#include "link/catalogue.h"
 #include "product/products.h"
 #include "site/sitePlan.h"
 
@@ -59,9 +60,8 @@ void add(Inventory& inventory, const json& unit, InventoryUnit entry) {
     const auto [first, last] = inventory.equal_range(fixed);
     for (auto same = first; same != last; ++same)
         if (same->second.port == entry.port) {
-            char hex[9];
-            std::snprintf(hex, sizeof hex, "%08X", fixed);
-            throw NotInventory(std::string("fixed address ") + hex + " stands twice on a bus");
+            throw NotInventory("fixed address " + hexText::fixedAddress(fixed) +
+                               " stands twice on a bus");
         }
     inventory.emplace(fixed, std::move(entry));
 }
@@ -132,9 +132,7 @@ std::string where(const InventoryUnit& unit) {
 }
 
 std::string productText(const InventoryUnit& unit) {
-    char id[8];
-    std::snprintf(id, sizeof id, "%.2d", unit.productId);
-    return std::string(id) + ":" + unit.product;
+    return productLabel(unit.productId, unit.product);
 }
 
 std::string versionOf(const InventoryUnit& unit) {
@@ -155,12 +153,6 @@ void compareUnit(std::vector<std::string>& lines, const std::string& fixed,
         lines.push_back(fixed + " product: " + productText(before) + " -> " + productText(after));
     if (before.version != after.version)
         lines.push_back(fixed + " version: " + versionOf(before) + " -> " + versionOf(after));
-}
-
-std::string hex8(std::uint32_t value) {
-    char text[9];
-    std::snprintf(text, sizeof text, "%08X", value);
-    return text;
 }
 
 std::vector<const InventoryUnit*> unitsOf(const Inventory& inventory, std::uint32_t fixed) {
@@ -234,6 +226,7 @@ std::vector<std::string> inventoryDifferences(const Inventory& before, const Inv
     for (const auto& [fixed, unit] : after)
         fixedAddresses.insert(fixed);
     for (std::uint32_t fixed : fixedAddresses)
-        compareFixedAddress(lines, hex8(fixed), unitsOf(before, fixed), unitsOf(after, fixed));
+        compareFixedAddress(lines, hexText::fixedAddress(fixed), unitsOf(before, fixed),
+                            unitsOf(after, fixed));
     return lines;
 }

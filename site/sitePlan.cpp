@@ -1,18 +1,14 @@
 #include "site/sitePlan.h"
 
+#include "link/catalogue.h"
 #include "product/productFiles.h"
 #include "product/products.h"
 #include "tools/surveyLines.h"
+#include "upgrade/upgradeRule.h"
 
 #include <cstdio>
 
 namespace {
-
-std::string hexByte(int value) {
-    char text[3];
-    std::snprintf(text, sizeof text, "%02X", value & 0xFF);
-    return text;
-}
 
 // Where the host answered: the address the survey asked.
 std::string hostAddress(HostKind kind) {
@@ -36,6 +32,7 @@ SurveyedUnit fromRecord(const SurveyRecord& record, SiteUnitKind kind, std::stri
     unit.product = getProductName(record.productId);
     surveyed.answered = !record.status.empty();
     surveyed.upgradeMode = record.status == surveyStatus::UpgradeMode;
+    unit.inUpgradeMode = surveyed.upgradeMode;
     surveyed.la = record.la;
     surveyed.version = kind == SiteUnitKind::Remote ? record.secondVersion : record.version;
     if (surveyed.answered) unit.before = versionText(surveyed.version);
@@ -49,7 +46,8 @@ void addTerminals(std::vector<SurveyedUnit>& units, const SurveyTable& table, in
         if (!record.occupied()) continue;
         const SiteUnitKind kind =
             isRemoteProduct(record.productId) ? SiteUnitKind::Remote : SiteUnitKind::Terminal;
-        SurveyedUnit unit = fromRecord(record, kind, hexByte(controllerLa) + hexByte(record.la));
+        SurveyedUnit unit =
+            fromRecord(record, kind, hexText::byte(controllerLa) + hexText::byte(record.la));
         unit.controllerLa = controllerLa;
         units.push_back(std::move(unit));
     }
@@ -99,7 +97,7 @@ std::vector<SurveyedUnit> surveyedUnits(const SurveyTable& table, const SurveyOu
         const SurveyRecord& controller = table.at(row, 0);
         if (!controller.occupied()) continue;
         units.push_back(
-            fromRecord(controller, SiteUnitKind::Controller, hexByte(controller.la) + "00"));
+            fromRecord(controller, SiteUnitKind::Controller, hexText::byte(controller.la) + "00"));
         addTerminals(units, table, row, controller.la);
     }
     addTerminals(units, table, SurveyTable::kBusRow, 0);
@@ -139,7 +137,7 @@ SiteResult resultBeforeRun(SiteAction action) {
 }
 
 bool behindFile(const SurveyedUnit& unit, std::uint16_t fileVersion) {
-    return unit.upgradeMode || unit.version == 0xFFFF || unit.version < fileVersion;
+    return needsUpgrade({unit.version, unit.upgradeMode}, fileVersion);
 }
 
 void planUnits(std::vector<SurveyedUnit>& units, const SiteOptions& options, FirmwareShelf& shelf) {

@@ -1,6 +1,7 @@
 #include "site/siteReport.h"
 
-#include "site/siteRun.h"
+#include "link/catalogue.h"
+#include "product/products.h"
 
 #include <nlohmann/json.hpp>
 
@@ -21,12 +22,6 @@ constexpr char kResultHeading[] = "<< Site Report >>";
 constexpr char kResultHeader[] =
     "Addr  Kind        Fixed Addr  Before:  After:    Result:        Product Desc:";
 
-std::string hex8(std::uint32_t value) {
-    char text[9];
-    std::snprintf(text, sizeof text, "%08X", value);
-    return text;
-}
-
 ordered_json optionalText(const std::optional<std::string>& text) {
     return text ? ordered_json(*text) : ordered_json();
 }
@@ -35,15 +30,17 @@ ordered_json unitJson(const SiteUnit& unit) {
     ordered_json j;
     j["address"] = unit.address;
     j["kind"] = siteUnitKindText(unit.kind);
-    j["fixedAddress"] = hex8(unit.fixedAddress);
+    j["fixedAddress"] = hexText::fixedAddress(unit.fixedAddress);
     j["productId"] = unit.productId;
     j["product"] = unit.product;
     j["file"] = optionalText(unit.file);
     j["fileVersion"] = optionalText(unit.fileVersion);
+    j["inUpgradeMode"] = unit.inUpgradeMode;
     j["before"] = optionalText(unit.before);
     j["after"] = optionalText(unit.after);
     j["action"] = siteActionText(unit.action);
     j["result"] = siteResultText(unit.result);
+    j["reason"] = optionalText(unit.reason);
     return j;
 }
 
@@ -52,16 +49,14 @@ std::string orDashes(const std::optional<std::string>& text) {
 }
 
 std::string productText(const SiteUnit& unit) {
-    char id[8];
-    std::snprintf(id, sizeof id, "%.2d", unit.productId);
-    return std::string(id) + ":" + unit.product;
+    return productLabel(unit.productId, unit.product);
 }
 
 std::string planLine(const SiteUnit& unit) {
     char line[256];
     std::snprintf(line, sizeof line, "%-4s  %-10s  %s    %-8s %-9s %-14s %-26s %s",
                   unit.address.c_str(), siteUnitKindText(unit.kind),
-                  hex8(unit.fixedAddress).c_str(), orDashes(unit.before).c_str(),
+                  hexText::fixedAddress(unit.fixedAddress).c_str(), orDashes(unit.before).c_str(),
                   orDashes(unit.fileVersion).c_str(), siteActionText(unit.action),
                   unit.file ? unit.file->c_str() : "-", productText(unit).c_str());
     return line;
@@ -70,21 +65,46 @@ std::string planLine(const SiteUnit& unit) {
 std::string resultLine(const SiteUnit& unit) {
     char line[256];
     std::snprintf(line, sizeof line, "%-4s  %-10s  %s    %-8s %-9s %-14s %s", unit.address.c_str(),
-                  siteUnitKindText(unit.kind), hex8(unit.fixedAddress).c_str(),
+                  siteUnitKindText(unit.kind), hexText::fixedAddress(unit.fixedAddress).c_str(),
                   orDashes(unit.before).c_str(), orDashes(unit.after).c_str(),
                   siteResultText(unit.result), productText(unit).c_str());
     return line;
 }
 
 std::string verdict(const SiteBus& bus) {
-    if (bus.stopped) return "Site run stopped: units not reached are not done.";
+    const Outcome outcome = siteOutcome(bus);
+    switch (outcome.kind) {
+    case OutcomeKind::Completed:
+        return "Site up to date: every planned unit verified.";
+    case OutcomeKind::Stopped:
+        return "Site run stopped: units not reached are not done.";
+    case OutcomeKind::LineLost:
+    case OutcomeKind::Error:
+        return "Site not verified (" + bus.port + "): " + outcome.reason + ".";
+    case OutcomeKind::Refused:
+    case OutcomeKind::Failed:
+        break;
+    }
+    if (bus.units.empty()) return outcome.reason;
     int missing = 0;
     for (const SiteUnit& unit : bus.units)
         if (unit.action == SiteAction::Upgrade && unit.result != SiteResult::Upgraded) ++missing;
-    if (siteSucceeded(bus)) return "Site up to date: every planned unit verified.";
-    if (bus.units.empty()) return "No units found!";
     return "Site not up to date: " + std::to_string(missing) +
            " planned unit(s) failed or not verified.";
+}
+
+ordered_json busJson(const SiteBus& bus) {
+    ordered_json b;
+    b["port"] = bus.port;
+    b["opened"] = bus.opened;
+    b["end"] = bus.end.name();
+    b["reason"] = bus.end.succeeded() ? ordered_json() : ordered_json(bus.end.reason);
+    b["verified"] = bus.verified;
+    b["passes"] = bus.passes;
+    b["units"] = ordered_json::array();
+    for (const SiteUnit& unit : bus.units)
+        b["units"].push_back(unitJson(unit));
+    return b;
 }
 
 } // namespace
@@ -92,16 +112,8 @@ std::string verdict(const SiteBus& bus) {
 std::string siteReportJson(const std::vector<SiteBus>& buses) {
     ordered_json doc;
     doc["buses"] = ordered_json::array();
-    for (const SiteBus& bus : buses) {
-        ordered_json b;
-        b["port"] = bus.port;
-        b["opened"] = bus.opened;
-        b["stopped"] = bus.stopped;
-        b["units"] = ordered_json::array();
-        for (const SiteUnit& unit : bus.units)
-            b["units"].push_back(unitJson(unit));
-        doc["buses"].push_back(b);
-    }
+    for (const SiteBus& bus : buses)
+        doc["buses"].push_back(busJson(bus));
     return doc.dump(2) + "\n";
 }
 

@@ -9,17 +9,25 @@
 #include "tools/surveyLines.h"
 #include "upgrade/dispatcher.h"
 
+#include <exception>
 #include <map>
 #include <memory>
+#include <optional>
 
 namespace {
 
 constexpr char kVerifying[] = "Site: survey to verify";
-// The remote upgrade refuses a remote below this version and calls it done all the same.
-constexpr std::uint16_t kLowestUpgradableRemote = 0x0200;
+constexpr char kUnitFailed[] = "upgrade Failed!";
 
-// What the upgrade runs made of each unit they worked on; empty for a unit not reached.
-using StepOutcomes = std::vector<std::optional<bool>>;
+// What the upgrade runs made of each planned unit, by index into the plan; empty for a unit no
+// step reached.
+using UnitOutcomes = std::vector<std::optional<Outcome>>;
+
+// One step's record: how its run ended and what it made of each of its units, in its order.
+struct StepRecord {
+    Outcome end;
+    UnitOutcomes units;
+};
 
 void tell(const SiteObserver& observer, const SiteBus& bus, std::size_t index) {
     if (observer.unitChanged) observer.unitChanged(index, bus.units[index]);
@@ -30,88 +38,200 @@ void reportLines(Console& console, const std::vector<std::string>& lines) {
         console.report(line);
 }
 
-// What a step made of each of its units, in the step's order. A run that went its whole way
-// answers for all of them. One cut short (a Stop, a lost line) answers only for the units its
-// all-at-once upgrade had finished, as its table of found units says: a unit upgraded before the
-// Stop was upgraded, whatever came after it.
-StepOutcomes runStep(OperationContext& context, const SiteStep& step,
-                     const std::vector<SurveyedUnit>& plan, const SiteObserver& observer,
-                     FirmwareImage& image) {
+// An "ALL units" run answers for each unit by its table of found units: a unit finished before
+// a Stop or a lost line was finished, whatever came after it; one it had not reached when the
+// run was cut short was not reached. Every other run answers for its one unit as a whole.
+std::optional<Outcome> unitOutcome(const OperationContext& context, const SiteStep& step,
+                                   const FoundUnits& found, const SurveyedUnit& planned,
+                                   const Outcome& end) {
+    if (step.settings.upgradeType != UpgradeType::AllUnits) return end;
+    const FoundUnit* unit = found.at(planned.la);
+    if (unit != nullptr && unit->state == UnitState::Done) return Outcome::completed();
+    if (unit != nullptr && unit->state == UnitState::Failed)
+        return Outcome::failed(kUnitFailed, planned.unit.address);
+    if (context.ended()) return std::nullopt;
+    return end;
+}
+
+StepRecord runStep(OperationContext& context, const SiteStep& step,
+                   const std::vector<SurveyedUnit>& plan, const SiteObserver& observer,
+                   FirmwareImage& image) {
     context.console.status(step.title);
     StepConsole console(context.console, observer.progress, step.units);
     PortSession port(context.link);
-    if (!port.opened()) return StepOutcomes(step.units.size(), false);
+    if (!port.opened()) {
+        const Outcome notOpened = Outcome::failed(PortSession::kOpenFailed);
+        return {notOpened, UnitOutcomes(step.units.size(), notOpened)};
+    }
     FoundUnits found;
     UpgradeRun run{{context.link, console, context.clock, context.control},
                    step.settings,
                    step.scope,
                    image,
                    found};
-    const bool done = RunUpgrade(run);
-    if (!context.ended()) return StepOutcomes(step.units.size(), done);
-    StepOutcomes outcomes(step.units.size());
-    for (std::size_t k = 0; k < step.units.size(); ++k) {
-        const FoundUnit* unit = found.at(plan[step.units[k]].la);
-        if (unit != nullptr && unit->state == UnitState::Done) outcomes[k] = true;
-    }
-    return outcomes;
+    StepRecord record{RunUpgrade(run), {}};
+    for (std::size_t index : step.units)
+        record.units.push_back(unitOutcome(context, step, found, plan[index], record.end));
+    return record;
 }
 
 // Runs the steps until the last one or a Stop (or a lost line); a step cut short leaves its
-// unfinished units unreached.
-StepOutcomes runSteps(OperationContext& context, const std::vector<SiteStep>& steps,
-                      const std::vector<SurveyedUnit>& plan, const SiteObserver& observer) {
-    StepOutcomes outcomes(plan.size());
+// unfinished units unreached. True when every step ran to its end.
+bool runSteps(OperationContext& context, const std::vector<SiteStep>& steps,
+              const std::vector<SurveyedUnit>& plan, const SiteObserver& observer,
+              UnitOutcomes& outcomes) {
     auto image = std::make_unique<FirmwareImage>();
     for (const SiteStep& step : steps) {
-        if (context.ended()) break;
-        const StepOutcomes made = runStep(context, step, plan, observer, *image);
+        if (context.ended()) return false;
+        const StepRecord made = runStep(context, step, plan, observer, *image);
         for (std::size_t k = 0; k < step.units.size(); ++k)
-            outcomes[step.units[k]] = made[k];
+            outcomes[step.units[k]] = made.units[k];
+        if (made.end.cutShort()) return false;
     }
-    return outcomes;
+    return true;
 }
 
-bool verified(const SurveyedUnit& before, const SurveyedUnit& after, bool stepDone) {
+// A planned unit as its step left it, before any survey proved anything.
+void takeStepOutcome(SiteUnit& unit, const std::optional<Outcome>& outcome) {
+    if (!outcome) {
+        unit.result = SiteResult::NotDone;
+        return;
+    }
+    switch (outcome->kind) {
+    case OutcomeKind::Completed:
+        unit.result = SiteResult::Upgraded;
+        return;
+    case OutcomeKind::Refused:
+        unit.result = SiteResult::Refused;
+        break;
+    case OutcomeKind::Failed:
+        unit.result = SiteResult::Failed;
+        break;
+    case OutcomeKind::Stopped:
+    case OutcomeKind::LineLost:
+    case OutcomeKind::Error:
+        unit.result = SiteResult::NotDone;
+        break;
+    }
+    unit.reason = outcome->reason;
+}
+
+bool verifiedAtFile(const SiteUnit& unit, const SurveyedUnit& after) {
     if (!after.answered || after.upgradeMode) return false;
-    if (before.unit.kind == SiteUnitKind::Remote)
-        return stepDone && before.version >= kLowestUpgradableRemote;
-    return before.unit.fileVersion && versionText(after.version) == *before.unit.fileVersion;
+    // A remote's image carries no version: it counts once it answers from its application.
+    if (unit.kind == SiteUnitKind::Remote) return true;
+    return unit.fileVersion && versionText(after.version) == *unit.fileVersion;
 }
 
-// The second survey: what it read of every unit, and the verdict on every planned one.
-void verify(OperationContext& context, SiteBus& bus, const std::vector<SurveyedUnit>& plan,
-            const StepOutcomes& outcomes, const SiteObserver& observer) {
+// The second survey: what it read of every unit, and the verdict on every planned one. Cut
+// short, it proves nothing: the units keep their step's verdict, unverified.
+Outcome verify(OperationContext& context, SiteBus& bus, const UnitOutcomes& outcomes,
+               const SiteObserver& observer) {
     context.console.status(kVerifying);
     auto table = std::make_unique<SurveyTable>();
-    const SurveyOutcome outcome = btnPingClick(context, *table);
+    const SurveyOutcome outcome = surveyBus(context, *table);
+    if (!outcome.end.succeeded()) return outcome.end;
     std::map<std::uint32_t, SurveyedUnit> found;
     for (SurveyedUnit& unit : surveyedUnits(*table, outcome))
         found.emplace(unit.unit.fixedAddress, std::move(unit));
+    bool everyUnitAtItsFile = true;
     for (std::size_t i = 0; i < bus.units.size(); ++i) {
         SiteUnit& unit = bus.units[i];
         const auto now = found.find(unit.fixedAddress);
         const bool answered = now != found.end() && now->second.answered;
         if (answered) unit.after = versionText(now->second.version);
-        if (unit.action == SiteAction::Upgrade)
-            unit.result = answered && verified(plan[i], now->second, outcomes[i].value_or(false))
-                              ? SiteResult::Upgraded
-                              : SiteResult::Failed;
+        if (unit.action != SiteAction::Upgrade) continue;
+        const bool atFile = answered && verifiedAtFile(unit, now->second);
+        const bool stepDone = outcomes[i] && outcomes[i]->succeeded();
+        if (atFile && stepDone) {
+            unit.result = SiteResult::Upgraded;
+        } else {
+            everyUnitAtItsFile = false;
+            takeStepOutcome(unit, outcomes[i]);
+            if (unit.result == SiteResult::Upgraded || unit.result == SiteResult::NotDone) {
+                unit.result = SiteResult::Failed;
+                unit.reason = answered ? "not at its file's version after the run"
+                                       : "not read by the verifying survey";
+            }
+        }
+        tell(observer, bus, i);
+    }
+    bus.verified = everyUnitAtItsFile;
+    return Outcome::completed();
+}
+
+// The run ended before a survey could prove anything: every planned unit keeps what its step
+// concluded, and the units no step reached were not done.
+void endUnverified(SiteBus& bus, const UnitOutcomes& outcomes, const SiteObserver& observer) {
+    for (std::size_t i = 0; i < bus.units.size(); ++i) {
+        SiteUnit& unit = bus.units[i];
+        if (unit.action != SiteAction::Upgrade) continue;
+        takeStepOutcome(unit, outcomes[i]);
         tell(observer, bus, i);
     }
 }
 
-// After a Stop nothing more is sent, not even the verifying survey: the units the runs
-// finished keep what the procedure concluded, the others were not done.
-void endStopped(SiteBus& bus, const StepOutcomes& outcomes, const SiteObserver& observer) {
-    for (std::size_t i = 0; i < bus.units.size(); ++i) {
-        SiteUnit& unit = bus.units[i];
-        if (unit.action != SiteAction::Upgrade) continue;
-        unit.result = !outcomes[i]   ? SiteResult::NotDone
-                      : *outcomes[i] ? SiteResult::Upgraded
-                                     : SiteResult::Failed;
-        tell(observer, bus, i);
+// Why the run ended before its end, in words that say where. A bus ends completed, stopped,
+// line lost or in an error: a port that would not open again is an error.
+Outcome endedDuring(const Outcome& end, const char* where) {
+    Outcome said = end.cutShort() ? end : Outcome::error(end.reason);
+    said.reason += std::string(" ") + where;
+    return said;
+}
+
+void survey(OperationContext& context, SiteBus& bus, const SiteOptions& options,
+            std::vector<SurveyedUnit>& plan, FirmwareShelf& shelf) {
+    auto table = std::make_unique<SurveyTable>();
+    const SurveyOutcome outcome = surveyBus(context, *table);
+    bus.opened = outcome.portOpened;
+    if (!bus.opened) {
+        bus.end = Outcome::error(PortSession::kOpenFailed);
+        return;
     }
+    // A survey cut short plans nothing: a plan from half a bus would touch units on half a view.
+    if (!outcome.end.succeeded()) {
+        bus.end = endedDuring(outcome.end, "during the first survey");
+        return;
+    }
+    plan = surveyedUnits(*table, outcome);
+    planUnits(plan, options, shelf);
+    for (const SurveyedUnit& unit : plan)
+        bus.units.push_back(unit.unit);
+}
+
+void upgradeAndVerify(OperationContext& context, SiteBus& bus, const SiteOptions& options,
+                      const std::vector<SurveyedUnit>& plan, FirmwareShelf& shelf,
+                      const SiteObserver& observer) {
+    UnitOutcomes outcomes(plan.size());
+    const bool allSteps =
+        runSteps(context, siteSteps(plan, options.model, shelf), plan, observer, outcomes);
+    if (context.ended()) {
+        bus.end = endedDuring(context.endOfRun(), allSteps ? "after the last upgrade"
+                                                           : "during the upgrades");
+        endUnverified(bus, outcomes, observer);
+        return;
+    }
+    const Outcome verifying = verify(context, bus, outcomes, observer);
+    if (!verifying.succeeded()) {
+        bus.end = endedDuring(verifying, "during the verifying survey");
+        endUnverified(bus, outcomes, observer);
+    }
+}
+
+void runBus(OperationContext& context, SiteBus& bus, const SiteOptions& options,
+            const SiteObserver& observer) {
+    FirmwareShelf shelf;
+    std::vector<SurveyedUnit> plan;
+    survey(context, bus, options, plan, shelf);
+    if (!bus.end.succeeded()) {
+        if (bus.opened) reportLines(context.console, siteResultLines(bus));
+        return;
+    }
+    reportLines(context.console, sitePlanLines(bus));
+    if (observer.planned) observer.planned(bus);
+    if (options.planOnly) return;
+    upgradeAndVerify(context, bus, options, plan, shelf, observer);
+    reportLines(context.console, siteResultLines(bus));
 }
 
 } // namespace
@@ -121,35 +241,18 @@ SiteBus runSite(OperationContext& context, const std::string& port, const SiteOp
     SiteBus bus;
     bus.port = port;
     bus.planOnly = options.planOnly;
-    auto table = std::make_unique<SurveyTable>();
-    const SurveyOutcome outcome = btnPingClick(context, *table);
-    bus.opened = outcome.portOpened;
-    if (!bus.opened) return bus;
-
-    FirmwareShelf shelf;
-    std::vector<SurveyedUnit> plan = surveyedUnits(*table, outcome);
-    planUnits(plan, options, shelf);
-    for (const SurveyedUnit& unit : plan)
-        bus.units.push_back(unit.unit);
-    reportLines(context.console, sitePlanLines(bus));
-    if (observer.planned) observer.planned(bus);
-    if (options.planOnly) return bus;
-
-    const StepOutcomes outcomes =
-        runSteps(context, siteSteps(plan, options.model, shelf), plan, observer);
-    bus.stopped = context.control.stopRequested();
-    if (context.ended())
-        endStopped(bus, outcomes, observer);
-    else
-        verify(context, bus, plan, outcomes, observer);
-    reportLines(context.console, siteResultLines(bus));
+    // Whatever ends the run, the bus comes back with its units as far as they were known.
+    try {
+        runBus(context, bus, options, observer);
+    } catch (const std::exception& error) {
+        context.link.port().ClosePort();
+        context.console.message(MessageKind::Error, error.what());
+        bus.end = Outcome::error(error.what());
+        bus.verified = false;
+    }
     return bus;
 }
 
 bool siteSucceeded(const SiteBus& bus) {
-    if (!bus.opened || bus.stopped || bus.units.empty()) return false;
-    if (bus.planOnly) return true;
-    for (const SiteUnit& unit : bus.units)
-        if (unit.action == SiteAction::Upgrade && unit.result != SiteResult::Upgraded) return false;
-    return true;
+    return siteOutcome(bus).succeeded();
 }

@@ -19,9 +19,11 @@ struct SiteObserver {
     std::function<void(std::size_t unit, int percent)> progress;        // the unit(s) written
 };
 
+// Returns the bus whatever ended the run (an error included: its message is shown, and the bus
+// comes back with "error", the reason and its units as far as they were known).
 SiteBus runSite(OperationContext& context, const std::string& port, const SiteOptions& options,
                 const SiteObserver& observer = {});
 
-// The port opened, a unit was found, nobody stopped the run, and (unless only planned) every
-// unit planned for an upgrade was verified at its file's version.
+// siteOutcome(bus) completed: the port opened, a unit was found, the run went its whole way and
+// (unless only planned) its verifying survey proved every planned unit.
 bool siteSucceeded(const SiteBus& bus);

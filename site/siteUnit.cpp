@@ -26,6 +26,8 @@ const char* siteResultText(SiteResult result) {
         return "up to date";
     case SiteResult::Failed:
         return "failed";
+    case SiteResult::Refused:
+        return "refused";
     case SiteResult::NoFile:
         return "no file";
     case SiteResult::NotReachable:

@@ -13,6 +13,7 @@ enum class SiteResult {
     Upgraded,
     UpToDate,
     Failed,
+    Refused,
     NoFile,
     NotReachable,
     OnRequest,
@@ -21,8 +22,8 @@ enum class SiteResult {
 
 // "upgrade", "up to date", "no file", "not reachable", "on request"
 const char* siteActionText(SiteAction action);
-// "planned", "upgraded", "up to date", "failed", "no file", "not reachable", "on request",
-// "not done"
+// "planned", "upgraded", "up to date", "failed", "refused", "no file", "not reachable",
+// "on request", "not done"
 const char* siteResultText(SiteResult result);
 // "host", "controller", "terminal", "remote"
 const char* siteUnitKindText(SiteUnitKind kind);
@@ -39,6 +40,10 @@ struct SiteUnit {
     // Versions in the survey's "1.10" form; a remote's is its second version. A remote's image
     // carries no version the tool reads, so its fileVersion stays empty.
     std::optional<std::string> file, fileVersion, before, after;
+    bool inUpgradeMode = false; // what the first survey found
     SiteAction action = SiteAction::NotReachable;
     SiteResult result = SiteResult::Planned;
+    // Why the result is not what was planned: the procedure's words ("Erase Error 05"), "line
+    // lost", "stopped", ...
+    std::optional<std::string> reason;
 };

@@ -107,7 +107,7 @@ void CommsTest::testUnit(int row, int column, const TestKind& kind, int kindInde
     context_.console.setLabel(ConsoleLabel::Cla, "CLA: [" + address + "]");
     record.tested = true;
     CommsCounter& counter = record.commsCounters[static_cast<std::size_t>(kindIndex)];
-    for (int send = 0; send < kind.sends; ++send) {
+    for (int send = 0; send < kind.sends && !stop(); ++send) {
         const std::string answer =
             context_.link.TxMessage(address, kind.request, tr::CommsTestRequest).text;
         if (passes(kind, answer)) {
@@ -147,6 +147,14 @@ void CommsTest::report() {
             ++result_.unitsReported;
         }
     if (result_.unitsReported == 0) console.report(commsTestText::NoUnit);
+}
+
+Outcome commsTestEnd(const OperationContext& context, const CommsTestResult& result) {
+    if (context.ended()) return context.endOfRun();
+    if (result.unitsReported == 0) return Outcome::failed(commsTestText::NoUnit);
+    if (result.failed > 0)
+        return Outcome::failed(std::to_string(result.failed) + " request(s) unanswered");
+    return Outcome::completed();
 }
 
 } // namespace
@@ -194,5 +202,7 @@ CommsTestResult runCommsTest(const OperationContext& context, SurveyTable& table
         console.report("No Of Cycles: \"" + settings.cycles +
                        "\" is not a decimal number, no cycle was run.");
     test.report();
-    return test.result();
+    CommsTestResult result = test.result();
+    result.end = commsTestEnd(context, result);
+    return result;
 }

@@ -4,6 +4,7 @@
 // counted per unit and kind, and each unit's pass rate is reported.
 
 #include "link/operationContext.h"
+#include "link/outcome.h"
 #include "surveyTable.h"
 
 #include <cstdint>
@@ -22,6 +23,10 @@ struct CommsTestSettings {
 };
 
 struct CommsTestResult {
+    // Completed when at least one unit was tested and every request was answered; failed when
+    // none was tested or a request went unanswered; stopped or line lost when the run ended
+    // under it (the counts hold what was sent).
+    Outcome end = Outcome::completed();
     int unitsReported = 0;
     std::uint32_t passed = 0; // run totals
     std::uint32_t failed = 0;
@@ -35,6 +40,6 @@ int passRate(std::uint32_t passed, std::uint32_t failed);
 bool commsTestSelects(const SurveyTable& table, int row, int column, std::string_view cc,
                       std::string_view tt);
 
-// Runs on an open port; stops after the unit in progress once Stop is asked.
+// Runs on an open port; stops before its next request once Stop is asked.
 CommsTestResult runCommsTest(const OperationContext& context, SurveyTable& table,
                              const CommsTestSettings& settings);

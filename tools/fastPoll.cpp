@@ -94,7 +94,7 @@ std::string fastPollDisplay(std::string_view counters, std::string_view onlineRo
     return display;
 }
 
-FastPollEnd runFastPoll(const OperationContext& context, const std::string& la) {
+Outcome runFastPoll(const OperationContext& context, const std::string& la) {
     Console& console = context.console;
     console.clearReport();
     const bool host = la == hexText::la(la::Host);
@@ -103,21 +103,23 @@ FastPollEnd runFastPoll(const OperationContext& context, const std::string& la) 
     const std::string started = ask(context, address, cmd::FastPollStart);
     if (started.empty()) {
         console.report(fastPollText::NoResponse);
-        return FastPollEnd::NoResponse;
+        if (context.ended()) return context.endOfRun();
+        return Outcome::failed(fastPollText::NoResponse, address);
     }
     if (reply::statusByte(started) & reply::FastPollUnsupported) {
         console.report(fastPollText::Unsupported);
-        return FastPollEnd::Unsupported;
+        return Outcome::refused(fastPollText::Unsupported, address);
     }
     for (;;) {
+        if (context.ended()) return context.endOfRun();
         const auto counters =
             reply::fastPollCounterText(ask(context, address, cmd::FastPollCounters));
         const std::string online =
             counters && !host ? readOnlineRow(context, address) : std::string();
         // Redrawn now, the display would wipe the line that says the port failed.
-        if (context.link.lineLost()) return FastPollEnd::LineLost;
+        if (context.link.lineLost()) return Outcome::lineLost();
         if (counters) console.replaceReport(fastPollDisplay(*counters, online, host));
-        if (context.control.stopRequested()) return FastPollEnd::Stopped;
+        if (context.control.stopRequested()) return Outcome::stopped();
         // A malformed reading is asked again at once; a good one after the pause.
         if (counters) context.link.pause(delay::FastPollInterval);
     }

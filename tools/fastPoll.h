@@ -4,6 +4,7 @@
 // second as a table that replaces the report log.
 
 #include "link/operationContext.h"
+#include "link/outcome.h"
 
 #include <string>
 #include <string_view>
@@ -29,7 +30,7 @@ std::string formatOnlineStr(std::string_view first, std::string_view second);
 // online row (unused for the host interface, which lists controllers).
 std::string fastPollDisplay(std::string_view counters, std::string_view onlineRow, bool host);
 
-enum class FastPollEnd { NoResponse, Unsupported, Stopped, LineLost };
-
-// Runs on an open port until Stop is asked; la is the box's two characters.
-FastPollEnd runFastPoll(const OperationContext& context, const std::string& la);
+// Runs on an open port until Stop is asked (looked at before every request), its usual end;
+// la is the box's two characters. Failed when the unit did not answer the start ("No
+// response!"), refused when its firmware has no fast poll, line lost when the line failed.
+Outcome runFastPoll(const OperationContext& context, const std::string& la);

@@ -12,10 +12,12 @@ LineDiagnosticsResult runLineDiagnostics(const OperationContext& context, Survey
     PortSession session(context.link);
     if (!session.opened()) return result;
     result.portOpened = true;
-    if (settings.fastPoll)
-        result.fastPoll = runFastPoll(context, settings.cla);
-    else
+    if (settings.fastPoll) {
+        result.end = runFastPoll(context, settings.cla);
+    } else {
         result.commsTest = runCommsTest(context, table, {settings.cla, settings.cycles});
+        result.end = result.commsTest.end;
+    }
     context.console.report(kFinished);
     return result;
 }

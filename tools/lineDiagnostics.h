@@ -4,6 +4,7 @@
 
 #include "commsTest.h"
 #include "fastPoll.h"
+#include "link/operation.h"
 
 struct LineDiagnosticsSettings {
     bool fastPoll = false; // "Online and timeout diagnostics"
@@ -12,9 +13,10 @@ struct LineDiagnosticsSettings {
 };
 
 struct LineDiagnosticsResult {
+    // The comms test's or the fast poll's end; failed when the port did not open.
+    Outcome end = Outcome::failed(PortSession::kOpenFailed);
     bool portOpened = false;
     CommsTestResult commsTest;
-    FastPollEnd fastPoll = FastPollEnd::NoResponse;
 };
 
 LineDiagnosticsResult runLineDiagnostics(const OperationContext& context, SurveyTable& table,

@@ -13,10 +13,21 @@ bool statusReplyWithout(const std::string& answer, std::uint8_t failureBits) {
     return reply::isStatusReply(answer) && (reply::statusByte(answer) & failureBits) == 0;
 }
 
-MaintenanceOutcome tell(const OperationContext& context, bool done) {
+Outcome tell(const OperationContext& context, bool done) {
     context.console.message(MessageKind::Plain,
                             done ? maintenanceText::Done : maintenanceText::Failed);
-    return done ? MaintenanceOutcome::Done : MaintenanceOutcome::Failed;
+    if (done) return Outcome::completed();
+    if (context.link.lineLost()) return Outcome::lineLost();
+    return Outcome::failed(maintenanceText::Failed);
+}
+
+// A command that reports no outcome: it did all it could unless the line failed under it.
+Outcome sent(const OperationContext& context) {
+    return context.link.lineLost() ? Outcome::lineLost() : Outcome::completed();
+}
+
+Outcome portNotOpened() {
+    return Outcome::failed(PortSession::kOpenFailed);
 }
 
 std::string send(const OperationContext& context, const std::string& address,
@@ -49,10 +60,10 @@ std::string setLaVerificationAddress(const SetLaSettings& settings) {
     return settings.controller ? addr::controller(settings.newLa) : settings.newLa;
 }
 
-MaintenanceOutcome setLogicalAddress(const OperationContext& context,
+Outcome setLogicalAddress(const OperationContext& context,
                                      const SetLaSettings& settings) {
     PortSession session(context.link);
-    if (!session.opened()) return MaintenanceOutcome::PortNotOpened;
+    if (!session.opened()) return portNotOpened();
     const std::string_view newLa(settings.newLa);
     // Every unit of the rank hears the request; only the one with that fixed address acts.
     const std::string destination = settings.controller ? std::string(addr::AllControllers)
@@ -70,46 +81,46 @@ MaintenanceOutcome setLogicalAddress(const OperationContext& context,
     return tell(context, statusReplyWithout(answer, reply::LaChangeFailed));
 }
 
-MaintenanceOutcome setDefaultMessage(const OperationContext& context,
+Outcome setDefaultMessage(const OperationContext& context,
                                      const DefaultMessageSettings& settings) {
     PortSession session(context.link);
-    if (!session.opened()) return MaintenanceOutcome::PortNotOpened;
+    if (!session.opened()) return portNotOpened();
     const std::string command = cmd::defaultMessage(quotedMessage(settings.lines));
     send(context, addr::controller(settings.controllerLa), command, tr::SetMessage);
     // Its terminals show the message too; nobody answers a broadcast.
     send(context, addr::allTerminalsOf(settings.controllerLa), command, tr::FireAndForget);
-    return MaintenanceOutcome::Sent;
+    return sent(context);
 }
 
-MaintenanceOutcome configurePort2(const OperationContext& context, const Port2Settings& settings) {
+Outcome configurePort2(const OperationContext& context, const Port2Settings& settings) {
     PortSession session(context.link);
-    if (!session.opened()) return MaintenanceOutcome::PortNotOpened;
+    if (!session.opened()) return portNotOpened();
     const std::string answer = send(context, addr::controller(settings.controllerLa),
                                     cmd::port2(settings.rs485), tr::Port2);
     return tell(context, statusReplyWithout(answer, reply::PortConfigFailed));
 }
 
-MaintenanceOutcome clearControllerMemory(const OperationContext& context,
+Outcome clearControllerMemory(const OperationContext& context,
                                          const ClearMemorySettings& settings) {
     PortSession session(context.link);
-    if (!session.opened()) return MaintenanceOutcome::PortNotOpened;
+    if (!session.opened()) return portNotOpened();
     const std::string destination = settings.allControllers
                                         ? std::string(addr::AllControllers)
                                         : addr::controller(settings.controllerLa);
-    if (!context.console.confirm(maintenanceText::AreYouSure)) return MaintenanceOutcome::Declined;
+    if (!context.console.confirm(maintenanceText::AreYouSure)) return Outcome::refused(maintenanceText::Declined);
     send(context, destination, cmd::ClearMemory, tr::FireAndForget);
     // The notice would promise a reset that the request, never sent, cannot bring.
     if (!context.link.lastResult().left()) return tell(context, false);
     context.link.pause(delay::ClearMemoryNotice);
     context.console.message(MessageKind::Plain, maintenanceText::ClearMemoryNotice);
-    return MaintenanceOutcome::Sent;
+    return sent(context);
 }
 
-MaintenanceOutcome resetNetwork(const OperationContext& context) {
+Outcome resetNetwork(const OperationContext& context) {
     TSerialPort& port = context.link.port();
     const bool opened = port.OpenPort().opened;
     send(context, addr::AllTerminals, cmd::Reset, tr::FireAndForget);
     send(context, addr::AllControllers, cmd::Reset, tr::FireAndForget);
     port.ClosePort();
-    return opened ? MaintenanceOutcome::Sent : MaintenanceOutcome::PortNotOpened;
+    return opened ? sent(context) : portNotOpened();
 }

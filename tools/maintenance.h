@@ -4,6 +4,7 @@
 // The faces read their controls into these settings; the texts are sent as they stand.
 
 #include "link/operationContext.h"
+#include "link/outcome.h"
 
 #include <array>
 #include <string>
@@ -14,15 +15,12 @@ inline constexpr char Done[] = "Done!";
 inline constexpr char Failed[] = "Failed!";
 inline constexpr char AreYouSure[] = "Are you sure?";
 inline constexpr char ClearMemoryNotice[] = "Unit will reset then Clear Memory +/- 30sec.";
+inline constexpr char Declined[] = "the operator answered No";
 } // namespace maintenanceText
 
-enum class MaintenanceOutcome {
-    PortNotOpened, // "Failed to open COM port" was shown; nothing sent
-    Done,          // "Done!" was shown
-    Failed,        // "Failed!" was shown
-    Sent,          // sent; the command reports no outcome
-    Declined       // the operator answered No
-};
+// Each command ends completed ("Done!" was shown, or it was sent and reports no outcome),
+// failed ("Failed!" was shown, or "Failed to open COM port" and nothing was sent), refused (the
+// operator answered No) or line lost.
 
 struct SetLaSettings {
     bool controller = false;  // else a terminal
@@ -47,16 +45,15 @@ struct ClearMemorySettings {
 
 // The unit whose fixed address matches takes the new LA; then it is asked at its new address,
 // unless that address holds "FF" anywhere (a broadcast cannot be verified).
-MaintenanceOutcome setLogicalAddress(const OperationContext& context,
+Outcome setLogicalAddress(const OperationContext& context,
                                      const SetLaSettings& settings);
-MaintenanceOutcome setDefaultMessage(const OperationContext& context,
+Outcome setDefaultMessage(const OperationContext& context,
                                      const DefaultMessageSettings& settings);
-MaintenanceOutcome configurePort2(const OperationContext& context, const Port2Settings& settings);
-MaintenanceOutcome clearControllerMemory(const OperationContext& context,
+Outcome configurePort2(const OperationContext& context, const Port2Settings& settings);
+Outcome clearControllerMemory(const OperationContext& context,
                                          const ClearMemorySettings& settings);
 // Sent whether or not the port opened, and nothing shown: a closed port sends nothing.
-// PortNotOpened or Sent.
-MaintenanceOutcome resetNetwork(const OperationContext& context);
+Outcome resetNetwork(const OperationContext& context);
 
 // A backslash in front of every backslash and double quote.
 std::string escapeMessageLine(std::string_view line);

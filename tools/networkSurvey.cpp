@@ -98,11 +98,16 @@ void surveyOpenPort(OperationContext& context, SurveyTable& table, SurveyOutcome
 
 } // namespace
 
-SurveyOutcome btnPingClick(OperationContext& context, SurveyTable& table) {
+SurveyOutcome surveyBus(OperationContext& context, SurveyTable& table) {
     SurveyOutcome outcome;
     context.console.clearReport();
     PortSession session(context.link);
     outcome.portOpened = session.opened();
-    if (outcome.portOpened) surveyOpenPort(context, table, outcome);
+    if (!outcome.portOpened) {
+        outcome.end = Outcome::failed(PortSession::kOpenFailed);
+        return outcome;
+    }
+    surveyOpenPort(context, table, outcome);
+    if (context.ended()) outcome.end = context.endOfRun();
     return outcome;
 }

@@ -4,9 +4,13 @@
 
 #include "hostProbe.h"
 #include "link/operationContext.h"
+#include "link/outcome.h"
 #include "surveyTable.h"
 
 struct SurveyOutcome {
+    // Completed when the survey ran to its "Finished."; failed when the port did not open;
+    // stopped or line lost when the run ended under it (the table holds what was read).
+    Outcome end = Outcome::completed();
     bool portOpened = false;
     HostProbe host;
     int controllers = 0;            // controllers found
@@ -17,4 +21,4 @@ struct SurveyOutcome {
 
 // Clears the report log and the table, opens the port (the error box when it does not open,
 // leaving the table as it was) and surveys the network to "Finished.". It cannot be stopped.
-SurveyOutcome btnPingClick(OperationContext& context, SurveyTable& table);
+SurveyOutcome surveyBus(OperationContext& context, SurveyTable& table);

@@ -18,9 +18,7 @@ std::string addressColumns(const SurveyRecord& unit) {
 
 // Product ID and description: nothing is cut when the ID is wider than two digits.
 std::string productColumns(std::uint8_t productId) {
-    char id[8];
-    std::snprintf(id, sizeof id, "%.2d", productId);
-    return std::string(id) + ":" + getProductName(productId);
+    return productLabel(productId, getProductName(productId));
 }
 
 } // namespace

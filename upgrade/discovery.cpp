@@ -9,6 +9,7 @@ namespace {
 
 constexpr char kListHeading[] = " LA    Unit Type";
 constexpr char kNoResponse[] = "No response!";
+constexpr char kNoUnitsFound[] = "No Units found!";
 constexpr int kScanBarMax = 64;
 constexpr int kRunBarMax = 100;
 
@@ -16,7 +17,7 @@ class Discovery {
 public:
     explicit Discovery(UpgradeRun& run) : run_(run) {}
 
-    bool go() {
+    Outcome go() {
         run_.units.clear();
         console().progress(0, 0, kScanBarMax);
         run_.ctx.control.setDiscovering(true);
@@ -28,7 +29,10 @@ public:
         run_.ctx.control.setDiscovering(false);
         console().status("");
         console().progress(0, 0, kRunBarMax);
-        return listed_ > 0;
+        // The units found before the line failed cannot be reached, and none is put into
+        // upgrade mode after a Stop.
+        if (run_.ctx.ended()) return run_.ctx.endOfRun();
+        return listed_ > 0 ? Outcome::completed() : Outcome::failed(kNoUnitsFound);
     }
 
 private:
@@ -114,7 +118,7 @@ private:
     }
 
     static std::uint16_t versionOf(const reply::UnitInfo& info) {
-        return info.inUpgradeMode() ? FoundUnits::kInUpgradeMode : info.version;
+        return info.inUpgradeMode() ? kVersionInUpgradeMode : info.version;
     }
 
     // A unit that answered the poll but not the information query is there, but cannot be
@@ -139,6 +143,6 @@ private:
 
 } // namespace
 
-bool FindUnits(UpgradeRun& run) {
+Outcome FindUnits(UpgradeRun& run) {
     return Discovery(run).go();
 }

@@ -7,40 +7,25 @@
 
 namespace {
 
-constexpr char kNoUnitsFound[] = "No Units found!";
 constexpr char kFinished[] = "Finished.";
 
 void broadcast(UpgradeRun& run, const char* command) {
     run.ctx.link.TxMessage(addr::AllControllers, command, tr::FireAndForget);
 }
 
-// A global run succeeds when no unit it worked on failed. Units left pending were not worked
-// on: the all-at-once upgrade passes over units without a class or whose file does not load.
-bool noUnitFailed(const FoundUnits& units) {
-    for (int la = FoundUnits::kFirstLA; la <= FoundUnits::kLastLA; ++la)
-        if (units.at(la)->state == UnitState::Failed) return false;
-    return true;
-}
-
-bool runGlobal(UpgradeRun& run) {
-    const bool found = FindUnits(run);
-    // The units found before the line failed cannot be reached: "No Units found!" would be
-    // wrong, and trying each of them would only fail again.
-    if (run.ctx.link.lineLost()) return false;
-    // Stopped while searching: no unit is put into upgrade mode after the Stop.
-    if (run.ctx.control.stopRequested()) return false;
-    if (!found) {
-        run.ctx.console.status(kNoUnitsFound);
-        return false;
+Outcome runGlobal(UpgradeRun& run) {
+    const Outcome found = FindUnits(run);
+    // Stopped, or the line failed, while searching: "No Units found!" would be wrong.
+    if (found.cutShort()) return found;
+    if (!found.succeeded()) {
+        run.ctx.console.status(found.reason);
+        return found;
     }
-    if (run.settings.upgradeType == UpgradeType::AllUnits)
-        GoUpgradeGlobalAll(run);
-    else
-        GoUpgradeGlobalOne(run);
-    return noUnitFailed(run.units);
+    if (run.settings.upgradeType == UpgradeType::AllUnits) return GoUpgradeGlobalAll(run);
+    return GoUpgradeGlobalOne(run);
 }
 
-bool runByType(UpgradeRun& run) {
+Outcome runByType(UpgradeRun& run) {
     switch (run.settings.upgradeType) {
     case UpgradeType::SingleUnit:
     case UpgradeType::Advanced:
@@ -49,18 +34,21 @@ bool runByType(UpgradeRun& run) {
     case UpgradeType::AllUnitsOneAtATime:
         return runGlobal(run);
     }
-    return false;
+    return Outcome::error("unknown upgrade type");
 }
 
 } // namespace
 
-bool RunUpgrade(UpgradeRun& run) {
+Outcome RunUpgrade(UpgradeRun& run) {
     // Cleared first, so that a line lost under the first broadcast is still said.
     run.ctx.console.clearStatus();
     broadcast(run, cmd::UpgradeRunStart);
-    const bool done = runByType(run);
+    const Outcome done = runByType(run);
     // Sent after every run, a stopped one included: the controllers resume their work.
     broadcast(run, cmd::UpgradeRunEnd);
     run.ctx.console.status(kFinished);
-    return done && !run.ctx.control.stopRequested() && !run.ctx.link.lineLost();
+    // A line lost under the closing broadcast, or a Stop that came after the last checkpoint,
+    // still ends the run without its success.
+    if (run.ctx.ended() && !done.cutShort()) return run.ctx.endOfRun();
+    return done;
 }

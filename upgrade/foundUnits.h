@@ -2,6 +2,7 @@
 // The units that discovery found for a global upgrade, by LA 1 to 64. There is no entry 0 and
 // none above 64: an LA outside that range is simply not in the table.
 
+#include "upgrade/upgradeRule.h"
 #include <array>
 #include <cstdint>
 
@@ -18,7 +19,6 @@ class FoundUnits {
 public:
     static constexpr int kFirstLA = 1;
     static constexpr int kLastLA = 64;
-    static constexpr std::uint16_t kInUpgradeMode = 0xFFFF;
 
     static bool holds(int la) { return la >= kFirstLA && la <= kLastLA; }
 

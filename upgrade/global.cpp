@@ -44,4 +44,16 @@ void report(UpgradeRun& run) {
     }
 }
 
+Outcome outcomeOf(const UpgradeRun& run) {
+    if (run.ctx.ended()) return run.ctx.endOfRun();
+    int failed = 0;
+    std::string first;
+    for (int la = FoundUnits::kFirstLA; la <= FoundUnits::kLastLA; ++la) {
+        if (run.units.at(la)->state != UnitState::Failed) continue;
+        if (failed++ == 0) first = unitAddress(run, la);
+    }
+    if (failed == 0) return Outcome::completed();
+    return Outcome::failed(std::to_string(failed) + " unit(s)" + kUpgradeFailed, first);
+}
+
 } // namespace global

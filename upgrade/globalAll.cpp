@@ -11,6 +11,7 @@
 #include "product/upgradeCases.h"
 #include "upgrade/globalShared.h"
 #include "upgrade/pageBar.h"
+#include "upgrade/upgradeRule.h"
 
 #include <functional>
 #include <optional>
@@ -117,8 +118,8 @@ private:
 
     bool needsUpgrade(const FoundUnit& unit) const {
         if (isPassedOverByBroadcast(unit.productId)) return false;
-        return unit.version < run_.image.fileVersion ||
-               unit.version == FoundUnits::kInUpgradeMode || run_.settings.forceUpgrade;
+        return ::needsUpgrade({unit.version, false}, run_.image.fileVersion,
+                              run_.settings.forceUpgrade);
     }
 
     void confirmUpgradeMode() {
@@ -277,6 +278,7 @@ private:
 
 } // namespace
 
-void GoUpgradeGlobalAll(UpgradeRun& run) {
+Outcome GoUpgradeGlobalAll(UpgradeRun& run) {
     GlobalAllUpgrade(run).run();
+    return global::outcomeOf(run);
 }

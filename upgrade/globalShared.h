@@ -4,6 +4,7 @@
 
 #include "image/firmwareImage.h"
 #include "link/catalogue.h"
+#include "link/outcome.h"
 #include "upgrade/upgradeRun.h"
 
 #include <string>
@@ -25,5 +26,8 @@ void fireAndForget(UpgradeRun& run, const std::string& address, const char* comm
 
 // The upgrade report: every done and failed unit in LA order.
 void report(UpgradeRun& run);
+
+// How the run ended, from the table of found units and the run's state.
+Outcome outcomeOf(const UpgradeRun& run);
 
 } // namespace global

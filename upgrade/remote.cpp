@@ -22,6 +22,8 @@ constexpr char kWriteFlash[] = "Write Flash...";
 constexpr char kUpgradeOk[] = "Upgrade Ok";
 constexpr char kNoResponse[] = "No response!";
 constexpr char kWriteError[] = "Write Error ";
+// Why a remote that took every block is not done: it never came back with its version.
+constexpr char kNoVersionAfter[] = "no version after the upgrade";
 
 // The pages of the bar: the blocks of the application area, then the vector block.
 constexpr int kBarPages = remote::BlockCount + 1;
@@ -58,15 +60,17 @@ public:
     RemoteUpgrade(OperationContext& ctx, FirmwareImage& image, const std::string& address)
         : ctx_(ctx), image_(image), address_(address) {}
 
-    bool run(std::uint8_t productId) {
-        if (!imageAccepted(productId)) return false;
+    Outcome run(std::uint8_t productId) {
+        if (!imageAccepted(productId)) return Outcome::refused(failure_, address_);
         const bool upgraded = upgradeThroughUnit();
         // The unit in front relays everything to the remote until it is told to stop, failed
         // upgrade or not. A stop touches no unit after it, and a lost line carries nothing.
         if (upgraded || !stopped()) {
             ctx_.link.TxMessage(address_, cmd::RemoteClose, tr::RemoteClose);
         }
-        return upgraded;
+        if (upgraded) return Outcome::completed();
+        if (stopped()) return ctx_.endOfRun();
+        return Outcome::failed(failure_.empty() ? kNoVersionAfter : failure_, address_);
     }
 
 private:
@@ -92,11 +96,13 @@ private:
     bool imageAccepted(std::uint8_t productId) {
         RemoteImageResult read = ReadRemoteImage(image_, productId);
         if (read != RemoteImageResult::Read) {
-            ctx_.console.status(RemoteImageFailureLine(read, productId));
+            failure_ = RemoteImageFailureLine(read, productId);
+            ctx_.console.status(failure_);
             return false;
         }
         if (image_.byteAt(remote::ResetVectorHighAddress) != remote::ResetVectorHigh &&
             image_.byteAt(remote::ResetVectorLowAddress) != remote::ResetVectorLow) {
+            failure_ = kInvalidResetVector;
             ctx_.console.message(MessageKind::Plain, kInvalidResetVector);
             return false;
         }
@@ -126,6 +132,7 @@ private:
             ctx_.console.status(kAlreadyInUpgradeMode);
             return true;
         }
+        failure_ = kFailedToEnter;
         ctx_.console.status(kFailedToEnter);
         return false;
     }
@@ -157,10 +164,8 @@ private:
     // The request of the block that the remote did not accept: unanswered, or refused with
     // the byte it gave instead of 07.
     void sayBlockFailed() {
-        if (reply_.empty())
-            ctx_.console.status(kNoResponse);
-        else
-            ctx_.console.status(kWriteError + hexText::byte(reply_[0]));
+        failure_ = reply_.empty() ? std::string(kNoResponse) : kWriteError + hexText::byte(reply_[0]);
+        ctx_.console.status(failure_);
     }
 
     // Address, erase, then the writes one after the other from the set address. A request
@@ -240,6 +245,7 @@ private:
     const std::string& address_;
     RemoteRequest request_;
     RemoteReply reply_;
+    std::string failure_; // the line that said why, when one did
 };
 
 } // namespace
@@ -252,6 +258,6 @@ void TxMessageRemote(Transaction& link, const std::string& address, std::uint8_t
     reply = reply::passThroughBytes(text.text);
 }
 
-bool GoUpgradeRemote(UpgradeRun& run, const std::string& address, std::uint8_t productId) {
+Outcome GoUpgradeRemote(UpgradeRun& run, const std::string& address, std::uint8_t productId) {
     return RemoteUpgrade(run.ctx, run.image, address).run(productId);
 }

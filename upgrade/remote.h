@@ -4,6 +4,7 @@
 // carries the remote's answer back.
 
 #include "image/pageFormat.h"
+#include "link/outcome.h"
 #include "link/transaction.h"
 #include "upgrade/upgradeRun.h"
 
@@ -19,9 +20,10 @@ using RemoteReply = std::vector<std::uint8_t>;
 void TxMessageRemote(Transaction& link, const std::string& address, std::uint8_t waitCode,
                      const RemoteRequest& request, RemoteReply& reply);
 
-// Writes the image of productId into the remote behind the unit at address. True when the
-// remote was written; false when the image was refused or unreadable, the remote did not
-// enter upgrade mode, a block of either area failed, or the operator stopped. Once anything
+// Writes the image of productId into the remote behind the unit at address. Completed when the
+// remote was written; refused when the image was refused or unreadable; failed when the remote
+// did not enter upgrade mode, a block of either area failed or no version came after; stopped
+// or line lost when the run ended under it. Once anything
 // went to the remote, the unit in front is told to stop relaying ("3E00000"), whatever the
 // result, unless the operator stopped or the line was lost.
-bool GoUpgradeRemote(UpgradeRun& run, const std::string& address, std::uint8_t productId);
+Outcome GoUpgradeRemote(UpgradeRun& run, const std::string& address, std::uint8_t productId);

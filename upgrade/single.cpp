@@ -8,12 +8,14 @@
 #include "product/upgradeCases.h"
 #include "upgrade/pageBar.h"
 #include "upgrade/remote.h"
+#include "upgrade/upgradeRule.h"
+
+#include <optional>
 
 namespace {
 
 // A reply is judged by its first characters only; anything longer is cut here.
 constexpr std::size_t kKeptReplyLength = 100;
-constexpr std::uint16_t kOldestRemoteVersion = 0x0200;
 
 struct UnitFacts {
     bool inUpgradeMode = false;
@@ -24,33 +26,50 @@ struct UnitFacts {
     SingleUnitCase special;
 };
 
-enum class Outcome { Continue, Succeeded, Failed };
+constexpr char kNoUnitDetected[] = "No unit detected!";
+constexpr char kRemoteTooOld[] = "Unable to Upgrade Remote - old version < V2.00 !";
+constexpr char kNoFile[] = "No Application File found!";
+constexpr char kUpgradeFailed[] = "Upgrade Failed!";
 
 // One pass over one unit; each step returns whether the pass goes on.
 class SinglePass {
 public:
     SinglePass(UpgradeRun& run, const std::string& address) : run_(run), address_(address) {}
 
-    bool go() {
-        if (!identify()) return false;
-        if (const Outcome remote = remoteChoice(); remote != Outcome::Continue)
-            return remote == Outcome::Succeeded;
+    Outcome go() {
+        if (!identify()) return fail(kNoUnitDetected);
+        if (std::optional<Outcome> remote = remoteChoice()) return *remote;
         chooseTerminalFile();
-        if (!loadFile()) return false;
-        if (!upgradeNeeded()) return true;
-        if (!facts_.inUpgradeMode && !enterUpgradeMode()) return false;
-        if (stopped() || !confirmUpgradeMode()) return false;
-        if (stopped() || !erase()) return false;
-        if (stopped() || !write()) return false;
-        if (stopped()) return false; // a stop during the page loop leaves the unit unreset
+        if (!loadFile()) return refuse(kNoFile);
+        if (!upgradeNeeded()) return Outcome::completed();
+        if (!facts_.inUpgradeMode && !enterUpgradeMode()) return fail(failure_);
+        if (stopped()) return run_.ctx.endOfRun();
+        if (!confirmUpgradeMode()) return fail(failure_);
+        if (stopped()) return run_.ctx.endOfRun();
+        if (!erase()) return fail(failure_);
+        if (stopped()) return run_.ctx.endOfRun();
+        if (!write()) return fail(failure_);
+        // A stop during the page loop leaves the unit unreset.
+        if (stopped()) return run_.ctx.endOfRun();
         reset();
-        if (settings().upgradeType == UpgradeType::Advanced) return true;
-        return confirmRunning();
+        if (settings().upgradeType == UpgradeType::Advanced) return Outcome::completed();
+        return confirmRunning() ? Outcome::completed() : fail(kUpgradeFailed);
     }
 
 private:
     const UpgradeSettings& settings() const { return run_.settings; }
     void say(const std::string& line) { run_.ctx.console.status(line); }
+    // A line that says why the unit failed: it is also the reason of the outcome.
+    void sayFailure(const std::string& line) {
+        say(line);
+        failure_ = line;
+    }
+    // Whatever a step concluded from the replies it had, a line that is gone is what ended it.
+    Outcome fail(const std::string& reason) const {
+        if (run_.ctx.link.lineLost()) return Outcome::lineLost();
+        return Outcome::failed(reason, address_);
+    }
+    Outcome refuse(const std::string& reason) const { return Outcome::refused(reason, address_); }
     bool stopped() const { return run_.ctx.ended(); }
 
     std::string ask(const std::string& command, TimeoutRetries use) {
@@ -63,7 +82,7 @@ private:
         say("Find unit [" + address_ + "]...");
         const std::string reply = ask(cmd::UnitInfo, tr::SingleIdentify);
         if (!reply::hasUnitInfo(reply, reply::UnitInfoFullThreshold)) {
-            say("No unit detected!");
+            say(kNoUnitDetected);
             return false;
         }
         const reply::UnitInfo info = reply::readUnitInfo(reply);
@@ -78,21 +97,20 @@ private:
 
     // Under the unit type "Remote": a remote behind a terminal goes through it, a unit that is
     // no remote is left alone unless the operator chose "Advanced".
-    Outcome remoteChoice() {
-        if (settings().unitType != UnitType::Remote) return Outcome::Continue;
+    std::optional<Outcome> remoteChoice() {
+        if (settings().unitType != UnitType::Remote) return std::nullopt;
         if (facts_.special.route == RemoteRoute::ThroughTerminal) {
-            if (facts_.remoteVersion < kOldestRemoteVersion) {
-                say("Unable to Upgrade Remote - old version < V2.00 !");
-                return Outcome::Succeeded;
+            if (!remoteUpgradable(facts_.remoteVersion)) {
+                say(kRemoteTooOld);
+                return refuse(kRemoteTooOld);
             }
-            return GoUpgradeRemote(run_, address_, facts_.productId) ? Outcome::Succeeded
-                                                                     : Outcome::Failed;
+            return GoUpgradeRemote(run_, address_, facts_.productId);
         }
         if (settings().upgradeType == UpgradeType::Advanced ||
             facts_.special.route == RemoteRoute::OwnPass)
-            return Outcome::Continue;
+            return std::nullopt;
         say("Not a Remote!");
-        return Outcome::Succeeded;
+        return Outcome::completed();
     }
 
     void chooseTerminalFile() {
@@ -105,14 +123,13 @@ private:
         if (LoadApplicationFile(run_.image, run_.ctx.console, facts_.productId, settings().unitType,
                                 settings().upgradeType))
             return true;
-        say("No Application File found!");
+        say(kNoFile);
         return false;
     }
 
     bool upgradeNeeded() {
-        if (facts_.version < run_.image.fileVersion ||
-            facts_.version == FoundUnits::kInUpgradeMode || facts_.inUpgradeMode ||
-            settings().forceUpgrade)
+        if (needsUpgrade({facts_.version, facts_.inUpgradeMode}, run_.image.fileVersion,
+                         settings().forceUpgrade))
             return true;
         say("Upgrade not necessary.");
         return false;
@@ -132,7 +149,7 @@ private:
         say("Unit " + address_ + " Entering Upgrade mode...");
         const auto versions = reply::readUpgradeMode(ask(entryCommand(), tr::SingleEnterUpgrade));
         if (!versions) {
-            say("Failed to enter Upgrade mode!");
+            sayFailure("Failed to enter Upgrade mode!");
             return false;
         }
         say("BB v" + versions->bootVersion + ":App v" + versions->appVersion);
@@ -142,11 +159,11 @@ private:
     bool confirmUpgradeMode() {
         const std::string reply = ask(cmd::StatusPoll, tr::SingleConfirmUpgrade);
         if (!reply::isStatusReply(reply)) {
-            say("No Controller/Terminal detected!");
+            sayFailure("No Controller/Terminal detected!");
             return false;
         }
         if (!reply::inUpgradeMode(reply::statusByte(reply))) {
-            say("Failed to enter Upgrade mode!");
+            sayFailure("Failed to enter Upgrade mode!");
             return false;
         }
         say("In Upgrade mode");
@@ -158,7 +175,7 @@ private:
         const auto whole = reply::readEraseWrite(ask(cmd::EraseAll, tr::SingleEraseAll));
         if (!whole) return eraseSectorBySector();
         if (whole->failed()) {
-            say("Erase Error " + hexText::byte(whole->errorCode));
+            sayFailure("Erase Error " + hexText::byte(whole->errorCode));
             return false;
         }
         return true;
@@ -170,11 +187,11 @@ private:
             const auto result = reply::readEraseWrite(
                 ask(cmd::erase(cmd::sectorMask(sector)), tr::SingleEraseSector));
             if (!result) {
-                say("No response!");
+                sayFailure("No response!");
                 return false;
             }
             if (result->failed()) {
-                say("Erase Error " + hexText::byte(result->errorCode));
+                sayFailure("Erase Error " + hexText::byte(result->errorCode));
                 say("Sector [" + hexText::byte(static_cast<std::uint8_t>(sector)) + "/7] failed");
                 return false;
             }
@@ -200,11 +217,11 @@ private:
     bool writePage(const std::string& page) {
         const auto result = reply::readEraseWrite(ask(cmd::writePage(page), tr::SingleWritePage));
         if (!result) {
-            say("No response!");
+            sayFailure("No response!");
             return false;
         }
         if (result->failed()) {
-            say("Write Error " + hexText::byte(result->errorCode));
+            sayFailure("Write Error " + hexText::byte(result->errorCode));
             return false;
         }
         return true;
@@ -229,7 +246,7 @@ private:
                 return true;
             }
         } while (!run_.ctx.link.lineLost() && clock.nowMs() - started <= delay::SingleConfirmLimit);
-        say("Upgrade Failed!");
+        say(kUpgradeFailed);
         return false;
     }
 
@@ -249,10 +266,11 @@ private:
     UpgradeRun& run_;
     const std::string& address_;
     UnitFacts facts_;
+    std::string failure_; // the last line that said why a step failed
 };
 
 } // namespace
 
-bool GoUpgradeSingle(UpgradeRun& run, const std::string& address) {
+Outcome GoUpgradeSingle(UpgradeRun& run, const std::string& address) {
     return SinglePass(run, address).go();
 }

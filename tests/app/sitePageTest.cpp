@@ -190,7 +190,7 @@ private slots:
         stopper.start(5);
         QVERIFY(clickAndWait(form, form.btnSite, kSiteRunMs));
         QVERIFY(sawRunning);
-        QVERIFY(form.siteBus && form.siteBus->stopped);
+        QVERIFY(form.siteBus && form.siteBus->end.kind == OutcomeKind::Stopped);
         QVERIFY(form.lblSite->text().startsWith(QStringLiteral("Stopped")));
         QVERIFY(form.lblSite->text().contains(QStringLiteral("not done")));
         QCOMPARE(form.btnSite->text(), QStringLiteral("Upgrade &Site"));

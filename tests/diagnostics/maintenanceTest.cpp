@@ -1,6 +1,7 @@
 // The maintenance commands end to end: the frames that reach the simulated units, what the
 // units then hold, and the outcome the operator is shown.
 
+#include "link/operation.h"
 #include "tools/maintenance.h"
 #include "diagnosticsFixture.h"
 
@@ -40,7 +41,7 @@ protected:
 
 TEST_F(MaintenanceOnPty, TerminalTakesItsNewLaAndIsAskedThere) {
     const auto outcome = setLogicalAddress(context(), {false, "20000101", "0105"});
-    EXPECT_EQ(outcome, MaintenanceOutcome::Done);
+    EXPECT_EQ(outcome, Outcome::completed());
     EXPECT_EQ(frames(), (std::vector<SentFrame>{{"01FF", "042000010105"}, {"0105", "01"}}));
     EXPECT_EQ(unit("t1").la, 0x05);
     EXPECT_EQ(messageTexts(console), Texts{"Done!"});
@@ -48,7 +49,7 @@ TEST_F(MaintenanceOnPty, TerminalTakesItsNewLaAndIsAskedThere) {
 }
 
 TEST_F(MaintenanceOnPty, ControllerLaChangeReportedWithAFailureBitFails) {
-    EXPECT_EQ(setLogicalAddress(context(), {true, "10000002", "07"}), MaintenanceOutcome::Failed);
+    EXPECT_EQ(setLogicalAddress(context(), {true, "10000002", "07"}), Outcome::failed(maintenanceText::Failed));
     EXPECT_EQ(frames(), (std::vector<SentFrame>{{"FF00", "041000000207"}, {"0700", "01"}}));
     EXPECT_EQ(unit("c2").la, 0x07);
     EXPECT_EQ(messageTexts(console), Texts{"Failed!"});
@@ -56,8 +57,8 @@ TEST_F(MaintenanceOnPty, ControllerLaChangeReportedWithAFailureBitFails) {
 
 TEST_F(MaintenanceOnPty, AVerificationAddressHoldingFFIsNotAsked) {
     // Controller LA FF gives FF00; terminal 0F then F0 gives 0FF0, "FF" across the pairs.
-    EXPECT_EQ(setLogicalAddress(context(), {true, "10000001", "FF"}), MaintenanceOutcome::Done);
-    EXPECT_EQ(setLogicalAddress(context(), {false, "ABCDEF01", "0FF0"}), MaintenanceOutcome::Done);
+    EXPECT_EQ(setLogicalAddress(context(), {true, "10000001", "FF"}), Outcome::completed());
+    EXPECT_EQ(setLogicalAddress(context(), {false, "ABCDEF01", "0FF0"}), Outcome::completed());
     EXPECT_EQ(frames(),
               (std::vector<SentFrame>{{"FF00", "0410000001FF"}, {"0FFF", "04ABCDEF01F0"}}));
     EXPECT_EQ(messageTexts(console), (Texts{"Done!", "Done!"}));
@@ -66,7 +67,7 @@ TEST_F(MaintenanceOnPty, AVerificationAddressHoldingFFIsNotAsked) {
 TEST_F(MaintenanceOnPty, MessageLinesAreEscapedAndQuoted) {
     const DefaultMessageSettings settings{
         "01", {R"(Say "hi" \ bye  )", std::string(16, ' '), R"(C:\DOORS\"A"    )"}};
-    EXPECT_EQ(setDefaultMessage(context(), settings), MaintenanceOutcome::Sent);
+    EXPECT_EQ(setDefaultMessage(context(), settings), Outcome::completed());
     const std::string expected =
         R"(38"Say \"hi\" \\ bye  ","                ","C:\\DOORS\\\"A\"    ")";
     EXPECT_EQ(frames(2), (std::vector<SentFrame>{{"0100", expected}, {"01FF", expected}}));
@@ -77,21 +78,21 @@ TEST_F(MaintenanceOnPty, MessageLinesAreEscapedAndQuoted) {
 }
 
 TEST_F(MaintenanceOnPty, SecondPortModeDoneOrRefused) {
-    EXPECT_EQ(configurePort2(context(), {"01", false}), MaintenanceOutcome::Done);
+    EXPECT_EQ(configurePort2(context(), {"01", false}), Outcome::completed());
     EXPECT_EQ(unit("c1").port2Mode, 0);
-    EXPECT_EQ(configurePort2(context(), {"02", true}), MaintenanceOutcome::Failed);
+    EXPECT_EQ(configurePort2(context(), {"02", true}), Outcome::failed(maintenanceText::Failed));
     EXPECT_EQ(frames(), (std::vector<SentFrame>{{"0100", "2D0"}, {"0200", "2D1"}}));
     EXPECT_EQ(messageTexts(console), (Texts{"Done!", "Failed!"}));
 }
 
 TEST_F(MaintenanceOnPty, ClearMemoryAsksFirstAndSendsOnlyOnYes) {
     console.confirmAnswer = false;
-    EXPECT_EQ(clearControllerMemory(context(), {"01", false}), MaintenanceOutcome::Declined);
+    EXPECT_EQ(clearControllerMemory(context(), {"01", false}), Outcome::refused(maintenanceText::Declined));
     EXPECT_TRUE(frames().empty());
     EXPECT_TRUE(console.messages.empty());
 
     console.confirmAnswer = true;
-    EXPECT_EQ(clearControllerMemory(context(), {"01", false}), MaintenanceOutcome::Sent);
+    EXPECT_EQ(clearControllerMemory(context(), {"01", false}), Outcome::completed());
     EXPECT_EQ(frames(1), (std::vector<SentFrame>{{"0100", "09"}}));
     EXPECT_EQ(unit("c1").memoryClears, 1);
     EXPECT_EQ(unit("c2").memoryClears, 0);
@@ -99,7 +100,7 @@ TEST_F(MaintenanceOnPty, ClearMemoryAsksFirstAndSendsOnlyOnYes) {
 }
 
 TEST_F(MaintenanceOnPty, NetworkResetGoesToTerminalsThenControllers) {
-    EXPECT_EQ(resetNetwork(context()), MaintenanceOutcome::Sent);
+    EXPECT_EQ(resetNetwork(context()), Outcome::completed());
     EXPECT_EQ(frames(2), (std::vector<SentFrame>{{"FFFF", "08"}, {"FF00", "08"}}));
     EXPECT_TRUE(console.messages.empty());
     EXPECT_FALSE(port().IsOpen());
@@ -107,9 +108,9 @@ TEST_F(MaintenanceOnPty, NetworkResetGoesToTerminalsThenControllers) {
 
 TEST_F(MaintenanceOnPty, APortThatDoesNotOpen) {
     port().setDevicePath("/nonexistent/tty");
-    EXPECT_EQ(resetNetwork(context()), MaintenanceOutcome::PortNotOpened);
+    EXPECT_EQ(resetNetwork(context()), Outcome::failed(PortSession::kOpenFailed));
     EXPECT_TRUE(console.messages.empty()); // the reset shows nothing
-    EXPECT_EQ(configurePort2(context(), {"01", true}), MaintenanceOutcome::PortNotOpened);
+    EXPECT_EQ(configurePort2(context(), {"01", true}), Outcome::failed(PortSession::kOpenFailed));
     ASSERT_EQ(messageTexts(console).size(), 1u);
     EXPECT_EQ(messageTexts(console)[0].rfind("Failed to open COM port\n/nonexistent/tty: ", 0), 0u);
     EXPECT_TRUE(frames().empty());
@@ -117,7 +118,7 @@ TEST_F(MaintenanceOnPty, APortThatDoesNotOpen) {
 
 TEST_F(MaintenanceInVirtualTime, AnUnansweredVerificationIsAskedElevenTimesThenFails) {
     EXPECT_EQ(setLogicalAddress(context(), {false, "1234ABCD", "0105"}),
-              MaintenanceOutcome::Failed);
+              Outcome::failed(maintenanceText::Failed));
     const auto sent = frames();
     ASSERT_EQ(sent.size(), 12u);
     EXPECT_EQ(sent.front(), (SentFrame{"01FF", "041234ABCD05"}));
@@ -129,7 +130,7 @@ TEST_F(MaintenanceInVirtualTime, AnUnansweredVerificationIsAskedElevenTimesThenF
 
 TEST_F(MaintenanceInVirtualTime, ClearingAllControllersSilencesThemForHalfAMinute) {
     console.confirmAnswer = true;
-    EXPECT_EQ(clearControllerMemory(context(), {"01", true}), MaintenanceOutcome::Sent);
+    EXPECT_EQ(clearControllerMemory(context(), {"01", true}), Outcome::completed());
     EXPECT_EQ(frames(), (std::vector<SentFrame>{{"FF00", "09"}}));
     EXPECT_EQ(unit("c1").memoryClears, 1);
     EXPECT_EQ(unit("c2").memoryClears, 1);
@@ -140,9 +141,9 @@ TEST_F(MaintenanceInVirtualTime, ClearingAllControllersSilencesThemForHalfAMinut
 // never leaves, though the line has not failed. Neither command may then claim anything.
 TEST_F(MaintenanceInVirtualTime, ARequestThatCannotLeaveIsAFailure) {
     port().setCheckLineStatus(true);
-    EXPECT_EQ(setLogicalAddress(context(), {true, "10000001", "FF"}), MaintenanceOutcome::Failed);
+    EXPECT_EQ(setLogicalAddress(context(), {true, "10000001", "FF"}), Outcome::failed(maintenanceText::Failed));
     console.confirmAnswer = true;
-    EXPECT_EQ(clearControllerMemory(context(), {"01", false}), MaintenanceOutcome::Failed);
+    EXPECT_EQ(clearControllerMemory(context(), {"01", false}), Outcome::failed(maintenanceText::Failed));
     EXPECT_EQ(link().counts().of(ExchangeOutcome::WriteFailed), 2u);
     EXPECT_FALSE(link().lineLost());
     EXPECT_TRUE(frames().empty());

@@ -63,7 +63,7 @@ RunRecord runUpgradeCell(Column column, const FaultRow& row, std::uint64_t seed,
         [&] {
             bench.session.port().OpenPort();
             bench.session.port().SuspendPolling();
-            reported = RunUpgrade(run);
+            reported = RunUpgrade(run).succeeded();
         },
         [&](std::string& detail) {
             return judgeUpgradeRun(column, bench.network.network(), reported,
@@ -79,7 +79,7 @@ RunRecord runSurveyCell(const FaultRow& row, std::uint64_t seed, int extraAttemp
     OperationContext context = bench.context();
     RunRecord record = guarded(
         bench.console, bench.clock, boundOf(Column::Survey, bench.budget(row)),
-        [&] { btnPingClick(context, *table); },
+        [&] { surveyBus(context, *table); },
         [&](std::string& detail) {
             return judgeSurvey(bench.network.network(), *table, bench.console.reportLines, detail);
         });

@@ -57,12 +57,12 @@ protected:
         settings.controllerLA = "05";
         settings.terminalLA = "01";
         UpgradeRun r = run();
-        return GoUpgradeSingle(r, "0501");
+        return GoUpgradeSingle(r, "0501").succeeded();
     }
     bool upgradeRemote() {
         settings.unitType = UnitType::Remote;
         UpgradeRun r = run();
-        return GoUpgradeRemote(r, "0513", 31);
+        return GoUpgradeRemote(r, "0513", 31).succeeded();
     }
 };
 
@@ -137,7 +137,7 @@ TEST_F(ExtraAttempts, ANewLaAndAClearMemoryGoOutOnceWhateverTheExtraAttempts) {
     network.unit("c1")->faults.replies.dropShare = 1.0;
     bus.port.ClosePort();
     OperationContext context = bus.context();
-    EXPECT_EQ(setLogicalAddress(context, {true, "10000005", "06"}), MaintenanceOutcome::Failed);
+    EXPECT_EQ(setLogicalAddress(context, {true, "10000005", "06"}), Outcome::failed(maintenanceText::Failed));
     EXPECT_EQ(commandsOf("c1", cmd::NewLaCode), 1u);
     // The check at the new LA: its own 10 retries and the 5 extra ones.
     EXPECT_EQ(commandsOf("c1", cmd::StatusPoll), 16u);

@@ -4,8 +4,8 @@
 #include "cells.h"
 #include "sim/ptySimulator.h"
 #include "surveyJudge.h"
-#include "tests/support/workingFolder.h"
 #include "tests/support/simBus.h"
+#include "tests/support/workingFolder.h"
 #include "tools/networkSurvey.h"
 #include "upgrade/dispatcher.h"
 
@@ -45,7 +45,7 @@ RunRecord upgradeOverPty(Column column, const FaultRow& row, std::uint64_t seed)
         [&] {
             EXPECT_TRUE(bench.port.OpenPort());
             bench.port.SuspendPolling();
-            reported = RunUpgrade(run);
+            reported = RunUpgrade(run).succeeded();
             bench.port.ClosePort();
         },
         [&](std::string& detail) {
@@ -60,7 +60,7 @@ RunRecord surveyOverPty(const FaultRow& row, std::uint64_t seed) {
     OperationContext context = bench.bus.context();
     return guarded(
         bench.console, systemClock(), boundOf(Column::Survey, bench.budget(row)),
-        [&] { btnPingClick(context, *table); },
+        [&] { surveyBus(context, *table); },
         [&](std::string& detail) {
             return judgeSurvey(bench.simulator.snapshot(), *table, bench.console.reportLines,
                                detail);

@@ -34,7 +34,7 @@ protected:
     }
     bool upgrade() {
         UpgradeRun r = run();
-        return GoUpgradeRemote(r, "0513", 31);
+        return GoUpgradeRemote(r, "0513", 31).succeeded();
     }
 };
 
@@ -73,7 +73,7 @@ TEST_F(SurveyLosingReplies, ATerminalListThatDoesNotComeIsNamedUnderItsHeading) 
     bus.port.ClosePort();
     auto table = std::make_unique<SurveyTable>();
     OperationContext context = bus.context();
-    btnPingClick(context, *table);
+    surveyBus(context, *table);
     const std::vector<std::string>& lines = console.reportLines;
     const auto heading = std::ranges::find(lines, "[ Terminals on Controller 01 ]");
     ASSERT_EQ(std::distance(heading, lines.end()), 4); // heading, header line, why, the end

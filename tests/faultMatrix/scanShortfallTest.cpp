@@ -22,7 +22,7 @@ protected:
     }
     bool upgrade() {
         UpgradeRun r = run();
-        return RunUpgrade(r);
+        return RunUpgrade(r).succeeded();
     }
     bool said(const std::string& line) const {
         return std::ranges::count(console.statusLines, line) > 0;

@@ -125,7 +125,7 @@ void survey(std::string_view input) {
     OperationContext context = run.context();
     // Large, and cleared by every survey: kept from run to run.
     static const auto table = std::make_unique<SurveyTable>();
-    const SurveyOutcome outcome = btnPingClick(context, *table);
+    const SurveyOutcome outcome = surveyBus(context, *table);
     Require(outcome.portOpened);
     Require(outcome.controllers <= SurveyTable::kGroupSize);
     Require(outcome.busTerminals <= SurveyTable::kGroupSize);
@@ -151,7 +151,7 @@ void discovery(std::string_view input, UnitType type) {
     Run run(input);
     FoundUnits units;
     UpgradeRun upgrade = upgradeRun(run, image(), units, type);
-    const bool found = FindUnits(upgrade);
+    const bool found = FindUnits(upgrade).succeeded();
     // Found means listed: to be upgraded, or there but unanswering and failed already.
     bool listed = false;
     for (int la = FoundUnits::kFirstLA; la <= FoundUnits::kLastLA; ++la) {
@@ -166,7 +166,7 @@ void remoteUpgrade(std::string_view input) {
     Run run(input);
     FoundUnits units;
     UpgradeRun upgrade = upgradeRun(run, image(), units);
-    const bool written = GoUpgradeRemote(upgrade, "0101", kRemoteProduct);
+    const bool written = GoUpgradeRemote(upgrade, "0101", kRemoteProduct).succeeded();
     // Address, erase and two writes for every block of the application area at least.
     constexpr std::size_t kRequestsPerBlock = 4;
     Require(!written || run.line.requests() >= kRequestsPerBlock * remote::BlockCount);

@@ -32,7 +32,7 @@ protected:
 TEST_F(RemoteOverPty, TheRemoteTakesBothAreasAndRunsTheNewVersion) {
     writeFirmware("remoteR1.s19", fwgen::FileFormat::S19, 2, 51, 6910, 9);
     UpgradeRun r = run();
-    ASSERT_TRUE(GoUpgradeRemote(r, "0513", 31));
+    ASSERT_TRUE(GoUpgradeRemote(r, "0513", 31).succeeded());
 
     EXPECT_EQ(console.statusLines,
               (std::vector<std::string>{"Firmware:  V02.03", "Enter Upgrade mode", "Erase Flash...",
@@ -61,7 +61,7 @@ protected:
     }
     bool upgrade(const std::string& address, std::uint8_t productId) {
         UpgradeRun r = run();
-        return GoUpgradeRemote(r, address, productId);
+        return GoUpgradeRemote(r, address, productId).succeeded();
     }
 };
 

@@ -52,10 +52,10 @@ TEST(TwoSessions, SurveyTheirOwnBusesAtOnce) {
     SurveyTable firstTable, secondTable;
     SurveyOutcome firstOutcome, secondOutcome;
     ASSERT_TRUE(first.session.start(
-        [&](OperationContext& context) { firstOutcome = btnPingClick(context, firstTable); },
+        [&](OperationContext& context) { firstOutcome = surveyBus(context, firstTable); },
         RunLog::Report));
     ASSERT_TRUE(second.session.start(
-        [&](OperationContext& context) { secondOutcome = btnPingClick(context, secondTable); },
+        [&](OperationContext& context) { secondOutcome = surveyBus(context, secondTable); },
         RunLog::Report));
     EXPECT_TRUE(first.session.busy() || second.session.busy());
     first.session.wait();

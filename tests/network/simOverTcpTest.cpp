@@ -55,7 +55,7 @@ protected:
                            {},
                            image,
                            units};
-            upgraded = RunUpgrade(run);
+            upgraded = RunUpgrade(run).succeeded();
         });
         return upgraded;
     }

@@ -149,7 +149,7 @@ TEST_F(SiteRun, StopEndsTheRunAtTheProcedureCheckpoint) {
     SiteObserver observer;
     observer.progress = [&](std::size_t, int) { bus.control.requestStop(); };
     const SiteBus site = run({false, true, ControllerModel::AB}, observer);
-    EXPECT_TRUE(site.stopped);
+    EXPECT_EQ(site.end.kind, OutcomeKind::Stopped);
     EXPECT_FALSE(siteSucceeded(site));
     for (const SiteUnit& u : site.units)
         if (u.action == SiteAction::Upgrade) {
@@ -173,7 +173,7 @@ TEST_F(SiteRun, AUnitUpgradedBeforeAStopIsReportedUpgraded) {
     };
     const SiteBus site = run({false, false, ControllerModel::AB});
     ASSERT_FALSE(through.empty());
-    EXPECT_TRUE(site.stopped);
+    EXPECT_EQ(site.end.kind, OutcomeKind::Stopped);
     int notDone = 0;
     for (const SiteUnit& u : site.units) {
         if (u.action != SiteAction::Upgrade) continue;

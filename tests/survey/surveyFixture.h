@@ -38,7 +38,7 @@ public:
 
     SurveyOutcome run() {
         OperationContext context = bus.context();
-        return btnPingClick(context, *table);
+        return surveyBus(context, *table);
     }
     const std::vector<std::string>& lines() const { return console.reportLines; }
 
@@ -59,7 +59,7 @@ public:
 
     SurveyOutcome run() {
         OperationContext context = bus.context();
-        return btnPingClick(context, *table);
+        return surveyBus(context, *table);
     }
     const std::vector<std::string>& lines() const { return console.reportLines; }
 

@@ -70,7 +70,7 @@ public:
             if (!port.opened()) return;
             UpgradeRun run{context, settings, ChooseUnitAndUpgradeType(unitType, upgradeType).scope,
                            image, units};
-            end.done = RunUpgrade(run);
+            end.done = RunUpgrade(run).succeeded();
         });
         console_.onWait = nullptr;
         end.portClosed = !session_.port().IsOpen();

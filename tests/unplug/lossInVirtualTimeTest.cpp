@@ -100,7 +100,7 @@ public:
         const TypeChoice choice = ChooseUnitAndUpgradeType(unitType, upgradeType);
         UpgradeSettings settings{unitType, upgradeType, false, "01", terminalLA};
         UpgradeRun run{context(), settings, choice.scope, image, units};
-        return RunUpgrade(run);
+        return RunUpgrade(run).succeeded();
     }
 
     VirtualClock clock;
@@ -153,12 +153,12 @@ const std::vector<Procedure>& procedures() {
          {},
          [](Bench& b) {
              OperationContext context = b.context();
-             btnPingClick(context, b.table);
+             surveyBus(context, b.table);
          }},
         {"comms test", RunLog::Report,
          [](Bench& b) {
              OperationContext context = b.context();
-             btnPingClick(context, b.table);
+             surveyBus(context, b.table);
          },
          [](Bench& b) {
              runLineDiagnostics(b.context(), b.table, {false, "FFFF", "2"});

@@ -49,13 +49,13 @@ protected:
                            {},
                            image,
                            units};
-            upgraded = RunUpgrade(run);
+            upgraded = RunUpgrade(run).succeeded();
         });
         return upgraded;
     }
     SurveyOutcome survey() {
         SurveyOutcome outcome;
-        session.run([&](OperationContext& context) { outcome = btnPingClick(context, table); },
+        session.run([&](OperationContext& context) { outcome = surveyBus(context, table); },
                     RunLog::Report);
         return outcome;
     }

@@ -24,7 +24,7 @@ TEST_F(UpgradeInVirtualTime, TheListNamesEachLAOnceAndNothingOutsideTheTable) {
           "upgradeMode": true })"));
     settings.controllerLA = "01";
     UpgradeRun upgrade = run();
-    EXPECT_TRUE(FindUnits(upgrade));
+    EXPECT_TRUE(FindUnits(upgrade).succeeded());
     EXPECT_EQ(console.statusLines,
               (std::vector<std::string>{" LA    Unit Type", "[05] - " + getProductName(3),
                                         "[05] - Duplicate LA!", "[50] - LA out of range!",
@@ -52,7 +52,7 @@ TEST_F(UpgradeInVirtualTime, ASkippedScanKeepsTheUnitsFoundSoFar) {
         if (position == 10) control().requestSkip();
     };
     UpgradeRun upgrade = run();
-    EXPECT_TRUE(FindUnits(upgrade));
+    EXPECT_TRUE(FindUnits(upgrade).succeeded());
     EXPECT_EQ(console.statusLines,
               (std::vector<std::string>{" LA    Unit Type", "[02] - " + getProductName(5),
                                         "[0A] - " + getProductName(5), ""}));
@@ -82,7 +82,7 @@ TEST_F(UpgradeInVirtualTime, AStopDuringTheScanTouchesNoUnit) {
         framesAtStop = network().network().frames.size();
     };
     UpgradeRun upgrade = run();
-    EXPECT_FALSE(RunUpgrade(upgrade));
+    EXPECT_FALSE(RunUpgrade(upgrade).succeeded());
     const auto& frames = network().network().frames;
     ASSERT_GT(framesAtStop, 0u);
     for (std::size_t i = framesAtStop; i < frames.size(); ++i)
@@ -106,7 +106,7 @@ TEST_F(UpgradeInVirtualTime, ARunThatFindsNobodyIsStillFramedAndFails) {
     settings.upgradeType = UpgradeType::AllUnitsOneAtATime;
     settings.controllerLA = "03"; // no controller there: the scan finds nobody
     UpgradeRun upgrade = run();
-    EXPECT_FALSE(RunUpgrade(upgrade));
+    EXPECT_FALSE(RunUpgrade(upgrade).succeeded());
     EXPECT_EQ(console.statusLines, (std::vector<std::string>{"", "No Units found!", "Finished."}));
     const auto& broadcasts = network().network().broadcasts;
     ASSERT_EQ(broadcasts.size(), 2u);
@@ -143,7 +143,7 @@ TEST(DiscoveryByList, RecordsBeyondTheReplyAreNotStored) {
     UpgradeSettings settings;
     settings.controllerLA = "01";
     UpgradeRun run{session.context(), settings, {}, image, units};
-    EXPECT_TRUE(FindUnits(run));
+    EXPECT_TRUE(FindUnits(run).succeeded());
     EXPECT_EQ(console.statusLines,
               (std::vector<std::string>{" LA    Unit Type", "[05] - " + getProductName(3),
                                         "Unit list holds 1 of 3 units!", ""}));

@@ -32,7 +32,7 @@ TEST_F(UpgradeOverPty, ASinglePassLogsItsTenLinesAndLeavesTheImageInFlash) {
     settings.controllerLA = "01";
     settings.terminalLA = "01";
     UpgradeRun upgrade = run();
-    EXPECT_TRUE(RunUpgrade(upgrade));
+    EXPECT_TRUE(RunUpgrade(upgrade).succeeded());
     std::vector<std::string> expected = kSuccessfulPass;
     expected.push_back("Finished.");
     EXPECT_EQ(console.statusLines, expected);
@@ -59,7 +59,7 @@ TEST_F(UpgradeOverPty, StopDuringThePagesEndsWithoutAReset) {
         if (position >= 30) control().requestStop();
     };
     UpgradeRun upgrade = run();
-    EXPECT_FALSE(GoUpgradeSingle(upgrade, "0101"));
+    EXPECT_FALSE(GoUpgradeSingle(upgrade, "0101").succeeded());
     EXPECT_EQ(console.statusLines.back(), "Write Flash...");
     const sim::Unit terminal = *simulator().unit("t1");
     EXPECT_EQ(countOf(terminal.commands, cmd::Reset), 0u);
@@ -78,20 +78,20 @@ TEST_F(UpgradeInVirtualTime, VersionsDecideUnlessForcedOrTheUnitIsInUpgradeMode)
                            "version": "9.99", "upgradeMode": true })"));
     settings.controllerLA = "01";
     UpgradeRun upgrade = run();
-    EXPECT_TRUE(GoUpgradeSingle(upgrade, "0101"));
+    EXPECT_TRUE(GoUpgradeSingle(upgrade, "0101").succeeded());
     EXPECT_EQ(console.statusLines.back(), "Upgrade not necessary.");
     EXPECT_EQ(unit("t1").commands.size(), 1u);
 
     console.statusLines.clear();
     upgrade.settings.forceUpgrade = true;
-    EXPECT_TRUE(GoUpgradeSingle(upgrade, "0101"));
+    EXPECT_TRUE(GoUpgradeSingle(upgrade, "0101").succeeded());
     EXPECT_EQ(console.statusLines.back(), "Reset unit.");
     expectUnitRunsImage(unit("t1"), image);
 
     // Already in upgrade mode: no version test, no entry, the pass starts at the "01".
     console.statusLines.clear();
     upgrade.settings.forceUpgrade = false;
-    EXPECT_TRUE(GoUpgradeSingle(upgrade, "0102"));
+    EXPECT_TRUE(GoUpgradeSingle(upgrade, "0102").succeeded());
     EXPECT_EQ(console.statusLines,
               (std::vector<std::string>{"Find unit [0102]...", "V2.21  Terminal-K2.hex",
                                         "In Upgrade mode", "Erase Flash...", "Write Flash...",
@@ -105,7 +105,7 @@ TEST_F(UpgradeInVirtualTime, AnUnansweredBulkEraseFallsBackToSevenSectors) {
                            "version": "1.02", "faults": { "silentBulkErase": true } })"));
     settings.controllerLA = "01";
     UpgradeRun upgrade = run();
-    EXPECT_TRUE(GoUpgradeSingle(upgrade, "0101"));
+    EXPECT_TRUE(GoUpgradeSingle(upgrade, "0101").succeeded());
     std::vector<std::string> erases;
     for (const std::string& c : unit("t1").commands)
         if (c.rfind(cmd::EraseCode, 0) == 0) erases.push_back(c);
@@ -120,7 +120,7 @@ TEST_F(UpgradeInVirtualTime, AdvancedWritesTheChosenFileAndSkipsTheConfirmation)
     settings.upgradeType = UpgradeType::Advanced;
     console.fileToChoose = "Host-K2.hex";
     UpgradeRun upgrade = run();
-    EXPECT_TRUE(GoUpgradeSingle(upgrade, "0101"));
+    EXPECT_TRUE(GoUpgradeSingle(upgrade, "0101").succeeded());
     EXPECT_EQ(console.statusLines.back(), "Resetting unit...");
     EXPECT_EQ(console.statusLines.at(1), "V2.30  Host-K2.hex");
     EXPECT_EQ(countOf(unit("t1").commands, cmd::StatusPoll), 1u); // the upgrade-mode check only
@@ -157,7 +157,7 @@ TEST_F(UpgradeInVirtualTime, EachFailureEndsThePassWithItsLine) {
         console.statusLines.clear();
         settings.controllerLA = "01";
         UpgradeRun upgrade = run();
-        EXPECT_EQ(GoUpgradeSingle(upgrade, row.address), row.result);
+        EXPECT_EQ(GoUpgradeSingle(upgrade, row.address).succeeded(), row.result);
         ASSERT_GE(console.statusLines.size(), row.lastLines.size());
         EXPECT_EQ(std::vector<std::string>(console.statusLines.end() - row.lastLines.size(),
                                            console.statusLines.end()),
@@ -174,9 +174,11 @@ TEST_F(UpgradeInVirtualTime, RemoteChoicesThatEndBeforeTheFile) {
     settings.unitType = UnitType::Remote;
     settings.controllerLA = "01";
     UpgradeRun upgrade = run();
-    EXPECT_TRUE(GoUpgradeSingle(upgrade, "0101"));
+    EXPECT_TRUE(GoUpgradeSingle(upgrade, "0101").succeeded());
     EXPECT_EQ(console.statusLines.back(), "Not a Remote!");
-    EXPECT_TRUE(GoUpgradeSingle(upgrade, "0103"));
+    // Refused, not done: the remote still runs its old firmware.
+    EXPECT_EQ(GoUpgradeSingle(upgrade, "0103"),
+              Outcome::refused("Unable to Upgrade Remote - old version < V2.00 !", "0103"));
     EXPECT_EQ(console.statusLines.back(), "Unable to Upgrade Remote - old version < V2.00 !");
     EXPECT_EQ(unit("r1").commands, std::vector<std::string>{cmd::UnitInfo});
 }
@@ -190,7 +192,7 @@ TEST_F(UpgradeInVirtualTime, TheBarMovesByPagesAndStaysWhereAFailedPageLeftIt) {
         "faults": { "pageFault": { "address": "7200", "code": "0C" } } })"));
     settings.controllerLA = "01";
     UpgradeRun upgrade = run();
-    EXPECT_FALSE(GoUpgradeSingle(upgrade, "0101"));
+    EXPECT_FALSE(GoUpgradeSingle(upgrade, "0101").succeeded());
     EXPECT_EQ(console.statusLines.back(), "Write Error 0C");
     const int pages = CountPages(image);
     EXPECT_EQ(pages, 24576 / kMaxPageBytes + 1); // the application, then the version's page
@@ -213,7 +215,7 @@ TEST_F(UpgradeInVirtualTime, OneByteImageFillsTheBarAndAnUnconfirmedUnitFails) {
     settings.controllerLA = "01";
     UpgradeRun upgrade = run();
     const std::uint64_t started = clock().nowMs();
-    EXPECT_FALSE(GoUpgradeSingle(upgrade, "0101"));
+    EXPECT_FALSE(GoUpgradeSingle(upgrade, "0101").succeeded());
     EXPECT_EQ(console.statusLines.back(), "Upgrade Failed!");
     EXPECT_EQ(console.positions, (std::vector<int>{0, 100}));
     EXPECT_GE(clock().nowMs() - started, 5000u + 20000u);
@@ -238,7 +240,7 @@ TEST_F(UpgradeInVirtualTime, AStopAfterTheResetIsNotActedOn) {
         }
     };
     UpgradeRun upgrade = run();
-    EXPECT_TRUE(GoUpgradeSingle(upgrade, "0101"));
+    EXPECT_TRUE(GoUpgradeSingle(upgrade, "0101").succeeded());
     EXPECT_EQ(console.statusLines.back(), "Reset unit.");
     // 5 s and 3 s of pauses, pumped at least every 10 ms.
     EXPECT_GE(console.waits - waitsAtReset, 800);
