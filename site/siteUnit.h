@@ -40,6 +40,8 @@ struct SiteUnit {
     // Versions in the survey's "1.10" form; a remote's is its second version. A remote's image
     // carries no version the tool reads, so its fileVersion stays empty.
     std::optional<std::string> file, fileVersion, before, after;
+    // The file's SHA-256 (lower-case hex), and the trust check's refusal of the file if any.
+    std::optional<std::string> fileSha256, fileRefusal;
     bool inUpgradeMode = false; // what the first survey found
     SiteAction action = SiteAction::NotReachable;
     SiteResult result = SiteResult::Planned;

@@ -57,7 +57,7 @@ bool Ed25519Verifies(const Ed25519PublicKey& key, const Ed25519Signature& signat
     return gcry_pk_verify(signed_.value, data.value, publicKey.value) == 0;
 }
 
-std::string HexText(const std::uint8_t* bytes, std::size_t count) {
+std::string LowerHex(const std::uint8_t* bytes, std::size_t count) {
     static constexpr char kDigits[] = "0123456789abcdef";
     std::string text;
     text.reserve(count * 2);

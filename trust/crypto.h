@@ -20,7 +20,7 @@ bool Ed25519Verifies(const Ed25519PublicKey& key, const Ed25519Signature& signat
                      std::string_view message);
 
 // Lower-case hex, two digits a byte: the form sha256sum writes.
-std::string HexText(const std::uint8_t* bytes, std::size_t count);
-template <std::size_t N> std::string HexText(const std::array<std::uint8_t, N>& bytes) {
-    return HexText(bytes.data(), N);
+std::string LowerHex(const std::uint8_t* bytes, std::size_t count);
+template <std::size_t N> std::string LowerHex(const std::array<std::uint8_t, N>& bytes) {
+    return LowerHex(bytes.data(), N);
 }

@@ -17,7 +17,7 @@ std::string listedName(const std::string& name) {
     if (!path.is_absolute()) return name;
     const std::filesystem::path relative =
         std::filesystem::relative(path, std::filesystem::current_path(error), error);
-    if (error || relative.empty() || relative.native().starts_with("..")) return name;
+    if (error || relative.empty() || relative.generic_string().starts_with("..")) return name;
     return relative.generic_string();
 }
 
@@ -50,7 +50,7 @@ std::string listProblem(const ChecksumListParse& parse) {
 
 FileVerdict CheckFirmwareFile(Console& console, const TrustSettings& trust, const std::string& name,
                               std::string_view bytes) {
-    FileVerdict verdict{HexText(Sha256Of(bytes)), {}};
+    FileVerdict verdict{LowerHex(Sha256Of(bytes)), {}};
     const std::string refused = "Firmware file " + name + " refused: ";
     const WholeFile listText = ReadWholeFile(kChecksumListName, kChecksumListLimit);
     const bool keyed = !trust.trustedKeyFile.empty();

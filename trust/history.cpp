@@ -4,7 +4,6 @@
 
 #include <chrono>
 #include <cstdio>
-#include <ctime>
 #include <fstream>
 
 #ifdef _WIN32
@@ -52,15 +51,17 @@ bool flushToDisk(std::FILE* file) {
 } // namespace
 
 std::string HistoryTimeNow() {
-    const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
-    std::tm utc{};
-#ifdef _WIN32
-    gmtime_s(&utc, &now);
-#else
-    gmtime_r(&now, &utc);
-#endif
+    using namespace std::chrono;
+    const auto now = floor<seconds>(system_clock::now());
+    const auto today = floor<days>(now);
+    const year_month_day date{today};
+    const hh_mm_ss time{now - today};
     char text[32];
-    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc);
+    std::snprintf(text, sizeof text, "%04d-%02u-%02uT%02d:%02d:%02dZ",
+                  static_cast<int>(date.year()), static_cast<unsigned>(date.month()),
+                  static_cast<unsigned>(date.day()), static_cast<int>(time.hours().count()),
+                  static_cast<int>(time.minutes().count()),
+                  static_cast<int>(time.seconds().count()));
     return text;
 }
 
@@ -138,4 +139,33 @@ HistoryRead ReadHistory(const std::string& path) {
                                  " is not a record; skipped");
     }
     return read;
+}
+
+std::vector<HistoryRecord> RecordsOfUnit(const std::vector<HistoryRecord>& records,
+                                         const std::string& fixedAddress) {
+    const auto upper = [](std::string text) {
+        for (char& c : text)
+            if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+        return text;
+    };
+    const std::string wanted = upper(fixedAddress);
+    std::vector<HistoryRecord> found;
+    for (const HistoryRecord& record : records)
+        if (upper(record.fixedAddress) == wanted) found.push_back(record);
+    return found;
+}
+
+std::string HistorySummary(const HistoryRecord& record) {
+    constexpr std::size_t kShownDigest = 12;
+    std::string line = record.time + "  " + record.port + "  " + record.address + "  " +
+                       (record.fixedAddress.empty() ? "--------" : record.fixedAddress) +
+                       "  product " + std::to_string(record.productId) + "  " +
+                       record.before.value_or("----") + " -> " + record.file;
+    if (record.fileVersion) line += " V" + *record.fileVersion;
+    if (!record.fileSha256.empty())
+        line += " (sha256 " + record.fileSha256.substr(0, kShownDigest) + ")";
+    line += "  " + record.outcome;
+    if (record.reason) line += ": " + *record.reason;
+    if (record.after) line += "  now " + *record.after;
+    return line;
 }

@@ -45,6 +45,14 @@ struct HistoryRead {
 // Every readable record of the file; a line that is not a record is skipped with a note.
 HistoryRead ReadHistory(const std::string& path = kHistoryFileName);
 
+// The records of the unit with that fixed address (eight hex digits, any case), in order.
+std::vector<HistoryRecord> RecordsOfUnit(const std::vector<HistoryRecord>& records,
+                                         const std::string& fixedAddress);
+
+// One record as a line of text for the operator: time, port, address, fixed address,
+// product, version before, file and its version, digest, outcome, reason, version after.
+std::string HistorySummary(const HistoryRecord& record);
+
 // One record as its line (without the line end), and back.
 std::string HistoryLine(const HistoryRecord& record);
 std::optional<HistoryRecord> ParseHistoryLine(const std::string& line);

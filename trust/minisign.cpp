@@ -52,7 +52,7 @@ std::string KeyIdText(const MinisignKeyId& id) {
     // minisign reads the eight bytes as one little-endian number.
     std::array<std::uint8_t, 8> reversed{};
     std::reverse_copy(id.begin(), id.end(), reversed.begin());
-    std::string text = HexText(reversed);
+    std::string text = LowerHex(reversed);
     std::transform(text.begin(), text.end(), text.begin(),
                    [](char c) { return c >= 'a' && c <= 'f' ? static_cast<char>(c - 32) : c; });
     return text;
