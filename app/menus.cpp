@@ -2,7 +2,9 @@
 
 #include "extraAttempts.h"
 #include "fwUpgrade.h"
+#include "historyDialog.h"
 #include "logView.h"
+#include "trustedKey.h"
 
 #include <QActionGroup>
 #include <QMenu>
@@ -93,11 +95,20 @@ void TForm1::buildMenus() {
     QAction* attempts = config->addAction(QStringLiteral("Extra Attempts..."));
     attempts->setObjectName(QStringLiteral("ExtraAttempts1"));
     connect(attempts, &QAction::triggered, this, [this] { showExtraAttempts(*this); });
+    // The session's trust changes only between runs.
+    QAction* trustedKey = config->addAction(QStringLiteral("Trusted Key..."));
+    trustedKey->setObjectName(QStringLiteral("TrustedKey1"));
+    connect(trustedKey, &QAction::triggered, this, [this] { chooseTrustedKey(*this); });
+    startsOperation(trustedKey);
 
     QAction* versions = bar->addAction(QStringLiteral("&File Versions"));
     versions->setObjectName(QStringLiteral("mnuVer"));
     connect(versions, &QAction::triggered, this, &TForm1::mnuVerClick);
     startsOperation(versions);
+
+    QAction* history = bar->addAction(QStringLiteral("Firmware &History"));
+    history->setObjectName(QStringLiteral("mnuHistory"));
+    connect(history, &QAction::triggered, this, [this] { showHistory(*this); });
 
     QAction* help = bar->addAction(QStringLiteral("&Help"));
     help->setObjectName(QStringLiteral("Help1"));

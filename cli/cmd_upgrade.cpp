@@ -51,6 +51,10 @@ public:
         if (showProgress_ && line == kWriteFlash) line_.startWriting();
         if (line == kResetting) line_.stopWriting();
     }
+    void refusal(std::string_view line) override {
+        line_.clear();
+        out_.refusal(line);
+    }
     void report(std::string_view line) override {
         line_.clear();
         out_.report(line);
@@ -118,8 +122,11 @@ int runUpgrade(CliContext& context, const UpgradeOptions& options) {
             outcome = Outcome::failed(PortSession::kOpenFailed);
             return;
         }
-        UpgradeRun run{
-            {engine.link, console, engine.clock, engine.control}, settings, scope, image, units};
+        UpgradeRun run{{engine.link, console, engine.clock, engine.control, engine.trust},
+                       settings,
+                       scope,
+                       image,
+                       units};
         outcome = RunUpgrade(run);
     });
     return exitStatusOf(ran.succeeded() ? outcome : ran);

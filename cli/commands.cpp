@@ -38,6 +38,10 @@ const std::vector<Command>& commandTable() {
          setUpSite},
         {"diff", "compare two survey inventories or site reports unit by unit, by fixed address",
          setUpDiff},
+        {"history",
+         "print the history of unit writes (nexalo-history.jsonl in the working folder), oldest "
+         "first; --unit FIXED for one unit",
+         setUpHistory},
     };
     return table;
 }

@@ -44,3 +44,4 @@ CommandAction setUpClearMemory(CLI::App& command);
 CommandAction setUpResetNetwork(CLI::App& command);
 CommandAction setUpSite(CLI::App& command);
 CommandAction setUpDiff(CLI::App& command);
+CommandAction setUpHistory(CLI::App& command);

@@ -4,6 +4,8 @@
 #include "link/transaction.h"
 #include "options.h"
 #include "portHelp.h"
+#include "trust/minisign.h"
+#include "trust/wholeFile.h"
 
 #include <regex>
 
@@ -56,6 +58,19 @@ CLI::Validator PortName() {
         "COMn|DEVICE|tcp://HOST:PORT|rfc2217://HOST:PORT", "PORT");
 }
 
+// A file that holds a minisign public key; a secret key or a signature is named as such.
+CLI::Validator PublicKeyFile() {
+    return CLI::Validator(
+        [](std::string& path) -> std::string {
+            constexpr std::size_t kKeyFileLimit = 4096;
+            const WholeFile file = ReadWholeFile(path, kKeyFileLimit);
+            if (!file.exists) return "cannot read " + path;
+            const MinisignRead<MinisignKey> key = ParseMinisignKey(file.bytes);
+            return key.value ? std::string() : path + " " + key.error;
+        },
+        "FILE", "MINISIGN-PUBLIC-KEY");
+}
+
 } // namespace
 
 void addGlobalOptions(CLI::App& app, GlobalOptions& options) {
@@ -79,6 +94,10 @@ void addGlobalOptions(CLI::App& app, GlobalOptions& options) {
                    "safe (0: each request only as often as its own retries say)")
         ->check(DecimalRange(0, Transaction::kMaxExtraAttempts))
         ->capture_default_str();
+    app.add_option("--trusted-key", options.trustedKeyFile,
+                   "minisign public key (minisign -G): SHA256SUMS in the working folder must then "
+                   "carry its signature in SHA256SUMS.minisig, else no firmware file is sent")
+        ->check(PublicKeyFile());
 }
 
 void applyPortOptions(const GlobalOptions& options, TSerialPort& port) {
@@ -100,4 +119,5 @@ void setUpSession(const GlobalOptions& options, const std::string& port, LinkSes
     session.link().detectLogging();
     session.link().setMinimumTimeout(options.minimumTimeoutMs);
     session.link().setExtraAttempts(options.extraAttempts);
+    session.setTrust({options.trustedKeyFile});
 }

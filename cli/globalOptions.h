@@ -1,6 +1,6 @@
 #pragma once
-// The options before the command: which line, how fast, the minimum reply time-out and the
-// extra attempts.
+// The options before the command: which line, how fast, the minimum reply time-out, the extra
+// attempts and the trusted key.
 
 #include "link/linkSession.h"
 #include "link/serialPort.h"
@@ -19,6 +19,8 @@ struct GlobalOptions {
     std::string speed = "38400"; // one of the Baud menu's speeds
     std::uint16_t minimumTimeoutMs = 0;
     int extraAttempts = 0; // repeats of a request safe to repeat whose reply is lost
+    // The minisign public key that the working folder's SHA256SUMS must be signed with.
+    std::string trustedKeyFile;
 };
 
 void addGlobalOptions(CLI::App& app, GlobalOptions& options);

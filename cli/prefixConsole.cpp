@@ -39,3 +39,11 @@ void PrefixConsole::replaceReport(std::string_view text) {
     }
     if (!line.empty()) printLine(line);
 }
+
+void PrefixConsole::refusal(std::string_view line) {
+    printLine(line);
+    const std::lock_guard<std::mutex> lock(output_);
+    std::fprintf(stderr, "nexalo-cli: %s%.*s\n", prefix_.c_str(), static_cast<int>(line.size()),
+                 line.data());
+    std::fflush(stderr);
+}

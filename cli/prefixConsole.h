@@ -13,6 +13,7 @@ public:
         : prefix_("[" + port + "] "), output_(output) {}
 
     void status(std::string_view line) override { printLine(line); }
+    void refusal(std::string_view line) override;
     void report(std::string_view line) override { printLine(line); }
     void clearStatus() override {}
     void clearReport() override {}

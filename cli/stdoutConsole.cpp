@@ -25,6 +25,12 @@ void StdoutConsole::printLine(std::string_view line) {
     std::fflush(stdout);
 }
 
+void StdoutConsole::refusal(std::string_view line) {
+    logLine(line);
+    std::fprintf(stderr, "nexalo-cli: %.*s\n", static_cast<int>(line.size()), line.data());
+    std::fflush(stderr);
+}
+
 void StdoutConsole::message(MessageKind, std::string_view text) {
     logLine(text);
 }

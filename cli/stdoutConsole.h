@@ -13,6 +13,8 @@ class StdoutConsole : public Console {
 public:
     ~StdoutConsole() override;
     void status(std::string_view line) override { logLine(line); }
+    // In the log as every status line, and on standard error for the script that runs us.
+    void refusal(std::string_view line) override;
     void report(std::string_view line) override { logLine(line); }
     void clearStatus() override {}
     void clearReport() override {}

@@ -4,8 +4,11 @@
 #include "image/hexReader.h"
 #include "image/motReader.h"
 #include "product/productFiles.h"
+#include "trust/firmwareCheck.h"
+#include "trust/wholeFile.h"
 
 #include <array>
+#include <sstream>
 
 namespace {
 
@@ -23,6 +26,31 @@ bool ReadFile(FirmwareImage& image, Console& console, const std::string& path, F
                                           : ReadMotFile(image, console, path, shownName);
 }
 
+// A file to be sent: read once into memory, so that the bytes checked are the bytes used, and
+// taken only when the trust check lets them through.
+bool ReadCheckedFile(FirmwareImage& image, Console& console, const TrustSettings& trust,
+                     const std::string& path, FileFormat format) {
+    const WholeFile file = ReadWholeFile(path, kFirmwareFileLimit);
+    if (!file.exists) return false;
+    const FileVerdict verdict =
+        file.tooLarge ? FileVerdict{{},
+                                    "Firmware file " + path + " refused: larger than " +
+                                        std::to_string(kFirmwareFileLimit >> 20) + " MiB"}
+                      : CheckFirmwareFile(console, trust, path, file.bytes);
+    image.fileName = path;
+    image.fileSha256 = verdict.sha256;
+    image.refusal = verdict.refusal;
+    if (!verdict.accepted()) {
+        console.refusal(verdict.refusal);
+        return false;
+    }
+    std::istringstream in(file.bytes);
+    const bool read =
+        format == FileFormat::IntelHex ? ReadHexRecords(image, in) : ReadMotRecords(image, in);
+    console.status(VersionLine(image.fileVersion, path));
+    return read;
+}
+
 // A file to read: its name as the table or the operator gives it, and its reader.
 struct NamedFile {
     std::string name;
@@ -31,10 +59,11 @@ struct NamedFile {
 
 // A file of the selection table, found in the working folder whatever the case of its name;
 // its version line names the entry found.
-bool ReadApplicationFile(FirmwareImage& image, Console& console, const NamedFile& file) {
+bool ReadApplicationFile(FirmwareImage& image, Console& console, const TrustSettings& trust,
+                         const NamedFile& file) {
     const std::optional<std::string> found = FindFirmwareFile(console, file.name);
     if (!found) return false;
-    return ReadFile(image, console, *found, file.format, *found);
+    return ReadCheckedFile(image, console, trust, *found, file.format);
 }
 
 // A file of the report, found as the selection finds it but named as the report spells it.
@@ -73,13 +102,14 @@ std::string FileExtension(const std::string& path) {
 }
 
 bool LoadApplicationFile(FirmwareImage& image, Console& console, std::uint8_t productId,
-                         UnitType unitType, UpgradeType upgradeType) {
+                         UnitType unitType, UpgradeType upgradeType, const TrustSettings& trust) {
+    image.refusal.clear();
     const std::optional<NamedFile> file = SelectedFile(console, productId, unitType, upgradeType);
     if (!file) return false;
     image.damagedAtLine = 0;
     const bool chosen = upgradeType == UpgradeType::Advanced;
-    const bool read = chosen ? ReadFile(image, console, file->name, file->format, file->name)
-                             : ReadApplicationFile(image, console, *file);
+    const bool read = chosen ? ReadCheckedFile(image, console, trust, file->name, file->format)
+                             : ReadApplicationFile(image, console, trust, *file);
     if (image.damagedAtLine != 0) {
         console.status(kDamagedFilePrefix + std::to_string(image.damagedAtLine) + "!");
         return false;

@@ -24,6 +24,12 @@ struct FirmwareImage {
     // Line at which the last application file stopped being read although data records
     // followed (0: read to its proper end). Such an image must never be flashed.
     int damagedAtLine = 0;
+    // The file the image was last read from to be sent, by name and by content (lower-case
+    // SHA-256 hex), and why the trust check refused it (empty: it was not refused). Empty
+    // before any such read.
+    std::string fileName;
+    std::string fileSha256;
+    std::string refusal;
 
     static constexpr std::uint32_t kHighAddressOffset = 0xFC0000;
 

@@ -2,9 +2,12 @@
 
 #include "image/lineReader.h"
 #include "image/motReader.h"
+#include "link/silentConsole.h"
+#include "trust/firmwareCheck.h"
+#include "trust/wholeFile.h"
 
 #include <cstring>
-#include <fstream>
+#include <sstream>
 
 namespace {
 
@@ -39,13 +42,30 @@ bool ReadS19Records(FirmwareImage& image, std::istream& in) {
     return false;
 }
 
-RemoteImageResult ReadRemoteImage(FirmwareImage& image, std::uint8_t productId) {
+RemoteImageResult ReadRemoteImage(FirmwareImage& image, std::uint8_t productId, Console& console,
+                                  const TrustSettings& trust) {
     std::memset(image.bytes.data(), FirmwareImage::kFill, kRemoteImageSize);
+    image.refusal.clear();
     const std::optional<std::string> name = RemoteImageFileName(productId);
     if (!name) return RemoteImageResult::NoFileForProduct;
-    std::ifstream file(*name, std::ios::binary);
-    if (!file) return RemoteImageResult::FileMissing;
-    return ReadS19Records(image, file) ? RemoteImageResult::Read : RemoteImageResult::Damaged;
+    const WholeFile file = ReadWholeFile(*name, kFirmwareFileLimit);
+    if (!file.exists) return RemoteImageResult::FileMissing;
+    if (file.tooLarge) return RemoteImageResult::Damaged;
+    const FileVerdict verdict = CheckFirmwareFile(console, trust, *name, file.bytes);
+    image.fileName = *name;
+    image.fileSha256 = verdict.sha256;
+    image.refusal = verdict.refusal;
+    if (!verdict.accepted()) {
+        console.refusal(verdict.refusal);
+        return RemoteImageResult::Refused;
+    }
+    std::istringstream in(file.bytes);
+    return ReadS19Records(image, in) ? RemoteImageResult::Read : RemoteImageResult::Damaged;
+}
+
+RemoteImageResult ReadRemoteImage(FirmwareImage& image, std::uint8_t productId) {
+    SilentConsole quiet;
+    return ReadRemoteImage(image, productId, quiet, TrustSettings{});
 }
 
 bool ReadS19Data(FirmwareImage& image, std::uint8_t productId) {
@@ -55,6 +75,7 @@ bool ReadS19Data(FirmwareImage& image, std::uint8_t productId) {
 std::string RemoteImageFailureLine(RemoteImageResult result, std::uint8_t productId) {
     switch (result) {
     case RemoteImageResult::Read:
+    case RemoteImageResult::Refused:
         return {};
     case RemoteImageResult::NoFileForProduct:
         return "No remote image file for product " + std::to_string(productId) + "!";

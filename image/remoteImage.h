@@ -3,6 +3,8 @@
 // read into image addresses 0 to 0xFFFF only.
 
 #include "image/firmwareImage.h"
+#include "link/console.h"
+#include "link/trustSettings.h"
 #include "product/productFiles.h"
 
 #include <cstdint>
@@ -13,7 +15,8 @@ enum class RemoteImageResult {
     Read,             // read up to a valid S9 record
     NoFileForProduct, // the product ID names no remote image file
     FileMissing,      // the file cannot be opened
-    Damaged           // a bad or unhandled record, or no S9 record
+    Damaged,          // a bad or unhandled record, or no S9 record
+    Refused           // the trust check refused it: shown already, image.refusal says why
 };
 
 // Fills addresses 0 to 0xFFFF with 0xFF and stores the S1 records of in there (addresses wrap
@@ -21,10 +24,15 @@ enum class RemoteImageResult {
 // written range, high-address flag and file version are left as they are.
 bool ReadS19Records(FirmwareImage& image, std::istream& in);
 
-// Reads the remote image of productId from the working folder.
+// Reads the remote image of productId from the working folder, once its bytes have passed the
+// trust check (trust/firmwareCheck.h; a refusal goes to console.refusal). The engine passes its
+// session's console and trust; without them the folder's SHA256SUMS still holds, silently.
+RemoteImageResult ReadRemoteImage(FirmwareImage& image, std::uint8_t productId, Console& console,
+                                  const TrustSettings& trust);
 RemoteImageResult ReadRemoteImage(FirmwareImage& image, std::uint8_t productId);
 // True only when the image was read in full; anything else must not be sent to a remote.
 bool ReadS19Data(FirmwareImage& image, std::uint8_t productId);
 
-// The status line that tells the operator why the remote image was refused; empty for Read.
+// The status line that tells the operator why the remote image was refused; empty for Read
+// and for Refused, whose line the trust check wrote.
 std::string RemoteImageFailureLine(RemoteImageResult result, std::uint8_t productId);

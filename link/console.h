@@ -21,6 +21,9 @@ public:
     virtual ~Console() = default;
 
     virtual void status(std::string_view line) = 0; // append to the status log
+    // A firmware file refused before anything was sent: a status line, which the command-line
+    // tool also writes to standard error.
+    virtual void refusal(std::string_view line) { status(line); }
     virtual void report(std::string_view line) = 0; // append to the report log
     virtual void clearStatus() = 0;
     virtual void clearReport() = 0;

@@ -12,12 +12,14 @@
 #include "runControl.h"
 #include "serialPort.h"
 #include "transaction.h"
+#include "trustSettings.h"
 
 #include <condition_variable>
 #include <functional>
 #include <memory>
 #include <mutex>
 #include <thread>
+#include <utility>
 
 class LinkSession {
 public:
@@ -49,12 +51,15 @@ public:
     void wait();
 
     bool busy() const { return control_.busy(); }
-    OperationContext context() { return {link_, console_, clock_, control_}; }
+    OperationContext context() { return {link_, console_, clock_, control_, trust_}; }
     TSerialPort& port() { return port_; }
     Transaction& link() { return link_; }
     RunControl& control() { return control_; }
     Clock& clock() { return clock_; }
     Console& console() { return console_; }
+    // Changed only while no operation runs (the faces disable the control meanwhile).
+    void setTrust(TrustSettings trust) { trust_ = std::move(trust); }
+    const TrustSettings& trust() const { return trust_; }
 
 private:
     Outcome perform(const Operation& operation, RunLog log);
@@ -74,6 +79,7 @@ private:
     TSerialPort port_;
     Transaction link_;
     RunControl control_;
+    TrustSettings trust_;
     std::thread worker_;
     std::shared_ptr<WorkerState> state_ = std::make_shared<WorkerState>();
 };

@@ -1,5 +1,6 @@
 #!/bin/sh
-# Builds the libFuzzer harnesses of the firmware file readers, of the reply collection and of
+# Builds the libFuzzer harnesses of the firmware file readers, of SHA256SUMS, minisign keys and
+# signatures and history lines, of the reply collection and of
 # the readers of reply fields (alone and inside the procedures that read them) with clang,
 # AddressSanitizer and UndefinedBehaviorSanitizer in their own build folder, and runs each one
 # for a bounded time, as many at once as there are cores (NEXALO_FUZZ_JOBS to change that).
@@ -13,7 +14,7 @@ set -eu
 seconds=${1:-30}
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${NEXALO_FUZZ_BUILD:-$root/build-fuzz}
-readers="hexReader motReader remoteImage pollResponse replyFields replyProcedures"
+readers="hexReader motReader remoteImage pollResponse replyFields replyProcedures trustReaders"
 
 if command -v clang++ >/dev/null 2>&1; then cxx=clang++; else cxx=clang++-14; fi
 generator=""

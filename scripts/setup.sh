@@ -11,6 +11,7 @@ packages=(
     srecord binutils
     clang-14 libclang-rt-14-dev
     libcli11-dev
+    libgcrypt20-dev minisign
     file lintian desktop-file-utils appstream
 )
 

@@ -16,6 +16,8 @@ missing=()
 [ -x "$wine" ] || missing+=(wine64)
 command -v x86_64-w64-mingw32-g++-posix >/dev/null || missing+=(g++-mingw-w64-x86-64-posix)
 command -v zip >/dev/null || missing+=(zip)
+# Firmware trust's cryptography, as static archives for the cross-build.
+[ -f /usr/x86_64-w64-mingw32/lib/libgcrypt.a ] || missing+=(libgcrypt-mingw-w64-dev)
 if [ ${#missing[@]} -gt 0 ]; then
     [ "$(id -u)" = 0 ] || { echo "test-windows.sh: needs ${missing[*]} (apt-get, as root)" >&2; exit 1; }
     apt-get update -qq

@@ -13,9 +13,9 @@ std::optional<ShelfFile> FirmwareShelf::application(int productId, UnitType unit
     auto known = read_.find(name);
     if (known == read_.end()) {
         SilentConsole quiet;
-        ShelfFile shelf{name,
-                        LoadApplicationFile(image_, quiet, id, unitType, UpgradeType::SingleUnit),
-                        std::nullopt};
+        ShelfFile shelf{
+            name, LoadApplicationFile(image_, quiet, id, unitType, UpgradeType::SingleUnit, trust_),
+            std::nullopt, image_.fileSha256, image_.refusal};
         if (shelf.readable) shelf.version = image_.fileVersion;
         known = read_.emplace(name, shelf).first;
     }
@@ -28,8 +28,10 @@ std::optional<ShelfFile> FirmwareShelf::remoteImage(int productId) {
     if (!name) return std::nullopt;
     auto known = read_.find(*name);
     if (known == read_.end()) {
-        ShelfFile shelf{*name, ReadRemoteImage(image_, id) == RemoteImageResult::Read,
-                        std::nullopt};
+        SilentConsole quiet;
+        ShelfFile shelf{*name,
+                        ReadRemoteImage(image_, id, quiet, trust_) == RemoteImageResult::Read,
+                        std::nullopt, image_.fileSha256, image_.refusal};
         known = read_.emplace(*name, shelf).first;
     }
     return known->second;

@@ -4,6 +4,7 @@
 // without a log line.
 
 #include "image/firmwareImage.h"
+#include "link/trustSettings.h"
 #include "product/unitType.h"
 
 #include <cstdint>
@@ -16,16 +17,21 @@ struct ShelfFile {
     bool readable = false; // missing, damaged or without data: nothing to send
     // A remote image carries no version the tool reads: empty for those.
     std::optional<std::uint16_t> version;
+    std::string sha256;  // of the file's bytes; empty when it could not be read
+    std::string refusal; // why the trust check refused it; such a file is not readable
 };
 
 class FirmwareShelf {
 public:
+    // Files are held to the working folder's SHA256SUMS and, with a trusted key, its signature.
+    explicit FirmwareShelf(const TrustSettings& trust) : trust_(trust) {}
     // The application file of a product under a unit type; nothing when it has none.
     std::optional<ShelfFile> application(int productId, UnitType unitType);
     // The image of a remote product behind a terminal; nothing when it has none.
     std::optional<ShelfFile> remoteImage(int productId);
 
 private:
+    TrustSettings trust_;
     FirmwareImage image_;
     std::map<std::string, ShelfFile> read_;
 };

@@ -55,10 +55,17 @@ void addTerminals(std::vector<SurveyedUnit>& units, const SurveyTable& table, in
     }
 }
 
+// The file a unit would take, by name and content, and the trust check's refusal of it.
+void noteFile(SiteUnit& unit, const ShelfFile& file) {
+    unit.file = file.name;
+    if (!file.sha256.empty()) unit.fileSha256 = file.sha256;
+    if (!file.refusal.empty()) unit.fileRefusal = file.refusal;
+}
+
 void planRemote(SurveyedUnit& surveyed, const SiteOptions& options, FirmwareShelf& shelf) {
     SiteUnit& unit = surveyed.unit;
     const std::optional<ShelfFile> image = shelf.remoteImage(unit.productId);
-    if (image) unit.file = image->name;
+    if (image) noteFile(unit, *image);
     if (!surveyed.answered)
         unit.action = SiteAction::NotReachable;
     else if (!options.remotes)
@@ -71,7 +78,7 @@ void planApplication(SurveyedUnit& surveyed, const SiteOptions& options, Firmwar
     SiteUnit& unit = surveyed.unit;
     const std::optional<ShelfFile> file =
         shelf.application(unit.productId, unitTypeOf(surveyed, options.model));
-    if (file) unit.file = file->name;
+    if (file) noteFile(unit, *file);
     if (file && file->version) unit.fileVersion = versionText(*file->version);
     if (!surveyed.answered)
         unit.action = SiteAction::NotReachable;
@@ -148,6 +155,12 @@ void planUnits(std::vector<SurveyedUnit>& units, const SiteOptions& options, Fir
             planRemote(surveyed, options, shelf);
         else
             planApplication(surveyed, options, shelf);
-        surveyed.unit.result = resultBeforeRun(surveyed.unit.action);
+        SiteUnit& unit = surveyed.unit;
+        unit.result = resultBeforeRun(unit.action);
+        // A file the trust check refused is no file to send: the unit is refused, and why.
+        if (unit.action == SiteAction::NoFile && unit.fileRefusal) {
+            unit.result = SiteResult::Refused;
+            unit.reason = unit.fileRefusal;
+        }
     }
 }

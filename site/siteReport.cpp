@@ -35,6 +35,7 @@ ordered_json unitJson(const SiteUnit& unit) {
     j["product"] = unit.product;
     j["file"] = optionalText(unit.file);
     j["fileVersion"] = optionalText(unit.fileVersion);
+    j["fileSha256"] = optionalText(unit.fileSha256);
     j["inUpgradeMode"] = unit.inUpgradeMode;
     j["before"] = optionalText(unit.before);
     j["after"] = optionalText(unit.after);

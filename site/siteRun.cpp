@@ -9,6 +9,7 @@
 #include "tools/surveyLines.h"
 #include "upgrade/dispatcher.h"
 
+#include <algorithm>
 #include <exception>
 #include <map>
 #include <memory>
@@ -64,7 +65,7 @@ StepRecord runStep(OperationContext& context, const SiteStep& step,
         return {notOpened, UnitOutcomes(step.units.size(), notOpened)};
     }
     FoundUnits found;
-    UpgradeRun run{{context.link, console, context.clock, context.control},
+    UpgradeRun run{{context.link, console, context.clock, context.control, context.trust},
                    step.settings,
                    step.scope,
                    image,
@@ -163,7 +164,10 @@ Outcome verify(OperationContext& context, SiteBus& bus, const UnitOutcomes& outc
         }
         tell(observer, bus, i);
     }
-    bus.verified = everyUnitAtItsFile;
+    // A unit whose file the trust check refused is not where the site wants it either.
+    const bool noneRefused = std::ranges::none_of(
+        bus.units, [](const SiteUnit& unit) { return unit.result == SiteResult::Refused; });
+    bus.verified = everyUnitAtItsFile && noneRefused;
     return Outcome::completed();
 }
 
@@ -233,7 +237,7 @@ void upgradeAndVerify(OperationContext& context, SiteBus& bus, const SiteOptions
 
 void runBus(OperationContext& context, SiteBus& bus, const SiteOptions& options,
             const SiteObserver& observer) {
-    FirmwareShelf shelf;
+    FirmwareShelf shelf(context.trust);
     std::vector<SurveyedUnit> plan;
     survey(context, bus, options, plan, shelf);
     if (!bus.end.succeeded()) {

@@ -42,6 +42,8 @@ struct SiteUnit {
     std::optional<std::string> file, fileVersion, before, after;
     // A remote's: the version of the terminal it sits behind, which the same record carries.
     std::optional<std::string> terminalVersion;
+    // The file's SHA-256 (lower-case hex), and the trust check's refusal of the file if any.
+    std::optional<std::string> fileSha256, fileRefusal;
     bool inUpgradeMode = false; // what the first survey found
     SiteAction action = SiteAction::NotReachable;
     SiteResult result = SiteResult::Planned;

@@ -15,6 +15,7 @@ public:
         : face_(face), progress_(progress), units_(std::move(units)) {}
 
     void status(std::string_view line) override { face_.status(line); }
+    void refusal(std::string_view line) override { face_.refusal(line); }
     void report(std::string_view line) override { face_.report(line); }
     void clearStatus() override { face_.clearStatus(); }
     void clearReport() override { face_.clearReport(); }

@@ -11,10 +11,13 @@
 #include "product/upgradeCases.h"
 #include "upgrade/globalShared.h"
 #include "upgrade/pageBar.h"
+#include "upgrade/unitHistory.h"
 #include "upgrade/upgradeRule.h"
 
 #include <functional>
+#include <map>
 #include <optional>
+#include <set>
 
 namespace {
 
@@ -50,6 +53,7 @@ public:
         while (findClass()) {
             for (int pass = 0; pass < kPasses; ++pass)
                 if (!runPass(pass == kPasses - 1)) break;
+            closeHistories();
             if (ended()) break;
         }
         global::report(run_);
@@ -71,13 +75,40 @@ private:
         for (int la = FoundUnits::kFirstLA; la <= FoundUnits::kLastLA; ++la) {
             const FoundUnit& unit = *run_.units.at(la);
             if (unit.state != UnitState::Pending || unit.upgradeClass == 0) continue;
+            if (refusedClasses_.contains(unit.upgradeClass)) continue;
             if (LoadApplicationFile(run_.image, console(), unit.productId, run_.settings.unitType,
-                                    run_.settings.upgradeType)) {
+                                    run_.settings.upgradeType, run_.ctx.trust)) {
                 class_ = unit.upgradeClass;
                 return true;
             }
+            if (!run_.image.refusal.empty()) refuseClass(unit.upgradeClass);
         }
         return false;
+    }
+
+    // A class whose file the trust check refused: said once, and a "refused" record for each
+    // of its units, none of which hears a thing.
+    void refuseClass(std::uint8_t upgradeClass) {
+        refusedClasses_.insert(upgradeClass);
+        if (refusal_.empty()) refusal_ = run_.image.refusal;
+        for (int la = FoundUnits::kFirstLA; la <= FoundUnits::kLastLA; ++la) {
+            const FoundUnit& unit = *run_.units.at(la);
+            if (unit.state != UnitState::Pending || unit.upgradeClass != upgradeClass) continue;
+            const std::string address = global::unitAddress(run_, la);
+            UnitHistory history(run_.ctx, address);
+            history.identified(0, unit.productId, versionBefore(unit));
+            history.ended(Outcome::refused(run_.image.refusal, address), run_.image);
+        }
+    }
+
+public:
+    // The first refusal of the run's files; empty when none was refused.
+    const std::string& refusal() const { return refusal_; }
+
+private:
+    static std::optional<std::uint16_t> versionBefore(const FoundUnit& unit) {
+        if (unit.version == kVersionInUpgradeMode) return std::nullopt;
+        return unit.version;
     }
 
     // One pass over the class; false when it ended before its end (stop, or nobody entered).
@@ -94,7 +125,7 @@ private:
 
     bool enterUpgradeMode() {
         bool entered = false;
-        forEachUnit([&](int, FoundUnit& unit, const std::string& address) {
+        forEachUnit([&](int la, FoundUnit& unit, const std::string& address) {
             // After a Stop no further unit is put into upgrade mode.
             if (stopped()) return;
             if (!needsUpgrade(unit)) {
@@ -102,6 +133,7 @@ private:
                 console().status(global::unitLine(address, kNotNecessary));
                 return;
             }
+            startHistory(la, unit, address);
             console().status(global::unitLine(address, kEntering));
             std::optional<reply::UpgradeModeVersions> versions = reply::readUpgradeMode(
                 exchange(address, cmd::EnterUpgrade, tr::GlobalEnterUpgrade));
@@ -272,13 +304,46 @@ private:
     bool lineLost() const { return run_.ctx.link.lineLost(); }
     bool ended() const { return run_.ctx.ended(); }
 
+    // A unit's "started" record, once per run of its class, before it is asked into upgrade
+    // mode.
+    void startHistory(int la, const FoundUnit& unit, const std::string& address) {
+        if (histories_.contains(la)) return;
+        UnitHistory& history = histories_.try_emplace(la, run_.ctx, address).first->second;
+        history.identified(0, unit.productId, versionBefore(unit));
+        history.started(run_.image);
+    }
+
+    // The end records of the class's units, while its image is the one in hand: what the
+    // passes made of each, or what ended the run for a unit they had not finished.
+    void closeHistories() {
+        for (auto& [la, history] : histories_) {
+            const FoundUnit& unit = *run_.units.at(la);
+            const std::string address = global::unitAddress(run_, la);
+            Outcome outcome = Outcome::failed({}, address);
+            if (unit.state == UnitState::Done)
+                outcome = Outcome::completed();
+            else if (unit.state == UnitState::Pending && ended())
+                outcome = run_.ctx.endOfRun();
+            history.ended(outcome, run_.image);
+        }
+        histories_.clear();
+    }
+
     UpgradeRun& run_;
     std::uint8_t class_ = 0;
+    std::map<int, UnitHistory> histories_; // the units of the class put into upgrade mode
+    std::set<std::uint8_t> refusedClasses_;
+    std::string refusal_;
 };
 
 } // namespace
 
 Outcome GoUpgradeGlobalAll(UpgradeRun& run) {
-    GlobalAllUpgrade(run).run();
-    return global::outcomeOf(run);
+    GlobalAllUpgrade upgrade(run);
+    upgrade.run();
+    const Outcome outcome = global::outcomeOf(run);
+    // A class whose file was refused was not upgraded: the run did not do what it was asked.
+    if (outcome.succeeded() && !upgrade.refusal().empty())
+        return Outcome::refused(upgrade.refusal());
+    return outcome;
 }

@@ -4,6 +4,7 @@
 #include "link/catalogue.h"
 #include "link/replyReader.h"
 #include "upgrade/pageBar.h"
+#include "upgrade/unitHistory.h"
 
 #include <algorithm>
 #include <array>
@@ -58,10 +59,22 @@ private:
 class RemoteUpgrade {
 public:
     RemoteUpgrade(OperationContext& ctx, FirmwareImage& image, const std::string& address)
-        : ctx_(ctx), image_(image), address_(address) {}
+        : ctx_(ctx), image_(image), address_(address), history_(ctx, address) {
+        history_.imageWithoutVersion();
+    }
 
+    // The upgrade, with the remote's history records around the write.
     Outcome run(std::uint8_t productId) {
+        history_.identified(0, productId, std::nullopt);
+        const Outcome outcome = upgrade(productId);
+        history_.ended(outcome, image_);
+        return outcome;
+    }
+
+private:
+    Outcome upgrade(std::uint8_t productId) {
         if (!imageAccepted(productId)) return Outcome::refused(failure_, address_);
+        history_.started(image_);
         const bool upgraded = upgradeThroughUnit();
         // The unit in front relays everything to the remote until it is told to stop, failed
         // upgrade or not. A stop touches no unit after it, and a lost line carries nothing.
@@ -73,7 +86,6 @@ public:
         return Outcome::failed(failure_.empty() ? kNoVersionAfter : failure_, address_);
     }
 
-private:
     bool upgradeThroughUnit() {
         reportVersion();
         send({remote::RequestPrepare}, remote::WaitNone);
@@ -94,10 +106,11 @@ private:
     // An image that was not read in full is never sent; one whose reset vector does not point
     // into the boot area would leave the remote unable to start.
     bool imageAccepted(std::uint8_t productId) {
-        RemoteImageResult read = ReadRemoteImage(image_, productId);
+        RemoteImageResult read = ReadRemoteImage(image_, productId, ctx_.console, ctx_.trust);
         if (read != RemoteImageResult::Read) {
-            failure_ = RemoteImageFailureLine(read, productId);
-            ctx_.console.status(failure_);
+            failure_ = read == RemoteImageResult::Refused ? image_.refusal
+                                                          : RemoteImageFailureLine(read, productId);
+            if (read != RemoteImageResult::Refused) ctx_.console.status(failure_);
             return false;
         }
         if (image_.byteAt(remote::ResetVectorHighAddress) != remote::ResetVectorHigh &&
@@ -164,7 +177,8 @@ private:
     // The request of the block that the remote did not accept: unanswered, or refused with
     // the byte it gave instead of 07.
     void sayBlockFailed() {
-        failure_ = reply_.empty() ? std::string(kNoResponse) : kWriteError + hexText::byte(reply_[0]);
+        failure_ =
+            reply_.empty() ? std::string(kNoResponse) : kWriteError + hexText::byte(reply_[0]);
         ctx_.console.status(failure_);
     }
 
@@ -246,6 +260,7 @@ private:
     RemoteRequest request_;
     RemoteReply reply_;
     std::string failure_; // the line that said why, when one did
+    UnitHistory history_;
 };
 
 } // namespace

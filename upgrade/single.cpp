@@ -8,6 +8,7 @@
 #include "product/upgradeCases.h"
 #include "upgrade/pageBar.h"
 #include "upgrade/remote.h"
+#include "upgrade/unitHistory.h"
 #include "upgrade/upgradeRule.h"
 
 #include <optional>
@@ -34,14 +35,24 @@ constexpr char kUpgradeFailed[] = "Upgrade Failed!";
 // One pass over one unit; each step returns whether the pass goes on.
 class SinglePass {
 public:
-    SinglePass(UpgradeRun& run, const std::string& address) : run_(run), address_(address) {}
+    SinglePass(UpgradeRun& run, const std::string& address)
+        : run_(run), address_(address), history_(run.ctx, address) {}
 
+    // The pass, with its unit's history records around the write.
     Outcome go() {
+        const Outcome outcome = pass();
+        history_.ended(outcome, run_.image);
+        return outcome;
+    }
+
+private:
+    Outcome pass() {
         if (!identify()) return fail(kNoUnitDetected);
         if (std::optional<Outcome> remote = remoteChoice()) return *remote;
         chooseTerminalFile();
-        if (!loadFile()) return refuse(kNoFile);
+        if (!loadFile()) return refuse(run_.image.refusal.empty() ? kNoFile : run_.image.refusal);
         if (!upgradeNeeded()) return Outcome::completed();
+        history_.started(run_.image);
         if (!facts_.inUpgradeMode && !enterUpgradeMode()) return fail(failure_);
         if (stopped()) return run_.ctx.endOfRun();
         if (!confirmUpgradeMode()) return fail(failure_);
@@ -56,7 +67,6 @@ public:
         return confirmRunning() ? Outcome::completed() : fail(kUpgradeFailed);
     }
 
-private:
     const UpgradeSettings& settings() const { return run_.settings; }
     void say(const std::string& line) { run_.ctx.console.status(line); }
     // A line that says why the unit failed: it is also the reason of the outcome.
@@ -92,6 +102,8 @@ private:
         facts_.remoteVersion = info.secondVersion;
         facts_.upgradeClass = GetUpgradeType(info.productId, settings().unitType);
         facts_.special = singleUnitCase(facts_.upgradeClass);
+        history_.identified(info.fixedAddress, info.productId,
+                            facts_.inUpgradeMode ? std::nullopt : std::optional(info.version));
         return true;
     }
 
@@ -121,9 +133,9 @@ private:
 
     bool loadFile() {
         if (LoadApplicationFile(run_.image, run_.ctx.console, facts_.productId, settings().unitType,
-                                settings().upgradeType))
+                                settings().upgradeType, run_.ctx.trust))
             return true;
-        say(kNoFile);
+        if (run_.image.refusal.empty()) say(kNoFile);
         return false;
     }
 
@@ -267,6 +279,7 @@ private:
     const std::string& address_;
     UnitFacts facts_;
     std::string failure_; // the last line that said why a step failed
+    UnitHistory history_;
 };
 
 } // namespace

@@ -393,8 +393,9 @@ private slots:
             titles << action->text();
             if (action->text() == QStringLiteral("&Help")) QVERIFY(!action->isEnabled());
         }
-        QCOMPARE(titles, (QStringList{QStringLiteral("&Config"), QStringLiteral("&File Versions"),
-                                      QStringLiteral("&Help")}));
+        QCOMPARE(titles,
+                 (QStringList{QStringLiteral("&Config"), QStringLiteral("&File Versions"),
+                              QStringLiteral("Firmware &History"), QStringLiteral("&Help")}));
     }
 
     void startupNoticeAndLogLines() {

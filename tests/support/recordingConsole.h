@@ -11,7 +11,10 @@
 
 class RecordingConsole : public Console {
 public:
-    void status(std::string_view line) override { statusLines.emplace_back(line); }
+    void status(std::string_view line) override {
+        statusLines.emplace_back(line);
+        if (onStatus) onStatus(statusLines.back());
+    }
     void report(std::string_view line) override { reportLines.emplace_back(line); }
     void clearStatus() override { statusLines.clear(); }
     void clearReport() override { reportLines.clear(); }
@@ -59,6 +62,8 @@ public:
     }
     long waits = 0;
     std::function<void()> onWait;
+    // Called with each status line as it is written, while the operation that wrote it waits.
+    std::function<void(const std::string&)> onStatus;
     bool confirmAnswer = false;
     std::optional<std::string> fileToChoose; // what the file dialog returns
     int dialogRuns = 0;

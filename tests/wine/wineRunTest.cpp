@@ -131,6 +131,38 @@ TEST_F(WineRun, ASingleUnitUpgradeWritesTheImageIntoTheUnitsFlash) {
     expectUnitRunsImage(*windowsSide.unit("terminal-1-1"), image);
 }
 
+// A folder signed with sha256sum and minisign on the host: the Windows program refuses a list
+// changed after signing as Linux does, with the same lines on both outputs, and takes the
+// signed one, showing its trusted comment.
+TEST_F(WineRun, ASignedFolderIsCheckedAsOnLinux) {
+    std::filesystem::current_path(folder.path());
+    const auto shell = [](const std::string& command) {
+        ASSERT_EQ(std::system(command.c_str()), 0) << command;
+    };
+    shell("minisign -G -W -p site.pub -s site.key >/dev/null 2>&1");
+    shell("sha256sum Terminal-K2.hex > SHA256SUMS");
+    shell("minisign -S -s site.key -m SHA256SUMS -t 'signed on the host' >/dev/null 2>&1");
+    std::ofstream("SHA256SUMS", std::ios::app) << std::string(64, 'a') << "  Host-K2.hex\n";
+    const std::vector<std::string> upgrade = {
+        "--trusted-key", "site.pub", "upgrade", "--controller", "01", "--terminal", "01"};
+    const ProcessResult refused = onWindows(upgrade);
+    const ProcessResult linuxRefused = onLinux(upgrade);
+    EXPECT_EQ(refused.exitStatus, 1) << refused.out << refused.err;
+    EXPECT_EQ(linuxRefused.exitStatus, 1);
+    EXPECT_EQ(linesOf(refused.out), linesOf(linuxRefused.out));
+    EXPECT_EQ(linesOf(refused.err), linesOf(linuxRefused.err));
+    EXPECT_NE(refused.err.find("does not verify"), std::string::npos) << refused.err;
+    const std::vector<std::string> untouched = framesOf(windowsSide);
+    EXPECT_TRUE(std::ranges::none_of(
+        untouched, [](const std::string& frame) { return frame.find(" E") != std::string::npos; }));
+
+    shell("sha256sum Terminal-K2.hex > SHA256SUMS");
+    shell("minisign -S -s site.key -m SHA256SUMS -t 'signed on the host' >/dev/null 2>&1");
+    const ProcessResult upgraded = expectSameOnBoth(upgrade);
+    EXPECT_NE(upgraded.out.find("trusted comment: signed on the host"), std::string::npos)
+        << upgraded.out;
+}
+
 // The adapter pulled out amid the pages: the run ends with the system's words for it, once,
 // and fails; Linux says the same in its own words.
 TEST_F(WineRun, APulledAdapterEndsTheRunWithTheSystemsWords) {
