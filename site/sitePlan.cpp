@@ -35,7 +35,8 @@ SurveyedUnit fromRecord(const SurveyRecord& record, SiteUnitKind kind, std::stri
     unit.inUpgradeMode = surveyed.upgradeMode;
     surveyed.la = record.la;
     surveyed.version = kind == SiteUnitKind::Remote ? record.secondVersion : record.version;
-    if (surveyed.answered) unit.before = versionText(surveyed.version);
+    // A boot loader's version is not the application's: a unit in its boot loader has none.
+    if (surveyed.answered && !surveyed.upgradeMode) unit.before = versionText(surveyed.version);
     return surveyed;
 }
 
@@ -147,5 +148,10 @@ void planUnits(std::vector<SurveyedUnit>& units, const SiteOptions& options, Fir
         else
             planApplication(surveyed, options, shelf);
         surveyed.unit.result = resultBeforeRun(surveyed.unit.action);
+        // A unit in its boot loader that no step will repair stays there.
+        if (surveyed.upgradeMode && surveyed.unit.action != SiteAction::Upgrade) {
+            surveyed.unit.result = SiteResult::LeftInBootLoader;
+            surveyed.unit.reason = siteActionText(surveyed.unit.action);
+        }
     }
 }

@@ -17,13 +17,15 @@ enum class SiteResult {
     NoFile,
     NotReachable,
     OnRequest,
-    NotDone
+    NotDone,
+    LeftInBootLoader, // in its boot loader when the run ended: it runs no application
+    NotVerified       // its step completed, yet no verifying survey read it
 };
 
 // "upgrade", "up to date", "no file", "not reachable", "on request"
 const char* siteActionText(SiteAction action);
 // "planned", "upgraded", "up to date", "failed", "refused", "no file", "not reachable",
-// "on request", "not done"
+// "on request", "not done", "left in boot loader", "not verified"
 const char* siteResultText(SiteResult result);
 // "host", "controller", "terminal", "remote"
 const char* siteUnitKindText(SiteUnitKind kind);
@@ -40,7 +42,7 @@ struct SiteUnit {
     // Versions in the survey's "1.10" form; a remote's is its second version. A remote's image
     // carries no version the tool reads, so its fileVersion stays empty.
     std::optional<std::string> file, fileVersion, before, after;
-    bool inUpgradeMode = false; // what the first survey found
+    bool inUpgradeMode = false; // what the first survey that found it found
     SiteAction action = SiteAction::NotReachable;
     SiteResult result = SiteResult::Planned;
     // Why the result is not what was planned: the procedure's words ("Erase Error 05"), "line
