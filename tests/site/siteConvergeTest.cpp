@@ -132,4 +132,20 @@ TEST_F(SiteConverge, AFailedEraseLeavesTheOtherTerminalVerifiedAt38400) {
     EXPECT_NE(failed->reason->find("Erase Error 05"), std::string::npos) << *failed->reason;
 }
 
+// The search for units moves the step's bar, not a unit's: a row's bar shows its pages only.
+TEST_F(SiteConverge, TheSearchForUnitsMovesNoUnitsBar) {
+    sitetest::copySamples(folder.path());
+    testkit::VirtualBus bus(console, testkit::networkFrom(kHiddenTerminals));
+    int duringSearch = 0, duringPages = 0;
+    SiteObserver observer;
+    observer.progress = [&](std::size_t, int) {
+        (bus.control.phase() == RunPhase::Discovering ? duringSearch : duringPages) += 1;
+    };
+    OperationContext context = bus.context();
+    const SiteBus site = runSite(context, "COM1", {}, observer);
+    EXPECT_TRUE(siteSucceeded(site));
+    EXPECT_EQ(duringSearch, 0);
+    EXPECT_GT(duringPages, 0);
+}
+
 } // namespace
