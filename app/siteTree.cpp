@@ -156,7 +156,8 @@ void SiteTree::showUnit(std::size_t unit, const SiteUnit& shown) {
     setCell(row, FileVersion, textOf(shown.fileVersion));
     setCell(row, Action, QString::fromLatin1(siteActionText(shown.action)));
     setCell(row, Result, QString::fromLatin1(siteResultText(shown.result)));
-    const bool failed = shown.result == SiteResult::Failed;
+    const bool failed =
+        shown.result == SiteResult::Failed || shown.result == SiteResult::LeftInBootLoader;
     row->setForeground(Result, failed ? QBrush(Qt::red) : QBrush());
     const QString reason = QString::fromStdString(shown.reason.value_or(""));
     setCell(row, Reason, reason);
@@ -213,6 +214,10 @@ QString siteSummary(const SiteBus& bus) {
     QStringList parts;
     for (const auto& [key, count] : counts)
         parts << QStringLiteral("%1 %2").arg(count.first).arg(count.second);
-    const QString heading = bus.planOnly ? QStringLiteral("Plan") : siteHeading(siteOutcome(bus));
+    const Outcome outcome = siteOutcome(bus);
+    const bool idle = !bus.planOnly && outcome.succeeded() && plannedNothing(bus);
+    const QString heading = bus.planOnly ? QStringLiteral("Plan")
+                            : idle       ? QStringLiteral("Nothing to upgrade")
+                                         : siteHeading(outcome);
     return QStringLiteral("%1 (%2): %3.").arg(heading, port, parts.join(QStringLiteral(", ")));
 }

@@ -94,7 +94,7 @@ Measured upgrade(int terminals, bool allAtOnce) {
                              allAtOnce ? UpgradeType::AllUnits : UpgradeType::AllUnitsOneAtATime,
                              false, kController, "FF"};
     for (int la = 1; la <= terminals; ++la)
-        *units.at(la) = FoundUnit{3, 0x0100, 2, UnitState::Pending};
+        *units.at(la) = FoundUnit{3, 0x0100, 2, UnitState::Pending, {}};
     UpgradeRun run{line.session.context(), settings, {false, true}, image, units};
 
     const double start = wallSeconds();

@@ -70,8 +70,10 @@ void add(Inventory& inventory, const json& unit, InventoryUnit entry) {
 void addSurveyed(Inventory& inventory, const json& unit, const std::string& port,
                  const std::string& address) {
     const bool remote = isRemoteProduct(productIdOf(unit));
+    const bool bootLoader = unit.contains("status") && unit["status"] == "upgrade mode";
     add(inventory, unit,
-        {port, address, 0, "", optionalText(unit, remote ? "secondVersion" : "version")});
+        {port, address, 0, "", optionalText(unit, remote ? "secondVersion" : "version"),
+         bootLoader});
 }
 
 const json& list(const json& object, const char* name) {
@@ -101,8 +103,12 @@ void readSiteBus(Inventory& inventory, const json& bus) {
     const std::string port = text(bus, "port");
     for (const json& unit : list(bus, "units")) {
         std::optional<std::string> version = optionalText(unit, "after");
+        const bool left = unit.contains("result") && unit["result"] == "left in boot loader";
+        // Older reports have no "inUpgradeMode": their units read as running.
+        const bool found =
+            !version && unit.contains("inUpgradeMode") && unit["inUpgradeMode"] == true;
         if (!version) version = optionalText(unit, "before");
-        add(inventory, unit, {port, text(unit, "address"), 0, "", version});
+        add(inventory, unit, {port, text(unit, "address"), 0, "", version, left || found});
     }
 }
 
@@ -136,11 +142,13 @@ std::string productText(const InventoryUnit& unit) {
 }
 
 std::string versionOf(const InventoryUnit& unit) {
+    if (unit.inBootLoader) return "boot loader";
     return unit.version ? *unit.version : "----";
 }
 
 std::string described(const InventoryUnit& unit) {
-    return where(unit) + " " + productText(unit) + " V" + versionOf(unit);
+    const std::string version = unit.inBootLoader ? " in its boot loader" : " V" + versionOf(unit);
+    return where(unit) + " " + productText(unit) + version;
 }
 
 void compareUnit(std::vector<std::string>& lines, const std::string& fixed,
@@ -151,7 +159,7 @@ void compareUnit(std::vector<std::string>& lines, const std::string& fixed,
         lines.push_back(fixed + " moved: " + where(before) + " -> " + where(after));
     if (before.productId != after.productId)
         lines.push_back(fixed + " product: " + productText(before) + " -> " + productText(after));
-    if (before.version != after.version)
+    if (versionOf(before) != versionOf(after))
         lines.push_back(fixed + " version: " + versionOf(before) + " -> " + versionOf(after));
 }
 

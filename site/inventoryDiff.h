@@ -3,7 +3,7 @@
 // survey's network document (one bus, or several listed by port) or a site report; each unit is
 // where it was found (its port when the document names one, its controller and LA) with its
 // product and version (a remote's: its second version; a site report's: the version after the
-// run when there is one, else the one before).
+// run when there is one, else the one before) or that it is in its boot loader.
 
 #include <cstdint>
 #include <map>
@@ -17,6 +17,7 @@ struct InventoryUnit {
     int productId = 0;
     std::string product;
     std::optional<std::string> version;
+    bool inBootLoader = false; // it ran no application when the document was made
 };
 
 // By fixed address. A fixed address is a unit's own, but two buses that were set up alike (a

@@ -1,13 +1,30 @@
 #include "site/siteBus.h"
 
+#include <algorithm>
+
 namespace {
 constexpr char kNoUnits[] = "No units found!";
 constexpr char kNotVerified[] = "not every planned unit verified";
+constexpr char kBootLoader[] = "a unit is left in its boot loader";
 } // namespace
+
+bool plannedNothing(const SiteBus& bus) {
+    return std::none_of(bus.units.begin(), bus.units.end(),
+                        [](const SiteUnit& unit) { return unit.action == SiteAction::Upgrade; });
+}
+
+std::vector<std::string> leftInBootLoader(const SiteBus& bus) {
+    std::vector<std::string> addresses;
+    for (const SiteUnit& unit : bus.units)
+        if (unit.result == SiteResult::LeftInBootLoader) addresses.push_back(unit.address);
+    return addresses;
+}
 
 Outcome siteOutcome(const SiteBus& bus) {
     if (!bus.end.succeeded()) return bus.end;
     if (bus.units.empty()) return Outcome::failed(kNoUnits);
-    if (bus.planOnly || bus.verified) return Outcome::completed();
+    if (bus.planOnly) return Outcome::completed();
+    if (!leftInBootLoader(bus).empty()) return Outcome::failed(kBootLoader);
+    if (bus.verified || plannedNothing(bus)) return Outcome::completed();
     return Outcome::failed(kNotVerified);
 }

@@ -16,14 +16,23 @@ struct SiteBus {
     // How the run ended: completed (it went its whole way, whatever the units did), stopped,
     // line lost or error, each with its reason ("line lost after the last upgrade").
     Outcome end = Outcome::completed();
-    // The verifying survey ran to its end and read every planned unit at its file's version.
+    // A verifying survey ran to its end, read every planned unit at its file's version, found
+    // none in its boot loader and nothing more to upgrade.
     bool verified = false;
-    int passes = 1;
+    int passes = 1; // plans the run made and upgraded, each after a survey
+
     std::vector<SiteUnit> units;
     bool planOnly = false; // the run ended after the plan
 };
 
 // What the bus's run comes to, the one value its verdict line, the window's summary and the
 // exit status are all made from: its end when that is not completed; failed when no unit
-// answered or (unless only planned) the verifying survey did not prove every planned unit.
+// answered, when (unless only planned) a unit is left in its boot loader, or when units were
+// planned and the verifying survey did not prove them all.
 Outcome siteOutcome(const SiteBus& bus);
+
+// No unit was planned for an upgrade: the run had nothing to do (and proved nothing).
+bool plannedNothing(const SiteBus& bus);
+
+// The units the run leaves in their boot loader, by address.
+std::vector<std::string> leftInBootLoader(const SiteBus& bus);

@@ -35,7 +35,8 @@ SurveyedUnit fromRecord(const SurveyRecord& record, SiteUnitKind kind, std::stri
     unit.inUpgradeMode = surveyed.upgradeMode;
     surveyed.la = record.la;
     surveyed.version = kind == SiteUnitKind::Remote ? record.secondVersion : record.version;
-    if (surveyed.answered) unit.before = versionText(surveyed.version);
+    // A boot loader's version is not the application's: a unit in its boot loader has none.
+    if (surveyed.answered && !surveyed.upgradeMode) unit.before = versionText(surveyed.version);
     return surveyed;
 }
 
@@ -161,6 +162,11 @@ void planUnits(std::vector<SurveyedUnit>& units, const SiteOptions& options, Fir
         if (unit.action == SiteAction::NoFile && unit.fileRefusal) {
             unit.result = SiteResult::Refused;
             unit.reason = unit.fileRefusal;
+        }
+        // A unit in its boot loader that no step will repair stays there.
+        if (surveyed.upgradeMode && unit.action != SiteAction::Upgrade) {
+            unit.result = SiteResult::LeftInBootLoader;
+            unit.reason = unit.fileRefusal ? unit.fileRefusal : std::optional<std::string>(siteActionText(unit.action));
         }
     }
 }

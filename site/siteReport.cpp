@@ -20,7 +20,7 @@ constexpr char kPlanHeader[] =
     "Product Desc:";
 constexpr char kResultHeading[] = "<< Site Report >>";
 constexpr char kResultHeader[] =
-    "Addr  Kind        Fixed Addr  Before:  After:    Result:        Product Desc:";
+    "Addr  Kind        Fixed Addr  Before:  After:    Result:              Product Desc:";
 
 ordered_json optionalText(const std::optional<std::string>& text) {
     return text ? ordered_json(*text) : ordered_json();
@@ -49,6 +49,11 @@ std::string orDashes(const std::optional<std::string>& text) {
     return text ? *text : "----";
 }
 
+// A unit in its boot loader has no application version to show.
+std::string beforeText(const SiteUnit& unit) {
+    return unit.inUpgradeMode ? "boot ldr" : orDashes(unit.before);
+}
+
 std::string productText(const SiteUnit& unit) {
     return productLabel(unit.productId, unit.product);
 }
@@ -57,7 +62,7 @@ std::string planLine(const SiteUnit& unit) {
     char line[256];
     std::snprintf(line, sizeof line, "%-4s  %-10s  %s    %-8s %-9s %-14s %-26s %s",
                   unit.address.c_str(), siteUnitKindText(unit.kind),
-                  hexText::fixedAddress(unit.fixedAddress).c_str(), orDashes(unit.before).c_str(),
+                  hexText::fixedAddress(unit.fixedAddress).c_str(), beforeText(unit).c_str(),
                   orDashes(unit.fileVersion).c_str(), siteActionText(unit.action),
                   unit.file ? unit.file->c_str() : "-", productText(unit).c_str());
     return line;
@@ -65,17 +70,30 @@ std::string planLine(const SiteUnit& unit) {
 
 std::string resultLine(const SiteUnit& unit) {
     char line[256];
-    std::snprintf(line, sizeof line, "%-4s  %-10s  %s    %-8s %-9s %-14s %s", unit.address.c_str(),
+    std::snprintf(line, sizeof line, "%-4s  %-10s  %s    %-8s %-9s %-20s %s", unit.address.c_str(),
                   siteUnitKindText(unit.kind), hexText::fixedAddress(unit.fixedAddress).c_str(),
-                  orDashes(unit.before).c_str(), orDashes(unit.after).c_str(),
+                  beforeText(unit).c_str(), orDashes(unit.after).c_str(),
                   siteResultText(unit.result), productText(unit).c_str());
-    return line;
+    if (!unit.reason || unit.result == SiteResult::Upgraded) return line;
+    return std::string(line) + " (" + *unit.reason + ")";
+}
+
+std::string joined(const std::vector<std::string>& words) {
+    std::string text;
+    for (const std::string& word : words)
+        text += (text.empty() ? "" : ", ") + word;
+    return text;
 }
 
 std::string verdict(const SiteBus& bus) {
     const Outcome outcome = siteOutcome(bus);
+    const std::vector<std::string> bootLoader = leftInBootLoader(bus);
+    if (!bootLoader.empty() && !bus.planOnly && bus.opened)
+        return "Site not up to date (" + bus.port +
+               "): left in boot loader: " + joined(bootLoader) + ".";
     switch (outcome.kind) {
     case OutcomeKind::Completed:
+        if (plannedNothing(bus) && !bus.planOnly) return "Site: nothing to upgrade.";
         return "Site up to date: every planned unit verified.";
     case OutcomeKind::Stopped:
         return "Site run stopped: units not reached are not done.";
@@ -129,8 +147,12 @@ std::optional<std::string> writeSiteReport(const std::string& path,
 
 std::vector<std::string> sitePlanLines(const SiteBus& bus) {
     std::vector<std::string> lines{"", kPlanHeading, kPlanHeader};
-    for (const SiteUnit& unit : bus.units)
+    for (const SiteUnit& unit : bus.units) {
         lines.push_back(planLine(unit));
+        if (unit.kind == SiteUnitKind::Controller && unit.inUpgradeMode)
+            lines.push_back("      " + unit.address.substr(0, 2) +
+                            ": its terminals are hidden until it runs");
+    }
     if (bus.units.empty()) lines.push_back("No units found!");
     lines.push_back("");
     return lines;
@@ -140,6 +162,10 @@ std::vector<std::string> siteResultLines(const SiteBus& bus) {
     std::vector<std::string> lines{"", kResultHeading, kResultHeader};
     for (const SiteUnit& unit : bus.units)
         lines.push_back(resultLine(unit));
+    // The surveys clear the logs: the passes of a run are told again where they stay.
+    if (bus.passes > 1)
+        lines.push_back("Planned and upgraded in " + std::to_string(bus.passes) +
+                        " passes, each after a survey.");
     lines.push_back(verdict(bus));
     return lines;
 }

@@ -5,13 +5,13 @@
 #include "site/sitePlan.h"
 #include "site/siteReport.h"
 #include "site/siteSteps.h"
+#include "site/siteVerdict.h"
 #include "site/stepConsole.h"
 #include "tools/surveyLines.h"
 #include "upgrade/dispatcher.h"
 
 #include <algorithm>
 #include <exception>
-#include <map>
 #include <memory>
 #include <optional>
 
@@ -19,15 +19,27 @@ namespace {
 
 constexpr char kVerifying[] = "Site: survey to verify";
 constexpr char kUnitFailed[] = "upgrade Failed!";
+constexpr char kNoFiles[] = "No firmware files for the units found in the working folder";
+// A repaired controller hides its terminals until it runs, and the verifying survey finds them:
+// each pass plans what the last survey found behind. Bounded, so that a unit that keeps coming
+// back behind cannot keep the run going.
+constexpr int kMaxPasses = 3;
+// After a failed step the controllers take a while to resume polling their terminals (the
+// run's closing broadcasts restart them); a survey at once finds units missing.
+constexpr std::uint32_t kSettleMs = 3000;
+constexpr std::uint32_t kPauseSliceMs = 100;
 
-// What the upgrade runs made of each planned unit, by index into the plan; empty for a unit no
-// step reached.
-using UnitOutcomes = std::vector<std::optional<Outcome>>;
+// One pass's view of the bus: the units of the survey it plans from, in tree order, and where
+// each stands in the bus's report.
+struct PassPlan {
+    std::vector<SurveyedUnit> units;
+    std::vector<std::size_t> busIndex;
+};
 
-// One step's record: how its run ended and what it made of each of its units, in its order.
+// What a step made of its units, in its order.
 struct StepRecord {
     Outcome end;
-    UnitOutcomes units;
+    std::vector<UnitRecord> units;
 };
 
 void tell(const SiteObserver& observer, const SiteBus& bus, std::size_t index) {
@@ -40,29 +52,34 @@ void reportLines(Console& console, const std::vector<std::string>& lines) {
 }
 
 // An "ALL units" run answers for each unit by its table of found units: a unit finished before
-// a Stop or a lost line was finished, whatever came after it; one it had not reached when the
-// run was cut short was not reached. Every other run answers for its one unit as a whole.
-std::optional<Outcome> unitOutcome(const OperationContext& context, const SiteStep& step,
-                                   const FoundUnits& found, const SurveyedUnit& planned,
-                                   const Outcome& end) {
-    if (step.settings.upgradeType != UpgradeType::AllUnits) return end;
+// a Stop or a lost line was finished, whatever came after it; one still pending when pages went
+// out was being written. Every other run answers for its one unit as a whole.
+UnitRecord unitRecord(const OperationContext& context, const SiteStep& step,
+                      const FoundUnits& found, const SurveyedUnit& planned, const Outcome& end,
+                      bool wrotePages) {
+    if (step.settings.upgradeType != UpgradeType::AllUnits) return {end, wrotePages};
     const FoundUnit* unit = found.at(planned.la);
-    if (unit != nullptr && unit->state == UnitState::Done) return Outcome::completed();
+    if (unit != nullptr && unit->state == UnitState::Done) return {Outcome::completed(), false};
     if (unit != nullptr && unit->state == UnitState::Failed)
-        return Outcome::failed(kUnitFailed, planned.unit.address);
-    if (context.ended()) return std::nullopt;
-    return end;
+        return {Outcome::failed(unit->reason.empty() ? kUnitFailed : unit->reason,
+                                planned.unit.address),
+                false};
+    const bool pending = unit != nullptr && unit->state == UnitState::Pending;
+    if (context.ended() && !(pending && wrotePages)) return {};
+    return {end, wrotePages};
 }
 
-StepRecord runStep(OperationContext& context, const SiteStep& step,
-                   const std::vector<SurveyedUnit>& plan, const SiteObserver& observer,
-                   FirmwareImage& image) {
+StepRecord runStep(OperationContext& context, const SiteStep& step, const PassPlan& plan,
+                   const SiteObserver& observer, FirmwareImage& image) {
     context.console.status(step.title);
-    StepConsole console(context.console, observer.progress, step.units);
+    std::vector<std::size_t> rows;
+    for (std::size_t index : step.units)
+        rows.push_back(plan.busIndex[index]);
+    StepConsole console(context.console, observer.progress, rows, context.control);
     PortSession port(context.link);
     if (!port.opened()) {
         const Outcome notOpened = Outcome::failed(PortSession::kOpenFailed);
-        return {notOpened, UnitOutcomes(step.units.size(), notOpened)};
+        return {notOpened, std::vector<UnitRecord>(step.units.size(), {notOpened, false})};
     }
     FoundUnits found;
     UpgradeRun run{{context.link, console, context.clock, context.control, context.trust},
@@ -72,114 +89,168 @@ StepRecord runStep(OperationContext& context, const SiteStep& step,
                    found};
     StepRecord record{RunUpgrade(run), {}};
     for (std::size_t index : step.units)
-        record.units.push_back(unitOutcome(context, step, found, plan[index], record.end));
+        record.units.push_back(
+            unitRecord(context, step, found, plan.units[index], record.end, console.wrotePages()));
     return record;
 }
 
-// Runs the steps until the last one or a Stop (or a lost line); a step cut short leaves its
-// unfinished units unreached.
-void runSteps(OperationContext& context, const std::vector<SiteStep>& steps,
-              const std::vector<SurveyedUnit>& plan, const SiteObserver& observer,
-              UnitOutcomes& outcomes) {
+struct StepsRun {
+    bool allSteps = true; // every step ran to its end
+    bool failed = false;  // a step failed on a unit
+};
+
+// Runs the pass's steps until the last one or a Stop (or a lost line); a step cut short leaves
+// its unfinished units unreached. What the steps made of the units goes to records, by bus
+// index.
+StepsRun runSteps(OperationContext& context, const PassPlan& plan, const SiteOptions& options,
+                  FirmwareShelf& shelf, const SiteObserver& observer,
+                  std::vector<UnitRecord>& records) {
     auto image = std::make_unique<FirmwareImage>();
-    for (const SiteStep& step : steps) {
-        if (context.ended()) return;
+    StepsRun run;
+    for (const SiteStep& step : siteSteps(plan.units, options.model, shelf)) {
+        if (context.ended()) return {false, run.failed};
         const StepRecord made = runStep(context, step, plan, observer, *image);
         for (std::size_t k = 0; k < step.units.size(); ++k)
-            outcomes[step.units[k]] = made.units[k];
+            records[plan.busIndex[step.units[k]]] = made.units[k];
+        run.failed = run.failed || made.end.kind == OutcomeKind::Failed;
+        if (made.end.cutShort()) return {false, run.failed};
     }
+    return run;
 }
 
-// Every planned unit's procedure came to its own end (whatever it concluded): what ended the
-// run came after the last upgrade.
-bool everyUnitConcluded(const SiteBus& bus, const UnitOutcomes& outcomes) {
-    for (std::size_t i = 0; i < bus.units.size(); ++i)
-        if (bus.units[i].action == SiteAction::Upgrade && (!outcomes[i] || outcomes[i]->cutShort()))
-            return false;
+// Every unit of the pass came to its own end (whatever it concluded): what ended the run came
+// after the last upgrade.
+bool everyUnitConcluded(const PassPlan& plan, const std::vector<UnitRecord>& records) {
+    for (std::size_t k = 0; k < plan.units.size(); ++k) {
+        if (plan.units[k].unit.action != SiteAction::Upgrade) continue;
+        const std::optional<Outcome>& outcome = records[plan.busIndex[k]].outcome;
+        if (!outcome || outcome->cutShort()) return false;
+    }
     return true;
 }
 
-// A planned unit as its step left it, before any survey proved anything.
-void takeStepOutcome(SiteUnit& unit, const std::optional<Outcome>& outcome) {
-    if (!outcome) {
-        unit.result = SiteResult::NotDone;
-        return;
-    }
-    switch (outcome->kind) {
-    case OutcomeKind::Completed:
-        unit.result = SiteResult::Upgraded;
-        return;
-    case OutcomeKind::Refused:
-        unit.result = SiteResult::Refused;
-        break;
-    case OutcomeKind::Failed:
-        unit.result = SiteResult::Failed;
-        break;
-    case OutcomeKind::Stopped:
-    case OutcomeKind::LineLost:
-    case OutcomeKind::Error:
-        unit.result = SiteResult::NotDone;
-        break;
-    }
-    unit.reason = outcome->reason;
+// Waits out ms unless the run ends first.
+void settle(OperationContext& context, std::uint32_t ms) {
+    for (std::uint32_t waited = 0; waited < ms && !context.ended(); waited += kPauseSliceMs)
+        context.link.pause(kPauseSliceMs);
 }
 
-bool verifiedAtFile(const SiteUnit& unit, const SurveyedUnit& after) {
-    if (!after.answered || after.upgradeMode) return false;
-    // A remote's image carries no version: it counts once it answers from its application.
-    if (unit.kind == SiteUnitKind::Remote) return true;
-    return unit.fileVersion && versionText(after.version) == *unit.fileVersion;
+std::size_t answering(const std::vector<SurveyedUnit>& units) {
+    return static_cast<std::size_t>(std::count_if(
+        units.begin(), units.end(), [](const SurveyedUnit& u) { return u.answered; }));
 }
 
-// The second survey: what it read of every unit, and the verdict on every planned one. Cut
-// short, it proves nothing: the units keep their step's verdict, unverified.
-Outcome verify(OperationContext& context, SiteBus& bus, const UnitOutcomes& outcomes,
-               const SiteObserver& observer) {
-    context.console.status(kVerifying);
+struct Survey {
+    Outcome end;
+    bool portOpened = false;
+    std::vector<SurveyedUnit> units; // tree order
+};
+
+Survey surveyUnits(OperationContext& context, bool* portOpened = nullptr) {
     auto table = std::make_unique<SurveyTable>();
-    const SurveyOutcome outcome = surveyBus(context, *table);
-    if (!outcome.end.succeeded()) return outcome.end;
-    std::map<std::uint32_t, SurveyedUnit> found;
-    for (SurveyedUnit& unit : surveyedUnits(*table, outcome))
-        found.emplace(unit.unit.fixedAddress, std::move(unit));
-    bool everyUnitAtItsFile = true;
-    for (std::size_t i = 0; i < bus.units.size(); ++i) {
-        SiteUnit& unit = bus.units[i];
-        const auto now = found.find(unit.fixedAddress);
-        const bool answered = now != found.end() && now->second.answered;
-        if (answered) unit.after = versionText(now->second.version);
-        if (unit.action != SiteAction::Upgrade) continue;
-        const bool atFile = answered && verifiedAtFile(unit, now->second);
-        const bool stepDone = outcomes[i] && outcomes[i]->succeeded();
-        if (atFile && stepDone) {
-            unit.result = SiteResult::Upgraded;
-        } else {
-            everyUnitAtItsFile = false;
-            takeStepOutcome(unit, outcomes[i]);
-            if (unit.result == SiteResult::Upgraded || unit.result == SiteResult::NotDone) {
-                unit.result = SiteResult::Failed;
-                unit.reason = answered ? "not at its file's version after the run"
-                                       : "not read by the verifying survey";
-            }
-        }
-        tell(observer, bus, i);
+    SurveyOutcome outcome;
+    try {
+        surveyBus(context, *table, outcome);
+    } catch (...) {
+        // The report says whether the port opened whatever ended the survey.
+        if (portOpened != nullptr) *portOpened = outcome.portOpened;
+        throw;
     }
-    // A unit whose file the trust check refused is not where the site wants it either.
-    const bool noneRefused = std::ranges::none_of(
-        bus.units, [](const SiteUnit& unit) { return unit.result == SiteResult::Refused; });
-    bus.verified = everyUnitAtItsFile && noneRefused;
-    return Outcome::completed();
+    Survey survey{outcome.end, outcome.portOpened, {}};
+    if (outcome.end.succeeded()) survey.units = surveyedUnits(*table, outcome);
+    return survey;
 }
 
-// The run ended before a survey could prove anything: every planned unit keeps what its step
-// concluded, and the units no step reached were not done.
-void endUnverified(SiteBus& bus, const UnitOutcomes& outcomes, const SiteObserver& observer) {
+// The verifying survey: after a failed step the bus is given time to settle first, and a survey
+// that finds fewer units than the bus is known to hold is asked once more before it counts.
+Survey verifyingSurvey(OperationContext& context, bool afterFailure, std::size_t known) {
+    if (afterFailure) settle(context, kSettleMs);
+    context.console.status(kVerifying);
+    Survey survey = surveyUnits(context);
+    if (!survey.end.succeeded() || answering(survey.units) >= known || context.ended())
+        return survey;
+    settle(context, kSettleMs);
+    context.console.status(kVerifying);
+    return surveyUnits(context);
+}
+
+const SurveyedUnit* findUnit(const std::vector<SurveyedUnit>& units, std::uint32_t fixedAddress) {
+    const auto it = std::find_if(units.begin(), units.end(), [&](const SurveyedUnit& u) {
+        return u.unit.fixedAddress == fixedAddress;
+    });
+    return it == units.end() ? nullptr : &*it;
+}
+
+// A unit the pass's steps were to work on.
+bool inPass(const PassPlan& plan, std::size_t busIndex) {
+    for (std::size_t k = 0; k < plan.units.size(); ++k)
+        if (plan.busIndex[k] == busIndex) return plan.units[k].unit.action == SiteAction::Upgrade;
+    return false;
+}
+
+// The run ended before a survey could prove anything: every unit of the pass keeps what its step
+// concluded.
+void endUnverified(SiteBus& bus, const PassPlan& plan, const std::vector<UnitRecord>& records,
+                   const SiteObserver& observer) {
     for (std::size_t i = 0; i < bus.units.size(); ++i) {
-        SiteUnit& unit = bus.units[i];
-        if (unit.action != SiteAction::Upgrade) continue;
-        takeStepOutcome(unit, outcomes[i]);
+        if (!inPass(plan, i)) continue;
+        concludeFromStep(bus.units[i], records[i]);
         tell(observer, bus, i);
     }
+}
+
+// The verdict on every planned unit from what the survey read; true when each runs its file.
+bool concludeAll(SiteBus& bus, const std::vector<UnitRecord>& records,
+                 const std::vector<SurveyedUnit>& found, const SiteObserver& observer) {
+    bool everyUnit = true;
+    for (std::size_t i = 0; i < bus.units.size(); ++i) {
+        SiteUnit& unit = bus.units[i];
+        const SurveyedUnit* now = findUnit(found, unit.fixedAddress);
+        if (now != nullptr && now->answered && !now->upgradeMode)
+            unit.after = versionText(now->version);
+        if (unit.action != SiteAction::Upgrade) continue;
+        everyUnit = concludeFromSurvey(unit, records[i], now) && everyUnit;
+        tell(observer, bus, i);
+    }
+    return everyUnit;
+}
+
+// The next pass: the units of the survey that are behind (or new and behind) and that no step of
+// this run has worked on; the bus takes in the units it did not know, at the end of its list.
+PassPlan nextPass(SiteBus& bus, std::vector<SurveyedUnit> found, std::vector<UnitRecord>& records,
+                  const SiteOptions& options, FirmwareShelf& shelf) {
+    planUnits(found, options, shelf);
+    PassPlan plan;
+    for (SurveyedUnit& surveyed : found) {
+        const auto known = std::find_if(bus.units.begin(), bus.units.end(), [&](const SiteUnit& u) {
+            return u.fixedAddress == surveyed.unit.fixedAddress;
+        });
+        std::size_t index = static_cast<std::size_t>(known - bus.units.begin());
+        if (known == bus.units.end()) {
+            bus.units.push_back(surveyed.unit);
+            records.emplace_back();
+        } else if (surveyed.unit.action == SiteAction::Upgrade && records[index].outcome) {
+            // A step of this run has had its turn at the unit: another would do the same (and a
+            // remote, whose version the plan cannot compare, would never be done).
+            surveyed.unit.action = SiteAction::UpToDate;
+        } else if (surveyed.unit.action == SiteAction::Upgrade) {
+            SiteUnit& unit = bus.units[index];
+            unit.action = SiteAction::Upgrade;
+            unit.file = surveyed.unit.file;
+            unit.fileVersion = surveyed.unit.fileVersion;
+            unit.result = SiteResult::Planned;
+            unit.reason.reset();
+            records[index] = {};
+        }
+        plan.busIndex.push_back(index);
+        plan.units.push_back(std::move(surveyed));
+    }
+    return plan;
+}
+
+bool plansAny(const PassPlan& plan) {
+    return std::any_of(plan.units.begin(), plan.units.end(),
+                       [](const SurveyedUnit& u) { return u.unit.action == SiteAction::Upgrade; });
 }
 
 // Why the run ended before its end, in words that say where. A bus ends completed, stopped,
@@ -190,64 +261,95 @@ Outcome endedDuring(const Outcome& end, const char* where) {
     return said;
 }
 
-void survey(OperationContext& context, SiteBus& bus, const SiteOptions& options,
-            std::vector<SurveyedUnit>& plan, FirmwareShelf& shelf) {
-    auto table = std::make_unique<SurveyTable>();
-    SurveyOutcome outcome;
-    try {
-        surveyBus(context, *table, outcome);
-    } catch (...) {
-        bus.opened = outcome.portOpened; // the report says so whatever ended the survey
-        throw;
-    }
-    bus.opened = outcome.portOpened;
+std::optional<PassPlan> firstSurvey(OperationContext& context, SiteBus& bus,
+                                    const SiteOptions& options, FirmwareShelf& shelf) {
+    Survey survey = surveyUnits(context, &bus.opened);
+    bus.opened = survey.portOpened;
     if (!bus.opened) {
         bus.end = Outcome::error(PortSession::kOpenFailed);
-        return;
+        return std::nullopt;
     }
     // A survey cut short plans nothing: a plan from half a bus would touch units on half a view.
-    if (!outcome.end.succeeded()) {
-        bus.end = endedDuring(outcome.end, "during the first survey");
-        return;
+    if (!survey.end.succeeded()) {
+        bus.end = endedDuring(survey.end, "during the first survey");
+        return std::nullopt;
     }
-    plan = surveyedUnits(*table, outcome);
-    planUnits(plan, options, shelf);
-    for (const SurveyedUnit& unit : plan)
+    planUnits(survey.units, options, shelf);
+    PassPlan plan;
+    for (SurveyedUnit& unit : survey.units) {
+        plan.busIndex.push_back(bus.units.size());
         bus.units.push_back(unit.unit);
+        plan.units.push_back(std::move(unit));
+    }
+    return plan;
 }
 
 void upgradeAndVerify(OperationContext& context, SiteBus& bus, const SiteOptions& options,
-                      const std::vector<SurveyedUnit>& plan, FirmwareShelf& shelf,
-                      const SiteObserver& observer) {
-    UnitOutcomes outcomes(plan.size());
-    runSteps(context, siteSteps(plan, options.model, shelf), plan, observer, outcomes);
-    if (context.ended()) {
-        bus.end = endedDuring(context.endOfRun(), everyUnitConcluded(bus, outcomes)
-                                                      ? "after the last upgrade"
-                                                      : "during the upgrades");
-        endUnverified(bus, outcomes, observer);
-        return;
+                      PassPlan plan, FirmwareShelf& shelf, const SiteObserver& observer) {
+    std::vector<UnitRecord> records(bus.units.size());
+    for (bus.passes = 1;; ++bus.passes) {
+        const StepsRun steps = runSteps(context, plan, options, shelf, observer, records);
+        if (context.ended()) {
+            bus.end = endedDuring(context.endOfRun(), everyUnitConcluded(plan, records)
+                                                          ? "after the last upgrade"
+                                                          : "during the upgrades");
+            endUnverified(bus, plan, records, observer);
+            return;
+        }
+        const Survey found = verifyingSurvey(context, steps.failed, answering(plan.units));
+        if (!found.end.succeeded()) {
+            bus.end = endedDuring(found.end, "during the verifying survey");
+            endUnverified(bus, plan, records, observer);
+            return;
+        }
+        const std::size_t knownBefore = bus.units.size();
+        bool proven = concludeAll(bus, records, found.units, observer);
+        plan = nextPass(bus, found.units, records, options, shelf);
+        const bool more = plansAny(plan) || bus.units.size() != knownBefore;
+        if (more && observer.planned) observer.planned(bus);
+        if (!plansAny(plan)) {
+            // A unit whose file the trust check refused is not where the site wants it either.
+            const bool noneRefused = std::none_of(
+                bus.units.begin(), bus.units.end(),
+                [](const SiteUnit& unit) { return unit.result == SiteResult::Refused; });
+            bus.verified = proven && leftInBootLoader(bus).empty() && noneRefused;
+            return;
+        }
+        if (bus.passes == kMaxPasses) {
+            context.console.status("Site: units still behind after " + std::to_string(kMaxPasses) +
+                                   " passes");
+            return;
+        }
+        context.console.status("Site: pass " + std::to_string(bus.passes + 1) + " of " +
+                               std::to_string(kMaxPasses) +
+                               ", for the units the survey found behind or new");
+        reportLines(context.console, sitePlanLines(bus));
     }
-    const Outcome verifying = verify(context, bus, outcomes, observer);
-    if (!verifying.succeeded()) {
-        bus.end = endedDuring(verifying, "during the verifying survey");
-        endUnverified(bus, outcomes, observer);
-    }
+}
+
+// Whether a unit found a file in the working folder that reads: one to upgrade to, or its own.
+bool anyFile(const SiteBus& bus) {
+    return std::any_of(bus.units.begin(), bus.units.end(), [](const SiteUnit& unit) {
+        return unit.action == SiteAction::Upgrade || unit.action == SiteAction::UpToDate;
+    });
 }
 
 void runBus(OperationContext& context, SiteBus& bus, const SiteOptions& options,
             const SiteObserver& observer) {
     FirmwareShelf shelf(context.trust);
-    std::vector<SurveyedUnit> plan;
-    survey(context, bus, options, plan, shelf);
-    if (!bus.end.succeeded()) {
+    std::optional<PassPlan> plan = firstSurvey(context, bus, options, shelf);
+    if (!plan) {
         if (bus.opened) reportLines(context.console, siteResultLines(bus));
         return;
     }
     reportLines(context.console, sitePlanLines(bus));
     if (observer.planned) observer.planned(bus);
     if (options.planOnly) return;
-    upgradeAndVerify(context, bus, options, plan, shelf, observer);
+    if (plannedNothing(bus)) {
+        if (!bus.units.empty() && !anyFile(bus)) context.console.status(kNoFiles);
+    } else {
+        upgradeAndVerify(context, bus, options, std::move(*plan), shelf, observer);
+    }
     reportLines(context.console, siteResultLines(bus));
 }
 

@@ -36,6 +36,10 @@ const char* siteResultText(SiteResult result) {
         return "on request";
     case SiteResult::NotDone:
         return "not done";
+    case SiteResult::LeftInBootLoader:
+        return "left in boot loader";
+    case SiteResult::NotVerified:
+        return "not verified";
     }
     return "";
 }

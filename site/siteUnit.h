@@ -17,13 +17,15 @@ enum class SiteResult {
     NoFile,
     NotReachable,
     OnRequest,
-    NotDone
+    NotDone,
+    LeftInBootLoader, // in its boot loader when the run ended: it runs no application
+    NotVerified       // its step completed, yet no verifying survey read it
 };
 
 // "upgrade", "up to date", "no file", "not reachable", "on request"
 const char* siteActionText(SiteAction action);
 // "planned", "upgraded", "up to date", "failed", "refused", "no file", "not reachable",
-// "on request", "not done"
+// "on request", "not done", "left in boot loader", "not verified"
 const char* siteResultText(SiteResult result);
 // "host", "controller", "terminal", "remote"
 const char* siteUnitKindText(SiteUnitKind kind);
@@ -44,7 +46,7 @@ struct SiteUnit {
     std::optional<std::string> terminalVersion;
     // The file's SHA-256 (lower-case hex), and the trust check's refusal of the file if any.
     std::optional<std::string> fileSha256, fileRefusal;
-    bool inUpgradeMode = false; // what the first survey found
+    bool inUpgradeMode = false; // what the first survey that found it found
     SiteAction action = SiteAction::NotReachable;
     SiteResult result = SiteResult::Planned;
     // Why the result is not what was planned: the procedure's words ("Erase Error 05"), "line

@@ -4,7 +4,9 @@
 
 void StepConsole::progress(int position, int min, int max) {
     face_.progress(position, min, max);
-    if (!progress_ || max <= min) return;
+    if (control_.phase() == RunPhase::Discovering || max <= min) return;
+    wrotePages_ = wrotePages_ || position > min;
+    if (!progress_) return;
     // The remote upgrade sets the bar past its maximum to show it full.
     const int percent = std::clamp((position - min) * 100 / (max - min), 0, 100);
     for (std::size_t unit : units_)

@@ -1,8 +1,10 @@
 #pragma once
 // The face an upgrade run of the site sees: every line goes to the site's face as the window
-// writes it, and the progress of the run is also told as the percentage of the units it writes.
+// writes it, and the progress of the run's pages is also told as the percentage of the units it
+// writes (a search for units moves no unit's bar).
 
 #include "link/console.h"
+#include "link/runControl.h"
 
 #include <cstddef>
 #include <functional>
@@ -11,8 +13,12 @@
 class StepConsole : public Console {
 public:
     using Progress = std::function<void(std::size_t unit, int percent)>;
-    StepConsole(Console& face, const Progress& progress, std::vector<std::size_t> units)
-        : face_(face), progress_(progress), units_(std::move(units)) {}
+    StepConsole(Console& face, const Progress& progress, std::vector<std::size_t> units,
+                const RunControl& control)
+        : face_(face), progress_(progress), units_(std::move(units)), control_(control) {}
+
+    // Pages went out to the step's units: the ones it did not finish are in their boot loader.
+    bool wrotePages() const { return wrotePages_; }
 
     void status(std::string_view line) override { face_.status(line); }
     void refusal(std::string_view line) override { face_.refusal(line); }
@@ -35,4 +41,6 @@ private:
     Console& face_;
     const Progress& progress_;
     std::vector<std::size_t> units_;
+    const RunControl& control_;
+    bool wrotePages_ = false;
 };

@@ -5,6 +5,7 @@
 #include "upgrade/upgradeRule.h"
 #include <array>
 #include <cstdint>
+#include <string>
 
 enum class UnitState : std::uint8_t { Empty, Pending, Failed, Done };
 
@@ -13,6 +14,7 @@ struct FoundUnit {
     std::uint16_t version = 0;  // 0xFFFF: the unit reported upgrade mode
     std::uint8_t upgradeClass = 0;
     UnitState state = UnitState::Empty;
+    std::string reason; // why it failed, in the words of its status line ("Erase Error 05")
 };
 
 class FoundUnits {

@@ -4,6 +4,7 @@
 // page travels once per class and pass, whatever the number of units.
 
 #include "upgrade/global.h"
+#include <algorithm>
 
 #include "image/fileSelection.h"
 #include "image/pageFormat.h"
@@ -14,6 +15,7 @@
 #include "upgrade/unitHistory.h"
 #include "upgrade/upgradeRule.h"
 
+#include <algorithm>
 #include <functional>
 #include <map>
 #include <optional>
@@ -36,7 +38,10 @@ constexpr char kWriteError[] = " Write Error ";
 constexpr char kResetting[] = "Resetting unit...";
 constexpr char kUpgradeOk[] = " upgrade OK.";
 constexpr char kUpgradeFailed[] = " upgrade Failed!";
+// A unit's reason when it never answered from its application after the reset.
+constexpr char kNotRunning[] = "not running after its reset";
 constexpr char kUserAborted[] = "<<User Aborted Upgrade>>";
+constexpr char kLeftInBootLoader[] = "Left in boot loader for the next run:";
 
 // Only so much of a reply is looked at; its length is judged after the cut.
 constexpr std::size_t kReplyKept = 50;
@@ -60,10 +65,14 @@ public:
         if (stopped()) console().status(kUserAborted);
         // The closing commands cannot leave over a failed line: nothing to wait for.
         if (!lineLost()) run_.ctx.link.pause(delay::GlobalBeforeClosing);
+        if (!notReset_.empty()) console().status(kLeftInBootLoader + joinedAddresses(notReset_));
         if (run_.scope.terminalScope) {
             global::fireAndForget(run_, addr::controller(global::controllerLA(run_)),
                                   cmd::ControllerUpgradeEnd);
-            global::fireAndForget(run_, global::classBroadcast(run_), cmd::Reset);
+            // The reset starts the application of every unit of the controller, a half-written
+            // one too: units erased and never reset stay in their boot loader for the next run.
+            if (notReset_.empty())
+                global::fireAndForget(run_, global::classBroadcast(run_), cmd::Reset);
         }
     }
 
@@ -139,7 +148,7 @@ private:
                 exchange(address, cmd::EnterUpgrade, tr::GlobalEnterUpgrade));
             if (!versions) {
                 console().status(kNoResponseE0);
-                unit.state = UnitState::Failed;
+                fail(unit, kNoResponseE0);
                 return;
             }
             console().status("BB v" + versions->bootVersion + ":App v" + versions->appVersion);
@@ -163,13 +172,14 @@ private:
                 console().status("Units " + address + kInUpgradeMode);
             } else {
                 console().status(global::unitLine(address, kFailedToEnter));
-                unit.state = UnitState::Failed;
+                fail(unit, kFailedToEnter);
             }
         });
     }
 
     void erase() {
         console().status(kEraseFlash);
+        forEachUnit([&](int la, FoundUnit&, const std::string&) { notReset_.insert(la); });
         global::fireAndForget(run_, global::classBroadcast(run_), cmd::EraseAll);
         run_.ctx.link.pause(delay::GlobalAfterEraseBroadcast);
         forEachUnit([&](int, FoundUnit& unit, const std::string& address) {
@@ -177,7 +187,7 @@ private:
                 reply::readFlashStatus(exchange(address, cmd::FlashStatus, tr::GlobalEraseResult));
             if (!result) {
                 console().status(kNoResponse);
-                unit.state = UnitState::Failed;
+                fail(unit, kNoResponse);
                 return;
             }
             if (!result->failed()) return;
@@ -187,7 +197,7 @@ private:
             if (again && !again->failed()) return;
             const std::uint8_t code = again ? again->errorCode : result->errorCode;
             console().status(global::unitLine(address, kEraseError) + hexText::byte(code));
-            unit.state = UnitState::Failed;
+            fail(unit, std::string(kEraseError) + hexText::byte(code));
         });
     }
 
@@ -226,7 +236,7 @@ private:
         std::optional<reply::FlashResult> result = reply::readFlashStatus(status);
         if (!result) {
             console().status(global::unitLine(address, kUnitNoResponse));
-            unit.state = UnitState::Failed;
+            fail(unit, kUnitNoResponse);
             return;
         }
         if (!result->failed() && answeredAtOnce) return;
@@ -237,11 +247,11 @@ private:
             // The page may be missing: a unit left pending here would be confirmed running
             // with a hole in its flash.
             console().status(global::unitLine(address, kUnitNoResponse));
-            unit.state = UnitState::Failed;
+            fail(unit, kUnitNoResponse);
         } else if (again->failed()) {
             console().status(global::unitLine(address, kWriteError) +
                              hexText::byte(again->errorCode));
-            unit.state = UnitState::Failed;
+            fail(unit, std::string(kWriteError) + hexText::byte(again->errorCode));
         }
     }
 
@@ -251,6 +261,7 @@ private:
     void resetAndConfirm(bool lastPass) {
         console().status(kResetting);
         global::fireAndForget(run_, global::classBroadcast(run_), cmd::Reset);
+        notReset_.clear();
         run_.ctx.link.pause(delay::GlobalAfterResetBroadcast);
         if (ended()) return;
         for (int la = FoundUnits::kFirstLA; la <= FoundUnits::kLastLA && !lineLost(); ++la) {
@@ -277,7 +288,20 @@ private:
                 return;
             }
         } while (!lineLost() && run_.ctx.clock.nowMs() - noted <= delay::GlobalConfirmLimit);
+        fail(unit, kNotRunning);
+    }
+
+    // The reason in the words of the unit's status line, without the address it follows.
+    std::string joinedAddresses(const std::set<int>& las) const {
+        std::string text;
+        for (int la : las)
+            text += " " + global::unitAddress(run_, la);
+        return text;
+    }
+
+    static void fail(FoundUnit& unit, const std::string& reason) {
         unit.state = UnitState::Failed;
+        unit.reason = reason.substr(std::min(reason.find_first_not_of(' '), reason.size()));
     }
 
     // Calls f for every pending unit of the current class, in LA order; none after the line
@@ -334,6 +358,8 @@ private:
     std::map<int, UnitHistory> histories_; // the units of the class put into upgrade mode
     std::set<std::uint8_t> refusedClasses_;
     std::string refusal_;
+    // Units erased since the class was last reset: their flash is not a whole image.
+    std::set<int> notReset_;
 };
 
 } // namespace

@@ -88,8 +88,11 @@ struct RunState {
     // Enters a unit into the table as discovery would.
     void found(int la, std::uint8_t productId, std::uint16_t version) {
         FoundUnit& unit = *units.at(la);
-        unit = {productId, version, GetUpgradeType(productId, settings.unitType),
-                UnitState::Pending};
+        unit = {productId,
+                version,
+                GetUpgradeType(productId, settings.unitType),
+                UnitState::Pending,
+                {}};
     }
     UnitState state(int la) const { return units.at(la)->state; }
     // The terminals of controller cc, all at once or one at a time.

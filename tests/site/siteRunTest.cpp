@@ -133,14 +133,21 @@ TEST_F(SiteRun, PlanSendsNothingThatChangesAUnit) {
 }
 
 TEST_F(SiteRun, AFailedUnitFailsTheRunWhileTheOthersComplete) {
+    // The erase fails before any page: the unit stays in its boot loader, and says why.
     unit("class-zero").faults.eraseFault = sim::FlashFault{1, 0x03, true, false};
     const SiteBus site = run({false, false, ControllerModel::AB});
     EXPECT_FALSE(siteSucceeded(site));
     for (const SiteUnit& u : site.units) {
         if (u.action != SiteAction::Upgrade) continue;
-        EXPECT_EQ(u.result, u.address == "0104" ? SiteResult::Failed : SiteResult::Upgraded)
+        EXPECT_EQ(u.result,
+                  u.address == "0104" ? SiteResult::LeftInBootLoader : SiteResult::Upgraded)
             << u.address;
+        if (u.address == "0104") {
+            ASSERT_TRUE(u.reason);
+            EXPECT_NE(u.reason->find("Erase Error 03"), std::string::npos) << *u.reason;
+        }
     }
+    EXPECT_EQ(site.passes, 1);
 }
 
 TEST_F(SiteRun, StopEndsTheRunAtTheProcedureCheckpoint) {
