@@ -12,6 +12,7 @@ packages=(
     clang-14 libclang-rt-14-dev
     libcli11-dev
     file lintian desktop-file-utils appstream
+    ansible-core
 )
 
 missing=()
