@@ -136,10 +136,8 @@ class Fleet:
                 '-e', 'fleet_reports=' + self.reports, '-e', 'fleet_batch=%d' % batch,
                 '-e', 'fleet_poll=1', '-e', 'fleet_cli=' + self.args.cli] + list(options)
         # Each run's outcomes only: a site the run does not reach has none.
-        for name in self.sites:
-            outcome = os.path.join(self.reports, name, 'outcome.json')
-            if os.path.exists(outcome):
-                os.unlink(outcome)
+        if os.path.exists(os.path.join(self.reports, 'outcomes.json')):
+            os.unlink(os.path.join(self.reports, 'outcomes.json'))
         started = time.monotonic()
         run = subprocess.run(argv, env=ansible_environment(self.args, self.top),
                              stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
@@ -155,6 +153,17 @@ class Fleet:
         with open(full) as f:
             return json.load(f) if full.endswith('.json') else f.read()
 
+    def outcome(self, name):
+        """What the module returned for the site in the last run; None when not visited."""
+        return (self.read('outcomes.json') or {}).get(name)
+
+    def latest(self, name):
+        """The report of the site's latest visit, fetched to the control machine."""
+        visits = os.path.join(self.reports, name, 'visits')
+        if not os.path.isdir(visits) or not os.listdir(visits):
+            return None
+        return self.read(name, 'visits', sorted(os.listdir(visits))[-1])
+
     def summary(self):
         text = self.read('summary.txt') or ''
         return dict(line.split(': ', 1) for line in text.splitlines() if ': ' in line)
@@ -168,6 +177,38 @@ def ansible_environment(args, top):
                ANSIBLE_HOST_KEY_CHECKING='false', HOME=top)
     env.pop('ANSIBLE_CONFIG', None)
     return env
+
+
+def check_report_reading(args):
+    """Reports as nexalo-cli writes them, with and without the fields a bus's end adds."""
+    sys.path.insert(0, args.collection)
+    from ansible_collections.nexalo.bus.plugins.module_utils import site_report
+    unit = {'address': '0101', 'action': 'upgrade'}
+    older = {'buses': [{'port': 'COM1', 'opened': True, 'stopped': False, 'units': [
+        dict(unit, result='upgraded'), dict(unit, address='0102', result='failed'),
+        dict(unit, address='0103', result='up to date')]}]}
+    check(site_report.report_counts(older)['failed'] == 1 and
+          site_report.bus_problems(older['buses'][0]) == ['0102 failed'],
+          'report without end/reason: counts and the failed unit')
+    lost = {'buses': [{'port': 'COM1', 'opened': True, 'end': 'line lost',
+                       'reason': 'Serial line lost: Input/output error', 'verified': False,
+                       'passes': 1, 'units': [
+                           dict(unit, result='left in boot loader',
+                                reason='stopped during its pages', inUpgradeMode=True),
+                           dict(unit, address='0102', result='refused',
+                                reason='does not match SHA256SUMS'),
+                           dict(unit, address='0103', result='not verified')]}]}
+    check(site_report.report_counts(lost)['failed'] == 3,
+          'report with a bus end: left in boot loader, refused and not verified count failed')
+    check(site_report.bus_problems(lost['buses'][0])[:2] ==
+          ['line lost: Serial line lost: Input/output error',
+           '0101 left in boot loader: stopped during its pages'],
+          'report with a bus end: the end, its reason and each unit\'s reason')
+    plan = {'buses': [{'port': 'COM1', 'opened': True, 'end': 'completed', 'verified': False,
+                       'units': [dict(unit, result='planned')]}]}
+    check(site_report.bus_problems(plan['buses'][0], plan=True) == [] and
+          site_report.would_change(plan),
+          'a plan is not held against a verifying survey and would change its unit')
 
 
 def check_documentation(args, top):
@@ -199,14 +240,14 @@ def check_plan(fleet):
     check(run.returncode == 0, 'check mode: the playbook succeeds')
     summary = fleet.summary()
     for name, site in fleet.sites.items():
-        outcome = fleet.read(name, 'outcome.json') or {}
+        outcome = fleet.outcome(name) or {}
         check(outcome.get('changed') is True and outcome.get('failed') is False,
               'check mode: %s would change (a unit is behind) and does not fail' % name)
         check(summary.get(name) == 'plan: upgrade 1, up to date 1',
               'check mode: summary of %s is its plan (%s)' % (name, summary.get(name)))
         check(untouched(site), 'check mode: no unit of %s entered upgrade mode or changed flash'
               % name)
-        check(fleet.read(name, 'latest.json') is None,
+        check(fleet.latest(name) is None,
               'check mode: no report of %s fetched as a visit' % name)
     return run
 
@@ -235,8 +276,8 @@ def check_survey(fleet):
 def check_stopped_rollout(fleet):
     run = fleet.playbook(batch=2)
     check(run.returncode != 0, 'first batch: the failing site fails the playbook')
-    bad = fleet.read('site-bad', 'outcome.json') or {}
-    report = fleet.read('site-bad', 'latest.json') or {'buses': [{'units': [{}, {}]}]}
+    bad = fleet.outcome('site-bad') or {}
+    report = fleet.latest('site-bad') or {'buses': [{'units': [{}, {}]}]}
     failing = report['buses'][0]['units'][1]
     check(bad.get('failed') is True and '0101 failed' in bad.get('msg', ''),
           'first batch: site-bad fails naming its unit (%s)' % bad.get('msg'))
@@ -245,7 +286,7 @@ def check_stopped_rollout(fleet):
               'first batch: the failure carries the unit\'s reason')
     check('not up to date' in bad.get('msg', ''),
           'first batch: the reason holds the tool\'s verdict')
-    a = fleet.read('site-a', 'outcome.json') or {}
+    a = fleet.outcome('site-a') or {}
     check(a.get('changed') is True and a.get('counts', {}).get('upgraded') == 1,
           'first batch: site-a, in the same batch, upgraded its terminal')
     state = fleet.sites['site-a'].units()
@@ -253,7 +294,7 @@ def check_stopped_rollout(fleet):
     check(not state['controller']['enteredUpgradeMode'] and
           not state['controller']['flashChanged'],
           'first batch: site-a current controller never in upgrade mode')
-    check(fleet.read('site-b', 'outcome.json') is None and untouched(fleet.sites['site-b']),
+    check(fleet.outcome('site-b') is None and untouched(fleet.sites['site-b']),
           'max_fail_percentage: the second batch (site-b) never started')
     summary = fleet.summary()
     check(summary.get('site-b') == 'not visited', 'summary: site-b not visited')
@@ -269,7 +310,7 @@ def check_fleet_run(fleet):
                     '--seed', '7', newer], check=True, stdout=subprocess.DEVNULL)
     run = fleet.playbook(batch=4)
     check(run.returncode != 0, 'whole fleet: the failing site still fails the playbook')
-    outcomes = dict((name, fleet.read(name, 'outcome.json') or {}) for name in fleet.sites)
+    outcomes = dict((name, fleet.outcome(name) or {}) for name in fleet.sites)
     check(outcomes['site-b'].get('changed') is True and outcomes['site-b'].get('failed') is False,
           'whole fleet: site-b upgraded')
     check(outcomes['site-a'].get('changed') is True, 'whole fleet: site-a takes its newer file')
@@ -295,7 +336,7 @@ def check_nothing_left(fleet):
     run = fleet.playbook('--limit', 'site-a,site-b')
     check(run.returncode == 0, 'second visit of the good sites succeeds')
     for name in ('site-a', 'site-b'):
-        outcome = fleet.read(name, 'outcome.json') or {}
+        outcome = fleet.outcome(name) or {}
         check(outcome.get('changed') is False and outcome.get('failed') is False,
               'second visit: %s changed nothing' % name)
         check(fleet.read(name, 'diff.txt') == '', 'second visit: %s no difference' % name)
@@ -322,6 +363,7 @@ def main():
     top = tempfile.mkdtemp(prefix='nexalo-ansible-')
     fleet = Fleet(args, top)
     try:
+        check_report_reading(args)
         check_documentation(args, top)
         fleet.start()
         check_plan(fleet)
