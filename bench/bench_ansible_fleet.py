@@ -26,7 +26,7 @@ COLLECTION = '@NEXALO_ANSIBLE_DIR@'
 SITES = 8
 BATCH = 4
 BAUD = 38400
-POLL = 5
+POLL = 2
 
 # A controller whose own firmware is current, with two terminals behind and one current: one
 # "ALL units" upgrade of the controller's terminals (the site of bench_site_buses).
