@@ -21,6 +21,7 @@ import argparse
 import json
 import os
 import shutil
+import socket
 import subprocess
 import sys
 import tempfile
@@ -252,18 +253,47 @@ def check_plan(fleet):
     return run
 
 
-def check_survey(fleet):
-    tree = os.path.join(fleet.top, 'survey')
-    run = subprocess.run(['ansible', 'site-a', '-i', fleet.inventory, '-m', 'nexalo.bus.survey',
-                          '-a', 'port={{ nexalo_port }} chdir={{ nexalo_folder }} '
-                                'cli={{ nexalo_cli }}', '--tree', tree],
+def ad_hoc(fleet, module, arguments, name):
+    """Runs module on site-a ad hoc in check mode; its result, as Ansible's tree keeps it."""
+    tree = os.path.join(fleet.top, name)
+    run = subprocess.run(['ansible', 'site-a', '-i', fleet.inventory, '--check', '-m', module,
+                          '-a', arguments, '--tree', tree],
                          env=ansible_environment(fleet.args, fleet.top),
                          stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
     fleet.outputs.append(run.stdout)
-    result = {}
-    if os.path.exists(os.path.join(tree, 'site-a')):
-        with open(os.path.join(tree, 'site-a')) as f:
-            result = json.load(f)
+    if not os.path.exists(os.path.join(tree, 'site-a')):
+        return run, {}
+    with open(os.path.join(tree, 'site-a')) as f:
+        return run, json.load(f)
+
+
+def closed_port():
+    with socket.socket() as s:
+        s.bind(('127.0.0.1', 0))
+        return s.getsockname()[1]
+
+
+def check_failures_in_the_tools_words(fleet):
+    folder = 'chdir={{ nexalo_folder }} cli={{ nexalo_cli }}'
+    # Ansible's tree leaves out "failed": the ad hoc run's exit status says it.
+    run, usage = ad_hoc(fleet, 'nexalo.bus.site',
+                        'port={{ nexalo_port }} min_timeout=-5 ' + folder, 'usage')
+    check(run.returncode != 0 and usage.get('rc') == 2 and
+          usage.get('msg', '').startswith('nexalo-cli: --min-timeout'),
+          'usage error: the tool\'s one-line reason (%s)' % usage.get('msg'))
+    run, closed = ad_hoc(fleet, 'nexalo.bus.site',
+                         'port=tcp://127.0.0.1:%d %s' % (closed_port(), folder), 'closed')
+    check(run.returncode != 0 and closed.get('rc') == 1 and
+          'the port did not open' in closed.get('msg', '') and
+          'connection refused' in closed.get('msg', ''),
+          'a port that does not open: the tool\'s reason (%s)' % closed.get('msg'))
+
+
+def check_survey(fleet):
+    # Read only, so it runs in check mode as it would otherwise.
+    run, result = ad_hoc(fleet, 'nexalo.bus.survey',
+                         'port={{ nexalo_port }} chdir={{ nexalo_folder }} cli={{ nexalo_cli }}',
+                         'survey')
     controllers = (result.get('inventory') or {}).get('controllers') or [{}]
     terminals = controllers[0].get('terminals') or [{}]
     check(run.returncode == 0 and result.get('changed') is False and result.get('units') == 2,
@@ -368,6 +398,7 @@ def main():
         fleet.start()
         check_plan(fleet)
         check_survey(fleet)
+        check_failures_in_the_tools_words(fleet)
         check_stopped_rollout(fleet)
         check_fleet_run(fleet)
         check_nothing_left(fleet)
