@@ -181,13 +181,14 @@ def failure_message(rc, err, summaries):
     if rc == 2 or not summaries:
         return usage_reason(rc, err)
     parts = []
-    for bus in summaries:
-        if not bus['problems'] and rc == 0:
-            continue
+    # The buses the report holds something against; else (no unit found) every bus's verdict.
+    for bus in [bus for bus in summaries if bus['problems']] or summaries:
         words = [bus['verdict']] if bus['verdict'] else []
         words += [p for p in bus['problems'] if p not in words]
         if words:
-            parts.append('%s: %s' % (bus['port'], '; '.join(words)))
+            # A port that does not open is named by the tool's own line already.
+            named = words[0].startswith(bus['port'])
+            parts.append(('' if named else bus['port'] + ': ') + '; '.join(words))
     return ' | '.join(parts) or usage_reason(rc, err)
 
 
