@@ -13,6 +13,7 @@ packages=(
     libcli11-dev
     libgcrypt20-dev minisign
     file lintian desktop-file-utils appstream
+    ansible-core
 )
 
 missing=()
