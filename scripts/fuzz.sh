@@ -6,11 +6,17 @@
 # for a bounded time, as many at once as there are cores (NEXALO_FUZZ_JOBS to change that).
 #
 #   scripts/fuzz.sh [SECONDS]     seconds per harness, 30 when not given
+#   scripts/fuzz.sh --build-only  builds the harnesses and runs none
 #
 # Fails (status 1) when any harness reports a finding; the input that caused it is left in
 # build-fuzz/artifacts/. NEXALO_FUZZ_BUILD overrides the build folder.
 set -eu
 
+build_only=false
+if [ "${1:-}" = --build-only ]; then
+    build_only=true
+    shift
+fi
 seconds=${1:-30}
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${NEXALO_FUZZ_BUILD:-$root/build-fuzz}
@@ -30,6 +36,7 @@ targets=""
 for reader in $readers; do targets="$targets fuzz_$reader"; done
 # shellcheck disable=SC2086
 cmake --build "$build" --target $targets
+if $build_only; then exit 0; fi
 
 status=0
 mkdir -p "$build/artifacts"

@@ -3,10 +3,15 @@
 # root), cross-builds (scripts/build-windows.sh), runs the engine's tests as .exe under Wine,
 # then nexalo-cli.exe end to end through Wine's COM1 against the simulator, beside the Linux
 # nexalo-cli. Wine gets a fresh prefix in a temporary folder, removed at the end.
-#   scripts/test-windows.sh [FOLDER]   (default build/windows; NEXALO_HOST_BUILD as for
-#   scripts/build-windows.sh)
+#   scripts/test-windows.sh [--build-only] [FOLDER]   (default build/windows; NEXALO_HOST_BUILD
+#   as for scripts/build-windows.sh). --build-only installs and cross-builds, and runs nothing.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
+build_only=false
+if [ "${1:-}" = --build-only ]; then
+    build_only=true
+    shift
+fi
 dir=$(realpath -m "${1:-$top/build/windows}")
 started=$SECONDS
 
@@ -25,6 +30,10 @@ if [ ${#missing[@]} -gt 0 ]; then
 fi
 
 "$top/scripts/build-windows.sh" "$dir"
+if $build_only; then
+    echo "Windows cross-build: $((SECONDS - started)) s"
+    exit 0
+fi
 
 # No display and no prompts: Wine's .NET and HTML engines are not wanted.
 WINEPREFIX=$(mktemp -d /tmp/nexalo-wine-XXXXXX)
@@ -43,7 +52,8 @@ export NEXALO_WINE_COM1_LINK=$WINEPREFIX/nexalo-com1
 "$wineserver" -p >/dev/null 2>&1
 "$wine" wineboot >/dev/null 2>&1
 
-(cd "$dir/cross" && ctest --output-on-failure --timeout 600)
+# Each program runs in virtual time on one core: as many at once as there are cores.
+(cd "$dir/cross" && ctest -j"$(nproc)" --output-on-failure --timeout 600)
 
 NEXALO_WINE=$wine NEXALO_WINE_CLI=$dir/cross/cli/nexalo-cli.exe \
 NEXALO_WINE_BACKEND_TESTS=$dir/cross/tests/windows/win_backend_tests.exe \
