@@ -17,5 +17,5 @@ struct CliContext {
     // bus was busy, an error when one ended the operation early, else completed: what the
     // operation concluded it hands back itself.
     Outcome run(const LinkSession::Operation& operation, RunLog log = RunLog::Status,
-             std::uint64_t limitMs = 0);
+                std::uint64_t limitMs = 0);
 };

@@ -7,8 +7,7 @@
 // Runs a maintenance command on the session; failed when it could not start.
 template <typename Procedure> int runMaintenance(CliContext& context, Procedure procedure) {
     Outcome outcome;
-    const Outcome ran =
-        context.run([&](OperationContext& engine) { outcome = procedure(engine); },
-                    RunLog::MessageBox);
+    const Outcome ran = context.run([&](OperationContext& engine) { outcome = procedure(engine); },
+                                    RunLog::MessageBox);
     return exitStatusOf(ran.succeeded() ? outcome : ran);
 }

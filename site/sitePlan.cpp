@@ -166,7 +166,9 @@ void planUnits(std::vector<SurveyedUnit>& units, const SiteOptions& options, Fir
         // A unit in its boot loader that no step will repair stays there.
         if (surveyed.upgradeMode && unit.action != SiteAction::Upgrade) {
             unit.result = SiteResult::LeftInBootLoader;
-            unit.reason = unit.fileRefusal ? unit.fileRefusal : std::optional<std::string>(siteActionText(unit.action));
+            unit.reason = unit.fileRefusal
+                              ? unit.fileRefusal
+                              : std::optional<std::string>(siteActionText(unit.action));
         }
     }
 }

@@ -309,9 +309,10 @@ void upgradeAndVerify(OperationContext& context, SiteBus& bus, const SiteOptions
         if (more && observer.planned) observer.planned(bus);
         if (!plansAny(plan)) {
             // A unit whose file the trust check refused is not where the site wants it either.
-            const bool noneRefused = std::none_of(
-                bus.units.begin(), bus.units.end(),
-                [](const SiteUnit& unit) { return unit.result == SiteResult::Refused; });
+            const bool noneRefused =
+                std::none_of(bus.units.begin(), bus.units.end(), [](const SiteUnit& unit) {
+                    return unit.result == SiteResult::Refused;
+                });
             bus.verified = proven && leftInBootLoader(bus).empty() && noneRefused;
             return;
         }

@@ -60,8 +60,7 @@ std::string setLaVerificationAddress(const SetLaSettings& settings) {
     return settings.controller ? addr::controller(settings.newLa) : settings.newLa;
 }
 
-Outcome setLogicalAddress(const OperationContext& context,
-                                     const SetLaSettings& settings) {
+Outcome setLogicalAddress(const OperationContext& context, const SetLaSettings& settings) {
     PortSession session(context.link);
     if (!session.opened()) return portNotOpened();
     const std::string_view newLa(settings.newLa);
@@ -81,8 +80,7 @@ Outcome setLogicalAddress(const OperationContext& context,
     return tell(context, statusReplyWithout(answer, reply::LaChangeFailed));
 }
 
-Outcome setDefaultMessage(const OperationContext& context,
-                                     const DefaultMessageSettings& settings) {
+Outcome setDefaultMessage(const OperationContext& context, const DefaultMessageSettings& settings) {
     PortSession session(context.link);
     if (!session.opened()) return portNotOpened();
     const std::string command = cmd::defaultMessage(quotedMessage(settings.lines));
@@ -101,13 +99,14 @@ Outcome configurePort2(const OperationContext& context, const Port2Settings& set
 }
 
 Outcome clearControllerMemory(const OperationContext& context,
-                                         const ClearMemorySettings& settings) {
+                              const ClearMemorySettings& settings) {
     PortSession session(context.link);
     if (!session.opened()) return portNotOpened();
     const std::string destination = settings.allControllers
                                         ? std::string(addr::AllControllers)
                                         : addr::controller(settings.controllerLa);
-    if (!context.console.confirm(maintenanceText::AreYouSure)) return Outcome::refused(maintenanceText::Declined);
+    if (!context.console.confirm(maintenanceText::AreYouSure))
+        return Outcome::refused(maintenanceText::Declined);
     send(context, destination, cmd::ClearMemory, tr::FireAndForget);
     // The notice would promise a reset that the request, never sent, cannot bring.
     if (!context.link.lastResult().left()) return tell(context, false);

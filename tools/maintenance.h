@@ -45,13 +45,10 @@ struct ClearMemorySettings {
 
 // The unit whose fixed address matches takes the new LA; then it is asked at its new address,
 // unless that address holds "FF" anywhere (a broadcast cannot be verified).
-Outcome setLogicalAddress(const OperationContext& context,
-                                     const SetLaSettings& settings);
-Outcome setDefaultMessage(const OperationContext& context,
-                                     const DefaultMessageSettings& settings);
+Outcome setLogicalAddress(const OperationContext& context, const SetLaSettings& settings);
+Outcome setDefaultMessage(const OperationContext& context, const DefaultMessageSettings& settings);
 Outcome configurePort2(const OperationContext& context, const Port2Settings& settings);
-Outcome clearControllerMemory(const OperationContext& context,
-                                         const ClearMemorySettings& settings);
+Outcome clearControllerMemory(const OperationContext& context, const ClearMemorySettings& settings);
 // Sent whether or not the port opened, and nothing shown: a closed port sends nothing.
 Outcome resetNetwork(const OperationContext& context);
 

@@ -1,9 +1,9 @@
 // The maintenance commands end to end: the frames that reach the simulated units, what the
 // units then hold, and the outcome the operator is shown.
 
-#include "link/operation.h"
 #include "tools/maintenance.h"
 #include "diagnosticsFixture.h"
+#include "link/operation.h"
 
 using namespace diagtest;
 
@@ -49,7 +49,8 @@ TEST_F(MaintenanceOnPty, TerminalTakesItsNewLaAndIsAskedThere) {
 }
 
 TEST_F(MaintenanceOnPty, ControllerLaChangeReportedWithAFailureBitFails) {
-    EXPECT_EQ(setLogicalAddress(context(), {true, "10000002", "07"}), Outcome::failed(maintenanceText::Failed));
+    EXPECT_EQ(setLogicalAddress(context(), {true, "10000002", "07"}),
+              Outcome::failed(maintenanceText::Failed));
     EXPECT_EQ(frames(), (std::vector<SentFrame>{{"FF00", "041000000207"}, {"0700", "01"}}));
     EXPECT_EQ(unit("c2").la, 0x07);
     EXPECT_EQ(messageTexts(console), Texts{"Failed!"});
@@ -87,7 +88,8 @@ TEST_F(MaintenanceOnPty, SecondPortModeDoneOrRefused) {
 
 TEST_F(MaintenanceOnPty, ClearMemoryAsksFirstAndSendsOnlyOnYes) {
     console.confirmAnswer = false;
-    EXPECT_EQ(clearControllerMemory(context(), {"01", false}), Outcome::refused(maintenanceText::Declined));
+    EXPECT_EQ(clearControllerMemory(context(), {"01", false}),
+              Outcome::refused(maintenanceText::Declined));
     EXPECT_TRUE(frames().empty());
     EXPECT_TRUE(console.messages.empty());
 
@@ -141,9 +143,11 @@ TEST_F(MaintenanceInVirtualTime, ClearingAllControllersSilencesThemForHalfAMinut
 // never leaves, though the line has not failed. Neither command may then claim anything.
 TEST_F(MaintenanceInVirtualTime, ARequestThatCannotLeaveIsAFailure) {
     port().setCheckLineStatus(true);
-    EXPECT_EQ(setLogicalAddress(context(), {true, "10000001", "FF"}), Outcome::failed(maintenanceText::Failed));
+    EXPECT_EQ(setLogicalAddress(context(), {true, "10000001", "FF"}),
+              Outcome::failed(maintenanceText::Failed));
     console.confirmAnswer = true;
-    EXPECT_EQ(clearControllerMemory(context(), {"01", false}), Outcome::failed(maintenanceText::Failed));
+    EXPECT_EQ(clearControllerMemory(context(), {"01", false}),
+              Outcome::failed(maintenanceText::Failed));
     EXPECT_EQ(link().counts().of(ExchangeOutcome::WriteFailed), 2u);
     EXPECT_FALSE(link().lineLost());
     EXPECT_TRUE(frames().empty());

@@ -137,7 +137,8 @@ TEST_F(ExtraAttempts, ANewLaAndAClearMemoryGoOutOnceWhateverTheExtraAttempts) {
     network.unit("c1")->faults.replies.dropShare = 1.0;
     bus.port.ClosePort();
     OperationContext context = bus.context();
-    EXPECT_EQ(setLogicalAddress(context, {true, "10000005", "06"}), Outcome::failed(maintenanceText::Failed));
+    EXPECT_EQ(setLogicalAddress(context, {true, "10000005", "06"}),
+              Outcome::failed(maintenanceText::Failed));
     EXPECT_EQ(commandsOf("c1", cmd::NewLaCode), 1u);
     // The check at the new LA: its own 10 retries and the 5 extra ones.
     EXPECT_EQ(commandsOf("c1", cmd::StatusPoll), 16u);
