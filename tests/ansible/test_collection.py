@@ -210,6 +210,13 @@ def check_report_reading(args):
     check(site_report.bus_problems(plan['buses'][0], plan=True) == [] and
           site_report.would_change(plan),
           'a plan is not held against a verifying survey and would change its unit')
+    nothing = {'buses': [{'port': 'COM1', 'opened': True, 'end': 'completed', 'verified': False,
+                          'units': [dict(unit, action='up to date', result='up to date')]}]}
+    behind = {'buses': [{'port': 'COM1', 'opened': True, 'end': 'completed', 'verified': False,
+                         'units': [dict(unit, result='upgraded')]}]}
+    check(site_report.bus_problems(nothing['buses'][0]) == [] and
+          site_report.bus_problems(behind['buses'][0]) == ['not verified'],
+          'nothing to upgrade is not held against a verifying survey; an upgraded bus is')
 
 
 def check_documentation(args, top):
