@@ -5,11 +5,9 @@
 # bounded time. Each step says how long it took.
 #
 # Most real-time cases wait on a simulated line, not on a core: ctest runs twice as many at
-# once as there are cores (NEXALO_TEST_JOBS to change that). The cores they leave idle compile
-# the Windows cross-build, the sanitizer build and the fuzzers meanwhile, in the kernel's idle
-# class (SCHED_IDLE: a compiler gets a core only when no test wants it, and a test that wakes
-# takes it back at once), so that a case waiting on its line is never kept from a core by a
-# compiler. The tests of those builds run only once the ordinary suite has ended.
+# once as there are cores (NEXALO_TEST_JOBS to change that). The Windows cross-build, the
+# sanitizer build and the fuzzers compile beside the Ansible collection's test, in the kernel's
+# idle class; the tests of those builds run once they are built.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 jobs=${NEXALO_TEST_JOBS:-$(($(nproc) * 2))}
@@ -26,8 +24,15 @@ cmake -S "$top" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 "$top/scripts/build.sh" "$dir"
 step "ordinary build"
 
-# The other builds, one after the other, in the idle class, beside the ordinary suite. The
-# Windows build takes this build as its host build.
+suite=0
+(cd "$dir" && QT_QPA_PLATFORM=offscreen ctest -j"$jobs" -LE ansible --output-on-failure --timeout 300) || suite=$?
+step "ordinary suite"
+
+# The other builds, one after the other, in the idle class, beside the Ansible collection's
+# test (its playbooks wait on simulated sites; the line-timing cases of the ordinary suite
+# above are kept apart from any compiler: beside the builds, even in the idle class, a
+# pseudo-terminal peer was seen to fall behind). The Windows build takes this build as its
+# host build.
 builds_log=$top/build/other-builds.log
 idle=(chrt --idle 0 ionice -c 3)
 (
@@ -37,10 +42,6 @@ idle=(chrt --idle 0 ionice -c 3)
     "${idle[@]}" "$top/scripts/fuzz.sh" --build-only
 ) >"$builds_log" 2>&1 &
 builds=$!
-suite=0
-(cd "$dir" && QT_QPA_PLATFORM=offscreen ctest -j"$jobs" -LE ansible --output-on-failure --timeout 300) || suite=$?
-step "ordinary suite"
-# The Ansible collection against simulated sites, on its own: its playbooks keep both cores busy.
 (cd "$dir" && ctest -L ansible --output-on-failure --timeout 600) || suite=$?
 step "Ansible collection"
 if ! wait "$builds"; then
