@@ -151,7 +151,10 @@ void discovery(std::string_view input, UnitType type) {
     Run run(input);
     FoundUnits units;
     UpgradeRun upgrade = upgradeRun(run, image(), units, type);
-    const bool found = FindUnits(upgrade).succeeded();
+    const Outcome outcome = FindUnits(upgrade);
+    // A lost line ends the search with that outcome, whatever it had listed so far.
+    if (outcome.cutShort()) return;
+    const bool found = outcome.succeeded();
     // Found means listed: to be upgraded, or there but unanswering and failed already.
     bool listed = false;
     for (int la = FoundUnits::kFirstLA; la <= FoundUnits::kLastLA; ++la) {
