@@ -29,6 +29,12 @@ public:
     virtual void clearReport() = 0;
     virtual void replaceLastReportLine(std::string_view line) = 0;
     virtual void progress(int position, int min, int max) = 0;
+    // How far one unit (by its CCTT address) has come while pages go to it: below 100 while
+    // they are written, whatever share of them is in, and 100 only once the unit was confirmed
+    // running its new firmware. A face that shows one bar for the run ignores it.
+    virtual void unitProgress(std::string_view, int) {}
+    // A search of every address is asking LA la of the last one, of.
+    virtual void searching(int, int) {}
 
     virtual void message(MessageKind kind, std::string_view text) = 0;
     virtual bool confirm(std::string_view question) = 0; // Yes/No

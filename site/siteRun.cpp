@@ -72,10 +72,11 @@ UnitRecord unitRecord(const OperationContext& context, const SiteStep& step,
 StepRecord runStep(OperationContext& context, const SiteStep& step, const PassPlan& plan,
                    const SiteObserver& observer, FirmwareImage& image) {
     context.console.status(step.title);
-    std::vector<std::size_t> rows;
+    std::vector<StepConsole::Row> rows;
     for (std::size_t index : step.units)
-        rows.push_back(plan.busIndex[index]);
-    StepConsole console(context.console, observer.progress, rows, context.control);
+        rows.push_back({plan.units[index].unit.address, plan.busIndex[index]});
+    StepConsole console(context.console, observer.progress, observer.scanning, rows,
+                        context.control);
     PortSession port(context.link);
     if (!port.opened()) {
         const Outcome notOpened = Outcome::failed(PortSession::kOpenFailed);
@@ -95,8 +96,7 @@ StepRecord runStep(OperationContext& context, const SiteStep& step, const PassPl
 }
 
 struct StepsRun {
-    bool allSteps = true; // every step ran to its end
-    bool failed = false;  // a step failed on a unit
+    bool failed = false; // a step failed on a unit
 };
 
 // Runs the pass's steps until the last one or a Stop (or a lost line); a step cut short leaves
@@ -107,13 +107,18 @@ StepsRun runSteps(OperationContext& context, const PassPlan& plan, const SiteOpt
                   std::vector<UnitRecord>& records) {
     auto image = std::make_unique<FirmwareImage>();
     StepsRun run;
-    for (const SiteStep& step : siteSteps(plan.units, options.model, shelf)) {
-        if (context.ended()) return {false, run.failed};
+    const std::vector<SiteStep> steps = siteSteps(plan.units, options.model, shelf);
+    for (std::size_t number = 0; number < steps.size(); ++number) {
+        const SiteStep& step = steps[number];
+        if (context.ended()) return run;
+        if (observer.stepStarted)
+            observer.stepStarted(step.title, static_cast<int>(number + 1),
+                                 static_cast<int>(steps.size()), *image);
         const StepRecord made = runStep(context, step, plan, observer, *image);
         for (std::size_t k = 0; k < step.units.size(); ++k)
             records[plan.busIndex[step.units[k]]] = made.units[k];
         run.failed = run.failed || made.end.kind == OutcomeKind::Failed;
-        if (made.end.cutShort()) return {false, run.failed};
+        if (made.end.cutShort()) return run;
     }
     return run;
 }
@@ -346,6 +351,11 @@ void runBus(OperationContext& context, SiteBus& bus, const SiteOptions& options,
     reportLines(context.console, sitePlanLines(bus));
     if (observer.planned) observer.planned(bus);
     if (options.planOnly) return;
+    // Declined, or stopped while asked: nothing was touched, and the plan is the run's report.
+    if (!plannedNothing(bus) && observer.goOn && (!observer.goOn(bus) || context.ended())) {
+        bus.planOnly = true;
+        return;
+    }
     if (plannedNothing(bus)) {
         if (!bus.units.empty() && !anyFile(bus)) context.console.status(kNoFiles);
     } else {

@@ -4,6 +4,7 @@
 // of each controller, the A/B controllers, the C/D controllers, the host interface), survey again
 // to verify, and report. Runs on the session's worker thread, as a LinkSession operation.
 
+#include "image/firmwareImage.h"
 #include "link/operationContext.h"
 #include "site/siteBus.h"
 #include "site/siteOptions.h"
@@ -16,7 +17,18 @@
 struct SiteObserver {
     std::function<void(const SiteBus&)> planned;                        // units in tree order
     std::function<void(std::size_t unit, const SiteUnit&)> unitChanged; // action/result/after
-    std::function<void(std::size_t unit, int percent)> progress;        // the unit(s) written
+    // The unit's own bar: the share of its pages written, 100 once it was confirmed running.
+    std::function<void(std::size_t unit, int percent)> progress;
+    // An upgrade run of the plan begins: its title, which of the pass's steps it is, and the
+    // image it will load and send (read it only while the step runs).
+    std::function<void(const std::string& title, int step, int steps, const FirmwareImage&)>
+        stepStarted;
+    // A search of every address (the controllers' steps find their units so) asks LA la of of.
+    std::function<void(int la, int of)> scanning;
+    // Asked once the first survey has planned units to upgrade, before any is touched: the run
+    // goes on only when it answers yes, and otherwise ends as if it had only been planned.
+    // Not given: the run goes on.
+    std::function<bool(const SiteBus& plan)> goOn;
 };
 
 // Returns the bus whatever ended the run (an error included: its message is shown, and the bus

@@ -6,9 +6,18 @@ void StepConsole::progress(int position, int min, int max) {
     face_.progress(position, min, max);
     if (control_.phase() == RunPhase::Discovering || max <= min) return;
     wrotePages_ = wrotePages_ || position > min;
+}
+
+void StepConsole::unitProgress(std::string_view unit, int percent) {
+    face_.unitProgress(unit, percent);
     if (!progress_) return;
-    // The remote upgrade sets the bar past its maximum to show it full.
-    const int percent = std::clamp((position - min) * 100 / (max - min), 0, 100);
-    for (std::size_t unit : units_)
-        progress_(unit, percent);
+    const auto row = std::find_if(rows_.begin(), rows_.end(),
+                                  [unit](const Row& r) { return r.address == unit; });
+    // A unit the site did not plan for this step has no row to move.
+    if (row != rows_.end()) progress_(row->row, std::clamp(percent, 0, 100));
+}
+
+void StepConsole::searching(int la, int of) {
+    face_.searching(la, of);
+    if (searching_) searching_(la, of);
 }

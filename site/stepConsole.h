@@ -1,21 +1,29 @@
 #pragma once
 // The face an upgrade run of the site sees: every line goes to the site's face as the window
-// writes it, and the progress of the run's pages is also told as the percentage of the units it
-// writes (a search for units moves no unit's bar).
+// writes it, each unit's own progress goes to that unit's row of the site (the one place where
+// a unit's address becomes its row), and a search of every address is told as the LA it asks.
 
 #include "link/console.h"
 #include "link/runControl.h"
 
 #include <cstddef>
 #include <functional>
+#include <string>
 #include <vector>
 
 class StepConsole : public Console {
 public:
-    using Progress = std::function<void(std::size_t unit, int percent)>;
-    StepConsole(Console& face, const Progress& progress, std::vector<std::size_t> units,
-                const RunControl& control)
-        : face_(face), progress_(progress), units_(std::move(units)), control_(control) {}
+    using Progress = std::function<void(std::size_t row, int percent)>;
+    using Searching = std::function<void(int la, int of)>;
+    struct Row {
+        std::string address; // CCTT, as the procedures name the unit
+        std::size_t row;     // where the site keeps it
+    };
+
+    StepConsole(Console& face, const Progress& progress, const Searching& searching,
+                std::vector<Row> rows, const RunControl& control)
+        : face_(face), progress_(progress), searching_(searching), rows_(std::move(rows)),
+          control_(control) {}
 
     // Pages went out to the step's units: the ones it did not finish are in their boot loader.
     bool wrotePages() const { return wrotePages_; }
@@ -29,6 +37,8 @@ public:
         face_.replaceLastReportLine(line);
     }
     void progress(int position, int min, int max) override;
+    void unitProgress(std::string_view unit, int percent) override;
+    void searching(int la, int of) override;
     void message(MessageKind kind, std::string_view text) override { face_.message(kind, text); }
     bool confirm(std::string_view question) override { return face_.confirm(question); }
     std::optional<std::string> chooseFirmwareFile() override { return std::nullopt; }
@@ -40,7 +50,8 @@ public:
 private:
     Console& face_;
     const Progress& progress_;
-    std::vector<std::size_t> units_;
+    const Searching& searching_;
+    std::vector<Row> rows_;
     const RunControl& control_;
     bool wrotePages_ = false;
 };

@@ -90,6 +90,7 @@ private:
     void byScan() {
         for (int la = FoundUnits::kFirstLA; la <= FoundUnits::kLastLA; ++la) {
             if (run_.ctx.control.skipRequested() || run_.ctx.ended()) break;
+            console().searching(la, FoundUnits::kLastLA);
             scanOne(static_cast<std::uint8_t>(la));
             console().progress(la, 0, kScanBarMax);
         }

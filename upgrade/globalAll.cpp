@@ -206,7 +206,7 @@ private:
         console().status(kWriteFlash);
         FirmwareImage& image = run_.image;
         image.cursor = 0;
-        PageBar bar(console(), CountPages(image));
+        PageBar bar(console(), CountPages(image), writtenUnits());
         while (image.cursor <= image.highestWritten) {
             const std::string page = FormatWriteData(image);
             if (page.empty()) continue;
@@ -215,10 +215,17 @@ private:
             forEachUnit([&](int, FoundUnit& unit, const std::string& address) {
                 checkPage(unit, address, command);
             });
-            bar.pageWritten();
+            bar.pageWritten(writtenUnits());
             if (ended()) return false;
         }
         return true;
+    }
+
+    // The units the class's pages still go to: a unit that failed a page gets no more.
+    std::vector<std::string> writtenUnits() {
+        std::vector<std::string> units;
+        forEachUnit([&](int, FoundUnit&, const std::string& address) { units.push_back(address); });
+        return units;
     }
 
     void checkPage(FoundUnit& unit, const std::string& address, const std::string& command) {
@@ -284,6 +291,7 @@ private:
             std::string status = exchange(address, cmd::StatusPoll, tr::GlobalConfirmRunning);
             if (reply::isStatusReply(status) && !reply::inUpgradeMode(reply::statusByte(status))) {
                 console().status(global::unitLine(address, kUpgradeOk));
+                PageBar::unitConfirmed(console(), address);
                 unit.state = UnitState::Done;
                 return;
             }

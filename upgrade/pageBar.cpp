@@ -2,13 +2,23 @@
 
 #include <algorithm>
 
-PageBar::PageBar(Console& console, int pages) : console_(console), pages_(pages) {
+PageBar::PageBar(Console& console, int pages, std::vector<std::string> units)
+    : console_(console), pages_(pages), units_(std::move(units)) {
     show();
 }
 
 void PageBar::pageWritten() {
     ++written_;
     show();
+}
+
+void PageBar::pageWritten(std::vector<std::string> units) {
+    units_ = std::move(units);
+    pageWritten();
+}
+
+void PageBar::unitConfirmed(Console& console, const std::string& unit) {
+    console.unitProgress(unit, kMax);
 }
 
 int PageBar::position(int written, int pages) {
@@ -18,5 +28,9 @@ int PageBar::position(int written, int pages) {
 }
 
 void PageBar::show() {
-    console_.progress(position(written_, pages_), kMin, kMax);
+    const int at = position(written_, pages_);
+    console_.progress(at, kMin, kMax);
+    // Full belongs to the confirmation: a unit whose pages are all in may still not start.
+    for (const std::string& unit : units_)
+        console_.unitProgress(unit, std::min(at, kMax - 1));
 }

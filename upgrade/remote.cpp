@@ -95,7 +95,7 @@ private:
         if (!enterUpgradeMode()) return false;
         ctx_.console.status(kEraseFlash);
         ctx_.console.status(kWriteFlash);
-        PageBar bar(ctx_.console, kBarPages);
+        PageBar bar(ctx_.console, kBarPages, {address_});
         if (!writeApplication(bar) || stopped() || !writeVectors(bar)) return false;
         send({remote::RequestLeave}, remote::WaitNone);
         if (ctx_.link.lineLost()) return false; // no restart to wait for, no version to ask
@@ -224,6 +224,7 @@ private:
             return false;
         if (reply_.size() != remote::VersionReplyBytes) return false;
         ctx_.console.status(kUpgradeOk);
+        PageBar::unitConfirmed(ctx_.console, address_);
         return true;
     }
 

@@ -215,7 +215,7 @@ private:
         say("Write Flash...");
         FirmwareImage& image = run_.image;
         image.cursor = 0;
-        PageBar bar(run_.ctx.console, CountPages(image));
+        PageBar bar(run_.ctx.console, CountPages(image), {address_});
         do {
             const std::string page = FormatWriteData(image);
             if (page.empty()) continue;
@@ -264,6 +264,7 @@ private:
 
     void finish() {
         say("Upgrade OK.");
+        PageBar::unitConfirmed(run_.ctx.console, address_);
         if (settings().upgradeType == UpgradeType::SingleUnit) {
             ask(cmd::Reset, tr::SingleReset);
             say("Reset unit.");

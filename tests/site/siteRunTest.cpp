@@ -60,7 +60,7 @@ TEST_F(SiteRun, BringsTheMixedSiteUpToDateAndProvesIt) {
         unit("current-door").flash.read(0, sim::FlashMemory::Size);
     SiteBus planned;
     const SiteBus site = run({false, true, ControllerModel::AB},
-                             {[&](const SiteBus& plan) { planned = plan; }, {}, {}});
+                             {[&](const SiteBus& plan) { planned = plan; }, {}, {}, {}, {}, {}});
 
     const std::map<std::string, SiteAction> expected{
         {"7F00", SiteAction::Upgrade},  {"0100", SiteAction::Upgrade},
