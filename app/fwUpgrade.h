@@ -248,6 +248,8 @@ private:
     // The observer of a site run: it carries each call over to the window's thread.
     SiteObserver siteObserver();
     void siteRunEnded(const SiteBus& bus);
+    // The site line says the run again where it told a search's LA.
+    void endSiteSearchLine();
     // The plan's units by kind and the time they would take: true when the operator says Yes.
     bool askSiteUpgrade(const SiteBus& plan, ControllerModel model, std::uint32_t bitsPerSecond);
     void setSiteRunning(bool running);
@@ -265,8 +267,9 @@ private:
     bool closePending_ = false;
     bool destroying_ = false; // set by the destructor: no question is put to the operator
     bool siteRunning_ = false;
-    bool siteRunDone_ = false; // a site run has ended: Save Report has its report or says none
-    QDateTime siteRunTime_;    // when the last site run ended
+    bool siteRunDone_ = false;     // a site run has ended: Save Report has its report or says none
+    bool siteSearchShown_ = false; // the site line tells a search's LA, not the run
+    QDateTime siteRunTime_;        // when the last site run ended
     // The Port item that holds, to fall back on when a network address is not given; and
     // the last network address, offered again for the rest of the run.
     QAction* chosenPortItem_ = nullptr;

@@ -1,7 +1,7 @@
 // The Site page's handlers: "&Plan" and "Upgrade &Site" run the whole-site run on the session's
 // worker, the tree follows the run through its observer, and "Save &Report..." writes the last
-// run's report as JSON or as a printable page. Upgrade Site plans first and asks before it
-// changes anything: how many units of each kind, about how long.
+// run's report as JSON or as a printable page. Upgrade Site asks, once its own survey has
+// planned and before it changes anything: how many units of each kind, about how long.
 
 #include "fwUpgrade.h"
 #include "link/serialPort.h"
@@ -30,6 +30,8 @@ const QString kStopCaption = QStringLiteral("&Stop");
 const QString kStopName = QStringLiteral("Stop the site run");
 const QString kJsonFilter = QStringLiteral("Site report (*.json)");
 const QString kTextFilter = QStringLiteral("Printable report (*.txt)");
+const QString kPlanning = QStringLiteral("Planning...");
+const QString kUpgrading = QStringLiteral("Upgrading the site...");
 
 // What a site run handed back: the last bus it delivered (none when an error ended it before
 // it had one), and whether the operator declined the upgrade the plan proposed.
@@ -75,22 +77,17 @@ void TForm1::startSiteRun(bool planOnly) {
     const std::string port = sitePortName();
     const std::uint32_t bitsPerSecond = baudRateBitsPerSecond(portCom.ComPortSpeed());
     auto result = std::make_shared<SiteRunResult>();
+    SiteObserver observer = siteObserver();
+    if (!planOnly)
+        observer.goOn = [this, options, bitsPerSecond, result](const SiteBus& plan) {
+            result->declined = !askSiteUpgrade(plan, options.model, bitsPerSecond);
+            return !result->declined;
+        };
     // The observer's calls are queued to the window's thread before the run's end is, so the
     // tree has every change by the time siteRunEnded reads the bus.
     const bool started = runOperation(
-        [this, options, port, bitsPerSecond, result, observer = siteObserver()] {
+        [this, options, port, result, observer] {
             OperationContext run = context();
-            if (!options.planOnly) {
-                SiteOptions plan = options;
-                plan.planOnly = true;
-                result->bus = runSite(run, port, plan, observer);
-                if (!result->bus->opened || run.ended()) return;
-                if (!askSiteUpgrade(*result->bus, options.model, bitsPerSecond)) {
-                    result->declined = true;
-                    return;
-                }
-                result->bus.reset(); // an error from here on leaves no report of this run
-            }
             result->bus = runSite(run, port, options, observer);
         },
         RunLog::Status, btnSite,
@@ -109,8 +106,8 @@ void TForm1::startSiteRun(bool planOnly) {
             lblSite->setText(QStringLiteral("The site run ended early on an error."));
         });
     if (!started) return;
-    lblSite->setText(planOnly ? QStringLiteral("Planning...")
-                              : QStringLiteral("Upgrading the site..."));
+    siteSearchShown_ = false;
+    lblSite->setText(planOnly ? kPlanning : kUpgrading);
     setSiteRunning(true);
 }
 
@@ -137,10 +134,29 @@ SiteObserver TForm1::siteObserver() {
     observer.unitChanged = [this](std::size_t unit, const SiteUnit& shown) {
         onWindowThread([this, unit, shown] { tvSite->showUnit(unit, shown); });
     };
+    // The search is over once pages go out, or the next step begins.
     observer.progress = [this](std::size_t unit, int percent) {
-        onWindowThread([this, unit, percent] { tvSite->showProgress(unit, percent); });
+        onWindowThread([this, unit, percent] {
+            tvSite->showProgress(unit, percent);
+            endSiteSearchLine();
+        });
+    };
+    observer.stepStarted = [this](const std::string&, int, int, const FirmwareImage&) {
+        onWindowThread([this] { endSiteSearchLine(); });
+    };
+    observer.scanning = [this](int la, int of) {
+        onWindowThread([this, la, of] {
+            siteSearchShown_ = true;
+            lblSite->setText(QStringLiteral("Searching LA %1 of %2").arg(la).arg(of));
+        });
     };
     return observer;
+}
+
+void TForm1::endSiteSearchLine() {
+    if (!siteSearchShown_) return;
+    siteSearchShown_ = false;
+    lblSite->setText(kUpgrading);
 }
 
 // The rows keep the progress they showed when the run's units are the planned ones.

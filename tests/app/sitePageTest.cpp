@@ -275,8 +275,18 @@ private slots:
         QVERIFY(printed.contains(QStringLiteral("<< Site Report >>")));
         QVERIFY(printed.contains(QStringLiteral("Site run stopped")));
 
+        const qsizetype framesBefore = page.bus->frames().size();
         QVERIFY(clickAndWait(form, form.btnSite, kSiteRunMs));
         QVERIFY2(form.siteBus && siteSucceeded(*form.siteBus), qPrintable(form.lblSite->text()));
+        // One survey serves the question and the run: controller 01 is asked for its terminals
+        // once before the first upgrade run starts.
+        int surveysBeforeUpgrades = 0;
+        for (const QString& frame : page.bus->frames().mid(framesBefore)) {
+            const QString command = frame.section(QLatin1Char(':'), 1);
+            if (command.startsWith(QLatin1String(cmd::UpgradeRunStart))) break;
+            surveysBeforeUpgrades += frame == QStringLiteral("0100:") + cmd::TerminalList;
+        }
+        QCOMPARE(surveysBeforeUpgrades, 1);
         for (const auto& [address, row] : rowsOf(form.tvSite)) {
             const Planned& planned = kDemoPlan.at(address);
             const QString result = row->text(SiteTree::Result);
