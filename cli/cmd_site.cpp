@@ -1,15 +1,17 @@
 #include "busGroup.h"
 #include "commands.h"
 #include "interrupt.h"
-#include "site/siteEstimate.h"
+#include "progressConsole.h"
 #include "site/siteReport.h"
 #include "site/siteRun.h"
+#include "siteQuestion.h"
 #include "terminal.h"
 
 #include <cstdio>
 #include <iostream>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace {
@@ -24,52 +26,60 @@ struct SiteCommandOptions {
     bool yes = false;
 };
 
-std::vector<SiteBus> runOnEveryBus(CliContext& context, const SiteOptions& options) {
+// The site run on one bus, on its worker. With one bus and standard error on a terminal the
+// progress line follows the run: the step, the units written, their pages, and the LA a search
+// asks. Asked, the run goes on only when the operator says so.
+SiteBus runOneBus(OperationContext& engine, const std::string& port, const SiteOptions& options,
+                  bool showProgress, SiteQuestion* question, std::size_t bus) {
+    // Whatever ends the run, the bus has come in: the others wait for no answer from it.
+    struct Arrival {
+        SiteQuestion* question;
+        std::size_t bus;
+        ~Arrival() {
+            if (question != nullptr) question->ended(bus);
+        }
+    } arrival{question, bus};
+    ProgressConsole face(engine.console, showProgress);
+    OperationContext shown{engine.link, face, engine.clock, engine.control, engine.trust};
+    SiteObserver observer;
+    observer.stepStarted = [&face](const std::string&, int step, int steps,
+                                   const FirmwareImage& image) {
+        face.follow(image);
+        face.setCaption("Step " + std::to_string(step) + "/" + std::to_string(steps));
+    };
+    if (question != nullptr)
+        observer.goOn = [question, bus](const SiteBus& plan) { return question->goOn(bus, plan); };
+    return runSite(shown, port, options, observer);
+}
+
+std::vector<SiteBus> runOnEveryBus(CliContext& context, const SiteOptions& options,
+                                   SiteQuestion* question) {
     const std::vector<std::string>& ports = context.options.ports;
     std::vector<SiteBus> buses(ports.size());
     for (std::size_t i = 0; i < ports.size(); ++i)
         buses[i].port = ports[i];
+    // Several buses print their lines whole, one below the other: no line is drawn among them.
+    const bool showProgress = ports.size() == 1 && isTerminal(stderr);
     const std::vector<Outcome> ran =
         runOnBuses(context, [&](std::size_t bus, OperationContext& engine) {
-            buses[bus] = runSite(engine, ports[bus], options);
+            buses[bus] = runOneBus(engine, ports[bus], options, showProgress, question, bus);
         });
     for (std::size_t i = 0; i < buses.size(); ++i)
         if (!ran[i].succeeded()) buses[i].end = ran[i];
     return buses;
 }
 
-// The window's question, answered on the terminal: anything but "y" or "yes" is No, and so is
-// the end of the input.
-bool operatorAgrees(const std::vector<SiteBus>& plans, ControllerModel model,
-                    std::uint32_t bitsPerSecond) {
-    std::vector<SiteEstimate> estimates;
-    for (const SiteBus& plan : plans)
-        estimates.push_back(estimateWrites(plannedWrites(plan, model), bitsPerSecond));
-    const SiteEstimate all = combineEstimates(estimates);
-    if (all.total() == 0) return true;
-    std::cout << siteQuestion(all, bitsPerSecond) << " [y/N] " << std::flush;
-    std::string answer;
-    if (!std::getline(std::cin, answer)) answer.clear();
-    return answer == "y" || answer == "Y" || answer == "yes" || answer == "Yes";
-}
-
 int runSiteCommand(CliContext& context, SiteCommandOptions options) {
     options.site.model = kModels.at(options.model);
-    std::vector<SiteBus> buses;
-    bool declined = false;
     // A person at a terminal sees the plan and says yes before anything changes; a script
     // (no terminal on its input) runs as it always has. Declined or stopped, the plan is the
     // run's report.
-    if (!options.site.planOnly && !options.yes && isTerminal(stdin)) {
-        SiteOptions plan = options.site;
-        plan.planOnly = true;
-        buses = runOnEveryBus(context, plan);
-        declined = interruptRequested() ||
-                   !operatorAgrees(buses, options.site.model,
-                                   static_cast<std::uint32_t>(std::stoul(context.options.speed)));
-        if (declined) std::cout << "Nothing was upgraded.\n";
-    }
-    if (!declined) buses = runOnEveryBus(context, options.site);
+    std::optional<SiteQuestion> question;
+    if (!options.site.planOnly && !options.yes && isTerminal(stdin))
+        question.emplace(context.options.ports.size(), options.site.model,
+                         static_cast<std::uint32_t>(std::stoul(context.options.speed)));
+    const std::vector<SiteBus> buses =
+        runOnEveryBus(context, options.site, question ? &*question : nullptr);
     // The worst bus decides, whatever the others did.
     Outcome worst = interruptRequested() ? Outcome::stopped() : Outcome::completed();
     for (const SiteBus& bus : buses)

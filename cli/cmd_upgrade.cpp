@@ -1,6 +1,6 @@
 #include "commands.h"
 #include "options.h"
-#include "progressLine.h"
+#include "progressConsole.h"
 #include "terminal.h"
 #include "upgrade/dispatcher.h"
 #include "upgrade/typeChoice.h"
@@ -9,10 +9,6 @@
 #include <memory>
 
 namespace {
-
-// The log lines around the page writing of every upgrade procedure.
-constexpr std::string_view kWriteFlash = "Write Flash...";
-constexpr std::string_view kResetting = "Resetting unit...";
 
 const std::map<std::string, UnitType> kUnitTypes{{"terminal", UnitType::Terminal},
                                                  {"controller-ab", UnitType::ControllerAB},
@@ -36,57 +32,6 @@ struct UpgradeOptions {
     std::string scope = "single";
     std::string controller, terminal, file;
     bool force = false;
-};
-
-// The face of the run: standard output as ever, and on a terminal the progress line on
-// standard error, cleared before each log line.
-class UpgradeConsole : public Console {
-public:
-    UpgradeConsole(StdoutConsole& out, const FirmwareImage& image)
-        : out_(out), line_(image, stderr), showProgress_(isTerminal(stderr)) {}
-
-    void status(std::string_view line) override {
-        line_.clear();
-        out_.status(line);
-        if (showProgress_ && line == kWriteFlash) line_.startWriting();
-        if (line == kResetting) line_.stopWriting();
-    }
-    void refusal(std::string_view line) override {
-        line_.clear();
-        out_.refusal(line);
-    }
-    void report(std::string_view line) override {
-        line_.clear();
-        out_.report(line);
-    }
-    void clearStatus() override { out_.clearStatus(); }
-    void clearReport() override { out_.clearReport(); }
-    void replaceLastReportLine(std::string_view line) override {
-        line_.clear();
-        out_.replaceLastReportLine(line);
-    }
-    void progress(int position, int min, int max) override {
-        if (showProgress_) line_.update(position, min, max);
-    }
-    void message(MessageKind kind, std::string_view text) override {
-        line_.clear();
-        out_.message(kind, text);
-    }
-    bool confirm(std::string_view question) override {
-        line_.clear();
-        return out_.confirm(question);
-    }
-    std::optional<std::string> chooseFirmwareFile() override { return out_.chooseFirmwareFile(); }
-    void setLabel(ConsoleLabel label, std::string_view text) override {
-        out_.setLabel(label, text);
-    }
-    void replaceReport(std::string_view text) override { out_.replaceReport(text); }
-    ~UpgradeConsole() override { line_.clear(); }
-
-private:
-    StdoutConsole& out_;
-    ProgressLine line_;
-    bool showProgress_;
 };
 
 // The LA boxes start from what the two choices give them; the options change only the boxes
@@ -114,7 +59,9 @@ int runUpgrade(CliContext& context, const UpgradeOptions& options) {
         ChooseUnitAndUpgradeType(settings.unitType, kScopes.at(options.scope)).scope;
     FirmwareImage image;
     FoundUnits units;
-    UpgradeConsole console(context.console, image);
+    // The face of the run: standard output as ever, and on a terminal the progress line.
+    ProgressConsole console(context.console, isTerminal(stderr));
+    console.follow(image);
     Outcome outcome;
     const Outcome ran = context.run([&](OperationContext& engine) {
         PortSession session(engine.link);

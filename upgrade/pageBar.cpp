@@ -29,8 +29,8 @@ int PageBar::position(int written, int pages) {
 
 void PageBar::show() {
     const int at = position(written_, pages_);
-    console_.progress(at, kMin, kMax);
     // Full belongs to the confirmation: a unit whose pages are all in may still not start.
     for (const std::string& unit : units_)
         console_.unitProgress(unit, std::min(at, kMax - 1));
+    console_.progress(at, kMin, kMax);
 }

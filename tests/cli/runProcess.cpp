@@ -20,7 +20,7 @@ std::string readAndRemove(const std::string& path) {
 
 ProcessResult runProcess(const std::string& program, const std::vector<std::string>& args,
                          const std::string& workingFolder,
-                         const std::function<void(pid_t)>& whileRunning, int inputFd) {
+                         const std::function<void(pid_t)>& whileRunning, int inputFd, int errorFd) {
     char outPath[] = "/tmp/nexalo-out-XXXXXX";
     char errPath[] = "/tmp/nexalo-err-XXXXXX";
     const int outFd = mkstemp(outPath);
@@ -30,7 +30,7 @@ ProcessResult runProcess(const std::string& program, const std::vector<std::stri
         if (chdir(workingFolder.c_str()) != 0) _exit(127);
         if (inputFd >= 0) dup2(inputFd, STDIN_FILENO);
         dup2(outFd, STDOUT_FILENO);
-        dup2(errFd, STDERR_FILENO);
+        dup2(errorFd >= 0 ? errorFd : errFd, STDERR_FILENO);
         std::vector<char*> argv{const_cast<char*>(program.c_str())};
         for (const std::string& arg : args)
             argv.push_back(const_cast<char*>(arg.c_str()));

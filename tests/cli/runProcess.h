@@ -12,7 +12,9 @@ struct ProcessResult {
 };
 
 // whileRunning, when given, is called with the child's id before waiting for it to end. The
-// child's standard input is inputFd when one is given (a terminal, say), else the test's.
+// child's standard input is inputFd when one is given (a terminal, say), else the test's; its
+// standard error is errorFd when one is given (err then stays empty), else collected.
 ProcessResult runProcess(const std::string& program, const std::vector<std::string>& args,
                          const std::string& workingFolder,
-                         const std::function<void(pid_t)>& whileRunning = {}, int inputFd = -1);
+                         const std::function<void(pid_t)>& whileRunning = {}, int inputFd = -1,
+                         int errorFd = -1);

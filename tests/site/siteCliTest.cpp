@@ -9,12 +9,16 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <regex>
 #include <sstream>
 #include <thread>
 
+#include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 
 using nlohmann::json;
@@ -141,6 +145,8 @@ TEST_F(SiteCli, BringsASiteUpToDateAndTheDiffShowsWhatChanged) {
     EXPECT_EQ(run.exitStatus, 0) << run.out << run.err;
     EXPECT_NE(run.out.find("Site: terminals of controller 01, ALL units"), std::string::npos);
     EXPECT_NE(run.out.find("Site up to date: every planned unit verified."), std::string::npos);
+    // No terminal: no progress line, nothing that a script would have to strip.
+    EXPECT_EQ((run.out + run.err).find_first_of("\r\x1b"), std::string::npos) << run.err;
     const sim::Network network = simulators[0]->snapshot();
     EXPECT_EQ(network.units[1].version, 0x0215);
     EXPECT_EQ(network.units[2].upgradeMode, false);
@@ -267,6 +273,28 @@ TEST_F(SiteCli, AtATerminalAsksFirstAndEnterAnswersNo) {
     EXPECT_EQ(simulators[0]->snapshot().units[1].version, 0x0102);
 }
 
+// Several buses, one of which does not open: the question is asked once, for the units of
+// every bus, when all have planned; Enter answers No for all of them.
+TEST_F(SiteCli, AtATerminalSeveralBusesAreAskedOnce) {
+    serve("COM1", kSmallSite);
+    serve("COM2", kSmallSite);
+    const RawPty terminal = openRawPty();
+    ASSERT_EQ(::write(terminal.master, "\n", 1), 1);
+    const ProcessResult run =
+        runProcess(NEXALO_CLI_PATH, {"--port", "COM1", "--port", "COM2", "--port", "COM9", "site"},
+                   folder.path().string(), {}, terminal.slave);
+    close(terminal.slave);
+    close(terminal.master);
+    EXPECT_EQ(run.exitStatus, 1) << run.out << run.err; // COM9 did not open
+    const std::size_t asked = run.out.find("Upgrade 2 units: 2 terminals.\n");
+    EXPECT_NE(asked, std::string::npos) << run.out;
+    EXPECT_EQ(run.out.find("Start the upgrade?", asked + 1), run.out.rfind("Start the upgrade?"));
+    EXPECT_NE(run.out.find("Nothing was upgraded.\n"), std::string::npos);
+    EXPECT_EQ(run.out.find("Entering Upgrade mode"), std::string::npos);
+    for (const auto& simulator : simulators)
+        EXPECT_EQ(simulator->snapshot().units[1].version, 0x0102);
+}
+
 // --yes at a terminal asks nothing and upgrades.
 TEST_F(SiteCli, AtATerminalYesSkipsTheQuestion) {
     serve("COM1", kSmallSite);
@@ -277,6 +305,43 @@ TEST_F(SiteCli, AtATerminalYesSkipsTheQuestion) {
     close(terminal.master);
     EXPECT_EQ(run.exitStatus, 0) << run.out << run.err;
     EXPECT_EQ(run.out.find("Start the upgrade?"), std::string::npos);
+    EXPECT_EQ(simulators[0]->snapshot().units[1].version, 0x0215);
+}
+
+// With standard error on a terminal the run draws its progress line there: the step, the unit
+// being written, its pages, the rate and the time left; standard output keeps the log alone.
+TEST_F(SiteCli, AtATerminalTheProgressLineShowsTheStepTheUnitAndItsPages) {
+    serve("COM1", kSmallSite);
+    const RawPty terminal = openRawPty();
+    std::string drawn;
+    std::atomic<bool> ended{false};
+    // Drained as it is drawn, so that the program never waits on a full terminal.
+    std::thread reader([&] {
+        char buffer[4096];
+        while (!ended) {
+            pollfd ready{terminal.master, POLLIN, 0};
+            if (poll(&ready, 1, 20) <= 0) continue;
+            const ssize_t n = ::read(terminal.master, buffer, sizeof buffer);
+            if (n > 0) drawn.append(buffer, static_cast<std::size_t>(n));
+        }
+    });
+    const int noInput = ::open("/dev/null", O_RDONLY);
+    const ProcessResult run =
+        runProcess(NEXALO_CLI_PATH, {"site"}, folder.path().string(), {}, noInput, terminal.slave);
+    ended = true;
+    reader.join();
+    close(noInput);
+    close(terminal.slave);
+    close(terminal.master);
+    const std::string end = drawn.substr(drawn.size() - std::min<std::size_t>(drawn.size(), 400));
+    EXPECT_EQ(run.exitStatus, 0) << run.out << end;
+    const std::regex page(
+        "\r\x1b\\[KStep 1/1  0101  +[0-9]+%  page [0-9]+ of ([0-9]+)  [0-9]+ B/s  "
+        "[0-9]+:[0-9]{2} left");
+    EXPECT_TRUE(std::regex_search(drawn, page)) << end;
+    const std::regex last("Step 1/1  0101  100%  page ([0-9]+) of \\1  ");
+    EXPECT_TRUE(std::regex_search(drawn, last)) << end;
+    EXPECT_EQ(run.out.find_first_of("\r\x1b"), std::string::npos);
     EXPECT_EQ(simulators[0]->snapshot().units[1].version, 0x0215);
 }
 
