@@ -23,6 +23,9 @@ SIM = '@NEXALO_SIM@'
 SAMPLES = '@NEXALO_FW_SAMPLES_DIR@'
 COLLECTION = '@NEXALO_ANSIBLE_DIR@'
 
+sys.path.insert(0, '@NEXALO_ANSIBLE_TESTS_DIR@')
+from sim_sites import copy_samples, served_address  # noqa: E402
+
 SITES = 8
 BATCH = 4
 BAUD = 38400
@@ -37,14 +40,6 @@ NETWORK = {'controllers': [{
         {'la': '03', 'fixedAddress': '20000103', 'productId': 20, 'version': '2.21'}]}]}
 
 
-def copy_samples(folder):
-    with open(os.path.join(SAMPLES, 'samples.txt')) as listing:
-        for line in listing:
-            if line.strip() and not line.startswith('#'):
-                name = line.split('\t')[0]
-                shutil.copy(os.path.join(SAMPLES, name), os.path.join(folder, name))
-
-
 class Fleet:
     """Fresh simulators and working folders for every site."""
 
@@ -54,13 +49,13 @@ class Fleet:
         for site in range(SITES):
             folder = os.path.join(top, name, 'site%d' % (site + 1))
             os.makedirs(folder)
-            copy_samples(folder)
+            copy_samples(SAMPLES, folder)
             process = subprocess.Popen([SIM, '--listen', 'tcp:0', '--baud', str(BAUD), network],
                                        stdout=subprocess.PIPE, text=True)
             self.processes.append(process)
-            self.ports.append(process.stdout.readline().strip())
+            self.ports.append(served_address(process))
             self.folders.append(folder)
-        if not all(port.startswith('tcp://') for port in self.ports):
+        if not all(self.ports):
             self.end()
             raise RuntimeError('a simulator did not start')
 

@@ -71,6 +71,9 @@ Reply Transaction::TxMessage(const std::string& address, const std::string& comm
 void Transaction::pause(std::uint32_t ms) {
     const std::uint64_t end = clock_.nowMs() + ms;
     for (std::uint64_t now = clock_.nowMs(); now < end; now = clock_.nowMs()) {
+        // No request is on the line meanwhile: a look at the port without waiting is what
+        // shows that the line has gone (a hung-up device, a closed connection).
+        if (port_.IsOpen()) port_.WaitForInput(0);
         if (lineLost() || !port_.LineFault().empty()) return;
         clock_.sleepMs(
             static_cast<std::uint32_t>(std::min<std::uint64_t>(end - now, kPauseSliceMs)));

@@ -19,6 +19,9 @@ struct ShelfFile {
     std::optional<std::uint16_t> version;
     std::string sha256;  // of the file's bytes; empty when it could not be read
     std::string refusal; // why the trust check refused it; such a file is not readable
+    // Why a file that is there cannot be sent: the reader's words ("Application File damaged at
+    // line 12!"); empty when it reads, is refused or is not there.
+    std::string unreadable;
 };
 
 class FirmwareShelf {

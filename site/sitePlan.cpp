@@ -81,13 +81,16 @@ void planApplication(SurveyedUnit& surveyed, const SiteOptions& options, Firmwar
         shelf.application(unit.productId, unitTypeOf(surveyed, options.model));
     if (file) noteFile(unit, *file);
     if (file && file->version) unit.fileVersion = versionText(*file->version);
-    if (!surveyed.answered)
+    if (!surveyed.answered) {
         unit.action = SiteAction::NotReachable;
-    else if (!file || !file->version)
+    } else if (!file || !file->version) {
         unit.action = SiteAction::NoFile;
-    else
+        // A file that is there and does not read is a different errand from one never copied.
+        if (file && !file->unreadable.empty()) unit.reason = file->unreadable;
+    } else {
         unit.action =
             behindFile(surveyed, *file->version) ? SiteAction::Upgrade : SiteAction::UpToDate;
+    }
 }
 
 } // namespace
@@ -166,9 +169,10 @@ void planUnits(std::vector<SurveyedUnit>& units, const SiteOptions& options, Fir
         // A unit in its boot loader that no step will repair stays there.
         if (surveyed.upgradeMode && unit.action != SiteAction::Upgrade) {
             unit.result = SiteResult::LeftInBootLoader;
-            unit.reason = unit.fileRefusal
-                              ? unit.fileRefusal
-                              : std::optional<std::string>(siteActionText(unit.action));
+            if (unit.fileRefusal)
+                unit.reason = unit.fileRefusal;
+            else if (!unit.reason)
+                unit.reason = siteActionText(unit.action);
         }
     }
 }

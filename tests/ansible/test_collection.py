@@ -27,6 +27,8 @@ import sys
 import tempfile
 import time
 
+from sim_sites import copy_samples, served_address
+
 SKIPPED = 77
 
 SITES = {
@@ -77,8 +79,8 @@ class Site:
         self.process = subprocess.Popen([helper, network_file, self.folder],
                                         stdin=subprocess.PIPE, stdout=subprocess.PIPE,
                                         text=True)
-        self.port = self.process.stdout.readline().strip()
-        if not self.port.startswith('tcp://'):
+        self.port = served_address(self.process)
+        if not self.port:
             raise RuntimeError('%s: the simulator did not start' % name)
 
     def units(self):
@@ -96,14 +98,6 @@ class Site:
             except subprocess.TimeoutExpired:
                 self.process.kill()
                 self.process.wait()
-
-
-def copy_samples(samples, folder):
-    with open(os.path.join(samples, 'samples.txt')) as listing:
-        for line in listing:
-            if line.strip() and not line.startswith('#'):
-                name = line.split('\t')[0]
-                shutil.copy(os.path.join(samples, name), os.path.join(folder, name))
 
 
 class Fleet:
@@ -221,8 +215,10 @@ def check_report_reading(args):
 
 def check_documentation(args, top):
     env = ansible_environment(args, top)
-    for module, words in (('nexalo.bus.site', ['check mode', 'controller_model', 'report']),
-                          ('nexalo.bus.survey', ['inventory', 'always false'])):
+    # The options both modules pass on to nexalo-cli come from the collection's doc fragment.
+    shared = ['extra_attempts', 'min_timeout', 'baud']
+    for module, words in (('nexalo.bus.site', ['check mode', 'controller_model', 'report'] + shared),
+                          ('nexalo.bus.survey', ['inventory', 'always false'] + shared)):
         doc = subprocess.run(['ansible-doc', module], env=env, stdout=subprocess.PIPE,
                              stderr=subprocess.STDOUT, text=True)
         check(doc.returncode == 0 and all(w in doc.stdout for w in words),

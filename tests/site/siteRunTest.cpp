@@ -132,6 +132,30 @@ TEST_F(SiteRun, PlanSendsNothingThatChangesAUnit) {
     EXPECT_EQ(unit("keypad").version, 0x0102);
 }
 
+TEST_F(SiteRun, APlannedFileThatDoesNotReadSaysWhy) {
+    // A copy cut short by a junk line, and a download that saved an error page instead.
+    std::istringstream sample(sitetest::readText(folder.file("Terminal-K2.hex")));
+    std::ostringstream damaged;
+    int lineNumber = 0;
+    for (std::string line; std::getline(sample, line);)
+        damaged << (++lineNumber == 20 ? "junk line FF" : line) << "\n";
+    std::ofstream(folder.file("Terminal-K2.hex"), std::ios::trunc) << damaged.str();
+    std::ofstream(folder.file("Terminal-K1.hex"), std::ios::trunc)
+        << "<html>\n<body>Not Found</body>\n</html>\n";
+
+    const SiteBus site = run({true, true, ControllerModel::AB});
+    std::map<std::string, std::optional<std::string>> reasons;
+    for (const SiteUnit& u : site.units)
+        if (u.action == SiteAction::NoFile) reasons[u.address] = u.reason;
+    const std::optional<std::string> damagedReason = "Application File damaged at line 20!";
+    const std::map<std::string, std::optional<std::string>> expected{
+        {"0101", damagedReason},
+        {"0103", damagedReason},
+        {"0104", "Application File holds no data!"},
+        {"0106", std::nullopt}};
+    EXPECT_EQ(reasons, expected);
+}
+
 TEST_F(SiteRun, AFailedUnitFailsTheRunWhileTheOthersComplete) {
     // The erase fails before any page: the unit stays in its boot loader, and says why.
     unit("class-zero").faults.eraseFault = sim::FlashFault{1, 0x03, true, false};

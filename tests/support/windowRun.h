@@ -71,6 +71,14 @@ private:
     bool released_ = false;
 };
 
+// The smallest bus a terminal upgrade runs on: controller 01 with one keypad behind it, at
+// 0101 and running 1.02.
+inline constexpr const char* kOneTerminalNetwork = R"({ "seed": 5, "controllers": [
+  { "name": "c1", "la": "01", "fixedAddress": "10000001", "productId": 5, "version": "2.01",
+    "terminals": [
+      { "name": "t1", "la": "01", "fixedAddress": "20000101", "productId": 3, "version": "1.02" }
+    ] } ] })";
+
 // The simulated network served on a pseudo-terminal that the window's port opens (through
 // linkPath, a COMn link in the working folder, when given). Programs that use it link the
 // simulator.

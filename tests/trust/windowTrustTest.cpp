@@ -20,12 +20,6 @@
 
 namespace {
 
-const char* kTerminalNetwork = R"({ "seed": 5, "controllers": [
-  { "name": "c1", "la": "01", "fixedAddress": "10000001", "productId": 5, "version": "2.01",
-    "terminals": [
-      { "name": "t1", "la": "01", "fixedAddress": "20000101", "productId": 3, "version": "1.02" }
-    ] } ] })";
-
 HistoryRecord recordOf(const std::string& fixedAddress, const std::string& outcome) {
     HistoryRecord record;
     record.time = "2026-12-08T20:15:03Z";
@@ -64,7 +58,7 @@ private slots:
         std::filesystem::copy_file(std::filesystem::path(NEXALO_FW_SAMPLES_DIR) / "Terminal-K2.hex",
                                    folder.file(QStringLiteral("Terminal-K2.hex")).toStdString());
         writeText("SHA256SUMS", std::string(64, '0') + "  Terminal-K2.hex\n");
-        SimulatedBus bus(form, kTerminalNetwork);
+        SimulatedBus bus(form, kOneTerminalNetwork);
         QVERIFY(bus.ready);
         form.edtControllerLA->selectAll();
         QTest::keyClicks(form.edtControllerLA, QStringLiteral("01"));

@@ -111,6 +111,29 @@ TEST_F(UnplugOverPty, AnUpgradeCutAmidItsPagesEndsQuietlyAndCompletesOnceReplugg
     expectUnitRunsImage(*simulator.unit("t1"), image);
 }
 
+TEST_F(UnplugOverPty, APullWhileTheUnitRestartsEndsThePauseAtOnce) {
+    // Pulled while the tool waits out the unit's restart after its last page, when no request
+    // is on the line: the pause itself must notice.
+    std::thread puller;
+    console.onStatus = [&](const std::string& line) {
+        if (line != "Resetting unit..." || puller.joinable()) return;
+        puller = std::thread([this] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(500));
+            simulator.unplug();
+        });
+    };
+    EXPECT_FALSE(upgrade());
+    ASSERT_TRUE(puller.joinable());
+    puller.join();
+
+    const LossTrace trace = traceOf(console.statusLines);
+    EXPECT_EQ(trace.lossLines, 1);
+    EXPECT_EQ(console.statusLines.back(), "Finished.");
+    EXPECT_LT(cpuShareOverWindow(), kMaxCpuShare);
+    EXPECT_LT(msToEnd, kMaxMsToEnd);
+    EXPECT_FALSE(port.IsOpen());
+}
+
 TEST_F(UnplugOverPty, ASurveyCutHalfwayEndsQuietlyAndTheNextOneFindsTheNetworkAgain) {
     ASSERT_EQ(survey().controllers, 1);
     const std::vector<std::string> whole = console.reportLines;

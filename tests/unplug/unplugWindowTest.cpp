@@ -17,12 +17,6 @@
 
 namespace {
 
-const char* kNetwork = R"({ "seed": 5, "controllers": [
-  { "name": "c1", "la": "01", "fixedAddress": "10000001", "productId": 5, "version": "2.01",
-    "terminals": [
-      { "name": "t1", "la": "01", "fixedAddress": "20000101", "productId": 3, "version": "1.02" }
-    ] } ] })";
-
 constexpr double kMaxCpuShare = 0.05;
 constexpr int kCpuWindowMs = 1000;
 
@@ -42,7 +36,7 @@ void typeLA(MaskedEdit* edit, const QString& text) {
 struct Bench {
     InTemporaryFolder folder;
     TestForm form;
-    sim::PtySimulator simulator{*sim::parseNetwork(kNetwork).network};
+    sim::PtySimulator simulator{*sim::parseNetwork(kOneTerminalNetwork).network};
     ThreadCpuWatch watch; // the window's thread
     QTimer noticeLoss;
     double msToEnd = -1; // from the loss to the run's end as the window saw it

@@ -27,12 +27,6 @@
 
 namespace {
 
-const char* kTerminalNetwork = R"({ "seed": 5, "controllers": [
-  { "name": "c1", "la": "01", "fixedAddress": "10000001", "productId": 5, "version": "2.01",
-    "terminals": [
-      { "name": "t1", "la": "01", "fixedAddress": "20000101", "productId": 3, "version": "1.02" }
-    ] } ] })";
-
 // A terminal whose file is an S-record image with its version word far above the application.
 const char* kSRecordTerminal = R"({ "seed": 5, "controllers": [
   { "name": "c1", "la": "01", "fixedAddress": "10000001", "productId": 5, "version": "2.01",
@@ -78,7 +72,7 @@ struct UpgradePage {
         return bus->ready;
     }
     // Terminal 0101 alone.
-    bool readyForTerminal(const char* json = kTerminalNetwork,
+    bool readyForTerminal(const char* json = kOneTerminalNetwork,
                           const char* firmware = "Terminal-K2.hex") {
         if (!ready(json, firmware)) return false;
         typeLA(form.edtControllerLA, QStringLiteral("01"));

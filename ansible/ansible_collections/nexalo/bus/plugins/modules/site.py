@@ -47,16 +47,6 @@ options:
     type: str
     choices: [ab, cd]
     default: ab
-  extra_attempts:
-    description: How many more times a request whose reply is lost is sent where that is safe (0 to 5).
-    type: int
-  baud:
-    description: Line speed of a local serial port (a raw C(tcp://) port keeps the device server's).
-    type: int
-    choices: [1200, 2400, 4800, 9600, 19200, 38400, 57600]
-  min_timeout:
-    description: Minimum reply time-out in milliseconds.
-    type: int
   trusted_key:
     description:
       - Public key file that the firmware folder's C(SHA256SUMS.minisig) must be signed with
@@ -69,10 +59,8 @@ options:
         next comparison.
     type: path
     default: nexalo-site-report.json
-  cli:
-    description: The C(nexalo-cli) program on the managed host (a name on the PATH, or a path).
-    type: str
-    default: nexalo-cli
+extends_documentation_fragment:
+  - nexalo.bus.cli_options
 notes:
   - Supports check mode. Runs well under C(async), since a site run can outlast an SSH session.
 seealso:

@@ -34,23 +34,11 @@ options:
       - Where the inventory is also kept on the managed host; a relative path is taken in
         I(chdir). Not written when not given.
     type: path
-  extra_attempts:
-    description: How many more times a request whose reply is lost is sent where that is safe (0 to 5).
-    type: int
-  baud:
-    description: Line speed of a local serial port.
-    type: int
-    choices: [1200, 2400, 4800, 9600, 19200, 38400, 57600]
-  min_timeout:
-    description: Minimum reply time-out in milliseconds.
-    type: int
   trusted_key:
     description: Passed on as C(nexalo-cli --trusted-key); a survey sends no firmware.
     type: path
-  cli:
-    description: The C(nexalo-cli) program on the managed host (a name on the PATH, or a path).
-    type: str
-    default: nexalo-cli
+extends_documentation_fragment:
+  - nexalo.bus.cli_options
 notes:
   - Supports check mode (it changes nothing either way).
 seealso:
