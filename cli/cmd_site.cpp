@@ -55,6 +55,9 @@ bool operatorAgrees(const std::vector<SiteBus>& plans, ControllerModel model,
 
 int runSiteCommand(CliContext& context, SiteCommandOptions options) {
     options.site.model = kModels.at(options.model);
+    // The first Ctrl-C lets the units being written finish, the second stops at once: the
+    // third ends the program.
+    endAtInterrupt(3);
     std::vector<SiteBus> buses;
     bool declined = false;
     // A person at a terminal sees the plan and says yes before anything changes; a script

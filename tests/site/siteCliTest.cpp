@@ -9,6 +9,8 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -152,6 +154,36 @@ TEST_F(SiteCli, BringsASiteUpToDateAndTheDiffShowsWhatChanged) {
     const ProcessResult again = cli({"site"});
     EXPECT_EQ(again.exitStatus, 0);
     EXPECT_EQ(again.out.find("Entering Upgrade mode"), std::string::npos);
+}
+
+// Ctrl-C once pages reach the unit: the unit finishes and runs, and the run stops after it.
+TEST_F(SiteCli, CtrlCWhileAUnitIsWrittenLetsItFinishFirst) {
+    serve("COM1", kSmallSite);
+    sim::PtySimulator& simulator = *simulators.front();
+    bool interrupted = false;
+    const ProcessResult run =
+        runProcess(NEXALO_CLI_PATH, {"site"}, folder.path().string(), [&](pid_t pid) {
+            const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+            while (std::chrono::steady_clock::now() < until) {
+                const sim::Network now = simulator.snapshot();
+                const auto pages = std::ranges::count_if(
+                    now.broadcasts, [](const auto& f) { return f.command.starts_with("E3"); });
+                if (pages >= 2) {
+                    interrupted = kill(pid, SIGINT) == 0;
+                    return;
+                }
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            }
+        });
+    ASSERT_TRUE(interrupted) << run.out;
+    EXPECT_EQ(run.exitStatus, 1) << run.err;
+    EXPECT_NE(run.out.find("Stopping after 0101 (about "), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("Unit 0101 upgrade OK."), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("Site run stopped"), std::string::npos) << run.out;
+    EXPECT_EQ(run.out.find("Site: survey to verify"), std::string::npos) << run.out;
+    const sim::Unit& behind = simulator.snapshot().units[1];
+    EXPECT_FALSE(behind.upgradeMode);
+    EXPECT_EQ(behind.version, 0x0215); // 2.21
 }
 
 TEST_F(SiteCli, CtrlCStopsEveryBus) {
