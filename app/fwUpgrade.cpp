@@ -7,7 +7,6 @@
 
 #include <QActionGroup>
 #include <QCheckBox>
-#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -54,7 +53,7 @@ TForm1::TForm1(QWidget* parent)
 TForm1::~TForm1() {
     destroying_ = true;
     session.control().setObserver({});
-    session.control().requestStop();
+    session.control().requestStopNow();
     while (!session.waitFor(kEndWaitSliceMs))
         QCoreApplication::processEvents();
 }
@@ -189,19 +188,6 @@ void TForm1::showRunPhase() {
     // The site run plans from whole searches: its button is only ever its Stop.
     const bool offersSkip = phase == RunPhase::Discovering && runButton_ != btnSite;
     runButton_->setText(offersSkip ? kSkipCaption : kStopCaption);
-}
-
-void TForm1::closeEvent(QCloseEvent* event) {
-    if (running_) {
-        // Everything the running operation uses lives in this window: stop it first.
-        session.control().requestStop();
-        closePending_ = true;
-        event->ignore();
-        return;
-    }
-    closePending_ = false;
-    frmExtTimeout->hide();
-    event->accept();
 }
 
 void TForm1::keyPressEvent(QKeyEvent* event) {

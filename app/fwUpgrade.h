@@ -15,6 +15,7 @@
 
 #include <QDateTime>
 #include <QMainWindow>
+#include <QMap>
 #include <QMessageBox>
 
 #include <functional>
@@ -198,9 +199,11 @@ protected:
 
     // Every modal question of the window goes through these, so that they can be answered
     // without a modal window.
-    virtual QMessageBox::StandardButton showMessageBox(QMessageBox::Icon icon, const QString& title,
-                                                       const QString& text,
-                                                       QMessageBox::StandardButtons buttons);
+    // captions: the buttons that say something else than their standard text.
+    virtual QMessageBox::StandardButton
+    showMessageBox(QMessageBox::Icon icon, const QString& title, const QString& text,
+                   QMessageBox::StandardButtons buttons,
+                   const QMap<QMessageBox::StandardButton, QString>& captions = {});
     virtual QString askSaveFileName();     // empty when cancelled
     virtual QString askOpenFileName();     // empty when cancelled
     virtual QString askFirmwareFileName(); // empty when cancelled
@@ -253,6 +256,11 @@ private:
     // The plan's units by kind and the time they would take: true when the operator says Yes.
     bool askSiteUpgrade(const SiteBus& plan, ControllerModel model, std::uint32_t bitsPerSecond);
     void setSiteRunning(bool running);
+    // Closing during a run: the operator's choice of how it ends; true when it is to end and
+    // the window to close after it.
+    bool askStopForClose();
+    // What a Stop asked (from the window, at this level) shows on the Site page.
+    void showStopAsked(StopLevel level);
     // The port as the site report names it: COMn, or the device or network address chosen.
     std::string sitePortName() const;
     // Runs a handler so that no exception reaches the event loop.

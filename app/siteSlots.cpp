@@ -54,11 +54,12 @@ void TForm1::btnPlanClick() {
     startSiteRun(true);
 }
 
-// While a site run runs the button is its Stop: the run ends at the procedure's checkpoint and
-// starts nothing further.
+// While a site run runs the button is its Stop: the first lets the units being written finish,
+// the next (or the first while none is) ends the run at the procedure's checkpoint; either way
+// nothing further is started.
 void TForm1::btnSiteClick() {
     if (siteRunning_) {
-        session.control().requestStop();
+        showStopAsked(session.control().requestStop());
         return;
     }
     startSiteRun(false);

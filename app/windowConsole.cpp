@@ -4,6 +4,7 @@
 #include "fwUpgrade.h"
 #include "logView.h"
 
+#include <QAbstractButton>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -131,13 +132,19 @@ std::optional<std::string> TForm1::chooseFirmwareFile() {
     return QFile::encodeName(path).toStdString();
 }
 
-QMessageBox::StandardButton TForm1::showMessageBox(QMessageBox::Icon icon, const QString& title,
-                                                   const QString& text,
-                                                   QMessageBox::StandardButtons buttons) {
+QMessageBox::StandardButton
+TForm1::showMessageBox(QMessageBox::Icon icon, const QString& title, const QString& text,
+                       QMessageBox::StandardButtons buttons,
+                       const QMap<QMessageBox::StandardButton, QString>& captions) {
     QMessageBox box(icon, title, text, buttons, this);
+    for (auto caption = captions.cbegin(); caption != captions.cend(); ++caption)
+        if (QAbstractButton* button = box.button(caption.key())) button->setText(caption.value());
     // A question that can be answered No is answered No by Enter: what it asks about (a
-    // controller's memory cleared) cannot be undone.
-    if (buttons.testFlag(QMessageBox::No)) box.setDefaultButton(QMessageBox::No);
+    // controller's memory cleared) cannot be undone. One that can be cancelled is cancelled.
+    if (buttons.testFlag(QMessageBox::No))
+        box.setDefaultButton(QMessageBox::No);
+    else if (buttons.testFlag(QMessageBox::Cancel))
+        box.setDefaultButton(QMessageBox::Cancel);
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 

@@ -34,12 +34,14 @@ std::vector<Outcome> runSeveral(CliContext& context, const BusOperation& operati
         bus.session.start([&operation, i](OperationContext& engine) { operation(i, engine); }, log,
                           [&bus](const Outcome& done) { bus.ran = done; });
     }
+    std::vector<RunControl*> runs;
+    for (auto& bus : buses)
+        runs.push_back(&bus->session.control());
     std::vector<Outcome> ran;
+    int handled = 0;
     for (auto& bus : buses) {
         while (!bus->session.waitFor(kBusesWatchMs))
-            if (interruptRequested())
-                for (auto& each : buses)
-                    each->session.control().requestStop();
+            followInterrupts(runs, handled);
         ran.push_back(bus->ran);
     }
     return ran;

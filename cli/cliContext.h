@@ -6,6 +6,12 @@
 #include "stdoutConsole.h"
 
 #include <cstdint>
+#include <vector>
+
+// Hands every Ctrl-C pressed since the last call to the runs as a Stop (handled: how many have
+// been), and keeps the line that Ctrl-C prints when it ends the program at once true to the
+// units the runs are writing.
+void followInterrupts(const std::vector<RunControl*>& runs, int& handled);
 
 struct CliContext {
     LinkSession& session;

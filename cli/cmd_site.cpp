@@ -71,6 +71,9 @@ std::vector<SiteBus> runOnEveryBus(CliContext& context, const SiteOptions& optio
 
 int runSiteCommand(CliContext& context, SiteCommandOptions options) {
     options.site.model = kModels.at(options.model);
+    // The first Ctrl-C lets the units being written finish, the second stops at once: the
+    // third ends the program.
+    endAtInterrupt(3);
     // A person at a terminal sees the plan and says yes before anything changes; a script
     // (no terminal on its input) runs as it always has. Declined or stopped, the plan is the
     // run's report.

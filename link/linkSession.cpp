@@ -8,7 +8,7 @@ LinkSession::LinkSession(Console& console, Clock& clock, std::unique_ptr<SerialB
       link_(port_, clock, console) {}
 
 LinkSession::~LinkSession() {
-    control_.requestStop();
+    control_.requestStopNow();
     if (onWorker()) {
         worker_.detach();
         return;

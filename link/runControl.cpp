@@ -17,16 +17,20 @@ const char* phaseName(RunPhase phase) {
 bool RunControl::begin() {
     std::unique_lock lock(mutex_);
     if (phase_ != RunPhase::Idle) return false;
-    stop_ = false;
+    level_ = StopLevel::None;
     skip_ = false;
+    finishUnits_.clear();
+    finishNote_.clear();
     moveTo(RunPhase::Working, lock);
     return true;
 }
 
 void RunControl::end() {
     std::unique_lock lock(mutex_);
-    stop_ = false;
+    level_ = StopLevel::None;
     skip_ = false;
+    finishUnits_.clear();
+    finishNote_.clear();
     moveTo(RunPhase::Idle, lock);
 }
 
@@ -37,11 +41,37 @@ void RunControl::setDiscovering(bool discovering) {
     moveTo(discovering ? RunPhase::Discovering : RunPhase::Working, lock);
 }
 
-void RunControl::requestStop() {
+StopLevel RunControl::requestStop() {
     std::unique_lock lock(mutex_);
-    if (phase_ == RunPhase::Idle || phase_ == RunPhase::Stopping) return;
-    stop_ = true;
+    if (phase_ == RunPhase::Idle) return StopLevel::None;
+    const bool finishFirst = level_ == StopLevel::None && !finishNote_.empty();
+    level_ = finishFirst ? StopLevel::AfterUnitsInHand : StopLevel::AtCheckpoint;
+    const StopLevel asked = level_;
     moveTo(RunPhase::Stopping, lock);
+    return asked;
+}
+
+void RunControl::requestStopNow() {
+    std::unique_lock lock(mutex_);
+    if (phase_ == RunPhase::Idle) return;
+    level_ = StopLevel::AtCheckpoint;
+    moveTo(RunPhase::Stopping, lock);
+}
+
+void RunControl::offerFinish(std::string units, std::string note) {
+    std::lock_guard lock(mutex_);
+    finishUnits_ = std::move(units);
+    finishNote_ = std::move(note);
+}
+
+std::string RunControl::unitsInHand() const {
+    std::lock_guard lock(mutex_);
+    return finishUnits_;
+}
+
+std::string RunControl::finishNote() const {
+    std::lock_guard lock(mutex_);
+    return finishNote_;
 }
 
 void RunControl::requestSkip() {

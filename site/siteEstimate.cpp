@@ -25,6 +25,10 @@ constexpr double kPageProgramSeconds = 0.02;
 constexpr int kRemoteBlockChars = 3 * (60 + 2 * remote::BlockWrite);
 // Identification, upgrade mode, erase, restart and the confirmation that the unit runs.
 constexpr int kUnitSeconds = 10;
+// After the pages: the pause after the reset and the one before the closing commands, within which
+// a unit that runs its new image answers.
+constexpr int kFinishSeconds =
+    static_cast<int>((delay::GlobalAfterResetBroadcast + delay::GlobalBeforeClosing) / 1000);
 // Each all-at-once upgrade of controllers (one for each model) searches every LA first.
 constexpr int kControllerSearchSeconds = 60;
 
@@ -101,6 +105,11 @@ SiteEstimate estimateWrites(const std::vector<PlannedWrite>& writes, std::uint32
     seconds += static_cast<double>(searches.size()) * kControllerSearchSeconds;
     estimate.seconds = static_cast<int>(seconds + 0.5);
     return estimate;
+}
+
+int secondsToFinish(SiteUnitKind kind, int pagesLeft, std::uint32_t bitsPerSecond) {
+    const double pages = writeSeconds({kind, std::max(pagesLeft, 0), ""}, bitsPerSecond);
+    return static_cast<int>(pages + 0.5) + kFinishSeconds;
 }
 
 SiteEstimate combineEstimates(const std::vector<SiteEstimate>& buses) {

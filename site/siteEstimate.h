@@ -33,6 +33,10 @@ std::vector<PlannedWrite> plannedWrites(const SiteBus& bus, ControllerModel mode
 // The units and the time of one bus's writes at this line speed.
 SiteEstimate estimateWrites(const std::vector<PlannedWrite>& writes, std::uint32_t bitsPerSecond);
 
+// About how long the units in hand take to finish: the pages left at this line speed, then the
+// reset, the confirmation that they run and the closing pause.
+int secondsToFinish(SiteUnitKind kind, int pagesLeft, std::uint32_t bitsPerSecond);
+
 // Buses run at once: their units add up, the slowest bus sets the time.
 SiteEstimate combineEstimates(const std::vector<SiteEstimate>& buses);
 

@@ -1,6 +1,7 @@
 #include "site/siteRun.h"
 
 #include "link/operation.h"
+#include "site/finishOffer.h"
 #include "site/firmwareShelf.h"
 #include "site/sitePlan.h"
 #include "site/siteReport.h"
@@ -69,6 +70,21 @@ UnitRecord unitRecord(const OperationContext& context, const SiteStep& step,
     return {end, wrotePages};
 }
 
+// The step's units whose pages are going out: under "ALL units" those its table holds erased and
+// unfinished, else its one unit.
+std::vector<std::string> unitsInHand(const SiteStep& step, const PassPlan& plan,
+                                     const FoundUnits& found) {
+    std::vector<std::string> addresses;
+    const bool all = step.settings.upgradeType == UpgradeType::AllUnits;
+    for (std::size_t index : step.units) {
+        const SurveyedUnit& planned = plan.units[index];
+        const FoundUnit* unit = found.at(planned.la);
+        if (!all || (unit != nullptr && unit->flashUnfinished))
+            addresses.push_back(planned.unit.address);
+    }
+    return addresses;
+}
+
 StepRecord runStep(OperationContext& context, const SiteStep& step, const PassPlan& plan,
                    const SiteObserver& observer, FirmwareImage& image) {
     context.console.status(step.title);
@@ -83,15 +99,22 @@ StepRecord runStep(OperationContext& context, const SiteStep& step, const PassPl
         return {notOpened, std::vector<UnitRecord>(step.units.size(), {notOpened, false})};
     }
     FoundUnits found;
+    FinishOffer finish(context, plan.units[step.units.front()].unit.kind, image,
+                       [&] { return unitsInHand(step, plan, found); });
+    console.followFinish(finish);
     UpgradeRun run{{context.link, console, context.clock, context.control, context.trust},
                    step.settings,
                    step.scope,
                    image,
                    found};
     StepRecord record{RunUpgrade(run), {}};
+    // A Stop that let the units in hand finish left none of the step's units half-written.
+    const bool finished =
+        context.control.stopLevel() == StopLevel::AfterUnitsInHand && !context.link.lineLost();
+    finish.stepEnded();
     for (std::size_t index : step.units)
-        record.units.push_back(
-            unitRecord(context, step, found, plan.units[index], record.end, console.wrotePages()));
+        record.units.push_back(unitRecord(context, step, found, plan.units[index], record.end,
+                                          console.wrotePages() && !finished));
     return record;
 }
 

@@ -5,6 +5,7 @@
 
 #include "link/console.h"
 #include "link/runControl.h"
+#include "site/finishOffer.h"
 
 #include <cstddef>
 #include <functional>
@@ -27,8 +28,13 @@ public:
 
     // Pages went out to the step's units: the ones it did not finish are in their boot loader.
     bool wrotePages() const { return wrotePages_; }
+    // The offer to let the step's units finish follows its pages and its lines.
+    void followFinish(FinishOffer& offer) { finish_ = &offer; }
 
-    void status(std::string_view line) override { face_.status(line); }
+    void status(std::string_view line) override {
+        face_.status(line);
+        if (finish_ != nullptr) finish_->noticeStop();
+    }
     void refusal(std::string_view line) override { face_.refusal(line); }
     void report(std::string_view line) override { face_.report(line); }
     void clearStatus() override { face_.clearStatus(); }
@@ -54,4 +60,5 @@ private:
     std::vector<Row> rows_;
     const RunControl& control_;
     bool wrotePages_ = false;
+    FinishOffer* finish_ = nullptr;
 };

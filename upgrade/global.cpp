@@ -7,6 +7,7 @@ constexpr char kReportHeading[] = "<< Upgrade Report >>";
 constexpr char kUpgradeOk[] = " upgrade OK.";
 constexpr char kUpgradeFailed[] = " upgrade Failed!";
 constexpr std::size_t kLAWidth = 2;
+constexpr char kLeftInBootLoader[] = "Left in boot loader for the next run:";
 } // namespace
 
 std::string controllerLA(const UpgradeRun& run) {
@@ -42,6 +43,23 @@ void report(UpgradeRun& run) {
         else if (unit->state == UnitState::Failed)
             run.ctx.console.status(unitLine(unitAddress(run, la), kUpgradeFailed));
     }
+}
+
+std::vector<int> unfinishedUnits(const UpgradeRun& run) {
+    std::vector<int> las;
+    for (int la = FoundUnits::kFirstLA; la <= FoundUnits::kLastLA; ++la)
+        if (run.units.at(la)->flashUnfinished) las.push_back(la);
+    return las;
+}
+
+bool reportLeftInBootLoader(UpgradeRun& run) {
+    const std::vector<int> las = unfinishedUnits(run);
+    if (las.empty()) return false;
+    std::string line = kLeftInBootLoader;
+    for (int la : las)
+        line += " " + unitAddress(run, la);
+    run.ctx.console.status(line);
+    return true;
 }
 
 Outcome outcomeOf(const UpgradeRun& run) {

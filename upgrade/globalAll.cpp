@@ -41,7 +41,6 @@ constexpr char kUpgradeFailed[] = " upgrade Failed!";
 // A unit's reason when it never answered from its application after the reset.
 constexpr char kNotRunning[] = "not running after its reset";
 constexpr char kUserAborted[] = "<<User Aborted Upgrade>>";
-constexpr char kLeftInBootLoader[] = "Left in boot loader for the next run:";
 
 // Only so much of a reply is looked at; its length is judged after the cut.
 constexpr std::size_t kReplyKept = 50;
@@ -59,19 +58,21 @@ public:
             for (int pass = 0; pass < kPasses; ++pass)
                 if (!runPass(pass == kPasses - 1)) break;
             closeHistories();
-            if (ended()) break;
+            // A Stop that let the units in hand finish starts no further class.
+            if (ended() || finishing()) break;
         }
         global::report(run_);
         if (stopped()) console().status(kUserAborted);
         // The closing commands cannot leave over a failed line: nothing to wait for.
         if (!lineLost()) run_.ctx.link.pause(delay::GlobalBeforeClosing);
-        if (!notReset_.empty()) console().status(kLeftInBootLoader + joinedAddresses(notReset_));
+        const bool leftUnfinished = global::reportLeftInBootLoader(run_);
         if (run_.scope.terminalScope) {
             global::fireAndForget(run_, addr::controller(global::controllerLA(run_)),
                                   cmd::ControllerUpgradeEnd);
             // The reset starts the application of every unit of the controller, a half-written
-            // one too: units erased and never reset stay in their boot loader for the next run.
-            if (notReset_.empty())
+            // one too: units whose flash was left unfinished, by a Stop, a lost line or a
+            // failure, stay in their boot loader for the next run.
+            if (!leftUnfinished)
                 global::fireAndForget(run_, global::classBroadcast(run_), cmd::Reset);
         }
     }
@@ -135,8 +136,8 @@ private:
     bool enterUpgradeMode() {
         bool entered = false;
         forEachUnit([&](int la, FoundUnit& unit, const std::string& address) {
-            // After a Stop no further unit is put into upgrade mode.
-            if (stopped()) return;
+            // After a Stop, of either level, no further unit is put into upgrade mode.
+            if (finishing()) return;
             if (!needsUpgrade(unit)) {
                 unit.state = UnitState::Done;
                 console().status(global::unitLine(address, kNotNecessary));
@@ -179,7 +180,7 @@ private:
 
     void erase() {
         console().status(kEraseFlash);
-        forEachUnit([&](int la, FoundUnit&, const std::string&) { notReset_.insert(la); });
+        forEachUnit([&](int, FoundUnit& unit, const std::string&) { unit.flashUnfinished = true; });
         global::fireAndForget(run_, global::classBroadcast(run_), cmd::EraseAll);
         run_.ctx.link.pause(delay::GlobalAfterEraseBroadcast);
         forEachUnit([&](int, FoundUnit& unit, const std::string& address) {
@@ -268,7 +269,8 @@ private:
     void resetAndConfirm(bool lastPass) {
         console().status(kResetting);
         global::fireAndForget(run_, global::classBroadcast(run_), cmd::Reset);
-        notReset_.clear();
+        // Every unit still pending took every page: its image is whole, whatever it does next.
+        forEachUnit([](int, FoundUnit& unit, const std::string&) { unit.flashUnfinished = false; });
         run_.ctx.link.pause(delay::GlobalAfterResetBroadcast);
         if (ended()) return;
         for (int la = FoundUnits::kFirstLA; la <= FoundUnits::kLastLA && !lineLost(); ++la) {
@@ -278,7 +280,8 @@ private:
             if (unit.state == UnitState::Pending) confirmRunning(unit, address);
             if (unit.state == UnitState::Failed) {
                 console().status(global::unitLine(address, kUpgradeFailed));
-                if (!lastPass) unit.state = UnitState::Pending;
+                // After a Stop that lets the units in hand finish, no pass follows.
+                if (!lastPass && !finishing()) unit.state = UnitState::Pending;
             }
         }
     }
@@ -300,13 +303,6 @@ private:
     }
 
     // The reason in the words of the unit's status line, without the address it follows.
-    std::string joinedAddresses(const std::set<int>& las) const {
-        std::string text;
-        for (int la : las)
-            text += " " + global::unitAddress(run_, la);
-        return text;
-    }
-
     static void fail(FoundUnit& unit, const std::string& reason) {
         unit.state = UnitState::Failed;
         unit.reason = reason.substr(std::min(reason.find_first_not_of(' '), reason.size()));
@@ -333,6 +329,7 @@ private:
 
     Console& console() { return run_.ctx.console; }
     bool stopped() const { return run_.ctx.control.stopRequested(); }
+    bool finishing() const { return run_.ctx.control.finishRequested(); }
     bool lineLost() const { return run_.ctx.link.lineLost(); }
     bool ended() const { return run_.ctx.ended(); }
 
@@ -366,8 +363,6 @@ private:
     std::map<int, UnitHistory> histories_; // the units of the class put into upgrade mode
     std::set<std::uint8_t> refusedClasses_;
     std::string refusal_;
-    // Units erased since the class was last reset: their flash is not a whole image.
-    std::set<int> notReset_;
 };
 
 } // namespace

@@ -19,7 +19,7 @@ bool stopped(const UpgradeRun& run) {
 bool upgradeUnit(UpgradeRun& run, int la, FoundUnit& unit) {
     const std::string address = global::unitAddress(run, la);
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
-        const bool upgraded = GoUpgradeSingle(run, address).succeeded();
+        const bool upgraded = GoUpgradeSingle(run, address, unit.flashUnfinished).succeeded();
         unit.state = upgraded ? UnitState::Done : UnitState::Failed;
         run.ctx.console.status("");
         if (stopped(run)) return false;
@@ -34,9 +34,15 @@ Outcome GoUpgradeGlobalOne(UpgradeRun& run) {
     for (int la = FoundUnits::kFirstLA; la <= FoundUnits::kLastLA; ++la) {
         FoundUnit& unit = *run.units.at(la);
         if (unit.state != UnitState::Pending && unit.state != UnitState::Failed) continue;
-        if (!upgradeUnit(run, la, unit)) return global::outcomeOf(run);
+        if (!upgradeUnit(run, la, unit)) {
+            global::reportLeftInBootLoader(run);
+            return global::outcomeOf(run);
+        }
     }
     global::report(run);
+    // The class reset would start a half-written image too: such units stay in their boot
+    // loader for the next run.
+    if (global::reportLeftInBootLoader(run)) return global::outcomeOf(run);
     if (!run.scope.controllerScope) {
         global::fireAndForget(run, global::classBroadcast(run), cmd::Reset);
         run.ctx.console.status(kResetUnit);

@@ -8,6 +8,7 @@
 #include "upgrade/upgradeRun.h"
 
 #include <string>
+#include <vector>
 
 namespace global {
 
@@ -26,6 +27,12 @@ void fireAndForget(UpgradeRun& run, const std::string& address, const char* comm
 
 // The upgrade report: every done and failed unit in LA order.
 void report(UpgradeRun& run);
+
+// The units whose flash this run left unfinished, in LA order.
+std::vector<int> unfinishedUnits(const UpgradeRun& run);
+// Names them for the next run ("Left in boot loader for the next run: 0101 0102"); says nothing
+// when there are none. True when it named any.
+bool reportLeftInBootLoader(UpgradeRun& run);
 
 // How the run ended, from the table of found units and the run's state.
 Outcome outcomeOf(const UpgradeRun& run);

@@ -45,6 +45,8 @@ public:
         return outcome;
     }
 
+    bool flashUnfinished() const { return flashUnfinished_; }
+
 private:
     Outcome pass() {
         if (!identify()) return fail(kNoUnitDetected);
@@ -57,11 +59,13 @@ private:
         if (stopped()) return run_.ctx.endOfRun();
         if (!confirmUpgradeMode()) return fail(failure_);
         if (stopped()) return run_.ctx.endOfRun();
+        flashUnfinished_ = true;
         if (!erase()) return fail(failure_);
         if (stopped()) return run_.ctx.endOfRun();
         if (!write()) return fail(failure_);
         // A stop during the page loop leaves the unit unreset.
         if (stopped()) return run_.ctx.endOfRun();
+        flashUnfinished_ = false;
         reset();
         if (settings().upgradeType == UpgradeType::Advanced) return Outcome::completed();
         return confirmRunning() ? Outcome::completed() : fail(kUpgradeFailed);
@@ -280,6 +284,7 @@ private:
     const std::string& address_;
     UnitFacts facts_;
     std::string failure_; // the last line that said why a step failed
+    bool flashUnfinished_ = false;
     UnitHistory history_;
 };
 
@@ -287,4 +292,11 @@ private:
 
 Outcome GoUpgradeSingle(UpgradeRun& run, const std::string& address) {
     return SinglePass(run, address).go();
+}
+
+Outcome GoUpgradeSingle(UpgradeRun& run, const std::string& address, bool& flashUnfinished) {
+    SinglePass pass(run, address);
+    const Outcome outcome = pass.go();
+    flashUnfinished = pass.flashUnfinished();
+    return outcome;
 }

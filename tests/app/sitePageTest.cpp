@@ -231,13 +231,15 @@ private slots:
     void upgradeSiteAsksFirstAndEnterAnswersNo();
     void columnsFitTheirCellsAndTheWindow();
 
-    // Stopped while it writes, the run leaves the rest not done; the next run finishes the
-    // site, every unit holding its file's version, and a plan after it finds nothing to do.
+    // Stopped while it writes, the run finishes the unit in hand and leaves the rest not done;
+    // the next run finishes the site, every unit holding its file's version, and a plan after it
+    // finds nothing to do.
     void upgradeSiteByClickBringsTheDemoUpToDate() {
         SitePage page;
         QVERIFY(page.ready(NEXALO_SOURCE_DIR "/tests/app/siteUpgrade.json"));
         TestForm& form = page.form;
         bool sawRunning = false;
+        QString stopNote;
         QTimer stopper;
         QObject::connect(&stopper, &QTimer::timeout, [&] {
             const auto rows = rowsOf(form.tvSite);
@@ -245,14 +247,19 @@ private slots:
                     return !row.second->text(SiteTree::Progress).isEmpty();
                 }))
                 return;
+            // A row's bar may move for a moment before its pages: the Stop waits for them.
+            if (form.session.control().unitsInHand().empty()) return;
             stopper.stop();
             sawRunning = form.btnSite->text() == QStringLiteral("&Stop") &&
                          !form.btnPlan->isEnabled() && !form.cbxModel->isEnabled();
             QTest::mouseClick(form.btnSite, Qt::LeftButton);
+            stopNote = form.lblSite->text();
         });
         stopper.start(5);
         QVERIFY(clickAndWait(form, form.btnSite, kSiteRunMs));
         QVERIFY(sawRunning);
+        // The first Stop lets the unit being written finish, and says so.
+        QVERIFY2(stopNote.startsWith(QStringLiteral("Stopping after ")), qPrintable(stopNote));
         QVERIFY(form.siteBus && form.siteBus->end.kind == OutcomeKind::Stopped);
         QVERIFY(form.lblSite->text().startsWith(QStringLiteral("Stopped")));
         QVERIFY(form.lblSite->text().contains(QStringLiteral("not done")));

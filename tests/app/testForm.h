@@ -39,11 +39,12 @@ public:
     bool realBoxes = false;
 
 protected:
-    QMessageBox::StandardButton showMessageBox(QMessageBox::Icon icon, const QString& title,
-                                               const QString& text,
-                                               QMessageBox::StandardButtons buttons) override {
+    QMessageBox::StandardButton
+    showMessageBox(QMessageBox::Icon icon, const QString& title, const QString& text,
+                   QMessageBox::StandardButtons buttons,
+                   const QMap<QMessageBox::StandardButton, QString>& captions = {}) override {
         messages.append({icon, text});
-        if (realBoxes) return TForm1::showMessageBox(icon, title, text, buttons);
+        if (realBoxes) return TForm1::showMessageBox(icon, title, text, buttons, captions);
         if (beforeAnswer) beforeAnswer(text);
         return buttons.testFlag(answer) ? answer : QMessageBox::Ok;
     }

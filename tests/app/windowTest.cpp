@@ -556,8 +556,58 @@ private slots:
 
         HeldOperation held(form);
         QVERIFY(held.start(form.btnUpgrade));
+        form.answer = QMessageBox::Abort;
         QVERIFY(!form.close());
+        QCOMPARE(form.messages.last().text, QStringLiteral("A run is in progress."));
         QVERIFY(form.isVisible());
+        QVERIFY(runEnds(form));
+        QVERIFY(held.sawStop);
+        QTRY_VERIFY(!form.isVisible());
+    }
+
+    // Closing while a run writes units asks how it ends. Keep running keeps both; Stop after
+    // it lets the units finish (the run starts nothing new and ends on its own, then the
+    // window closes); Stop now stops the run at its checkpoint and closes the window after it.
+    void closingDuringARunAsksHowItEnds() {
+        InTemporaryFolder folder;
+        TestForm form;
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        RunControl& control = form.session.control();
+        const std::string note = "Stopping after 0102 (about 40 s); Stop again to stop at once "
+                                 "and leave it in its boot loader";
+        {
+            HeldOperation held(form);
+            QVERIFY(held.start(form.btnSite));
+            control.offerFinish("0102", note);
+            form.answer = QMessageBox::Cancel;
+            QVERIFY(!form.close());
+            QCOMPARE(form.messages.last().text, QStringLiteral("A run is writing unit 0102."));
+            QCOMPARE(control.stopLevel(), StopLevel::None);
+            QTest::qWait(50);
+            QVERIFY(form.isVisible() && form.running());
+
+            form.answer = QMessageBox::Yes;
+            QVERIFY(!form.close());
+            QCOMPARE(control.stopLevel(), StopLevel::AfterUnitsInHand);
+            QVERIFY(!control.stopRequested());
+            QCOMPARE(form.lblSite->text(), QString::fromStdString(note));
+            QTest::qWait(50);
+            QVERIFY(form.isVisible() && form.running());
+            held.release(); // its units finished
+            QVERIFY(runEnds(form));
+            QVERIFY(!held.sawStop);
+            QTRY_VERIFY(!form.isVisible());
+        }
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        HeldOperation held(form);
+        QVERIFY(held.start(form.btnSite));
+        control.offerFinish("0101, 0102", note);
+        form.answer = QMessageBox::Abort;
+        QVERIFY(!form.close());
+        QCOMPARE(form.messages.last().text, QStringLiteral("A run is writing units 0101, 0102."));
+        QVERIFY(control.stopRequested());
         QVERIFY(runEnds(form));
         QVERIFY(held.sawStop);
         QTRY_VERIFY(!form.isVisible());

@@ -53,9 +53,20 @@ TEST_F(TerminalsOneAtATime, AUnitThatFailsOnceIsDoneAtItsSecondAttemptOneThatFai
     EXPECT_EQ(state(2), UnitState::Failed);
     const std::vector<std::string>& lines = console.statusLines;
     ASSERT_GE(lines.size(), 5u);
+    // The half-written unit stays in its boot loader: no reset of the class starts it.
     EXPECT_EQ(std::vector<std::string>(lines.end() - 5, lines.end()),
               (std::vector<std::string>{"", "<< Upgrade Report >>", "Unit 0101 upgrade OK.",
-                                        "Unit 0102 upgrade Failed!", "Reset unit."}));
+                                        "Unit 0102 upgrade Failed!",
+                                        "Left in boot loader for the next run: 0102"}));
+    EXPECT_EQ(framesTo(network.network(), "01FF", cmd::Reset), 0);
+    EXPECT_TRUE(unit("t2").upgradeMode);
+}
+
+TEST_F(TerminalsOneAtATime, EveryUnitUpgradedEndsWithTheClassReset) {
+    upgrade();
+    EXPECT_EQ(state(1), UnitState::Done);
+    EXPECT_EQ(state(2), UnitState::Done);
+    EXPECT_EQ(console.statusLines.back(), "Reset unit.");
     const sim::ReceivedFrame& last = network.network().frames.back();
     EXPECT_EQ(last.address + last.command, "01FF08");
 }
@@ -70,6 +81,19 @@ TEST_F(TerminalsOneAtATime, AStopEndsAfterTheCurrentUnitWithoutReport) {
     EXPECT_EQ(linesWith("<< Upgrade Report >>"), 0);
     EXPECT_EQ(framesTo(network.network(), "01FF", cmd::Reset), 0);
     EXPECT_EQ(state(1), UnitState::Failed);
+    // Stopped before its erase: its application is whole, nothing is left half-written.
+    EXPECT_TRUE(unit("t1").applicationIntact);
+    EXPECT_EQ(linesWith("Left in boot loader for the next run: 0101"), 0);
+}
+
+TEST_F(TerminalsOneAtATime, AStopInTheFirstUnitsPagesNamesItForTheNextRun) {
+    console.onWait = [&] {
+        if (framesTo(network.network(), "0101", cmd::WritePageCode) == 2) control.requestStop();
+    };
+    upgrade();
+    EXPECT_TRUE(unit("t1").upgradeMode);
+    EXPECT_EQ(console.statusLines.back(), "Left in boot loader for the next run: 0101");
+    EXPECT_EQ(framesTo(network.network(), "01FF", cmd::Reset), 0);
 }
 
 } // namespace

@@ -9,7 +9,9 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -158,6 +160,60 @@ TEST_F(SiteCli, BringsASiteUpToDateAndTheDiffShowsWhatChanged) {
     const ProcessResult again = cli({"site"});
     EXPECT_EQ(again.exitStatus, 0);
     EXPECT_EQ(again.out.find("Entering Upgrade mode"), std::string::npos);
+}
+
+// nexalo-cli site on the small site, given Ctrl-C times once pages reach the unit (50 ms
+// apart); false in interrupted when no page came.
+ProcessResult interruptedInThePages(sim::PtySimulator& simulator, const std::string& folder,
+                                    int times, bool& interrupted) {
+    return runProcess(NEXALO_CLI_PATH, {"site"}, folder, [&](pid_t pid) {
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        while (std::chrono::steady_clock::now() < until) {
+            const sim::Network now = simulator.snapshot();
+            const auto pages = std::ranges::count_if(
+                now.broadcasts, [](const auto& f) { return f.command.starts_with("E3"); });
+            if (pages >= 2) {
+                for (int i = 0; i < times; ++i) {
+                    interrupted = kill(pid, SIGINT) == 0;
+                    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+                }
+                return;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    });
+}
+
+// Ctrl-C once pages reach the unit: the unit finishes and runs, and the run stops after it.
+TEST_F(SiteCli, CtrlCWhileAUnitIsWrittenLetsItFinishFirst) {
+    serve("COM1", kSmallSite);
+    bool interrupted = false;
+    const ProcessResult run =
+        interruptedInThePages(*simulators.front(), folder.path().string(), 1, interrupted);
+    ASSERT_TRUE(interrupted) << run.out;
+    EXPECT_EQ(run.exitStatus, 1) << run.err;
+    EXPECT_NE(run.out.find("Stopping after 0101 (about "), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("Unit 0101 upgrade OK."), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("Site run stopped"), std::string::npos) << run.out;
+    EXPECT_EQ(run.out.find("Site: survey to verify"), std::string::npos) << run.out;
+    const sim::Unit& behind = simulators.front()->snapshot().units[1];
+    EXPECT_FALSE(behind.upgradeMode);
+    EXPECT_EQ(behind.version, 0x0215); // 2.21
+}
+
+// A second Ctrl-C stops at once: the unit stays in its boot loader, and the run fails.
+TEST_F(SiteCli, ASecondCtrlCLeavesTheUnitInItsBootLoader) {
+    serve("COM1", kSmallSite);
+    bool interrupted = false;
+    const ProcessResult run =
+        interruptedInThePages(*simulators.front(), folder.path().string(), 2, interrupted);
+    ASSERT_TRUE(interrupted) << run.out;
+    EXPECT_EQ(run.exitStatus, 1) << run.err;
+    EXPECT_NE(run.out.find("Left in boot loader for the next run: 0101"), std::string::npos)
+        << run.out;
+    EXPECT_NE(run.out.find("left in boot loader: 0101"), std::string::npos) << run.out;
+    EXPECT_EQ(run.out.find("Unit 0101 upgrade OK."), std::string::npos) << run.out;
+    EXPECT_TRUE(simulators.front()->snapshot().units[1].upgradeMode);
 }
 
 TEST_F(SiteCli, CtrlCStopsEveryBus) {

@@ -191,14 +191,16 @@ TEST_F(SiteRun, StopEndsTheRunAtTheProcedureCheckpoint) {
 }
 
 TEST_F(SiteRun, AUnitUpgradedBeforeAStopIsReportedUpgraded) {
-    // Stopped inside the all-at-once upgrade of controller 01's terminals, once one of them is
-    // through: that one was upgraded, the units its run had not finished were not done.
+    // Stopped at once (Stop twice) inside the all-at-once upgrade of controller 01's terminals,
+    // once one of them is through: that one was upgraded, the units its run had not finished
+    // were not done.
     std::string through;
     console.onWait = [&] {
         if (!through.empty()) return;
         for (const std::string& line : console.statusLines)
             if (line.starts_with("Unit 01") && line.ends_with(" upgrade OK.")) {
                 through = line.substr(5, 4);
+                bus.control.requestStop();
                 bus.control.requestStop();
             }
     };

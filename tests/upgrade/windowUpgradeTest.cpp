@@ -215,14 +215,16 @@ private slots:
         QCOMPARE(page.framesStartingWith(cmd::Reset), 0);
     }
 
-    // The window manager's close button during the scan: a Stop, not a Skip. The window stays
-    // until the run has closed as a stopped run does, and no unit is put into upgrade mode.
+    // The window manager's close button during the scan, answered "Stop now": a Stop, not a
+    // Skip. The window stays until the run has closed as a stopped run does, and no unit is put
+    // into upgrade mode.
     void closingTheWindowDuringTheScanStopsTheRunThenCloses() {
         UpgradePage page;
         QVERIFY(page.readyForAllControllers());
         TestForm& form = page.form;
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
+        form.answer = QMessageBox::Abort;
         bool closeRefused = false;
         QTimer watch;
         actOnceWhen(
@@ -232,6 +234,7 @@ private slots:
         connect(&form, &TForm1::operationEnded, [&] { shownAtEnd = form.isVisible(); });
         QVERIFY(clickAndWait(form, form.btnUpgrade));
         QVERIFY(closeRefused);
+        QCOMPARE(form.messages.last().text, QStringLiteral("A run is in progress."));
         QVERIFY(shownAtEnd);
         QTRY_VERIFY(!form.isVisible());
 

@@ -1,6 +1,7 @@
 #include "../signals.h"
 
 #include <signal.h>
+#include <unistd.h>
 
 void installSigintHandler(InterruptHandler handler) {
     struct sigaction action = {};
@@ -11,3 +12,12 @@ void installSigintHandler(InterruptHandler handler) {
 }
 
 void rearmInterruptHandler(InterruptHandler) {}
+
+void writeFromHandler(const char* text, std::size_t size) {
+    while (size > 0) {
+        const ssize_t written = write(STDOUT_FILENO, text, size);
+        if (written <= 0) return;
+        text += written;
+        size -= static_cast<std::size_t>(written);
+    }
+}
