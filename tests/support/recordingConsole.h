@@ -15,7 +15,10 @@ public:
         statusLines.emplace_back(line);
         if (onStatus) onStatus(statusLines.back());
     }
-    void report(std::string_view line) override { reportLines.emplace_back(line); }
+    void report(std::string_view line) override {
+        reportLines.emplace_back(line);
+        if (onReport) onReport(reportLines.back());
+    }
     void clearStatus() override { statusLines.clear(); }
     void clearReport() override { reportLines.clear(); }
     void replaceLastReportLine(std::string_view line) override {
@@ -64,6 +67,8 @@ public:
     std::function<void()> onWait;
     // Called with each status line as it is written, while the operation that wrote it waits.
     std::function<void(const std::string&)> onStatus;
+    // The same for each report line.
+    std::function<void(const std::string&)> onReport;
     bool confirmAnswer = false;
     std::optional<std::string> fileToChoose; // what the file dialog returns
     int dialogRuns = 0;

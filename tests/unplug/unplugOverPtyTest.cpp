@@ -37,6 +37,11 @@ protected:
         console.onWait = [this] {
             if (simulator.unplugged()) watch.startOnce();
         };
+        // A loss noticed by a read or a write, before any wait saw the simulator unplugged (its
+        // serving thread late on a busy host), starts the watch when the run says so.
+        console.onReport = [this](const std::string& line) {
+            if (line.starts_with("Serial line lost")) watch.startOnce();
+        };
     }
 
     bool upgrade() {

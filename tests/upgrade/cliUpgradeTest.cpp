@@ -87,6 +87,14 @@ TEST_F(CliUpgrade, CtrlCDuringTheScanPutsNoUnitIntoUpgradeMode) {
             kill(child, SIGINT);
         });
     const auto ended = std::chrono::steady_clock::now() - interrupted;
+    // The simulator's serving thread may still be reading the run's last frames on a busy host.
+    const auto closed = [this] {
+        const sim::Network seen = simulator.snapshot();
+        return std::ranges::any_of(seen.frames,
+                                   [](const auto& f) { return f.command == cmd::UpgradeRunEnd; });
+    };
+    for (int wait = 0; wait < 400 && !closed(); ++wait)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
     EXPECT_EQ(result.exitStatus, 1);
     EXPECT_TRUE(result.out.starts_with(" LA    Unit Type\n[01] - ")) << result.out;
     EXPECT_TRUE(result.out.ends_with("\nFinished.\n")) << result.out;
