@@ -74,5 +74,6 @@ public:
     void clearCommsTest();
 
 private:
-    std::array<std::array<SurveyRecord, kColumns>, kRows> records_{};
+    // Every record starts free: its members carry their own initial values.
+    std::array<std::array<SurveyRecord, kColumns>, kRows> records_;
 };
