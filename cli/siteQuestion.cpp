@@ -2,10 +2,15 @@
 
 #include "interrupt.h"
 #include "site/siteEstimate.h"
+#include "terminal.h"
 
 #include <algorithm>
 #include <iostream>
 #include <string>
+
+namespace {
+constexpr int kAnswerSliceMs = 100;
+} // namespace
 
 SiteQuestion::SiteQuestion(std::size_t buses, ControllerModel model, std::uint32_t bitsPerSecond)
     : model_(model), bitsPerSecond_(bitsPerSecond), in_(buses, false) {}
@@ -47,6 +52,13 @@ bool SiteQuestion::ask() const {
     const SiteEstimate all = combineEstimates(estimates);
     if (all.total() == 0) return true;
     std::cout << siteQuestion(all, bitsPerSecond_) << " [y/N] " << std::flush;
+    // Asked on a bus's worker, where Ctrl-C does not break the read: it is looked at between
+    // short waits for the answer, and answers No.
+    while (!inputArrives(kAnswerSliceMs))
+        if (interruptRequested()) {
+            std::cout << "\n";
+            return false;
+        }
     std::string answer;
     if (!std::getline(std::cin, answer)) answer.clear();
     return answer == "y" || answer == "Y" || answer == "yes" || answer == "Yes";

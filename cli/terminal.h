@@ -5,3 +5,7 @@
 #include <cstdio>
 
 bool isTerminal(std::FILE* stream);
+
+// Waits up to timeoutMs for standard input to have something to read (a line, or its end):
+// false when nothing came, so that a question can look at Ctrl-C between waits.
+bool inputArrives(int timeoutMs);

@@ -5,6 +5,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -96,6 +97,10 @@ std::string verdict(const SiteBus& bus) {
         if (plannedNothing(bus) && !bus.planOnly) return "Site: nothing to upgrade.";
         return "Site up to date: every planned unit verified.";
     case OutcomeKind::Stopped:
+        // Every planned unit had its step, and no survey proved what they run now.
+        if (std::ranges::none_of(
+                bus.units, [](const SiteUnit& unit) { return unit.result == SiteResult::NotDone; }))
+            return "Site run stopped (" + bus.port + "): not verified.";
         return "Site run stopped: units not reached are not done.";
     case OutcomeKind::LineLost:
     case OutcomeKind::Error:

@@ -53,21 +53,24 @@ void reportLines(Console& console, const std::vector<std::string>& lines) {
 }
 
 // An "ALL units" run answers for each unit by its table of found units: a unit finished before
-// a Stop or a lost line was finished, whatever came after it; one still pending when pages went
-// out was being written. Every other run answers for its one unit as a whole.
+// a Stop or a lost line was finished, whatever came after it; one whose flash this run erased
+// and had not finished when a Stop or a lost line came is left in its boot loader, whatever its
+// last request said; one not yet put to work was not reached. Every other run answers for its
+// one unit as a whole.
 UnitRecord unitRecord(const OperationContext& context, const SiteStep& step,
                       const FoundUnits& found, const SurveyedUnit& planned, const Outcome& end,
                       bool wrotePages) {
     if (step.settings.upgradeType != UpgradeType::AllUnits) return {end, wrotePages};
     const FoundUnit* unit = found.at(planned.la);
-    if (unit != nullptr && unit->state == UnitState::Done) return {Outcome::completed(), false};
-    if (unit != nullptr && unit->state == UnitState::Failed)
+    if (unit == nullptr) return context.ended() ? UnitRecord{} : UnitRecord{end, false};
+    if (unit->state == UnitState::Done) return {Outcome::completed(), false};
+    if (unit->flashUnfinished && context.ended()) return {end, true};
+    if (unit->state == UnitState::Failed)
         return {Outcome::failed(unit->reason.empty() ? kUnitFailed : unit->reason,
                                 planned.unit.address),
-                false};
-    const bool pending = unit != nullptr && unit->state == UnitState::Pending;
-    if (context.ended() && !(pending && wrotePages)) return {};
-    return {end, wrotePages};
+                unit->flashUnfinished};
+    if (context.ended()) return {};
+    return {end, unit->flashUnfinished};
 }
 
 // The step's units whose pages are going out: under "ALL units" those its table holds erased and

@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -196,7 +197,8 @@ TEST_F(SiteCli, CtrlCWhileAUnitIsWrittenLetsItFinishFirst) {
     EXPECT_NE(run.out.find("Unit 0101 upgrade OK."), std::string::npos) << run.out;
     EXPECT_NE(run.out.find("Site run stopped"), std::string::npos) << run.out;
     EXPECT_EQ(run.out.find("Site: survey to verify"), std::string::npos) << run.out;
-    const sim::Unit& behind = simulators.front()->snapshot().units[1];
+    const sim::Network seen = simulators.front()->snapshot();
+    const sim::Unit& behind = seen.units[1];
     EXPECT_FALSE(behind.upgradeMode);
     EXPECT_EQ(behind.version, 0x0215); // 2.21
 }
@@ -226,9 +228,13 @@ TEST_F(SiteCli, CtrlCStopsEveryBus) {
                        kill(pid, SIGINT);
                    });
     EXPECT_EQ(run.exitStatus, 1) << run.err;
-    for (const char* bus : {"[COM1] ", "[COM2] "}) {
-        EXPECT_NE(run.out.find(std::string(bus) + "Site run stopped"), std::string::npos)
-            << run.out;
+    // Each bus says it stopped, or which unit the Stop left erased in its boot loader.
+    for (const std::string port : {"COM1", "COM2"}) {
+        const std::string bus = "[" + port + "] ";
+        const bool stopped = run.out.find(bus + "Site run stopped") != std::string::npos;
+        const bool leftBehind = run.out.find(bus + "Site not up to date (" + port +
+                                             "): left in boot loader: ") != std::string::npos;
+        EXPECT_TRUE(stopped || leftBehind) << run.out;
         EXPECT_EQ(run.out.find(std::string(bus) + "Site: survey to verify"), std::string::npos);
     }
     for (const auto& simulator : simulators)
@@ -327,6 +333,37 @@ TEST_F(SiteCli, AtATerminalAsksFirstAndEnterAnswersNo) {
     EXPECT_EQ(run.out.find("Entering Upgrade mode"), std::string::npos);
     EXPECT_EQ(document("site.json")["buses"][0]["units"][1]["result"], "planned");
     EXPECT_EQ(simulators[0]->snapshot().units[1].version, 0x0102);
+}
+
+// Ctrl-C while the question waits for its answer is a No, at once: nothing is upgraded.
+TEST_F(SiteCli, AtATerminalCtrlCAtTheQuestionAnswersNo) {
+    serve("COM1", kSmallSite);
+    const RawPty terminal = openRawPty();
+    std::chrono::steady_clock::time_point interrupted;
+    const ProcessResult run = runProcess(
+        NEXALO_CLI_PATH, {"site"}, folder.path().string(),
+        [&](pid_t child) {
+            // The survey is over once the bus has been quiet for a while: the question waits.
+            std::size_t frames = 0;
+            for (int quiet = 0, wait = 0; quiet < 300 && wait < 4000; ++wait) {
+                const std::size_t now = simulators[0]->snapshot().frames.size();
+                quiet = now == frames && now > 0 ? quiet + 1 : 0;
+                frames = now;
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            }
+            interrupted = std::chrono::steady_clock::now();
+            kill(child, SIGINT);
+        },
+        terminal.slave);
+    const auto ended = std::chrono::steady_clock::now() - interrupted;
+    close(terminal.slave);
+    close(terminal.master);
+    EXPECT_EQ(run.exitStatus, 1) << run.out << run.err;
+    EXPECT_NE(run.out.find("Start the upgrade? [y/N] \nNothing was upgraded.\n"), std::string::npos)
+        << run.out;
+    EXPECT_EQ(run.out.find("Entering Upgrade mode"), std::string::npos);
+    EXPECT_EQ(simulators[0]->snapshot().units[1].version, 0x0102);
+    EXPECT_LT(ended, std::chrono::seconds(2));
 }
 
 // Several buses, one of which does not open: the question is asked once, for the units of

@@ -189,6 +189,7 @@ TEST_F(SiteEnd, AStopDuringTheVerifyingSurveyLeavesTheStepsVerdictsUnverified) {
     EXPECT_LE(frames().size(), framesAtVerify + 7);
     EXPECT_FALSE(said("Site up to date"));
     EXPECT_EQ(reportOf(bus)["verified"], false);
+    EXPECT_EQ(siteResultLines(bus).back(), "Site run stopped (COM1): not verified.");
 }
 
 TEST_F(SiteEnd, ARemoteTooOldToWriteIsRefusedNotUpgraded) {
