@@ -45,5 +45,14 @@ $build_only && exit 0
 # beside them: a case that fails runs once more, and its first failure stays in the output.
 chosen=(-LE slow)
 $all && chosen=(--repeat until-pass:2)
+status=0
 (cd "$dir" && QT_QPA_PLATFORM=offscreen ctest -j"${NEXALO_TEST_JOBS:-$(nproc)}" "${chosen[@]}" \
-    --output-on-failure --timeout 600)
+    --output-on-failure --timeout 600) || status=$?
+# A sanitizer's finding fails the command even when the case passed its second run.
+log=$dir/Testing/Temporary/LastTest.log
+if grep -qE "ERROR: (Address|Leak)Sanitizer|runtime error: " "$log"; then
+    grep -nE "ERROR: (Address|Leak)Sanitizer|runtime error: " "$log" | head -n 20
+    echo "A sanitizer reported a finding: the whole report is in $log."
+    status=1
+fi
+exit "$status"
