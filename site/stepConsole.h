@@ -26,7 +26,8 @@ public:
         : face_(face), progress_(progress), searching_(searching), rows_(std::move(rows)),
           control_(control) {}
 
-    // Pages went out to the step's units: the ones it did not finish are in their boot loader.
+    // Pages went out: a one-unit step that did not finish left its unit in its boot loader (an
+    // "ALL units" step answers unit by unit from its table of found units).
     bool wrotePages() const { return wrotePages_; }
     // The offer to let the step's units finish follows its pages and its lines.
     void followFinish(FinishOffer& offer) { finish_ = &offer; }
