@@ -1,6 +1,7 @@
 #include "busGroup.h"
 #include "commands.h"
 #include "interrupt.h"
+#include "options.h"
 #include "progressConsole.h"
 #include "site/siteReport.h"
 #include "site/siteRun.h"
@@ -105,7 +106,8 @@ CommandAction setUpSite(CLI::App& command) {
     command.add_flag("--plan", options->site.planOnly,
                      "survey and plan only: nothing is sent that changes a unit");
     command.add_option("--json", options->jsonPath, "also write the site report to this file")
-        ->option_text("FILE");
+        ->option_text("FILE")
+        ->check(WritableFile());
     command.add_flag("--yes", options->yes,
                      "upgrade without asking first (asked only when the input is a terminal)");
     command.add_flag("--remotes", options->site.remotes,

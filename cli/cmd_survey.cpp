@@ -1,5 +1,6 @@
 #include "busGroup.h"
 #include "commands.h"
+#include "options.h"
 #include "surveyJson.h"
 #include "tools/networkSurvey.h"
 
@@ -74,6 +75,7 @@ CommandAction setUpSurvey(CLI::App& command) {
         .add_option("--json", *jsonPath,
                     "also write the network found (host, controllers with their terminals, "
                     "terminals without controller; by port when several) to this file")
-        ->option_text("FILE");
+        ->option_text("FILE")
+        ->check(WritableFile());
     return [jsonPath](CliContext& context) { return runSurvey(context, *jsonPath); };
 }

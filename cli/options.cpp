@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <filesystem>
+#include <fstream>
 
 CLI::Validator HexText(std::size_t digits) {
     const std::string description = std::to_string(digits) + " hex digits";
@@ -34,4 +36,22 @@ CLI::Validator DecimalRange(unsigned long low, unsigned long high) {
             return {};
         },
         range, "RANGE");
+}
+
+CLI::Validator WritableFile() {
+    return CLI::Validator(
+        [](std::string& text) -> std::string {
+            namespace fs = std::filesystem;
+            const fs::path path(text);
+            std::error_code error;
+            if (fs::is_directory(path, error)) return "'" + text + "' is a folder, not a file";
+            const fs::path folder = path.has_parent_path() ? path.parent_path() : fs::path(".");
+            if (!fs::is_directory(folder, error))
+                return "cannot write '" + text + "': no folder '" + folder.string() + "'";
+            const bool existed = fs::exists(path, error);
+            if (!std::ofstream(path, std::ios::app)) return "cannot write '" + text + "'";
+            if (!existed) fs::remove(path, error);
+            return {};
+        },
+        "", "FILE");
 }

@@ -19,3 +19,6 @@ public:
 CLI::Validator HexText(std::size_t digits);
 // A decimal number within [low, high] (no sign, no blanks).
 CLI::Validator DecimalRange(unsigned long low, unsigned long high);
+// A file the command will write when it ends: its folder is there and takes a file, so that a
+// long run is not lost for a report that cannot be written. Nothing is left behind by the check.
+CLI::Validator WritableFile();

@@ -14,6 +14,7 @@ packages=(
     libgcrypt20-dev minisign
     file lintian desktop-file-utils appstream
     ansible-core
+    gdb
 )
 
 missing=()

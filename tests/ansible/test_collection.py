@@ -27,9 +27,13 @@ import sys
 import tempfile
 import time
 
+from hang_report import run_bounded
 from sim_sites import copy_samples, served_address
 
 SKIPPED = 77
+# A playbook here takes well under a minute; one that takes this long is hung, and what it
+# waits on is reported before it is ended.
+PLAYBOOK_LIMIT_S = 180
 
 SITES = {
     # The failing site comes first, so that it shares the first batch of two.
@@ -134,8 +138,8 @@ class Fleet:
         if os.path.exists(os.path.join(self.reports, 'outcomes.json')):
             os.unlink(os.path.join(self.reports, 'outcomes.json'))
         started = time.monotonic()
-        run = subprocess.run(argv, env=ansible_environment(self.args, self.top),
-                             stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
+        run = run_bounded(argv, ansible_environment(self.args, self.top), PLAYBOOK_LIMIT_S,
+                          self.top)
         print('  ansible-playbook %s: exit %d, %.1f s' % (' '.join(options), run.returncode,
                                                           time.monotonic() - started))
         self.outputs.append(run.stdout)
@@ -259,10 +263,9 @@ def check_plan(fleet):
 def ad_hoc(fleet, module, arguments, name):
     """Runs module on site-a ad hoc in check mode; its result, as Ansible's tree keeps it."""
     tree = os.path.join(fleet.top, name)
-    run = subprocess.run(['ansible', 'site-a', '-i', fleet.inventory, '--check', '-m', module,
-                          '-a', arguments, '--tree', tree],
-                         env=ansible_environment(fleet.args, fleet.top),
-                         stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
+    run = run_bounded(['ansible', 'site-a', '-i', fleet.inventory, '--check', '-m', module,
+                       '-a', arguments, '--tree', tree],
+                      ansible_environment(fleet.args, fleet.top), PLAYBOOK_LIMIT_S, fleet.top)
     fleet.outputs.append(run.stdout)
     if not os.path.exists(os.path.join(tree, 'site-a')):
         return run, {}
@@ -340,7 +343,7 @@ def check_stopped_rollout(fleet):
 def check_fleet_run(fleet):
     newer = os.path.join(fleet.sites['site-a'].folder, 'Terminal-K2.hex')
     subprocess.run([fleet.args.fwgen, '--format', 'hex', '--version', '2.30', '--size', '20480',
-                    '--seed', '7', newer], check=True, stdout=subprocess.DEVNULL)
+                    '--seed', '7', newer], check=True, stdout=subprocess.DEVNULL, timeout=60)
     run = fleet.playbook(batch=4)
     check(run.returncode != 0, 'whole fleet: the failing site still fails the playbook')
     outcomes = dict((name, fleet.outcome(name) or {}) for name in fleet.sites)

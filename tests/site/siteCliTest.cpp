@@ -401,6 +401,26 @@ TEST_F(SiteCli, AtATerminalYesSkipsTheQuestion) {
     EXPECT_EQ(simulators[0]->snapshot().units[1].version, 0x0215);
 }
 
+// A report that cannot be written is refused before the bus is touched, not after a long run.
+TEST_F(SiteCli, AReportThatCannotBeWrittenIsRefusedBeforeTheBusIsTouched) {
+    serve("COM1", kSmallSite);
+    const std::vector<std::vector<std::string>> refusals{
+        {"site", "--yes", "--json", "missing/site.json"},
+        {"survey", "--json", "missing/survey.json"},
+        {"site", "--plan", "--json", "."}};
+    for (const std::vector<std::string>& args : refusals) {
+        const ProcessResult refused = cli(args);
+        EXPECT_EQ(refused.exitStatus, 2) << args[0] << refused.out;
+        EXPECT_NE(refused.err.find(args.back()), std::string::npos) << refused.err;
+    }
+    EXPECT_TRUE(simulators[0]->snapshot().frames.empty());
+    EXPECT_FALSE(std::filesystem::exists(folder.file("missing")));
+    // A file that is there is written over; a new one in the folder is made.
+    std::ofstream(folder.file("old.json")) << "{}";
+    EXPECT_EQ(cli({"site", "--plan", "--json", "old.json"}).exitStatus, 0);
+    EXPECT_EQ(document("old.json")["buses"][0]["units"].size(), 3u);
+}
+
 // With standard error on a terminal the run draws its progress line there: the step, the unit
 // being written, its pages, the rate and the time left; standard output keeps the log alone.
 TEST_F(SiteCli, AtATerminalTheProgressLineShowsTheStepTheUnitAndItsPages) {
