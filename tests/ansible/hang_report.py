@@ -78,6 +78,18 @@ def end_all(process, marker, spare):
                 pass
 
 
+def background_jobs(folder):
+    """What Ansible's background jobs under folder/async have written so far."""
+    jobs = os.path.join(folder, 'async')
+    if not os.path.isdir(jobs):
+        return ''
+    text = []
+    for name in sorted(os.listdir(jobs)):
+        with open(os.path.join(jobs, name), errors='replace') as f:
+            text.append('job %s: %s' % (name, f.read(300).strip()))
+    return '\n'.join(text)
+
+
 def run_bounded(argv, env, limit_s, marker, spare='ansible_sim_site'):
     """Runs argv (output and errors together) like subprocess.run. Past limit_s seconds it
     prints what every process naming marker waits on, ends them (those naming spare
@@ -92,8 +104,9 @@ def run_bounded(argv, env, limit_s, marker, spare='ansible_sim_site'):
         reader.join()
         return subprocess.CompletedProcess(argv, process.returncode, ''.join(lines))
     except subprocess.TimeoutExpired:
-        report = 'HUNG after %d s: %s\n%s' % (limit_s, ' '.join(argv),
-                                             describe(processes_naming(marker)))
+        report = 'HUNG after %d s: %s\n%s\n%s' % (limit_s, ' '.join(argv),
+                                                 describe(processes_naming(marker)),
+                                                 background_jobs(marker))
         print(report, flush=True)
         end_all(process, marker, spare)
         process.wait()
