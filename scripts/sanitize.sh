@@ -41,8 +41,8 @@ $test_only || cmake -S "$top" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebIn
     -DNEXALO_BENCHMARKS=$slow_programs -DNEXALO_SLOW_TEST_PROGRAMS=$slow_programs >/dev/null
 $test_only || cmake --build "$dir" -j"$(nproc)"
 $build_only && exit 0
-# With --all the real-time cases share the cores with the sanitizers' work and with the builds
-# beside them: a case that fails runs once more, and its first failure stays in the output.
+# With --all the real-time cases share the cores with the sanitizers' work and with one another:
+# a case that fails runs once more, and its first failure stays in the output.
 chosen=(-LE slow)
 $all && chosen=(--repeat until-pass:2)
 status=0
@@ -50,8 +50,9 @@ status=0
     --output-on-failure --timeout 600) || status=$?
 # A sanitizer's finding fails the command even when the case passed its second run.
 log=$dir/Testing/Temporary/LastTest.log
-if grep -qE "ERROR: (Address|Leak)Sanitizer|runtime error: " "$log"; then
-    grep -nE "ERROR: (Address|Leak)Sanitizer|runtime error: " "$log" | head -n 20
+finding="ERROR: (Address|Leak)Sanitizer|runtime error: "
+if grep -qE "$finding" "$log"; then
+    grep -nE "$finding" "$log" | head -n 20
     echo "A sanitizer reported a finding: the whole report is in $log."
     status=1
 fi
