@@ -27,8 +27,9 @@ if(EXISTS ${googletest_source}/CMakeLists.txt AND NOT TARGET gtest)
     set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
     set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
     add_subdirectory(${googletest_source} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
-    target_compile_options(gtest PRIVATE -w)
-    target_compile_options(gtest_main PRIVATE -w)
+    # Unoptimised, as the test programs of this build are (tests/CMakeLists.txt).
+    target_compile_options(gtest PRIVATE -w -O0)
+    target_compile_options(gtest_main PRIVATE -w -O0)
     # GoogleTest's own build names them GTest::gtest and GTest::gtest_main too.
     set(GTest_FOUND TRUE)
 endif()
