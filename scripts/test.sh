@@ -5,13 +5,13 @@
 # included. Then the Windows build's tests under Wine, and each fuzzer for a bounded time. Each
 # step says how long it took.
 #
-# The busy cases run first, one a core; the rest mostly wait on a simulated line, not on a
-# core: ctest runs three times as many of them at once as there are cores (NEXALO_TEST_JOBS to
-# change that; at four times as many, one case a run missed a reply when the short cases
-# crowded the cores, and passed when run again). Nothing is built beside the suite: on a virtual machine the real-time cases
-# missed their replies beside the Windows cross-build and the fuzzing harnesses, in the
-# kernel's idle class and at nice 19 alike (a survey that found no unit, twice running, in two
-# fresh runs). Those two builds go together once the suite has ended.
+# The busy cases run first, one a core; the rest mostly wait on a simulated line, not on a core:
+# ctest runs three times as many of them at once as there are cores (NEXALO_TEST_JOBS to change
+# that; at four times as many, one case a run missed a reply when the short cases crowded the
+# cores, and passed when run again). Nothing is built beside the suite: on a virtual machine the
+# real-time cases missed their replies beside the Windows cross-build and the fuzzing harnesses,
+# in the kernel's idle class and at nice 19 alike (a survey that found no unit, twice running, in
+# two fresh runs). Those two builds go together once the suite has ended.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 jobs=${NEXALO_TEST_JOBS:-$(($(nproc) * 3))}
