@@ -38,10 +38,13 @@ protected:
             if (simulator.unplugged()) watch.startOnce();
         };
         // A loss noticed by a read or a write, before any wait saw the simulator unplugged (its
-        // serving thread late on a busy host), starts the watch when the run says so.
-        console.onReport = [this](const std::string& line) {
+        // serving thread late on a busy host), starts the watch when the run says so: on the
+        // status line in an upgrade, in the report in a survey.
+        const auto startOnLoss = [this](const std::string& line) {
             if (line.starts_with("Serial line lost")) watch.startOnce();
         };
+        console.onStatus = startOnLoss;
+        console.onReport = startOnLoss;
     }
 
     bool upgrade() {
