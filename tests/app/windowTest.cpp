@@ -607,7 +607,9 @@ private slots:
         form.answer = QMessageBox::Abort;
         QVERIFY(!form.close());
         QCOMPARE(form.messages.last().text, QStringLiteral("A run is writing units 0101, 0102."));
-        QVERIFY(control.stopRequested());
+        // Abort asks for a stop at once. The held operation ends only on such a stop (sawStop),
+        // and the run's end clears it, so it is not read from the control here: on a busy host
+        // the worker may already have ended the run.
         QVERIFY(runEnds(form));
         QVERIFY(held.sawStop);
         QTRY_VERIFY(!form.isVisible());
