@@ -27,9 +27,9 @@ if(EXISTS ${googletest_source}/CMakeLists.txt AND NOT TARGET gtest)
     set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
     set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
     add_subdirectory(${googletest_source} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
-    # Unoptimised, as the test programs of this build are (tests/CMakeLists.txt).
-    target_compile_options(gtest PRIVATE -w -O0)
-    target_compile_options(gtest_main PRIVATE -w -O0)
+    # Compiled as the test programs of this build are (test_program_options).
+    target_compile_options(gtest PRIVATE -w ${test_program_options})
+    target_compile_options(gtest_main PRIVATE -w ${test_program_options})
     # GoogleTest's own build names them GTest::gtest and GTest::gtest_main too.
     set(GTest_FOUND TRUE)
 endif()
