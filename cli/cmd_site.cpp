@@ -41,7 +41,8 @@ SiteBus runOneBus(OperationContext& engine, const std::string& port, const SiteO
         }
     } arrival{question, bus};
     ProgressConsole face(engine.console, showProgress);
-    OperationContext shown{engine.link, face, engine.clock, engine.control, engine.trust};
+    OperationContext shown{engine.link,    face,         engine.clock,
+                           engine.control, engine.trust, engine.units};
     SiteObserver observer;
     observer.stepStarted = [&face](const std::string&, int step, int steps,
                                    const FirmwareImage& image) {

@@ -69,11 +69,12 @@ int runUpgrade(CliContext& context, const UpgradeOptions& options) {
             outcome = Outcome::failed(PortSession::kOpenFailed);
             return;
         }
-        UpgradeRun run{{engine.link, console, engine.clock, engine.control, engine.trust},
-                       settings,
-                       scope,
-                       image,
-                       units};
+        UpgradeRun run{
+            {engine.link, console, engine.clock, engine.control, engine.trust, engine.units},
+            settings,
+            scope,
+            image,
+            units};
         outcome = RunUpgrade(run);
     });
     return exitStatusOf(ran.succeeded() ? outcome : ran);

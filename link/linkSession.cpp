@@ -73,6 +73,7 @@ void LinkSession::joinWorker() {
 // Whatever ends the operation, nothing it threw leaves the worker, and the port is not left held.
 Outcome LinkSession::perform(const Operation& operation, RunLog log) {
     link_.beginRun(log); // the outcomes of this run's exchanges only
+    units_.clear();      // and the units of this run only
     std::string error = "Unexpected error";
     try {
         OperationContext context = this->context();

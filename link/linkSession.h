@@ -13,6 +13,7 @@
 #include "serialPort.h"
 #include "transaction.h"
 #include "trustSettings.h"
+#include "unitLedger.h"
 
 #include <condition_variable>
 #include <functional>
@@ -51,7 +52,7 @@ public:
     void wait();
 
     bool busy() const { return control_.busy(); }
-    OperationContext context() { return {link_, console_, clock_, control_, trust_}; }
+    OperationContext context() { return {link_, console_, clock_, control_, trust_, units_}; }
     TSerialPort& port() { return port_; }
     Transaction& link() { return link_; }
     RunControl& control() { return control_; }
@@ -80,6 +81,7 @@ private:
     Transaction link_;
     RunControl control_;
     TrustSettings trust_;
+    UnitLedger units_;
     std::thread worker_;
     std::shared_ptr<WorkerState> state_ = std::make_shared<WorkerState>();
 };

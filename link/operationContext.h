@@ -9,6 +9,7 @@
 #include "runControl.h"
 #include "transaction.h"
 #include "trustSettings.h"
+#include "unitLedger.h"
 
 struct OperationContext {
     Transaction& link;
@@ -17,6 +18,8 @@ struct OperationContext {
     RunControl& control;
     // The firmware the operator trusts: every file read to be sent is checked against it.
     const TrustSettings& trust;
+    // What has happened to each unit in this run: the procedures tell it, the rest reads it.
+    UnitLedger& units;
 
     // The operator stopped the run, or the line itself is gone: either way the procedure ends
     // at this checkpoint.

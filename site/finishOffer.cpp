@@ -21,28 +21,46 @@ std::string finishingNote(const std::vector<std::string>& units, int seconds) {
            (one ? "it in its boot loader" : "them in their boot loader");
 }
 
-FinishOffer::FinishOffer(OperationContext& context, SiteUnitKind kind, const FirmwareImage& image,
-                         UnitsInHand unitsInHand)
-    : context_(context), kind_(kind), image_(image), unitsInHand_(std::move(unitsInHand)) {}
+FinishOffer::FinishOffer(OperationContext& context, SiteUnitKind kind, const FirmwareImage& image)
+    : context_(context), kind_(kind), image_(image) {
+    context_.units.listen([this](const UnitLife&) { unitChanged(); });
+}
 
 FinishOffer::~FinishOffer() {
+    context_.units.listen({});
     context_.control.offerFinish({}, {});
 }
 
-void FinishOffer::progressed(int done, int span) {
-    const std::vector<std::string> units = unitsInHand_();
-    if (units.empty() || span <= 0) return;
+int FinishOffer::pagesLeft(const std::vector<std::string>& units) {
     // A remote's blocks go through its terminal; everything else takes the pages of its image.
     if (pages_ < 0)
         pages_ = kind_ == SiteUnitKind::Remote ? remote::BlockCount + 1 : CountPages(image_);
-    const int pages = (pages_ * (span - std::min(done, span)) + span - 1) / span;
-    const std::uint32_t bitsPerSecond = baudRateBitsPerSecond(context_.link.port().ComPortSpeed());
-    note_ = finishingNote(units, secondsToFinish(kind_, pages, bitsPerSecond));
+    int left = 0;
+    for (const std::string& address : units) {
+        const UnitLife* unit = context_.units.find(address);
+        int unitLeft = pages_;
+        if (unit != nullptr && unit->stage == UnitStage::Writing)
+            unitLeft = unit->pages - unit->page;
+        else if (unit != nullptr && unit->stage == UnitStage::Reset)
+            unitLeft = 0;
+        left = std::max(left, unitLeft);
+    }
+    return left;
+}
+
+void FinishOffer::unitChanged() {
+    const std::vector<std::string> units = context_.units.unitsInHand();
     // Once taken, the offer stands as it was told: a Stop now would stop at once.
     if (context_.control.finishRequested()) {
         noticeStop();
         return;
     }
+    if (units.empty()) {
+        context_.control.offerFinish({}, {});
+        return;
+    }
+    const std::uint32_t bitsPerSecond = baudRateBitsPerSecond(context_.link.port().ComPortSpeed());
+    note_ = finishingNote(units, secondsToFinish(kind_, pagesLeft(units), bitsPerSecond));
     context_.control.offerFinish(unitNames(units), note_);
 }
 

@@ -1,14 +1,13 @@
 #pragma once
-// While a step of the site run writes its units, the operator's first Stop lets them finish:
-// the step writes their last pages, resets them and confirms that they run, starts nothing
-// new, and the run stops after it. The offer names the units in hand and about how long they
-// take, from the pages left and the line speed; the step withdraws it when it ends.
+// While a step of the site run has units in hand, the operator's first Stop lets them finish:
+// the step erases and writes them, resets them and confirms that they run, starts nothing new,
+// and the run stops after it. The offer names the units in hand and about how long they take,
+// from the pages left and the line speed; the step withdraws it when it ends.
 
 #include "image/firmwareImage.h"
 #include "link/operationContext.h"
 #include "site/siteUnit.h"
 
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -20,18 +19,14 @@ std::string finishingNote(const std::vector<std::string>& units, int seconds);
 
 class FinishOffer {
 public:
-    // The addresses of the units the step is writing now.
-    using UnitsInHand = std::function<std::vector<std::string>()>;
-
-    // image: the one the step writes, read by its procedure before the first page goes.
-    FinishOffer(OperationContext& context, SiteUnitKind kind, const FirmwareImage& image,
-                UnitsInHand unitsInHand);
+    // image: the one the step writes, read by its procedure before the first unit is asked.
+    // The offer follows the run's ledger: it stands from the moment a unit is asked into
+    // upgrade mode, erase included, for as long as any unit is in hand.
+    FinishOffer(OperationContext& context, SiteUnitKind kind, const FirmwareImage& image);
     ~FinishOffer();
     FinishOffer(const FinishOffer&) = delete;
     FinishOffer& operator=(const FinishOffer&) = delete;
 
-    // The step's bar moved to done of span: the offer follows the units and the time left.
-    void progressed(int done, int span);
     // Whatever the step says: once the operator has taken the offer, the log says so, once.
     void noticeStop();
     // The step has ended: the offer is withdrawn, and a Stop that let its units finish now
@@ -39,11 +34,14 @@ public:
     void stepEnded();
 
 private:
+    // A unit's life moved on: the offer follows the units in hand and the pages they have left.
+    void unitChanged();
+    int pagesLeft(const std::vector<std::string>& units);
+
     OperationContext& context_;
     SiteUnitKind kind_;
     const FirmwareImage& image_;
-    int pages_ = -1; // of the step's image, counted at its first page
-    UnitsInHand unitsInHand_;
+    int pages_ = -1; // of the step's image, counted once a unit is in hand
     std::string note_;
     bool told_ = false;
 };

@@ -20,11 +20,27 @@ std::vector<std::string> leftInBootLoader(const SiteBus& bus) {
     return addresses;
 }
 
+std::vector<std::string> refusedUnits(const SiteBus& bus) {
+    std::vector<std::string> units;
+    for (const SiteUnit& unit : bus.units)
+        if (unit.result == SiteResult::Refused)
+            units.push_back(unit.address + (unit.reason ? " (" + *unit.reason + ")" : ""));
+    return units;
+}
+
 Outcome siteOutcome(const SiteBus& bus) {
     if (!bus.end.succeeded()) return bus.end;
     if (bus.units.empty()) return Outcome::failed(kNoUnits);
     if (bus.planOnly) return Outcome::completed();
     if (!leftInBootLoader(bus).empty()) return Outcome::failed(kBootLoader);
-    if (bus.verified || plannedNothing(bus)) return Outcome::completed();
-    return Outcome::failed(kNotVerified);
+    if (!bus.verified && !plannedNothing(bus)) return Outcome::failed(kNotVerified);
+    // A unit whose file was refused is not where the site wants it, whatever else was proven.
+    const std::vector<std::string> refused = refusedUnits(bus);
+    if (!refused.empty()) {
+        std::string reason = "refused: ";
+        for (std::size_t i = 0; i < refused.size(); ++i)
+            reason += (i == 0 ? "" : ", ") + refused[i];
+        return Outcome::refused(reason);
+    }
+    return Outcome::completed();
 }

@@ -59,14 +59,24 @@ std::string productText(const SiteUnit& unit) {
     return productLabel(unit.productId, unit.product);
 }
 
+// What the plan means to do with the unit; a unit whose file was refused says so, with why.
+std::string planActionText(const SiteUnit& unit) {
+    if (unit.result == SiteResult::Refused) return "refused";
+    if (unit.result == SiteResult::LeftInBootLoader) return "boot loader";
+    return siteActionText(unit.action);
+}
+
 std::string planLine(const SiteUnit& unit) {
     char line[256];
     std::snprintf(line, sizeof line, "%-4s  %-10s  %s    %-8s %-9s %-14s %-26s %s",
                   unit.address.c_str(), siteUnitKindText(unit.kind),
                   hexText::fixedAddress(unit.fixedAddress).c_str(), beforeText(unit).c_str(),
-                  orDashes(unit.fileVersion).c_str(), siteActionText(unit.action),
+                  orDashes(unit.fileVersion).c_str(), planActionText(unit).c_str(),
                   unit.file ? unit.file->c_str() : "-", productText(unit).c_str());
-    return line;
+    const bool why =
+        unit.result == SiteResult::Refused || unit.result == SiteResult::LeftInBootLoader;
+    if (!why || !unit.reason) return line;
+    return std::string(line) + " (" + *unit.reason + ")";
 }
 
 std::string resultLine(const SiteUnit& unit) {
@@ -97,15 +107,16 @@ std::string verdict(const SiteBus& bus) {
         if (plannedNothing(bus) && !bus.planOnly) return "Site: nothing to upgrade.";
         return "Site up to date: every planned unit verified.";
     case OutcomeKind::Stopped:
-        // Every planned unit had its step, and no survey proved what they run now.
+        // No survey proved what the units run now.
         if (std::ranges::none_of(
                 bus.units, [](const SiteUnit& unit) { return unit.result == SiteResult::NotDone; }))
             return "Site run stopped (" + bus.port + "): not verified.";
-        return "Site run stopped: units not reached are not done.";
+        return "Site run stopped (" + bus.port + "): not verified; units not reached are not done.";
     case OutcomeKind::LineLost:
     case OutcomeKind::Error:
         return "Site not verified (" + bus.port + "): " + outcome.reason + ".";
     case OutcomeKind::Refused:
+        return "Site not up to date (" + bus.port + "): " + outcome.reason + ".";
     case OutcomeKind::Failed:
         break;
     }
@@ -113,8 +124,11 @@ std::string verdict(const SiteBus& bus) {
     int missing = 0;
     for (const SiteUnit& unit : bus.units)
         if (unit.action == SiteAction::Upgrade && unit.result != SiteResult::Upgraded) ++missing;
-    return "Site not up to date: " + std::to_string(missing) +
-           " planned unit(s) failed or not verified.";
+    std::string line = "Site not up to date: " + std::to_string(missing) +
+                       " planned unit(s) failed or not verified";
+    const std::vector<std::string> refused = refusedUnits(bus);
+    if (!refused.empty()) line += "; refused: " + joined(refused);
+    return line + ".";
 }
 
 ordered_json busJson(const SiteBus& bus) {

@@ -37,12 +37,6 @@ struct PassPlan {
     std::vector<std::size_t> busIndex;
 };
 
-// What a step made of its units, in its order.
-struct StepRecord {
-    Outcome end;
-    std::vector<UnitRecord> units;
-};
-
 void tell(const SiteObserver& observer, const SiteBus& bus, std::size_t index) {
     if (observer.unitChanged) observer.unitChanged(index, bus.units[index]);
 }
@@ -52,85 +46,47 @@ void reportLines(Console& console, const std::vector<std::string>& lines) {
         console.report(line);
 }
 
-// An "ALL units" run answers for each unit by its table of found units: a unit finished before
-// a Stop or a lost line was finished, whatever came after it; one whose flash this run erased
-// and had not finished when a Stop or a lost line came is left in its boot loader, whatever its
-// last request said; one not yet put to work was not reached. Every other run answers for its
-// one unit as a whole.
-UnitRecord unitRecord(const OperationContext& context, const SiteStep& step,
-                      const FoundUnits& found, const SurveyedUnit& planned, const Outcome& end,
-                      bool wrotePages) {
-    if (step.settings.upgradeType != UpgradeType::AllUnits) return {end, wrotePages};
-    const FoundUnit* unit = found.at(planned.la);
-    if (unit == nullptr) return context.ended() ? UnitRecord{} : UnitRecord{end, false};
-    if (unit->state == UnitState::Done) return {Outcome::completed(), false};
-    if (unit->flashUnfinished && context.ended()) return {end, true};
-    if (unit->state == UnitState::Failed)
-        return {Outcome::failed(unit->reason.empty() ? kUnitFailed : unit->reason,
-                                planned.unit.address),
-                unit->flashUnfinished};
-    if (context.ended()) return {};
-    return {end, unit->flashUnfinished};
-}
-
-// The step's units whose pages are going out: under "ALL units" those its table holds erased and
-// unfinished, else its one unit.
-std::vector<std::string> unitsInHand(const SiteStep& step, const PassPlan& plan,
-                                     const FoundUnits& found) {
-    std::vector<std::string> addresses;
-    const bool all = step.settings.upgradeType == UpgradeType::AllUnits;
-    for (std::size_t index : step.units) {
-        const SurveyedUnit& planned = plan.units[index];
-        const FoundUnit* unit = found.at(planned.la);
-        if (!all || (unit != nullptr && unit->flashUnfinished))
-            addresses.push_back(planned.unit.address);
-    }
-    return addresses;
-}
-
-StepRecord runStep(OperationContext& context, const SiteStep& step, const PassPlan& plan,
-                   const SiteObserver& observer, FirmwareImage& image) {
-    context.console.status(step.title);
+// The step's units as the procedures name them, each with its row in the site.
+std::vector<StepConsole::Row> stepRows(const SiteStep& step, const PassPlan& plan) {
     std::vector<StepConsole::Row> rows;
     for (std::size_t index : step.units)
         rows.push_back({plan.units[index].unit.address, plan.busIndex[index]});
-    StepConsole console(context.console, observer.progress, observer.scanning, rows,
-                        context.control);
+    return rows;
+}
+
+Outcome runStep(OperationContext& context, const SiteStep& step, const PassPlan& plan,
+                const SiteObserver& observer, FirmwareImage& image) {
+    context.console.status(step.title);
+    StepConsole console(context.console, observer.progress, observer.scanning,
+                        stepRows(step, plan));
     PortSession port(context.link);
     if (!port.opened()) {
-        const Outcome notOpened = Outcome::failed(PortSession::kOpenFailed);
-        return {notOpened, std::vector<UnitRecord>(step.units.size(), {notOpened, false})};
+        for (std::size_t index : step.units)
+            context.units.failed(plan.units[index].unit.address, PortSession::kOpenFailed);
+        return Outcome::failed(PortSession::kOpenFailed);
     }
     FoundUnits found;
-    FinishOffer finish(context, plan.units[step.units.front()].unit.kind, image,
-                       [&] { return unitsInHand(step, plan, found); });
+    FinishOffer finish(context, plan.units[step.units.front()].unit.kind, image);
     console.followFinish(finish);
-    UpgradeRun run{{context.link, console, context.clock, context.control, context.trust},
-                   step.settings,
-                   step.scope,
-                   image,
-                   found};
-    StepRecord record{RunUpgrade(run), {}};
-    // A Stop that let the units in hand finish left none of the step's units half-written.
-    const bool finished =
-        context.control.stopLevel() == StopLevel::AfterUnitsInHand && !context.link.lineLost();
+    UpgradeRun run{
+        {context.link, console, context.clock, context.control, context.trust, context.units},
+        step.settings,
+        step.scope,
+        image,
+        found};
+    const Outcome end = RunUpgrade(run);
     finish.stepEnded();
-    for (std::size_t index : step.units)
-        record.units.push_back(unitRecord(context, step, found, plan.units[index], record.end,
-                                          console.wrotePages() && !finished));
-    return record;
+    return end;
 }
 
 struct StepsRun {
     bool failed = false; // a step failed on a unit
 };
 
-// Runs the pass's steps until the last one or a Stop (or a lost line); a step cut short leaves
-// its unfinished units unreached. What the steps made of the units goes to records, by bus
-// index.
+// Runs the pass's steps until the last one or a Stop (or a lost line). The units of every step
+// that ran are marked in stepped, by bus index: a later pass does not take them again.
 StepsRun runSteps(OperationContext& context, const PassPlan& plan, const SiteOptions& options,
-                  FirmwareShelf& shelf, const SiteObserver& observer,
-                  std::vector<UnitRecord>& records) {
+                  FirmwareShelf& shelf, const SiteObserver& observer, std::vector<bool>& stepped) {
     auto image = std::make_unique<FirmwareImage>();
     StepsRun run;
     const std::vector<SiteStep> steps = siteSteps(plan.units, options.model, shelf);
@@ -140,22 +96,25 @@ StepsRun runSteps(OperationContext& context, const PassPlan& plan, const SiteOpt
         if (observer.stepStarted)
             observer.stepStarted(step.title, static_cast<int>(number + 1),
                                  static_cast<int>(steps.size()), *image);
-        const StepRecord made = runStep(context, step, plan, observer, *image);
-        for (std::size_t k = 0; k < step.units.size(); ++k)
-            records[plan.busIndex[step.units[k]]] = made.units[k];
-        run.failed = run.failed || made.end.kind == OutcomeKind::Failed;
-        if (made.end.cutShort()) return run;
+        const Outcome end = runStep(context, step, plan, observer, *image);
+        for (std::size_t index : step.units)
+            stepped[plan.busIndex[index]] = true;
+        run.failed = run.failed || end.kind == OutcomeKind::Failed;
+        if (end.cutShort()) return run;
     }
     return run;
 }
 
 // Every unit of the pass came to its own end (whatever it concluded): what ended the run came
 // after the last upgrade.
-bool everyUnitConcluded(const PassPlan& plan, const std::vector<UnitRecord>& records) {
+bool everyUnitConcluded(const OperationContext& context, const PassPlan& plan,
+                        const std::vector<bool>& stepped) {
     for (std::size_t k = 0; k < plan.units.size(); ++k) {
         if (plan.units[k].unit.action != SiteAction::Upgrade) continue;
-        const std::optional<Outcome>& outcome = records[plan.busIndex[k]].outcome;
-        if (!outcome || outcome->cutShort()) return false;
+        const UnitLife* life = context.units.find(plan.units[k].unit.address);
+        if (!stepped[plan.busIndex[k]]) return false;
+        if (life != nullptr && (life->inHand() || life->stage == UnitStage::NotReached))
+            return false;
     }
     return true;
 }
@@ -219,19 +178,20 @@ bool inPass(const PassPlan& plan, std::size_t busIndex) {
     return false;
 }
 
-// The run ended before a survey could prove anything: every unit of the pass keeps what its step
-// concluded.
-void endUnverified(SiteBus& bus, const PassPlan& plan, const std::vector<UnitRecord>& records,
+// The run ended before a survey could prove anything: every unit of the pass is as the run's
+// ledger left it.
+void endUnverified(OperationContext& context, SiteBus& bus, const PassPlan& plan,
                    const SiteObserver& observer) {
+    context.units.runEnded(bus.end.reason);
     for (std::size_t i = 0; i < bus.units.size(); ++i) {
         if (!inPass(plan, i)) continue;
-        concludeFromStep(bus.units[i], records[i]);
+        concludeFromLedger(bus.units[i], context.units.find(bus.units[i].address), bus.end);
         tell(observer, bus, i);
     }
 }
 
 // The verdict on every planned unit from what the survey read; true when each runs its file.
-bool concludeAll(SiteBus& bus, const std::vector<UnitRecord>& records,
+bool concludeAll(const OperationContext& context, SiteBus& bus,
                  const std::vector<SurveyedUnit>& found, const SiteObserver& observer) {
     bool everyUnit = true;
     for (std::size_t i = 0; i < bus.units.size(); ++i) {
@@ -240,7 +200,7 @@ bool concludeAll(SiteBus& bus, const std::vector<UnitRecord>& records,
         if (now != nullptr && now->answered && !now->upgradeMode)
             unit.after = versionText(now->version);
         if (unit.action != SiteAction::Upgrade) continue;
-        everyUnit = concludeFromSurvey(unit, records[i], now) && everyUnit;
+        everyUnit = concludeFromSurvey(unit, context.units.find(unit.address), now) && everyUnit;
         tell(observer, bus, i);
     }
     return everyUnit;
@@ -248,7 +208,7 @@ bool concludeAll(SiteBus& bus, const std::vector<UnitRecord>& records,
 
 // The next pass: the units of the survey that are behind (or new and behind) and that no step of
 // this run has worked on; the bus takes in the units it did not know, at the end of its list.
-PassPlan nextPass(SiteBus& bus, std::vector<SurveyedUnit> found, std::vector<UnitRecord>& records,
+PassPlan nextPass(SiteBus& bus, std::vector<SurveyedUnit> found, std::vector<bool>& stepped,
                   const SiteOptions& options, FirmwareShelf& shelf) {
     planUnits(found, options, shelf);
     PassPlan plan;
@@ -259,8 +219,8 @@ PassPlan nextPass(SiteBus& bus, std::vector<SurveyedUnit> found, std::vector<Uni
         std::size_t index = static_cast<std::size_t>(known - bus.units.begin());
         if (known == bus.units.end()) {
             bus.units.push_back(surveyed.unit);
-            records.emplace_back();
-        } else if (surveyed.unit.action == SiteAction::Upgrade && records[index].outcome) {
+            stepped.push_back(false);
+        } else if (surveyed.unit.action == SiteAction::Upgrade && stepped[index]) {
             // A step of this run has had its turn at the unit: another would do the same (and a
             // remote, whose version the plan cannot compare, would never be done).
             surveyed.unit.action = SiteAction::UpToDate;
@@ -271,7 +231,6 @@ PassPlan nextPass(SiteBus& bus, std::vector<SurveyedUnit> found, std::vector<Uni
             unit.fileVersion = surveyed.unit.fileVersion;
             unit.result = SiteResult::Planned;
             unit.reason.reset();
-            records[index] = {};
         }
         plan.busIndex.push_back(index);
         plan.units.push_back(std::move(surveyed));
@@ -315,27 +274,39 @@ std::optional<PassPlan> firstSurvey(OperationContext& context, SiteBus& bus,
     return plan;
 }
 
+// The run's ledger knows every planned unit by its fixed address and its version before, as
+// the survey read them, whichever procedure reaches it.
+void tellPlanned(OperationContext& context, const PassPlan& plan) {
+    for (const SurveyedUnit& surveyed : plan.units) {
+        const SiteUnit& unit = surveyed.unit;
+        if (unit.action != SiteAction::Upgrade) continue;
+        context.units.identified(unit.address, hexText::fixedAddress(unit.fixedAddress),
+                                 unit.productId, unit.before);
+    }
+}
+
 void upgradeAndVerify(OperationContext& context, SiteBus& bus, const SiteOptions& options,
                       PassPlan plan, FirmwareShelf& shelf, const SiteObserver& observer) {
-    std::vector<UnitRecord> records(bus.units.size());
+    std::vector<bool> stepped(bus.units.size(), false);
     for (bus.passes = 1;; ++bus.passes) {
-        const StepsRun steps = runSteps(context, plan, options, shelf, observer, records);
+        tellPlanned(context, plan);
+        const StepsRun steps = runSteps(context, plan, options, shelf, observer, stepped);
         if (context.ended()) {
-            bus.end = endedDuring(context.endOfRun(), everyUnitConcluded(plan, records)
+            bus.end = endedDuring(context.endOfRun(), everyUnitConcluded(context, plan, stepped)
                                                           ? "after the last upgrade"
                                                           : "during the upgrades");
-            endUnverified(bus, plan, records, observer);
+            endUnverified(context, bus, plan, observer);
             return;
         }
         const Survey found = verifyingSurvey(context, steps.failed, answering(plan.units));
         if (!found.end.succeeded()) {
             bus.end = endedDuring(found.end, "during the verifying survey");
-            endUnverified(bus, plan, records, observer);
+            endUnverified(context, bus, plan, observer);
             return;
         }
         const std::size_t knownBefore = bus.units.size();
-        bool proven = concludeAll(bus, records, found.units, observer);
-        plan = nextPass(bus, found.units, records, options, shelf);
+        bool proven = concludeAll(context, bus, found.units, observer);
+        plan = nextPass(bus, found.units, stepped, options, shelf);
         const bool more = plansAny(plan) || bus.units.size() != knownBefore;
         if (more && observer.planned) observer.planned(bus);
         if (!plansAny(plan)) {

@@ -5,8 +5,8 @@
 namespace {
 
 constexpr char kNotFound[] = "not found";
-constexpr char kBehind[] = "not at its file's version after the run";
 constexpr char kInBootLoader[] = "in its boot loader";
+constexpr char kConfirmedOnly[] = "confirmed running; no survey read its version";
 
 bool runsItsFile(const SiteUnit& unit, const SurveyedUnit& found) {
     if (!found.answered || found.upgradeMode) return false;
@@ -20,59 +20,68 @@ void setResult(SiteUnit& unit, SiteResult result, std::optional<std::string> rea
     unit.reason = std::move(reason);
 }
 
+// Why a unit the run had in hand sits in its boot loader.
+std::string cutReason(const UnitLife& life, const Outcome& end) {
+    if (life.stage == UnitStage::Failed || !life.reason.empty()) return life.reason;
+    const std::string by = end.name();
+    if (life.stage == UnitStage::Erased || life.stage == UnitStage::Writing)
+        return by + " during its pages";
+    return by + " while " + unitStageText(life.stage);
+}
+
+// "runs 1.05 after its upgrade", or why else it is not at its file's version.
+std::string behindReason(const SurveyedUnit& found) {
+    return "runs " + versionText(found.version) + " after its upgrade";
+}
+
 } // namespace
 
-bool failedInItsStep(const UnitRecord& record) {
-    return record.outcome && (record.outcome->kind == OutcomeKind::Failed ||
-                              record.outcome->kind == OutcomeKind::Refused);
+bool failedInItsStep(const UnitLife* life) {
+    return life != nullptr &&
+           (life->stage == UnitStage::Failed || life->stage == UnitStage::Refused);
 }
 
-void concludeFromStep(SiteUnit& unit, const UnitRecord& record) {
-    if (!record.outcome) {
-        setResult(unit, SiteResult::NotDone, std::nullopt);
+void concludeFromLedger(SiteUnit& unit, const UnitLife* life, const Outcome& end) {
+    const std::optional<std::string> why =
+        end.succeeded() ? std::nullopt : std::optional(end.reason);
+    if (life == nullptr) {
+        setResult(unit, SiteResult::NotDone, why);
         return;
     }
-    const Outcome& outcome = *record.outcome;
-    switch (outcome.kind) {
-    case OutcomeKind::Completed:
-        setResult(unit, SiteResult::Upgraded, std::nullopt);
-        return;
-    case OutcomeKind::Refused:
-        setResult(unit, SiteResult::Refused, outcome.reason);
-        return;
-    case OutcomeKind::Failed:
-        setResult(unit, SiteResult::Failed, outcome.reason);
-        return;
-    case OutcomeKind::Stopped:
-    case OutcomeKind::LineLost:
-    case OutcomeKind::Error:
-        break;
+    if (life->stage == UnitStage::Refused) {
+        setResult(unit, SiteResult::Refused, life->reason);
+    } else if (life->leftInBootLoader()) {
+        setResult(unit, SiteResult::LeftInBootLoader, cutReason(*life, end));
+    } else if (life->stage == UnitStage::ConfirmedRunning) {
+        setResult(unit, SiteResult::NotVerified, std::string(kConfirmedOnly));
+    } else if (life->stage == UnitStage::Failed) {
+        setResult(unit, SiteResult::Failed, life->reason);
+    } else {
+        setResult(unit, SiteResult::NotDone, life->reason.empty() ? why : life->reason);
     }
-    if (record.wrotePages)
-        setResult(unit, SiteResult::LeftInBootLoader, outcome.reason + " during its pages");
-    else
-        setResult(unit, SiteResult::NotDone, outcome.reason);
 }
 
-bool concludeFromSurvey(SiteUnit& unit, const UnitRecord& record, const SurveyedUnit* found) {
+bool concludeFromSurvey(SiteUnit& unit, const UnitLife* life, const SurveyedUnit* found) {
     if (found != nullptr && found->answered && found->upgradeMode) {
-        const bool why = record.outcome && !record.outcome->reason.empty();
+        const bool why = life != nullptr && !life->reason.empty();
         setResult(unit, SiteResult::LeftInBootLoader,
-                  why ? record.outcome->reason : std::string(kInBootLoader));
+                  why ? life->reason : std::string(kInBootLoader));
         return false;
     }
-    if (found != nullptr && runsItsFile(unit, *found) && !failedInItsStep(record)) {
+    if (found != nullptr && runsItsFile(unit, *found) && !failedInItsStep(life)) {
         setResult(unit, SiteResult::Upgraded, std::nullopt);
         return true;
     }
-    if (failedInItsStep(record)) {
-        concludeFromStep(unit, record);
+    if (failedInItsStep(life)) {
+        setResult(unit,
+                  life->stage == UnitStage::Refused ? SiteResult::Refused : SiteResult::Failed,
+                  life->reason);
     } else if (found == nullptr || !found->answered) {
         setResult(unit, SiteResult::NotVerified, std::string(kNotFound));
-    } else if (!record.outcome) {
+    } else if (life == nullptr || life->stage == UnitStage::Planned) {
         setResult(unit, SiteResult::NotDone, std::nullopt);
     } else {
-        setResult(unit, SiteResult::Failed, std::string(kBehind));
+        setResult(unit, SiteResult::Failed, behindReason(*found));
     }
     return false;
 }

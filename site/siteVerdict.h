@@ -1,26 +1,21 @@
 #pragma once
-// What a site run concludes of each unit it planned: from what its upgrade step made of it and,
-// when one ran, what the verifying survey read of it.
+// What a site run concludes of each unit it planned: from what the run's ledger says happened
+// to it and, when one ran, what the verifying survey read of it.
 
 #include "link/outcome.h"
+#include "link/unitLedger.h"
 #include "site/sitePlan.h"
 #include "site/siteUnit.h"
 
-#include <optional>
-
-// What the steps of a run made of one unit of the bus.
-struct UnitRecord {
-    std::optional<Outcome> outcome; // empty: no step reached it
-    bool wrotePages = false;        // its step sent pages while it had not finished
-};
-
-// The unit as its step left it, before any survey proved anything: a unit whose pages were cut
-// short by a Stop or a lost line is left in its boot loader.
-void concludeFromStep(SiteUnit& unit, const UnitRecord& record);
+// The unit as the run left it when it ended (end: a Stop, a lost line, an error) before a
+// survey could prove anything: one asked into upgrade mode and not confirmed running since is
+// left in its boot loader, with its own reason when it failed; one confirmed running is not
+// verified; one never asked is not done.
+void concludeFromLedger(SiteUnit& unit, const UnitLife* life, const Outcome& end);
 
 // The unit as the verifying survey found it (nothing: not found). True when it is proven at its
 // file's version and running.
-bool concludeFromSurvey(SiteUnit& unit, const UnitRecord& record, const SurveyedUnit* found);
+bool concludeFromSurvey(SiteUnit& unit, const UnitLife* life, const SurveyedUnit* found);
 
 // The procedure itself failed on the unit or refused it: another pass would do the same.
-bool failedInItsStep(const UnitRecord& record);
+bool failedInItsStep(const UnitLife* life);

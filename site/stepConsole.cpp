@@ -4,10 +4,6 @@
 
 void StepConsole::progress(int position, int min, int max) {
     face_.progress(position, min, max);
-    if (control_.phase() == RunPhase::Discovering || max <= min) return;
-    wrotePages_ = wrotePages_ || position > min;
-    // The bar starts once the units are erased: from then on they are in hand.
-    if (finish_ != nullptr) finish_->progressed(position - min, max - min);
 }
 
 void StepConsole::unitProgress(std::string_view unit, int percent) {

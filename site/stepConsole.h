@@ -4,7 +4,6 @@
 // a unit's address becomes its row), and a search of every address is told as the LA it asks.
 
 #include "link/console.h"
-#include "link/runControl.h"
 #include "site/finishOffer.h"
 
 #include <cstddef>
@@ -22,14 +21,10 @@ public:
     };
 
     StepConsole(Console& face, const Progress& progress, const Searching& searching,
-                std::vector<Row> rows, const RunControl& control)
-        : face_(face), progress_(progress), searching_(searching), rows_(std::move(rows)),
-          control_(control) {}
+                std::vector<Row> rows)
+        : face_(face), progress_(progress), searching_(searching), rows_(std::move(rows)) {}
 
-    // Pages went out: a one-unit step that did not finish left its unit in its boot loader (an
-    // "ALL units" step answers unit by unit from its table of found units).
-    bool wrotePages() const { return wrotePages_; }
-    // The offer to let the step's units finish follows its pages and its lines.
+    // Once the operator has taken the offer to let the step's units finish, the log says so.
     void followFinish(FinishOffer& offer) { finish_ = &offer; }
 
     void status(std::string_view line) override {
@@ -59,7 +54,5 @@ private:
     const Progress& progress_;
     const Searching& searching_;
     std::vector<Row> rows_;
-    const RunControl& control_;
-    bool wrotePages_ = false;
     FinishOffer* finish_ = nullptr;
 };

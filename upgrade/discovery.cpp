@@ -1,5 +1,8 @@
 #include "upgrade/discovery.h"
 
+#include "upgrade/globalShared.h"
+#include "upgrade/unitHistory.h"
+
 #include "link/catalogue.h"
 #include "link/replyReader.h"
 #include "product/productFiles.h"
@@ -81,8 +84,11 @@ private:
         const std::string info =
             ask(addr::terminal(std::string_view(run_.settings.controllerLA), entry.la),
                 cmd::UnitInfo, tr::DiscoveryInfo);
-        if (reply::hasUnitInfo(info, reply::UnitInfoFullThreshold))
-            unit->version = versionOf(reply::readUnitInfo(info));
+        if (reply::hasUnitInfo(info, reply::UnitInfoFullThreshold)) {
+            const reply::UnitInfo facts = reply::readUnitInfo(info);
+            unit->version = versionOf(facts);
+            identified(entry.la, facts);
+        }
         list(entry.la, *unit);
     }
 
@@ -115,7 +121,14 @@ private:
         const reply::UnitInfo facts = reply::readUnitInfo(info);
         unit->productId = facts.productId;
         unit->version = versionOf(facts);
+        identified(la, facts);
         list(la, *unit);
+    }
+
+    // The run's ledger knows the unit by its fixed address from here on.
+    void identified(std::uint8_t la, const reply::UnitInfo& facts) {
+        TellIdentified(run_.ctx, global::unitAddress(run_, la), facts.fixedAddress, facts.productId,
+                       facts.inUpgradeMode() ? std::nullopt : std::optional(facts.version));
     }
 
     static std::uint16_t versionOf(const reply::UnitInfo& info) {

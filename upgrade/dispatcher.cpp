@@ -4,6 +4,7 @@
 #include "upgrade/discovery.h"
 #include "upgrade/global.h"
 #include "upgrade/single.h"
+#include "upgrade/unitHistory.h"
 
 namespace {
 
@@ -42,8 +43,10 @@ Outcome runByType(UpgradeRun& run) {
 Outcome RunUpgrade(UpgradeRun& run) {
     // Cleared first, so that a line lost under the first broadcast is still said.
     run.ctx.console.clearStatus();
+    UnitHistoryScope history(run.ctx);
     broadcast(run, cmd::UpgradeRunStart);
     const Outcome done = runByType(run);
+    history.end(done);
     // Sent after every run, a stopped one included: the controllers resume their work.
     broadcast(run, cmd::UpgradeRunEnd);
     run.ctx.console.status(kFinished);

@@ -15,9 +15,6 @@ struct FoundUnit {
     std::uint8_t upgradeClass = 0;
     UnitState state = UnitState::Empty;
     std::string reason; // why it failed, in the words of its status line ("Erase Error 05")
-    // Erased by this run and not yet running what was written since: a reset would start a
-    // half-written image, so the unit stays in its boot loader for the next run.
-    bool flashUnfinished = false;
 };
 
 class FoundUnits {

@@ -48,7 +48,9 @@ void report(UpgradeRun& run) {
 std::vector<int> unfinishedUnits(const UpgradeRun& run) {
     std::vector<int> las;
     for (int la = FoundUnits::kFirstLA; la <= FoundUnits::kLastLA; ++la)
-        if (run.units.at(la)->flashUnfinished) las.push_back(la);
+        if (const UnitLife* unit = run.ctx.units.find(unitAddress(run, la));
+            run.units.at(la)->productId != 0 && unit != nullptr && unit->flashUnfinished)
+            las.push_back(la);
     return las;
 }
 

@@ -57,7 +57,6 @@ public:
         while (findClass()) {
             for (int pass = 0; pass < kPasses; ++pass)
                 if (!runPass(pass == kPasses - 1)) break;
-            closeHistories();
             // A Stop that let the units in hand finish starts no further class.
             if (ended() || finishing()) break;
         }
@@ -105,9 +104,8 @@ private:
             const FoundUnit& unit = *run_.units.at(la);
             if (unit.state != UnitState::Pending || unit.upgradeClass != upgradeClass) continue;
             const std::string address = global::unitAddress(run_, la);
-            UnitHistory history(run_.ctx, address);
-            history.identified(0, unit.productId, versionBefore(unit));
-            history.ended(Outcome::refused(run_.image.refusal, address), run_.image);
+            run_.ctx.units.file(address, UnitFileOf(run_.image));
+            run_.ctx.units.refused(address, run_.image.refusal);
         }
     }
 
@@ -116,11 +114,6 @@ public:
     const std::string& refusal() const { return refusal_; }
 
 private:
-    static std::optional<std::uint16_t> versionBefore(const FoundUnit& unit) {
-        if (unit.version == kVersionInUpgradeMode) return std::nullopt;
-        return unit.version;
-    }
-
     // One pass over the class; false when it ended before its end (stop, or nobody entered).
     bool runPass(bool lastPass) {
         if (!enterUpgradeMode() || ended()) return false;
@@ -135,7 +128,7 @@ private:
 
     bool enterUpgradeMode() {
         bool entered = false;
-        forEachUnit([&](int la, FoundUnit& unit, const std::string& address) {
+        forEachUnit([&](int, FoundUnit& unit, const std::string& address) {
             // After a Stop, of either level, no further unit is put into upgrade mode.
             if (finishing()) return;
             if (!needsUpgrade(unit)) {
@@ -143,16 +136,17 @@ private:
                 console().status(global::unitLine(address, kNotNecessary));
                 return;
             }
-            startHistory(la, unit, address);
+            if (!asking(unit, address)) return;
             console().status(global::unitLine(address, kEntering));
             std::optional<reply::UpgradeModeVersions> versions = reply::readUpgradeMode(
                 exchange(address, cmd::EnterUpgrade, tr::GlobalEnterUpgrade));
             if (!versions) {
                 console().status(kNoResponseE0);
-                fail(unit, kNoResponseE0);
+                fail(unit, address, kNoResponseE0);
                 return;
             }
             console().status("BB v" + versions->bootVersion + ":App v" + versions->appVersion);
+            run_.ctx.units.inBootLoader(address);
             entered = true;
         });
         return entered;
@@ -170,17 +164,20 @@ private:
             if (!reply::isStatusReply(status)) {
                 console().status(global::unitLine(address, kDetected));
             } else if (reply::inUpgradeMode(reply::statusByte(status))) {
+                run_.ctx.units.inBootLoader(address);
                 console().status("Units " + address + kInUpgradeMode);
             } else {
+                run_.ctx.units.outsideBootLoader(address);
                 console().status(global::unitLine(address, kFailedToEnter));
-                fail(unit, kFailedToEnter);
+                fail(unit, address, kFailedToEnter);
             }
         });
     }
 
     void erase() {
         console().status(kEraseFlash);
-        forEachUnit([&](int, FoundUnit& unit, const std::string&) { unit.flashUnfinished = true; });
+        forEachUnit(
+            [&](int, FoundUnit&, const std::string& address) { run_.ctx.units.erased(address); });
         global::fireAndForget(run_, global::classBroadcast(run_), cmd::EraseAll);
         run_.ctx.link.pause(delay::GlobalAfterEraseBroadcast);
         forEachUnit([&](int, FoundUnit& unit, const std::string& address) {
@@ -188,7 +185,7 @@ private:
                 reply::readFlashStatus(exchange(address, cmd::FlashStatus, tr::GlobalEraseResult));
             if (!result) {
                 console().status(kNoResponse);
-                fail(unit, kNoResponse);
+                fail(unit, address, kNoResponse);
                 return;
             }
             if (!result->failed()) return;
@@ -198,7 +195,7 @@ private:
             if (again && !again->failed()) return;
             const std::uint8_t code = again ? again->errorCode : result->errorCode;
             console().status(global::unitLine(address, kEraseError) + hexText::byte(code));
-            fail(unit, std::string(kEraseError) + hexText::byte(code));
+            fail(unit, address, std::string(kEraseError) + hexText::byte(code));
         });
     }
 
@@ -207,14 +204,18 @@ private:
         console().status(kWriteFlash);
         FirmwareImage& image = run_.image;
         image.cursor = 0;
-        PageBar bar(console(), CountPages(image), writtenUnits());
+        const int pages = CountPages(image);
+        PageBar bar(console(), pages, writtenUnits());
+        int written = 0;
         while (image.cursor <= image.highestWritten) {
             const std::string page = FormatWriteData(image);
             if (page.empty()) continue;
             const std::string command = cmd::writePage(page);
             global::fireAndForget(run_, global::classBroadcast(run_), command.c_str());
+            ++written;
             forEachUnit([&](int, FoundUnit& unit, const std::string& address) {
                 checkPage(unit, address, command);
+                if (unit.state == UnitState::Pending) run_.ctx.units.page(address, written, pages);
             });
             bar.pageWritten(writtenUnits());
             if (ended()) return false;
@@ -244,7 +245,7 @@ private:
         std::optional<reply::FlashResult> result = reply::readFlashStatus(status);
         if (!result) {
             console().status(global::unitLine(address, kUnitNoResponse));
-            fail(unit, kUnitNoResponse);
+            fail(unit, address, kUnitNoResponse);
             return;
         }
         if (!result->failed() && answeredAtOnce) return;
@@ -255,11 +256,11 @@ private:
             // The page may be missing: a unit left pending here would be confirmed running
             // with a hole in its flash.
             console().status(global::unitLine(address, kUnitNoResponse));
-            fail(unit, kUnitNoResponse);
+            fail(unit, address, kUnitNoResponse);
         } else if (again->failed()) {
             console().status(global::unitLine(address, kWriteError) +
                              hexText::byte(again->errorCode));
-            fail(unit, std::string(kWriteError) + hexText::byte(again->errorCode));
+            fail(unit, address, std::string(kWriteError) + hexText::byte(again->errorCode));
         }
     }
 
@@ -270,7 +271,8 @@ private:
         console().status(kResetting);
         global::fireAndForget(run_, global::classBroadcast(run_), cmd::Reset);
         // Every unit still pending took every page: its image is whole, whatever it does next.
-        forEachUnit([](int, FoundUnit& unit, const std::string&) { unit.flashUnfinished = false; });
+        forEachUnit(
+            [&](int, FoundUnit&, const std::string& address) { run_.ctx.units.reset(address); });
         run_.ctx.link.pause(delay::GlobalAfterResetBroadcast);
         if (ended()) return;
         for (int la = FoundUnits::kFirstLA; la <= FoundUnits::kLastLA && !lineLost(); ++la) {
@@ -294,18 +296,20 @@ private:
             std::string status = exchange(address, cmd::StatusPoll, tr::GlobalConfirmRunning);
             if (reply::isStatusReply(status) && !reply::inUpgradeMode(reply::statusByte(status))) {
                 console().status(global::unitLine(address, kUpgradeOk));
+                run_.ctx.units.confirmed(address);
                 PageBar::unitConfirmed(console(), address);
                 unit.state = UnitState::Done;
                 return;
             }
         } while (!lineLost() && run_.ctx.clock.nowMs() - noted <= delay::GlobalConfirmLimit);
-        fail(unit, kNotRunning);
+        fail(unit, address, kNotRunning);
     }
 
     // The reason in the words of the unit's status line, without the address it follows.
-    static void fail(FoundUnit& unit, const std::string& reason) {
+    void fail(FoundUnit& unit, const std::string& address, const std::string& reason) {
         unit.state = UnitState::Failed;
         unit.reason = reason.substr(std::min(reason.find_first_not_of(' '), reason.size()));
+        run_.ctx.units.failed(address, unit.reason);
     }
 
     // Calls f for every pending unit of the current class, in LA order; none after the line
@@ -333,34 +337,27 @@ private:
     bool lineLost() const { return run_.ctx.link.lineLost(); }
     bool ended() const { return run_.ctx.ended(); }
 
-    // A unit's "started" record, once per run of its class, before it is asked into upgrade
-    // mode.
-    void startHistory(int la, const FoundUnit& unit, const std::string& address) {
-        if (histories_.contains(la)) return;
-        UnitHistory& history = histories_.try_emplace(la, run_.ctx, address).first->second;
-        history.identified(0, unit.productId, versionBefore(unit));
-        history.started(run_.image);
-    }
-
-    // The end records of the class's units, while its image is the one in hand: what the
-    // passes made of each, or what ended the run for a unit they had not finished.
-    void closeHistories() {
-        for (auto& [la, history] : histories_) {
-            const FoundUnit& unit = *run_.units.at(la);
-            const std::string address = global::unitAddress(run_, la);
-            Outcome outcome = Outcome::failed({}, address);
-            if (unit.state == UnitState::Done)
-                outcome = Outcome::completed();
-            else if (unit.state == UnitState::Pending && ended())
-                outcome = run_.ctx.endOfRun();
-            history.ended(outcome, run_.image);
+    // The unit is about to be asked into upgrade mode, with this class's file: from now on it
+    // is in hand. A Stop before it ends the pass with nothing sent to it; a history that
+    // cannot be written refuses it.
+    bool asking(FoundUnit& unit, const std::string& address) {
+        run_.ctx.units.file(address, UnitFileOf(run_.image));
+        const std::string problem = run_.ctx.units.asking(address);
+        if (!problem.empty()) {
+            const std::string line = "History cannot be written: " + problem + "; nothing sent";
+            console().refusal(line);
+            unit.state = UnitState::Failed;
+            unit.reason = line;
+            run_.ctx.units.refused(address, line);
+            return false;
         }
-        histories_.clear();
+        if (!finishing()) return true;
+        run_.ctx.units.notAsked(address, run_.ctx.endOfRun().reason);
+        return false;
     }
 
     UpgradeRun& run_;
     std::uint8_t class_ = 0;
-    std::map<int, UnitHistory> histories_; // the units of the class put into upgrade mode
     std::set<std::uint8_t> refusedClasses_;
     std::string refusal_;
 };
@@ -368,9 +365,11 @@ private:
 } // namespace
 
 Outcome GoUpgradeGlobalAll(UpgradeRun& run) {
+    UnitHistoryScope history(run.ctx);
     GlobalAllUpgrade upgrade(run);
     upgrade.run();
-    const Outcome outcome = global::outcomeOf(run);
+    Outcome outcome = global::outcomeOf(run);
+    history.end(outcome);
     // A class whose file was refused was not upgraded: the run did not do what it was asked.
     if (outcome.succeeded() && !upgrade.refusal().empty())
         return Outcome::refused(upgrade.refusal());

@@ -5,6 +5,7 @@
 
 #include "upgrade/globalShared.h"
 #include "upgrade/single.h"
+#include "upgrade/unitHistory.h"
 
 namespace {
 
@@ -19,7 +20,7 @@ bool stopped(const UpgradeRun& run) {
 bool upgradeUnit(UpgradeRun& run, int la, FoundUnit& unit) {
     const std::string address = global::unitAddress(run, la);
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
-        const bool upgraded = GoUpgradeSingle(run, address, unit.flashUnfinished).succeeded();
+        const bool upgraded = GoUpgradeSingle(run, address).succeeded();
         unit.state = upgraded ? UnitState::Done : UnitState::Failed;
         run.ctx.console.status("");
         if (stopped(run)) return false;
@@ -28,9 +29,7 @@ bool upgradeUnit(UpgradeRun& run, int la, FoundUnit& unit) {
     return true;
 }
 
-} // namespace
-
-Outcome GoUpgradeGlobalOne(UpgradeRun& run) {
+Outcome upgradeEach(UpgradeRun& run) {
     for (int la = FoundUnits::kFirstLA; la <= FoundUnits::kLastLA; ++la) {
         FoundUnit& unit = *run.units.at(la);
         if (unit.state != UnitState::Pending && unit.state != UnitState::Failed) continue;
@@ -48,4 +47,13 @@ Outcome GoUpgradeGlobalOne(UpgradeRun& run) {
         run.ctx.console.status(kResetUnit);
     }
     return global::outcomeOf(run);
+}
+
+} // namespace
+
+Outcome GoUpgradeGlobalOne(UpgradeRun& run) {
+    UnitHistoryScope history(run.ctx);
+    const Outcome outcome = upgradeEach(run);
+    history.end(outcome);
+    return outcome;
 }

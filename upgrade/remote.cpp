@@ -59,22 +59,35 @@ private:
 class RemoteUpgrade {
 public:
     RemoteUpgrade(OperationContext& ctx, FirmwareImage& image, const std::string& address)
-        : ctx_(ctx), image_(image), address_(address), history_(ctx, address) {
-        history_.imageWithoutVersion();
-    }
+        : ctx_(ctx), image_(image), address_(address) {}
 
     // The upgrade, with the remote's history records around the write.
     Outcome run(std::uint8_t productId) {
-        history_.identified(0, productId, std::nullopt);
+        UnitHistoryScope history(ctx_);
+        ctx_.units.identified(address_, {}, productId, std::nullopt);
         const Outcome outcome = upgrade(productId);
-        history_.ended(outcome, image_);
+        if (outcome.kind == OutcomeKind::Failed) ctx_.units.failed(address_, outcome.reason);
+        if (outcome.kind == OutcomeKind::Refused) ctx_.units.refused(address_, outcome.reason);
+        history.end(outcome);
         return outcome;
     }
 
 private:
     Outcome upgrade(std::uint8_t productId) {
         if (!imageAccepted(productId)) return Outcome::refused(failure_, address_);
-        history_.started(image_);
+        // A remote's image carries no version the tool reads: its records name none.
+        ctx_.units.file(address_, UnitFileOf(image_, false));
+        const std::string problem = ctx_.units.asking(address_);
+        if (!problem.empty()) {
+            failure_ = "History cannot be written: " + problem + "; nothing sent";
+            ctx_.console.refusal(failure_);
+            return Outcome::refused(failure_, address_);
+        }
+        // A Stop that came before it was in hand ends the run with nothing sent to it.
+        if (stopped()) {
+            ctx_.units.notAsked(address_, ctx_.endOfRun().reason);
+            return ctx_.endOfRun();
+        }
         const bool upgraded = upgradeThroughUnit();
         // The unit in front relays everything to the remote until it is told to stop, failed
         // upgrade or not. A stop touches no unit after it, and a lost line carries nothing.
@@ -93,10 +106,13 @@ private:
         ctx_.link.pause(delay::RemoteAfterPrepare);
         ctx_.console.status(kEnterUpgradeMode);
         if (!enterUpgradeMode()) return false;
+        ctx_.units.inBootLoader(address_);
         ctx_.console.status(kEraseFlash);
         ctx_.console.status(kWriteFlash);
         PageBar bar(ctx_.console, kBarPages, {address_});
+        ctx_.units.erased(address_);
         if (!writeApplication(bar) || stopped() || !writeVectors(bar)) return false;
+        ctx_.units.reset(address_);
         send({remote::RequestLeave}, remote::WaitNone);
         if (ctx_.link.lineLost()) return false; // no restart to wait for, no version to ask
         ctx_.link.pause(delay::RemoteAfterLeave);
@@ -159,6 +175,7 @@ private:
                 return false;
             }
             bar.pageWritten();
+            ctx_.units.page(address_, ++blocksWritten_, kBarPages);
         }
         return true;
     }
@@ -171,6 +188,7 @@ private:
             return false;
         }
         bar.pageWritten();
+        ctx_.units.page(address_, ++blocksWritten_, kBarPages);
         return true;
     }
 
@@ -224,6 +242,9 @@ private:
             return false;
         if (reply_.size() != remote::VersionReplyBytes) return false;
         ctx_.console.status(kUpgradeOk);
+        ctx_.units.confirmed(address_, VersionText(static_cast<std::uint16_t>(
+                                           reply_[remote::VersionMajorIndex] << 8 |
+                                           reply_[remote::VersionMinorIndex])));
         PageBar::unitConfirmed(ctx_.console, address_);
         return true;
     }
@@ -261,7 +282,7 @@ private:
     RemoteRequest request_;
     RemoteReply reply_;
     std::string failure_; // the line that said why, when one did
-    UnitHistory history_;
+    int blocksWritten_ = 0;
 };
 
 } // namespace

@@ -35,37 +35,45 @@ constexpr char kUpgradeFailed[] = "Upgrade Failed!";
 // One pass over one unit; each step returns whether the pass goes on.
 class SinglePass {
 public:
-    SinglePass(UpgradeRun& run, const std::string& address)
-        : run_(run), address_(address), history_(run.ctx, address) {}
+    SinglePass(UpgradeRun& run, const std::string& address) : run_(run), address_(address) {}
 
     // The pass, with its unit's history records around the write.
     Outcome go() {
+        UnitHistoryScope history(run_.ctx);
         const Outcome outcome = pass();
-        history_.ended(outcome, run_.image);
+        tellEnd(outcome);
+        history.end(outcome);
         return outcome;
     }
 
-    bool flashUnfinished() const { return flashUnfinished_; }
-
 private:
+    UnitLedger& units() { return run_.ctx.units; }
+
+    // What the pass came to for its unit; a run cut short leaves it where it stands.
+    void tellEnd(const Outcome& outcome) {
+        if (outcome.kind == OutcomeKind::Failed) units().failed(address_, outcome.reason);
+        if (outcome.kind == OutcomeKind::Refused) units().refused(address_, outcome.reason);
+    }
+
     Outcome pass() {
         if (!identify()) return fail(kNoUnitDetected);
         if (std::optional<Outcome> remote = remoteChoice()) return *remote;
         chooseTerminalFile();
         if (!loadFile()) return refuse(run_.image.refusal.empty() ? kNoFile : run_.image.refusal);
+        units().file(address_, UnitFileOf(run_.image));
         if (!upgradeNeeded()) return Outcome::completed();
-        history_.started(run_.image);
+        if (std::optional<Outcome> refused = ask()) return *refused;
         if (!facts_.inUpgradeMode && !enterUpgradeMode()) return fail(failure_);
         if (stopped()) return run_.ctx.endOfRun();
         if (!confirmUpgradeMode()) return fail(failure_);
         if (stopped()) return run_.ctx.endOfRun();
-        flashUnfinished_ = true;
+        units().erased(address_);
         if (!erase()) return fail(failure_);
         if (stopped()) return run_.ctx.endOfRun();
         if (!write()) return fail(failure_);
         // A stop during the page loop leaves the unit unreset.
         if (stopped()) return run_.ctx.endOfRun();
-        flashUnfinished_ = false;
+        units().reset(address_);
         reset();
         if (settings().upgradeType == UpgradeType::Advanced) return Outcome::completed();
         return confirmRunning() ? Outcome::completed() : fail(kUpgradeFailed);
@@ -106,9 +114,24 @@ private:
         facts_.remoteVersion = info.secondVersion;
         facts_.upgradeClass = GetUpgradeType(info.productId, settings().unitType);
         facts_.special = singleUnitCase(facts_.upgradeClass);
-        history_.identified(info.fixedAddress, info.productId,
-                            facts_.inUpgradeMode ? std::nullopt : std::optional(info.version));
+        TellIdentified(run_.ctx, address_, info.fixedAddress, info.productId,
+                       facts_.inUpgradeMode ? std::nullopt : std::optional(info.version));
         return true;
+    }
+
+    // The unit is about to be asked into upgrade mode: from now on it is in hand, and a first
+    // Stop lets it finish. A Stop that came before ends the pass with nothing sent; a history
+    // that cannot be written refuses it.
+    std::optional<Outcome> ask() {
+        const std::string problem = units().asking(address_);
+        if (!problem.empty()) {
+            const std::string line = "History cannot be written: " + problem + "; nothing sent";
+            run_.ctx.console.refusal(line);
+            return refuse(line);
+        }
+        if (!stopped()) return std::nullopt;
+        if (!facts_.inUpgradeMode) units().notAsked(address_, run_.ctx.endOfRun().reason);
+        return run_.ctx.endOfRun();
     }
 
     // Under the unit type "Remote": a remote behind a terminal goes through it, a unit that is
@@ -139,7 +162,10 @@ private:
         if (LoadApplicationFile(run_.image, run_.ctx.console, facts_.productId, settings().unitType,
                                 settings().upgradeType, run_.ctx.trust))
             return true;
-        if (run_.image.refusal.empty()) say(kNoFile);
+        if (run_.image.refusal.empty())
+            say(kNoFile);
+        else
+            units().file(address_, UnitFileOf(run_.image));
         return false;
     }
 
@@ -169,6 +195,7 @@ private:
             return false;
         }
         say("BB v" + versions->bootVersion + ":App v" + versions->appVersion);
+        units().inBootLoader(address_);
         return true;
     }
 
@@ -179,9 +206,11 @@ private:
             return false;
         }
         if (!reply::inUpgradeMode(reply::statusByte(reply))) {
+            units().outsideBootLoader(address_);
             sayFailure("Failed to enter Upgrade mode!");
             return false;
         }
+        units().inBootLoader(address_);
         say("In Upgrade mode");
         return true;
     }
@@ -219,11 +248,14 @@ private:
         say("Write Flash...");
         FirmwareImage& image = run_.image;
         image.cursor = 0;
-        PageBar bar(run_.ctx.console, CountPages(image), {address_});
+        const int pages = CountPages(image);
+        PageBar bar(run_.ctx.console, pages, {address_});
+        int written = 0;
         do {
             const std::string page = FormatWriteData(image);
             if (page.empty()) continue;
             if (!writePage(page)) return false;
+            units().page(address_, ++written, pages);
             bar.pageWritten();
             if (stopped()) break;
         } while (image.cursor <= image.highestWritten);
@@ -268,6 +300,7 @@ private:
 
     void finish() {
         say("Upgrade OK.");
+        units().confirmed(address_);
         PageBar::unitConfirmed(run_.ctx.console, address_);
         if (settings().upgradeType == UpgradeType::SingleUnit) {
             ask(cmd::Reset, tr::SingleReset);
@@ -284,19 +317,10 @@ private:
     const std::string& address_;
     UnitFacts facts_;
     std::string failure_; // the last line that said why a step failed
-    bool flashUnfinished_ = false;
-    UnitHistory history_;
 };
 
 } // namespace
 
 Outcome GoUpgradeSingle(UpgradeRun& run, const std::string& address) {
     return SinglePass(run, address).go();
-}
-
-Outcome GoUpgradeSingle(UpgradeRun& run, const std::string& address, bool& flashUnfinished) {
-    SinglePass pass(run, address);
-    const Outcome outcome = pass.go();
-    flashUnfinished = pass.flashUnfinished();
-    return outcome;
 }

@@ -11,6 +11,3 @@
 // refused when no file loads or a remote is too old to be written; failed with the unit and
 // the line that said why; stopped or line lost when the run ended under it.
 Outcome GoUpgradeSingle(UpgradeRun& run, const std::string& address);
-// The same, and whether the pass left the unit's flash unfinished (erased, or its pages cut
-// short): a reset would start a half-written image.
-Outcome GoUpgradeSingle(UpgradeRun& run, const std::string& address, bool& flashUnfinished);

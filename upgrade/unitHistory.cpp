@@ -5,57 +5,74 @@
 
 #include <cstdio>
 
-namespace {
-
-std::string versionText(std::uint16_t version) {
-    char text[16];
-    std::snprintf(text, sizeof text, "%d.%.2d", version >> 8, version & 0xFF);
-    return text;
-}
-
-} // namespace
-
 std::string HistoryPortName(TSerialPort& port) {
     if (!port.devicePath().empty()) return port.devicePath();
     return "COM" + std::to_string(static_cast<int>(port.ComPort()) + 1);
 }
 
-void UnitHistory::identified(std::uint32_t fixedAddress, int productId,
-                             std::optional<std::uint16_t> before) {
+std::string VersionText(std::uint16_t version) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%d.%.2d", version >> 8, version & 0xFF);
+    return text;
+}
+
+UnitFile UnitFileOf(const FirmwareImage& image, bool withVersion) {
+    UnitFile file{image.fileName, image.fileSha256, std::nullopt};
+    if (withVersion && image.refusal.empty()) file.version = VersionText(image.fileVersion);
+    return file;
+}
+
+void TellIdentified(OperationContext& ctx, const std::string& address, std::uint32_t fixedAddress,
+                    int productId, std::optional<std::uint16_t> before) {
     char text[16];
     std::snprintf(text, sizeof text, "%08X", static_cast<unsigned>(fixedAddress));
-    fixedAddress_ = fixedAddress == 0 ? std::string() : text;
-    productId_ = productId;
-    before_ = before ? std::optional(versionText(*before)) : std::nullopt;
+    ctx.units.identified(address, fixedAddress == 0 ? std::string() : text, productId,
+                         before ? std::optional(VersionText(*before)) : std::nullopt);
+    if (!before) ctx.units.foundInBootLoader(address);
 }
 
-void UnitHistory::started(const FirmwareImage& image) {
-    started_ = true;
-    append(kHistoryStarted, {}, image);
+UnitHistoryScope::UnitHistoryScope(OperationContext& ctx)
+    : ctx_(ctx), outermost_(!ctx.units.recording()) {
+    if (outermost_) ctx_.units.record(this);
 }
 
-void UnitHistory::ended(const Outcome& outcome, const FirmwareImage& image) {
-    const bool trustRefused = outcome.kind == OutcomeKind::Refused && !image.refusal.empty();
-    if (!started_ && !trustRefused) return;
-    started_ = false;
-    append(outcome.name(), outcome.reason, image);
+UnitHistoryScope::~UnitHistoryScope() {
+    if (!outermost_) return;
+    // A procedure left by an exception: its open units are recorded as ended by it.
+    if (!ended_) end(Outcome::error("the procedure ended early"));
+    ctx_.units.record(nullptr);
 }
 
-void UnitHistory::append(const char* outcome, const std::string& reason,
-                         const FirmwareImage& image) {
+void UnitHistoryScope::end(const Outcome& outcome) {
+    if (!outermost_ || ended_) return;
+    ended_ = true;
+    ctx_.units.endRecords(outcome.cutShort() ? outcome.name() : "");
+}
+
+std::string UnitHistoryScope::started(const UnitLife& unit) {
+    return append(unit, kHistoryStarted);
+}
+
+void UnitHistoryScope::ended(const UnitLife& unit, const char* outcome) {
+    const std::string problem = append(unit, outcome);
+    if (!problem.empty()) ctx_.console.status("History not written: " + problem);
+}
+
+std::string UnitHistoryScope::append(const UnitLife& unit, const char* outcome) {
     HistoryRecord record;
     record.time = HistoryTimeNow();
     record.port = HistoryPortName(ctx_.link.port());
-    record.address = address_;
-    record.fixedAddress = fixedAddress_;
-    record.productId = productId_;
-    record.before = before_;
-    record.file = image.fileName;
-    record.fileSha256 = image.fileSha256;
-    if (imageHasVersion_ && image.refusal.empty())
-        record.fileVersion = versionText(image.fileVersion);
+    record.address = unit.address;
+    record.fixedAddress = unit.fixedAddress;
+    record.productId = unit.productId;
+    record.before = unit.before;
+    record.file = unit.file.name;
+    record.fileSha256 = unit.file.sha256;
+    record.fileVersion = unit.file.version;
     record.outcome = outcome;
-    if (!reason.empty()) record.reason = reason;
-    const std::string problem = AppendHistoryRecord(record);
-    if (!problem.empty()) ctx_.console.status("History not written: " + problem);
+    const bool ends = std::string(outcome) != kHistoryStarted;
+    if (ends && !unit.reason.empty() && std::string(outcome) != "completed")
+        record.reason = unit.reason;
+    if (ends) record.after = unit.after;
+    return AppendHistoryRecord(record);
 }

@@ -105,7 +105,8 @@ TEST_F(SiteEnd, ALineLostAfterTheLastConfirmationIsNoSuccessAnywhere) {
     EXPECT_EQ(siteOutcome(bus), Outcome::lineLost("line lost after the last upgrade"));
     EXPECT_FALSE(bus.verified);
     for (const char* address : {"0101", "0102"}) {
-        EXPECT_EQ(unitAt(bus, address).result, SiteResult::Upgraded) << address;
+        // Confirmed running, and no survey read the version it runs.
+        EXPECT_EQ(unitAt(bus, address).result, SiteResult::NotVerified) << address;
         EXPECT_FALSE(unitAt(bus, address).after) << address;
     }
     EXPECT_EQ(siteResultLines(bus).back(),
@@ -181,7 +182,8 @@ TEST_F(SiteEnd, AStopDuringTheVerifyingSurveyLeavesTheStepsVerdictsUnverified) {
               (Outcome{OutcomeKind::Stopped, "stopped during the verifying survey", {}}));
     EXPECT_FALSE(bus.verified);
     for (const char* address : {"0101", "0102"}) {
-        EXPECT_EQ(unitAt(bus, address).result, SiteResult::Upgraded) << address;
+        // Confirmed running, and no survey read the version it runs.
+        EXPECT_EQ(unitAt(bus, address).result, SiteResult::NotVerified) << address;
         EXPECT_FALSE(unitAt(bus, address).after) << address;
     }
     // The survey ended at the Stop: a whole one asks eleven times, the identification, the

@@ -91,8 +91,8 @@ TEST_F(SiteStop, AFirstStopDuringThePagesLetsTheUnitsFinishAndStopsTheRunAfterTh
     EXPECT_FALSE(saidLine("Site: survey to verify"));
     EXPECT_EQ(site.end.kind, OutcomeKind::Stopped);
     EXPECT_FALSE(siteSucceeded(site));
-    EXPECT_EQ(unitAt(site, "0101").result, SiteResult::Upgraded);
-    EXPECT_EQ(unitAt(site, "0102").result, SiteResult::Upgraded);
+    EXPECT_EQ(unitAt(site, "0101").result, SiteResult::NotVerified);
+    EXPECT_EQ(unitAt(site, "0102").result, SiteResult::NotVerified);
     EXPECT_EQ(bus.control.unitsInHand(), "");
 }
 
