@@ -2,6 +2,7 @@
 #include "options.h"
 #include "progressConsole.h"
 #include "terminal.h"
+#include "trust/folderTrust.h"
 #include "upgrade/dispatcher.h"
 #include "upgrade/typeChoice.h"
 
@@ -69,7 +70,9 @@ int runUpgrade(CliContext& context, const UpgradeOptions& options) {
             outcome = Outcome::failed(PortSession::kOpenFailed);
             return;
         }
-        UpgradeRun run{{engine.link, console, engine.clock, engine.control, engine.trust},
+        // Read once, at the start of the run: every file it reads is held to the same list.
+        const FirmwareTrust trust = ReadFirmwareTrust(context.session.trustSettings());
+        UpgradeRun run{{engine.link, console, engine.clock, engine.control, trust},
                        settings,
                        scope,
                        image,

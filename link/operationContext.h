@@ -5,18 +5,19 @@
 
 #include "clock.h"
 #include "console.h"
+#include "firmwareTrust.h"
 #include "outcome.h"
 #include "runControl.h"
 #include "transaction.h"
-#include "trustSettings.h"
 
 struct OperationContext {
     Transaction& link;
     Console& console;
     Clock& clock;
     RunControl& control;
-    // The firmware the operator trusts: every file read to be sent is checked against it.
-    const TrustSettings& trust;
+    // The firmware folder's trust as this run read it: every file read to be sent is checked
+    // against it.
+    const FirmwareTrust& trust;
 
     // The operator stopped the run, or the line itself is gone: either way the procedure ends
     // at this checkpoint.
