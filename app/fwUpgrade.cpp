@@ -4,14 +4,17 @@
 #include "logFile.h"
 #include "logView.h"
 #include "maskedEdit.h"
+#include "trustedKey.h"
 
 #include <QActionGroup>
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QPushButton>
 #include <QScreen>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QTimer>
 
@@ -43,6 +46,7 @@ TForm1::TForm1(QWidget* parent)
     session.control().setObserver([this](RunPhase) { onWindowThread([this] { showRunPhase(); }); });
     buildWindow();
     buildMenus();
+    buildTrustBar();
     FormCreate();
     frmExtTimeout = new TfrmExtTimeout(*this, this);
 }
@@ -84,6 +88,14 @@ void TForm1::FormCreate() {
     link.detectLogging();
     if (link.logging()) caption += QLatin1String(kLoggingModeSuffix);
     setWindowTitle(caption);
+}
+
+void TForm1::buildTrustBar() {
+    lblTrustedKey = new QLabel(this);
+    lblTrustedKey->setObjectName(QStringLiteral("lblTrustedKey"));
+    lblTrustedKey->setAccessibleName(QStringLiteral("Trusted key"));
+    statusBar()->addPermanentWidget(lblTrustedKey, 1);
+    restoreTrustedKey(*this);
 }
 
 void TForm1::showStartupNotice() {
@@ -138,8 +150,11 @@ bool TForm1::runOperation(std::function<void()> operation, RunLog log, QPushButt
     if (button != nullptr) runCaption_ = button->text();
     const bool started =
         session.start([operation = std::move(operation)](OperationContext&) { operation(); }, log,
-                      [this, ended = std::move(ended)](const Outcome&) {
-                          onWindowThread([this, ended] { operationFinished(ended); });
+                      [this, ended = std::move(ended)](const Outcome& ran) {
+                          onWindowThread([this, ended, ran] {
+                              operationEnd_ = ran;
+                              operationFinished(ended);
+                          });
                       });
     if (!started) {
         running_ = false;

@@ -101,6 +101,7 @@ public:
     QPushButton* btnUpgrade = nullptr;
     LogView* mmoStatus = nullptr;
     QProgressBar* pgrProgress = nullptr;
+    QLabel* lblUpgrade = nullptr; // the last run's verdict, from its Outcome
 
     // Page "System Tools".
     QWidget* tbsPing = nullptr;
@@ -154,8 +155,12 @@ public:
     // before it had one.
     std::optional<SiteBus> siteBus;
 
+    // The status bar, shown while a trusted key is set: signed firmware only.
+    QLabel* lblTrustedKey = nullptr;
+
     // Menus.
     QMenu* pumReport = nullptr;
+    QAction* ClearTrustedKey1 = nullptr; // enabled while a trusted key is set
     QActionGroup* portItems = nullptr;
     QActionGroup* baudItems = nullptr;
     QAction* Network1 = nullptr;
@@ -230,13 +235,19 @@ private:
     QWidget* buildSitePage();
     QWidget* buildSiteBar();
     void buildMenus();
+    void buildTrustBar();
     void buildPortMenu(QMenu* config);
     void buildBaudMenu(QMenu* config);
     void attachReportMenu(LogView* log);
     void showStartupNotice();
     // The upgrade page's choices as plain settings for the engine.
     UpgradeSettings upgradeSettings() const;
-    void upgradeEnded(bool portOpened);
+    // The page is idle again; its verdict line says how the run ended.
+    struct UpgradeEnd {
+        bool portOpened = false;
+        std::optional<Outcome> outcome; // none: an error ended the run early
+    };
+    void upgradeEnded(const UpgradeEnd& end);
     // The caption of the running operation's button and the enabling of every control that
     // starts an operation or changes the line, read from the run's phase.
     void showRunPhase();
@@ -254,7 +265,8 @@ private:
     // The site line says the run again where it told a search's LA.
     void endSiteSearchLine();
     // The plan's units by kind and the time they would take: true when the operator says Yes.
-    bool askSiteUpgrade(const SiteBus& plan, ControllerModel model, std::uint32_t bitsPerSecond);
+    bool askSiteUpgrade(const SiteBus& plan, ControllerModel model, std::uint32_t bitsPerSecond,
+                        const FirmwareTrust& trust);
     void setSiteRunning(bool running);
     // Closing during a run: the operator's choice of how it ends; true when it is to end and
     // the window to close after it.
@@ -272,6 +284,9 @@ private:
     QList<QWidget*> startControls_;
     QList<QAction*> startItems_;
     bool running_ = false;
+    // How the last operation ended as the session saw it: an error that ended it early, or
+    // completed (what it concluded it handed on itself).
+    Outcome operationEnd_;
     bool closePending_ = false;
     bool destroying_ = false; // set by the destructor: no question is put to the operator
     bool siteRunning_ = false;

@@ -100,6 +100,9 @@ void TForm1::buildMenus() {
     trustedKey->setObjectName(QStringLiteral("TrustedKey1"));
     connect(trustedKey, &QAction::triggered, this, [this] { chooseTrustedKey(*this); });
     startsOperation(trustedKey);
+    ClearTrustedKey1 = config->addAction(QStringLiteral("Clear Trusted Key"));
+    ClearTrustedKey1->setObjectName(QStringLiteral("ClearTrustedKey1"));
+    connect(ClearTrustedKey1, &QAction::triggered, this, [this] { clearTrustedKey(*this); });
 
     QAction* versions = bar->addAction(QStringLiteral("&File Versions"));
     versions->setObjectName(QStringLiteral("mnuVer"));

@@ -5,10 +5,14 @@
 
 #include "image/fileSelection.h"
 #include "radioGroup.h"
+#include "trust/folderTrust.h"
 
 // Refused while an operation runs, since the report reads into the image that an upgrade
 // may be sending.
 void TForm1::mnuVerClick() {
     const auto upgradeType = static_cast<UpgradeType>(rgUpgradeType->itemIndex());
-    runOperation([this, upgradeType] { ReportFileVersions(image, *this, upgradeType); });
+    const TrustSettings trust = session.trustSettings();
+    runOperation([this, upgradeType, trust] {
+        ReportFileVersions(image, *this, upgradeType, ReadFirmwareTrust(trust));
+    });
 }

@@ -10,6 +10,7 @@
 #include "site/siteReport.h"
 #include "siteTextReport.h"
 #include "siteTree.h"
+#include "trust/folderTrust.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -36,6 +37,8 @@ const QString kUpgrading = QStringLiteral("Upgrading the site...");
 // What a site run handed back: the last bus it delivered (none when an error ended it before
 // it had one), and whether the operator declined the upgrade the plan proposed.
 struct SiteRunResult {
+    // The folder's trust, read by the run as it starts; its question's estimate reads it too.
+    FirmwareTrust trust = FirmwareTrust::unread();
     std::optional<SiteBus> bus;
     bool declined = false;
 };
@@ -81,14 +84,16 @@ void TForm1::startSiteRun(bool planOnly) {
     SiteObserver observer = siteObserver();
     if (!planOnly)
         observer.goOn = [this, options, bitsPerSecond, result](const SiteBus& plan) {
-            result->declined = !askSiteUpgrade(plan, options.model, bitsPerSecond);
+            result->declined = !askSiteUpgrade(plan, options.model, bitsPerSecond, result->trust);
             return !result->declined;
         };
     // The observer's calls are queued to the window's thread before the run's end is, so the
     // tree has every change by the time siteRunEnded reads the bus.
+    const TrustSettings trust = session.trustSettings();
     const bool started = runOperation(
-        [this, options, port, result, observer] {
-            OperationContext run = context();
+        [this, options, port, result, observer, trust] {
+            result->trust = ReadFirmwareTrust(trust);
+            OperationContext run = session.context(result->trust);
             result->bus = runSite(run, port, options, observer);
         },
         RunLog::Status, btnSite,
@@ -114,9 +119,9 @@ void TForm1::startSiteRun(bool planOnly) {
 
 // Asked on the worker once the plan is known, the files' pages read there too; the box waits on
 // the window's thread and Enter answers No. A plan with nothing to upgrade asks nothing.
-bool TForm1::askSiteUpgrade(const SiteBus& plan, ControllerModel model,
-                            std::uint32_t bitsPerSecond) {
-    const SiteEstimate estimate = estimateWrites(plannedWrites(plan, model), bitsPerSecond);
+bool TForm1::askSiteUpgrade(const SiteBus& plan, ControllerModel model, std::uint32_t bitsPerSecond,
+                            const FirmwareTrust& trust) {
+    const SiteEstimate estimate = estimateWrites(plannedWrites(plan, model, trust), bitsPerSecond);
     if (estimate.total() == 0) return true;
     const QString question = QString::fromStdString(siteQuestion(estimate, bitsPerSecond));
     bool yes = false;

@@ -88,6 +88,11 @@ QWidget* TForm1::buildUpgradePage() {
     pgrProgress->setValue(0);
     pgrProgress->setFixedHeight(kProgressHeight);
     pgrProgress->setTextVisible(false);
+    lblUpgrade = makeLabel(tbsUpgrade, QStringLiteral("lblUpgrade"), QString());
+    lblUpgrade->setAccessibleName(QStringLiteral("Upgrade run"));
+    lblUpgrade->setWordWrap(true);
+    lblUpgrade->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    lblUpgrade->hide(); // until a run has ended
 
     auto* upper = new QHBoxLayout;
     upper->setSpacing(0);
@@ -98,6 +103,7 @@ QWidget* TForm1::buildUpgradePage() {
     page->setSpacing(0);
     page->addLayout(upper);
     page->addWidget(pgrProgress);
+    page->addWidget(lblUpgrade);
 
     connect(rgUnitType, &RadioGroup::itemClicked, this, &TForm1::rgUnitTypeClick);
     connect(rgUpgradeType, &RadioGroup::itemClicked, this, &TForm1::rgUpgradeTypeClick);

@@ -4,15 +4,26 @@
 #include "fwUpgrade.h"
 #include "maskedEdit.h"
 #include "radioGroup.h"
+#include "trust/folderTrust.h"
 #include "upgrade/dispatcher.h"
 #include "upgrade/typeChoice.h"
 
 #include <QCheckBox>
+#include <QLabel>
 #include <QPushButton>
 
 #include <memory>
 
 namespace {
+
+// The verdict line of a run, from the one value the run returned and nothing it logged.
+QString upgradeVerdict(const Outcome& outcome) {
+    if (outcome.succeeded()) return QStringLiteral("Upgrade completed.");
+    QString line = QStringLiteral("Upgrade %1").arg(QString::fromStdString(outcome.describe()));
+    if (!outcome.unit.empty())
+        line += QStringLiteral(" (unit %1)").arg(QString::fromStdString(outcome.unit));
+    return line;
+}
 
 void applyBox(MaskedEdit* edit, const LABox& box) {
     edit->setFieldText(QString::fromStdString(box.text));
@@ -54,23 +65,33 @@ void TForm1::btnUpgradeClick() {
     }
     const UpgradeSettings settings = upgradeSettings();
     const ScopeFlags runScope = scope;
-    auto opened = std::make_shared<bool>(false);
+    const TrustSettings trust = session.trustSettings();
+    auto end = std::make_shared<UpgradeEnd>();
     const bool started = runOperation(
-        [this, settings, runScope, opened] {
+        [this, settings, runScope, trust, end] {
             PortSession port(link);
-            if (!port.opened()) return;
-            *opened = true;
-            UpgradeRun run{context(), settings, runScope, image, foundUnits};
-            RunUpgrade(run);
+            if (!port.opened()) {
+                end->outcome = Outcome::failed(PortSession::kOpenFailed);
+                return;
+            }
+            end->portOpened = true;
+            // Read once, at the start of the run: every file it reads is held to the same list.
+            const FirmwareTrust folder = ReadFirmwareTrust(trust);
+            UpgradeRun run{session.context(folder), settings, runScope, image, foundUnits};
+            end->outcome = RunUpgrade(run);
         },
-        RunLog::Status, btnUpgrade, [this, opened] { upgradeEnded(*opened); });
-    if (started) pnlUpgrade->setEnabled(false);
+        RunLog::Status, btnUpgrade, [this, end] { upgradeEnded(*end); });
+    if (!started) return;
+    pnlUpgrade->setEnabled(false);
+    lblUpgrade->hide();
 }
 
 // The page is idle again however the run ended, a comms log failure included.
-void TForm1::upgradeEnded(bool portOpened) {
+void TForm1::upgradeEnded(const UpgradeEnd& end) {
     pnlUpgrade->setEnabled(true);
-    if (portOpened) ckbForceUpgrade->setChecked(false);
+    if (end.portOpened) ckbForceUpgrade->setChecked(false);
+    lblUpgrade->setText(upgradeVerdict(end.outcome.value_or(operationEnd_)));
+    lblUpgrade->show();
 }
 
 UpgradeSettings TForm1::upgradeSettings() const {

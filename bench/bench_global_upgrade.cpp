@@ -11,6 +11,7 @@
 #include "link/linkSession.h"
 #include "sim/networkFile.h"
 #include "sim/ptySimulator.h"
+#include "trust/folderTrust.h"
 #include "upgrade/global.h"
 
 #include <cstdio>
@@ -95,7 +96,8 @@ Measured upgrade(int terminals, bool allAtOnce) {
                              false, kController, "FF"};
     for (int la = 1; la <= terminals; ++la)
         *units.at(la) = FoundUnit{3, 0x0100, 2, UnitState::Pending, {}};
-    UpgradeRun run{line.session.context(), settings, {false, true}, image, units};
+    const FirmwareTrust trust = ReadFirmwareTrust(line.session.trustSettings());
+    UpgradeRun run{line.session.context(trust), settings, {false, true}, image, units};
 
     const double start = wallSeconds();
     allAtOnce ? GoUpgradeGlobalAll(run) : GoUpgradeGlobalOne(run);

@@ -10,6 +10,7 @@
 #include "link/linkSession.h"
 #include "sim/networkFile.h"
 #include "sim/ptySimulator.h"
+#include "trust/folderTrust.h"
 #include "upgrade/single.h"
 
 #include <cstdio>
@@ -81,7 +82,8 @@ void run(std::uint32_t baud, TComPortBaudRate speed) {
     settings.unitType = UnitType::ControllerAB;
     settings.controllerLA = "01";
     settings.forceUpgrade = true;
-    UpgradeRun upgrade{session.context(), settings, {}, image, units};
+    const FirmwareTrust trust = ReadFirmwareTrust(session.trustSettings());
+    UpgradeRun upgrade{session.context(trust), settings, {}, image, units};
     const bool upgraded = GoUpgradeSingle(upgrade, "0100").succeeded();
     const LineFigures ideal = idealWritePhase(image, baud);
     const double took = console.writeEnded - console.writeStarted;

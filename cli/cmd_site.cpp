@@ -7,6 +7,7 @@
 #include "site/siteRun.h"
 #include "siteQuestion.h"
 #include "terminal.h"
+#include "trust/folderTrust.h"
 
 #include <cstdio>
 #include <iostream>
@@ -30,8 +31,9 @@ struct SiteCommandOptions {
 // The site run on one bus, on its worker. With one bus and standard error on a terminal the
 // progress line follows the run: the step, the units written, their pages, and the LA a search
 // asks. Asked, the run goes on only when the operator says so.
-SiteBus runOneBus(OperationContext& engine, const std::string& port, const SiteOptions& options,
-                  bool showProgress, SiteQuestion* question, std::size_t bus) {
+SiteBus runOneBus(OperationContext& engine, const FirmwareTrust& trust, const std::string& port,
+                  const SiteOptions& options, bool showProgress, SiteQuestion* question,
+                  std::size_t bus) {
     // Whatever ends the run, the bus has come in: the others wait for no answer from it.
     struct Arrival {
         SiteQuestion* question;
@@ -41,8 +43,7 @@ SiteBus runOneBus(OperationContext& engine, const std::string& port, const SiteO
         }
     } arrival{question, bus};
     ProgressConsole face(engine.console, showProgress);
-    OperationContext shown{engine.link,    face,         engine.clock,
-                           engine.control, engine.trust, engine.units};
+    OperationContext shown{engine.link, face, engine.clock, engine.control, trust, engine.units};
     SiteObserver observer;
     observer.stepStarted = [&face](const std::string&, int step, int steps,
                                    const FirmwareImage& image) {
@@ -54,8 +55,8 @@ SiteBus runOneBus(OperationContext& engine, const std::string& port, const SiteO
     return runSite(shown, port, options, observer);
 }
 
-std::vector<SiteBus> runOnEveryBus(CliContext& context, const SiteOptions& options,
-                                   SiteQuestion* question) {
+std::vector<SiteBus> runOnEveryBus(CliContext& context, const FirmwareTrust& trust,
+                                   const SiteOptions& options, SiteQuestion* question) {
     const std::vector<std::string>& ports = context.options.ports;
     std::vector<SiteBus> buses(ports.size());
     for (std::size_t i = 0; i < ports.size(); ++i)
@@ -64,7 +65,7 @@ std::vector<SiteBus> runOnEveryBus(CliContext& context, const SiteOptions& optio
     const bool showProgress = ports.size() == 1 && isTerminal(stderr);
     const std::vector<Outcome> ran =
         runOnBuses(context, [&](std::size_t bus, OperationContext& engine) {
-            buses[bus] = runOneBus(engine, ports[bus], options, showProgress, question, bus);
+            buses[bus] = runOneBus(engine, trust, ports[bus], options, showProgress, question, bus);
         });
     for (std::size_t i = 0; i < buses.size(); ++i)
         if (!ran[i].succeeded()) buses[i].end = ran[i];
@@ -79,12 +80,14 @@ int runSiteCommand(CliContext& context, SiteCommandOptions options) {
     // A person at a terminal sees the plan and says yes before anything changes; a script
     // (no terminal on its input) runs as it always has. Declined or stopped, the plan is the
     // run's report.
+    // The folder's trust is read once for every bus: all of them send the same files or none.
+    const FirmwareTrust trust = ReadFirmwareTrust(context.session.trustSettings());
     std::optional<SiteQuestion> question;
     if (!options.site.planOnly && !options.yes && isTerminal(stdin))
         question.emplace(context.options.ports.size(), options.site.model,
-                         static_cast<std::uint32_t>(std::stoul(context.options.speed)));
+                         static_cast<std::uint32_t>(std::stoul(context.options.speed)), trust);
     const std::vector<SiteBus> buses =
-        runOnEveryBus(context, options.site, question ? &*question : nullptr);
+        runOnEveryBus(context, trust, options.site, question ? &*question : nullptr);
     // The worst bus decides, whatever the others did.
     Outcome worst = interruptRequested() ? Outcome::stopped() : Outcome::completed();
     for (const SiteBus& bus : buses)

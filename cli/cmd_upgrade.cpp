@@ -2,6 +2,7 @@
 #include "options.h"
 #include "progressConsole.h"
 #include "terminal.h"
+#include "trust/folderTrust.h"
 #include "upgrade/dispatcher.h"
 #include "upgrade/typeChoice.h"
 
@@ -69,12 +70,13 @@ int runUpgrade(CliContext& context, const UpgradeOptions& options) {
             outcome = Outcome::failed(PortSession::kOpenFailed);
             return;
         }
-        UpgradeRun run{
-            {engine.link, console, engine.clock, engine.control, engine.trust, engine.units},
-            settings,
-            scope,
-            image,
-            units};
+        // Read once, at the start of the run: every file it reads is held to the same list.
+        const FirmwareTrust trust = ReadFirmwareTrust(context.session.trustSettings());
+        UpgradeRun run{{engine.link, console, engine.clock, engine.control, trust, engine.units},
+                       settings,
+                       scope,
+                       image,
+                       units};
         outcome = RunUpgrade(run);
     });
     return exitStatusOf(ran.succeeded() ? outcome : ran);

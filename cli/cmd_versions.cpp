@@ -1,5 +1,6 @@
 #include "commands.h"
 #include "image/fileSelection.h"
+#include "trust/folderTrust.h"
 
 #include <memory>
 
@@ -13,7 +14,8 @@ CommandAction setUpVersions(CLI::App& command) {
         if (chosen) context.console.firmwareFile = *file;
         FirmwareImage image;
         ReportFileVersions(image, context.console,
-                           chosen ? UpgradeType::Advanced : UpgradeType::SingleUnit);
+                           chosen ? UpgradeType::Advanced : UpgradeType::SingleUnit,
+                           ReadFirmwareTrust(context.session.trustSettings()));
         return kExitDone;
     };
 }

@@ -4,8 +4,7 @@
 #include "link/transaction.h"
 #include "options.h"
 #include "portHelp.h"
-#include "trust/minisign.h"
-#include "trust/wholeFile.h"
+#include "trust/folderTrust.h"
 
 #include <regex>
 
@@ -62,10 +61,7 @@ CLI::Validator PortName() {
 CLI::Validator PublicKeyFile() {
     return CLI::Validator(
         [](std::string& path) -> std::string {
-            constexpr std::size_t kKeyFileLimit = 4096;
-            const WholeFile file = ReadWholeFile(path, kKeyFileLimit);
-            if (!file.exists) return "cannot read " + path;
-            const MinisignRead<MinisignKey> key = ParseMinisignKey(file.bytes);
+            const MinisignRead<MinisignKey> key = ReadTrustedKey(path);
             return key.value ? std::string() : path + " " + key.error;
         },
         "FILE", "MINISIGN-PUBLIC-KEY");
@@ -119,5 +115,5 @@ void setUpSession(const GlobalOptions& options, const std::string& port, LinkSes
     session.link().detectLogging();
     session.link().setMinimumTimeout(options.minimumTimeoutMs);
     session.link().setExtraAttempts(options.extraAttempts);
-    session.setTrust({options.trustedKeyFile});
+    session.setTrustSettings({options.trustedKeyFile});
 }

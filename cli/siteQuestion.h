@@ -16,7 +16,9 @@
 
 class SiteQuestion {
 public:
-    SiteQuestion(std::size_t buses, ControllerModel model, std::uint32_t bitsPerSecond);
+    // trust is the run's, read once for every bus, and outlives the question.
+    SiteQuestion(std::size_t buses, ControllerModel model, std::uint32_t bitsPerSecond,
+                 const FirmwareTrust& trust);
 
     // On bus's worker, with its plan: whether the run goes on. Blocks until every bus is in.
     bool goOn(std::size_t bus, const SiteBus& plan);
@@ -32,6 +34,7 @@ private:
 
     ControllerModel model_;
     std::uint32_t bitsPerSecond_;
+    const FirmwareTrust& trust_;
     mutable std::mutex mutex_;
     std::condition_variable answered_;
     std::vector<bool> in_;

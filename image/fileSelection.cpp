@@ -3,6 +3,7 @@
 #include "image/fileLookup.h"
 #include "image/hexReader.h"
 #include "image/motReader.h"
+#include "link/silentConsole.h"
 #include "product/productFiles.h"
 #include "trust/firmwareCheck.h"
 #include "trust/wholeFile.h"
@@ -27,16 +28,12 @@ bool ReadFile(FirmwareImage& image, Console& console, const std::string& path, F
 }
 
 // A file to be sent: read once into memory, so that the bytes checked are the bytes used, and
-// taken only when the trust check lets them through.
-bool ReadCheckedFile(FirmwareImage& image, Console& console, const TrustSettings& trust,
+// taken only when the run's trust lets them through.
+bool ReadCheckedFile(FirmwareImage& image, Console& console, const FirmwareTrust& trust,
                      const std::string& path, FileFormat format) {
     const WholeFile file = ReadWholeFile(path, kFirmwareFileLimit);
     if (!file.exists) return false;
-    const FileVerdict verdict =
-        file.tooLarge ? FileVerdict{{},
-                                    "Firmware file " + path + " refused: larger than " +
-                                        std::to_string(kFirmwareFileLimit >> 20) + " MiB"}
-                      : CheckFirmwareFile(console, trust, path, file.bytes);
+    const FileVerdict verdict = CheckFirmwareRead(console, trust, path, file);
     image.fileName = path;
     image.fileSha256 = verdict.sha256;
     image.refusal = verdict.refusal;
@@ -59,18 +56,31 @@ struct NamedFile {
 
 // A file of the selection table, found in the working folder whatever the case of its name;
 // its version line names the entry found.
-bool ReadApplicationFile(FirmwareImage& image, Console& console, const TrustSettings& trust,
+bool ReadApplicationFile(FirmwareImage& image, Console& console, const FirmwareTrust& trust,
                          const NamedFile& file) {
     const std::optional<std::string> found = FindFirmwareFile(console, file.name);
     if (!found) return false;
     return ReadCheckedFile(image, console, trust, *found, file.format);
 }
 
+// A file the run's trust refuses is said beneath its version line: the report is where the
+// operator looks before a run.
+void ReportRefusal(Console& console, const FirmwareTrust& trust, const std::string& path) {
+    const WholeFile file = ReadWholeFile(path, kFirmwareFileLimit);
+    if (!file.exists) return;
+    SilentConsole quiet;
+    const FileVerdict verdict = CheckFirmwareRead(quiet, trust, path, file);
+    if (!verdict.accepted()) console.status(verdict.refusal);
+}
+
 // A file of the report, found as the selection finds it but named as the report spells it.
-void ReadReportedFile(FirmwareImage& image, Console& console, const ApplicationFile& file) {
+void ReadReportedFile(FirmwareImage& image, Console& console, const FirmwareTrust& trust,
+                      const ApplicationFile& file) {
     const std::string name(file.name);
-    if (const std::optional<std::string> found = FindFirmwareFile(console, name))
-        ReadFile(image, console, *found, file.format, name);
+    const std::optional<std::string> found = FindFirmwareFile(console, name);
+    if (!found) return;
+    ReadFile(image, console, *found, file.format, name);
+    ReportRefusal(console, trust, *found);
 }
 
 // The operator's file under "Advanced": the extension decides the reader, letter case
@@ -102,7 +112,7 @@ std::string FileExtension(const std::string& path) {
 }
 
 bool LoadApplicationFile(FirmwareImage& image, Console& console, std::uint8_t productId,
-                         UnitType unitType, UpgradeType upgradeType, const TrustSettings& trust) {
+                         UnitType unitType, UpgradeType upgradeType, const FirmwareTrust& trust) {
     image.refusal.clear();
     const std::optional<NamedFile> file = SelectedFile(console, productId, unitType, upgradeType);
     if (!file) return false;
@@ -121,14 +131,17 @@ bool LoadApplicationFile(FirmwareImage& image, Console& console, std::uint8_t pr
     return read;
 }
 
-void ReportFileVersions(FirmwareImage& image, Console& console, UpgradeType upgradeType) {
+void ReportFileVersions(FirmwareImage& image, Console& console, UpgradeType upgradeType,
+                        const FirmwareTrust& trust) {
     console.status(kVersionsHeading);
     if (upgradeType == UpgradeType::Advanced) {
-        if (const std::optional<std::string> chosen = console.chooseFirmwareFile())
+        if (const std::optional<std::string> chosen = console.chooseFirmwareFile()) {
             ReadHexFile(image, console, *chosen);
+            ReportRefusal(console, trust, *chosen);
+        }
         return;
     }
     for (const ApplicationFile& file : kReportedFiles)
-        ReadReportedFile(image, console, file);
+        ReadReportedFile(image, console, trust, file);
     console.status("");
 }

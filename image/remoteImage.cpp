@@ -43,7 +43,7 @@ bool ReadS19Records(FirmwareImage& image, std::istream& in) {
 }
 
 RemoteImageResult ReadRemoteImage(FirmwareImage& image, std::uint8_t productId, Console& console,
-                                  const TrustSettings& trust) {
+                                  const FirmwareTrust& trust) {
     std::memset(image.bytes.data(), FirmwareImage::kFill, kRemoteImageSize);
     image.refusal.clear();
     const std::optional<std::string> name = RemoteImageFileName(productId);
@@ -51,7 +51,7 @@ RemoteImageResult ReadRemoteImage(FirmwareImage& image, std::uint8_t productId, 
     const WholeFile file = ReadWholeFile(*name, kFirmwareFileLimit);
     if (!file.exists) return RemoteImageResult::FileMissing;
     if (file.tooLarge) return RemoteImageResult::Damaged;
-    const FileVerdict verdict = CheckFirmwareFile(console, trust, *name, file.bytes);
+    const FileVerdict verdict = CheckFirmwareRead(console, trust, *name, file);
     image.fileName = *name;
     image.fileSha256 = verdict.sha256;
     image.refusal = verdict.refusal;
@@ -63,13 +63,9 @@ RemoteImageResult ReadRemoteImage(FirmwareImage& image, std::uint8_t productId, 
     return ReadS19Records(image, in) ? RemoteImageResult::Read : RemoteImageResult::Damaged;
 }
 
-RemoteImageResult ReadRemoteImage(FirmwareImage& image, std::uint8_t productId) {
+bool ReadS19Data(FirmwareImage& image, std::uint8_t productId, const FirmwareTrust& trust) {
     SilentConsole quiet;
-    return ReadRemoteImage(image, productId, quiet, TrustSettings{});
-}
-
-bool ReadS19Data(FirmwareImage& image, std::uint8_t productId) {
-    return ReadRemoteImage(image, productId) == RemoteImageResult::Read;
+    return ReadRemoteImage(image, productId, quiet, trust) == RemoteImageResult::Read;
 }
 
 std::string RemoteImageFailureLine(RemoteImageResult result, std::uint8_t productId) {

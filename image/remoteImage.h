@@ -4,7 +4,7 @@
 
 #include "image/firmwareImage.h"
 #include "link/console.h"
-#include "link/trustSettings.h"
+#include "link/firmwareTrust.h"
 #include "product/productFiles.h"
 
 #include <cstdint>
@@ -25,13 +25,12 @@ enum class RemoteImageResult {
 bool ReadS19Records(FirmwareImage& image, std::istream& in);
 
 // Reads the remote image of productId from the working folder, once its bytes have passed the
-// trust check (trust/firmwareCheck.h; a refusal goes to console.refusal). The engine passes its
-// session's console and trust; without them the folder's SHA256SUMS still holds, silently.
+// check against the run's trust (trust/firmwareCheck.h; a refusal goes to console.refusal).
 RemoteImageResult ReadRemoteImage(FirmwareImage& image, std::uint8_t productId, Console& console,
-                                  const TrustSettings& trust);
-RemoteImageResult ReadRemoteImage(FirmwareImage& image, std::uint8_t productId);
-// True only when the image was read in full; anything else must not be sent to a remote.
-bool ReadS19Data(FirmwareImage& image, std::uint8_t productId);
+                                  const FirmwareTrust& trust);
+// True only when the image was read in full and trust let it through, without a line;
+// anything else must not be sent to a remote.
+bool ReadS19Data(FirmwareImage& image, std::uint8_t productId, const FirmwareTrust& trust);
 
 // The status line that tells the operator why the remote image was refused; empty for Read
 // and for Refused, whose line the trust check wrote.

@@ -52,15 +52,20 @@ public:
     void wait();
 
     bool busy() const { return control_.busy(); }
-    OperationContext context() { return {link_, console_, clock_, control_, trust_, units_}; }
+    // An operation that reads firmware reads its folder's trust first (trust/folderTrust.h) and
+    // hands it in; without it every firmware file is refused.
+    OperationContext context(const FirmwareTrust& trust = FirmwareTrust::unread()) {
+        return {link_, console_, clock_, control_, trust, units_};
+    }
     TSerialPort& port() { return port_; }
     Transaction& link() { return link_; }
     RunControl& control() { return control_; }
     Clock& clock() { return clock_; }
     Console& console() { return console_; }
-    // Changed only while no operation runs (the faces disable the control meanwhile).
-    void setTrust(TrustSettings trust) { trust_ = std::move(trust); }
-    const TrustSettings& trust() const { return trust_; }
+    // The trusted key that each run's read of the folder's trust holds SHA256SUMS to. Changed
+    // only while no operation runs (the faces disable the control meanwhile).
+    void setTrustSettings(TrustSettings trust) { trust_ = std::move(trust); }
+    const TrustSettings& trustSettings() const { return trust_; }
 
 private:
     Outcome perform(const Operation& operation, RunLog log);

@@ -5,10 +5,10 @@
 
 #include "clock.h"
 #include "console.h"
+#include "firmwareTrust.h"
 #include "outcome.h"
 #include "runControl.h"
 #include "transaction.h"
-#include "trustSettings.h"
 #include "unitLedger.h"
 
 struct OperationContext {
@@ -16,8 +16,9 @@ struct OperationContext {
     Console& console;
     Clock& clock;
     RunControl& control;
-    // The firmware the operator trusts: every file read to be sent is checked against it.
-    const TrustSettings& trust;
+    // The firmware folder's trust as this run read it: every file read to be sent is checked
+    // against it.
+    const FirmwareTrust& trust;
     // What has happened to each unit in this run: the procedures tell it, the rest reads it.
     UnitLedger& units;
 

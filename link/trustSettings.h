@@ -1,6 +1,6 @@
 #pragma once
-// Which firmware the operator trusts, held by the bus's session for the rest of the run and
-// handed to every operation: the files themselves are checked where they are read.
+// Which firmware the operator trusts, held by the bus's session between runs: each run reads
+// its folder's trust against it once (link/firmwareTrust.h).
 
 #include <string>
 

@@ -4,7 +4,7 @@
 // without a log line.
 
 #include "image/firmwareImage.h"
-#include "link/trustSettings.h"
+#include "link/firmwareTrust.h"
 #include "product/unitType.h"
 
 #include <cstdint>
@@ -26,15 +26,15 @@ struct ShelfFile {
 
 class FirmwareShelf {
 public:
-    // Files are held to the working folder's SHA256SUMS and, with a trusted key, its signature.
-    explicit FirmwareShelf(const TrustSettings& trust) : trust_(trust) {}
+    // Files are held to the folder's trust as the run read it, which outlives the shelf.
+    explicit FirmwareShelf(const FirmwareTrust& trust) : trust_(trust) {}
     // The application file of a product under a unit type; nothing when it has none.
     std::optional<ShelfFile> application(int productId, UnitType unitType);
     // The image of a remote product behind a terminal; nothing when it has none.
     std::optional<ShelfFile> remoteImage(int productId);
 
 private:
-    TrustSettings trust_;
+    const FirmwareTrust& trust_;
     FirmwareImage image_;
     std::map<std::string, ShelfFile> read_;
 };

@@ -39,19 +39,27 @@ double writeSeconds(const PlannedWrite& write, std::uint32_t bitsPerSecond) {
     return write.pages * (pageChars * perChar + kPageProgramSeconds);
 }
 
-int pagesOf(const SiteUnit& unit, ControllerModel model, FirmwareImage& image,
-            std::map<std::string, int>& known) {
+// What the pages of the planned files are counted with: each file read once.
+struct PageCount {
+    ControllerModel model;
+    const FirmwareTrust& trust;
+    FirmwareImage& image;
+    std::map<std::string, int> known;
+};
+
+int pagesOf(const SiteUnit& unit, PageCount& count) {
     if (unit.kind == SiteUnitKind::Remote) return remote::BlockCount + 1;
     if (!unit.file) return 0;
-    const auto found = known.find(*unit.file);
-    if (found != known.end()) return found->second;
+    const auto found = count.known.find(*unit.file);
+    if (found != count.known.end()) return found->second;
     SurveyedUnit surveyed;
     surveyed.unit = unit;
     SilentConsole quiet;
-    const bool read = LoadApplicationFile(image, quiet, static_cast<std::uint8_t>(unit.productId),
-                                          unitTypeOf(surveyed, model), UpgradeType::SingleUnit);
-    const int pages = read ? CountPages(image) : 0;
-    known.emplace(*unit.file, pages);
+    const bool read = LoadApplicationFile(
+        count.image, quiet, static_cast<std::uint8_t>(unit.productId),
+        unitTypeOf(surveyed, count.model), UpgradeType::SingleUnit, count.trust);
+    const int pages = read ? CountPages(count.image) : 0;
+    count.known.emplace(*unit.file, pages);
     return pages;
 }
 
@@ -75,13 +83,14 @@ std::string durationText(int seconds) {
 
 } // namespace
 
-std::vector<PlannedWrite> plannedWrites(const SiteBus& bus, ControllerModel model) {
+std::vector<PlannedWrite> plannedWrites(const SiteBus& bus, ControllerModel model,
+                                        const FirmwareTrust& trust) {
     std::vector<PlannedWrite> writes;
     auto image = std::make_unique<FirmwareImage>();
-    std::map<std::string, int> pagesByFile;
+    PageCount count{model, trust, *image, {}};
     for (const SiteUnit& unit : bus.units)
         if (unit.action == SiteAction::Upgrade)
-            writes.push_back({unit.kind, pagesOf(unit, model, *image, pagesByFile), groupOf(unit)});
+            writes.push_back({unit.kind, pagesOf(unit, count), groupOf(unit)});
     return writes;
 }
 

@@ -4,6 +4,7 @@
 // of each planned file and the line speed; the pages are read from the working folder once per
 // file, the rest is arithmetic.
 
+#include "link/firmwareTrust.h"
 #include "site/siteBus.h"
 #include "site/siteOptions.h"
 
@@ -27,8 +28,10 @@ struct SiteEstimate {
     int total() const { return units[0] + units[1] + units[2] + units[3]; }
 };
 
-// The planned writes of a bus, its files read from the working folder.
-std::vector<PlannedWrite> plannedWrites(const SiteBus& bus, ControllerModel model);
+// The planned writes of a bus, its files read from the working folder and held to the run's
+// trust (a refused file has no pages to write).
+std::vector<PlannedWrite> plannedWrites(const SiteBus& bus, ControllerModel model,
+                                        const FirmwareTrust& trust);
 
 // The units and the time of one bus's writes at this line speed.
 SiteEstimate estimateWrites(const std::vector<PlannedWrite>& writes, std::uint32_t bitsPerSecond);

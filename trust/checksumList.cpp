@@ -67,7 +67,7 @@ std::optional<Entry> parseLine(std::string_view line, std::string& error) {
 
 } // namespace
 
-std::optional<std::string> ChecksumList::digestOf(const std::string& name) const {
+std::optional<std::string> ListedDigest(const ChecksumDigests& digests, const std::string& name) {
     const std::string wanted = bareName(name);
     if (const auto exact = digests.find(wanted); exact != digests.end()) return exact->second;
     const std::string folded = lowerText(wanted);

@@ -12,13 +12,19 @@ inline constexpr const char* kChecksumListName = "SHA256SUMS";
 // Far beyond any firmware folder's list; a bigger file is not read at all.
 inline constexpr std::size_t kChecksumListLimit = 1024 * 1024;
 
+using ChecksumDigests = std::map<std::string, std::string>; // name as listed -> lower-case hex
+
+// The digest listed for name (lower-case hex): the entry of that very name, else the one entry
+// that matches it without regard to case, as firmware files are looked up.
+std::optional<std::string> ListedDigest(const ChecksumDigests& digests, const std::string& name);
+
 class ChecksumList {
 public:
-    // The digest listed for name (lower-case hex): the entry of that very name, else the one
-    // entry that matches it without regard to case, as firmware files are looked up.
-    std::optional<std::string> digestOf(const std::string& name) const;
+    std::optional<std::string> digestOf(const std::string& name) const {
+        return ListedDigest(digests, name);
+    }
 
-    std::map<std::string, std::string> digests; // name as listed -> lower-case hex
+    ChecksumDigests digests;
 };
 
 struct ChecksumListParse {

@@ -1,16 +1,16 @@
 #pragma once
-// The check every firmware file passes before anything is sent: when the working folder holds
-// a SHA256SUMS, the file must be listed there with the digest of its bytes; with a trusted key
-// configured, the list must also carry that key's minisign signature in SHA256SUMS.minisig.
-// Without a list and without a key every file is taken as it stands.
+// The check every firmware file passes before anything is sent, against the folder's trust as
+// the run read it (trust/folderTrust.h): a refused folder refuses the file; with a list, the
+// file must be listed there with the digest of its bytes; without a list (and without a key)
+// the file is taken as it stands.
 
 #include "link/console.h"
-#include "link/trustSettings.h"
+#include "link/firmwareTrust.h"
+#include "trust/wholeFile.h"
 
 #include <string>
 #include <string_view>
 
-inline constexpr const char* kSignatureFileName = "SHA256SUMS.minisig";
 // Firmware files are a few hundred KiB; anything near this is not one.
 inline constexpr std::size_t kFirmwareFileLimit = 16 * 1024 * 1024;
 
@@ -21,7 +21,12 @@ struct FileVerdict {
 };
 
 // Checks bytes, the content of the firmware file name (as found in the working folder, or the
-// operator's path), against the folder's list. A list verified against the trusted key writes
-// its trusted comment to console's status log; the refusal line is the caller's to show.
-FileVerdict CheckFirmwareFile(Console& console, const TrustSettings& trust, const std::string& name,
+// operator's path), against trust. A list verified against the trusted key writes its trusted
+// comment to console's status log; the refusal line is the caller's to show.
+FileVerdict CheckFirmwareFile(Console& console, const FirmwareTrust& trust, const std::string& name,
                               std::string_view bytes);
+
+// The same for a file as it was read whole: one that is there but cannot be read, or is larger
+// than kFirmwareFileLimit, is refused with why.
+FileVerdict CheckFirmwareRead(Console& console, const FirmwareTrust& trust, const std::string& name,
+                              const WholeFile& file);

@@ -14,6 +14,7 @@
 #include "link/silentConsole.h"
 #include "sim/networkFile.h"
 #include "sim/tcpSimulator.h"
+#include "tests/support/folderTrust.h"
 
 #include <nlohmann/json.hpp>
 
@@ -44,7 +45,7 @@ std::optional<bool> holdsItsFile(const sim::Unit& unit) {
     FirmwareImage image;
     SilentConsole quiet;
     if (!LoadApplicationFile(image, quiet, unit.productId, unitTypeOf(unit),
-                             UpgradeType::SingleUnit))
+                             UpgradeType::SingleUnit, folderTrust()))
         return std::nullopt;
     for (std::int32_t a = image.lowestWritten; a <= image.highestWritten; ++a)
         if (image.isWritten(a) && unit.flash.at(static_cast<std::uint32_t>(a)) != image.byteAt(a))

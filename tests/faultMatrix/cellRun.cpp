@@ -1,4 +1,5 @@
 #include "cellRun.h"
+#include "trust/folderTrust.h"
 
 #include "cells.h"
 #include "lineWatch.h"
@@ -33,7 +34,12 @@ struct VirtualBench {
                 baudRateBitsPerSecond(session.port().ComPortSpeed()),
                 session.link().extraAttempts()};
     }
-    OperationContext context() { return session.context(); }
+    // A run that starts now reads the working folder's trust, as a face does.
+    OperationContext context() {
+        trust = ReadFirmwareTrust(session.trustSettings());
+        return session.context(trust);
+    }
+    FirmwareTrust trust = FirmwareTrust::unread();
     // What the faults did to the exchanges: replies lost or refused, frames read but not
     // taken (stale, corrupt or late ones), noise.
     unsigned lineEvents() {

@@ -1,4 +1,5 @@
 #include "cells.h"
+#include "tests/support/folderTrust.h"
 
 #include "image/fileSelection.h"
 #include "image/pageFormat.h"
@@ -76,10 +77,10 @@ FirmwareImage imageOf(Column column) {
     SilentConsole quiet;
     if (column == Column::GlobalControllers)
         LoadApplicationFile(image, quiet, kControllerProduct, UnitType::ControllerAB,
-                            UpgradeType::AllUnits);
+                            UpgradeType::AllUnits, folderTrust());
     else
         LoadApplicationFile(image, quiet, kTerminalProduct, UnitType::Terminal,
-                            UpgradeType::SingleUnit);
+                            UpgradeType::SingleUnit, folderTrust());
     return image;
 }
 
@@ -126,7 +127,7 @@ bool unitRunsImage(const sim::Unit& unit, const FirmwareImage& image) {
 
 bool remoteRunsImage(const sim::RemoteUnit& remote) {
     FirmwareImage image;
-    ReadS19Data(image, kRemoteProduct);
+    ReadS19Data(image, kRemoteProduct, folderTrust());
     for (std::int32_t a = remote::ApplicationFirst; a <= remote::VectorLast; ++a) {
         const bool inArea = a <= remote::ApplicationLast || a >= remote::VectorFirst;
         if (inArea && remote.flash[static_cast<std::size_t>(a)] != image.byteAt(a)) return false;

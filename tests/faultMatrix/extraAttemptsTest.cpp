@@ -5,6 +5,7 @@
 
 #include "image/remoteImage.h"
 #include "tests/globalUpgrade/upgradeFixture.h"
+#include "tests/support/folderTrust.h"
 #include "tools/maintenance.h"
 #include "upgrade/remote.h"
 #include "upgrade/single.h"
@@ -124,7 +125,7 @@ TEST_F(ExtraAttempts, ARemoteBlockWhoseWriteGoesUnansweredIsSentAgainFromItsSetA
     EXPECT_EQ((*(first + 8))[1], 0xE3); // then the next block
     EXPECT_EQ((*(first + 8))[2], 0x80);
     FirmwareImage sent;
-    ReadS19Data(sent, 31);
+    ReadS19Data(sent, 31, folderTrust());
     for (int a = remote::ApplicationFirst; a <= remote::ApplicationLast; ++a)
         ASSERT_EQ(unit("r1").remote.flash[static_cast<std::size_t>(a)], sent.byteAt(a)) << a;
     EXPECT_EQ(std::ranges::count(console.statusLines, std::string("No response!")), 0);

@@ -10,6 +10,7 @@
 #include "scriptedReplies.h"
 #include "tools/fastPoll.h"
 #include "tools/networkSurvey.h"
+#include "trust/folderTrust.h"
 #include "upgrade/discovery.h"
 #include "upgrade/remote.h"
 
@@ -114,7 +115,12 @@ struct Run {
             if (++waits == stopAfterWaits) control.requestStop();
         });
     }
-    OperationContext context() { return line.session.context(); }
+    // A run that starts now reads the working folder's trust, as a face does.
+    OperationContext context() {
+        trust = ReadFirmwareTrust(line.session.trustSettings());
+        return line.session.context(trust);
+    }
+    FirmwareTrust trust = FirmwareTrust::unread();
 
     DisplayConsole console;
     ScriptedLink line;

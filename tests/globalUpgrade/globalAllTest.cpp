@@ -2,6 +2,7 @@
 // errors are repaired unit by unit, and a stop or a failing unit ends the run in order.
 
 #include "image/fileSelection.h"
+#include "tests/support/folderTrust.h"
 #include "upgrade/global.h"
 #include "upgradeFixture.h"
 
@@ -28,7 +29,7 @@ protected:
         FirmwareImage loaded;
         SilentConsole quiet;
         EXPECT_TRUE(LoadApplicationFile(loaded, quiet, productId, UnitType::Terminal,
-                                        UpgradeType::AllUnits));
+                                        UpgradeType::AllUnits, folderTrust()));
         return loaded;
     }
     void upgrade() {
@@ -203,8 +204,8 @@ TEST_F(ControllersAllAtOnce, ControllersTakeThePagesAtTheirBroadcastAddressWitho
 
     FirmwareImage image;
     SilentConsole quiet;
-    ASSERT_TRUE(
-        LoadApplicationFile(image, quiet, 5, UnitType::ControllerAB, UpgradeType::AllUnits));
+    ASSERT_TRUE(LoadApplicationFile(image, quiet, 5, UnitType::ControllerAB, UpgradeType::AllUnits,
+                                    folderTrust()));
     EXPECT_EQ(framesTo(network.network(), "FF00", cmd::WritePageCode),
               static_cast<int>(pageStarts(image).size()));
     for (const char* name : {"c1", "c2"}) {

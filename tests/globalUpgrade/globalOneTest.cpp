@@ -2,6 +2,7 @@
 // fails gets a second attempt, and the report and the closing reset follow.
 
 #include "image/fileSelection.h"
+#include "tests/support/folderTrust.h"
 #include "upgrade/global.h"
 #include "upgradeFixture.h"
 
@@ -20,8 +21,8 @@ protected:
         terminalsOf("01", UpgradeType::AllUnitsOneAtATime);
         writeFirmware("Terminal-K2.hex", fwgen::FileFormat::Hex16, 2, 21, 4096, 5);
         SilentConsole quiet;
-        EXPECT_TRUE(
-            LoadApplicationFile(k2, quiet, 3, UnitType::Terminal, UpgradeType::AllUnitsOneAtATime));
+        EXPECT_TRUE(LoadApplicationFile(k2, quiet, 3, UnitType::Terminal,
+                                        UpgradeType::AllUnitsOneAtATime, folderTrust()));
         found(1, 3, 0x0102);
         found(2, 3, 0x0102);
     }

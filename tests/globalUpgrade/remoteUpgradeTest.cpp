@@ -2,6 +2,7 @@
 // byte, and the refusals that must send nothing, in virtual time.
 
 #include "image/remoteImage.h"
+#include "tests/support/folderTrust.h"
 #include "upgrade/remote.h"
 #include "upgradeFixture.h"
 
@@ -38,7 +39,7 @@ TEST_F(RemoteOverPty, TheRemoteTakesBothAreasAndRunsTheNewVersion) {
               (std::vector<std::string>{"Firmware:  V02.03", "Enter Upgrade mode", "Erase Flash...",
                                         "Write Flash...", "Upgrade Ok"}));
     FirmwareImage sent;
-    ASSERT_TRUE(ReadS19Data(sent, 31));
+    ASSERT_TRUE(ReadS19Data(sent, 31, folderTrust()));
     std::optional<sim::Unit> terminal = simulator.unit("r1");
     EXPECT_TRUE(remoteHolds(terminal->remote, sent));
     EXPECT_EQ(terminal->remote.version, 0x0233);

@@ -5,6 +5,7 @@
 #include "imageTestSupport.h"
 #include "product/productFiles.h"
 #include "recordText.h"
+#include "tests/support/folderTrust.h"
 
 #include <gtest/gtest.h>
 
@@ -70,7 +71,7 @@ class Selection : public ::testing::Test {
 protected:
     bool Load(int product, UnitType unitType, UpgradeType upgradeType) {
         return LoadApplicationFile(image, console, static_cast<std::uint8_t>(product), unitType,
-                                   upgradeType);
+                                   upgradeType, folderTrust());
     }
     WorkingFolder folder;
     RecordingConsole console;
@@ -175,7 +176,7 @@ TEST_F(Selection, FilesWithoutAByteForTheFlashAreRefused) {
 TEST_F(Selection, VersionsReportListsTheFilesAtHandInOrder) {
     MakeHexApplication("Host-K2.hex", 1, 10);
     MakeHexApplication("Terminal-K2.hex", 2, 5);
-    ReportFileVersions(image, console, UpgradeType::SingleUnit);
+    ReportFileVersions(image, console, UpgradeType::SingleUnit, folderTrust());
     EXPECT_EQ(console.statusLines,
               (std::vector<std::string>{"Application File Versions:", "V2.05  Terminal-K2.hex",
                                         "V1.10  Host-K2.hex", ""}));
@@ -185,7 +186,7 @@ TEST_F(Selection, VersionsReportListsTheFilesAtHandInOrder) {
     MakeSRecordApplication("Terminal-P9.s28", 9, 1);
     MakeSRecordApplication("remoteP2.S28", 3, 0);
     MakeHexApplication("QRM-C.hex", 4, 4);
-    ReportFileVersions(image, console, UpgradeType::AllUnitsOneAtATime);
+    ReportFileVersions(image, console, UpgradeType::AllUnitsOneAtATime, folderTrust());
     EXPECT_EQ(console.statusLines,
               (std::vector<std::string>{"Application File Versions:", "V2.05  Terminal-K2.hex",
                                         "V3.00  remoteP2.S28", "V1.10  Host-K2.hex",
@@ -197,11 +198,11 @@ TEST_F(Selection, VersionsReportListsTheFilesAtHandInOrder) {
 TEST_F(Selection, VersionsReportUnderAdvancedReadsTheChosenFileAsHex) {
     MakeHexApplication("mine.bin", 6, 2);
     console.fileToChoose = "mine.bin";
-    ReportFileVersions(image, console, UpgradeType::Advanced);
+    ReportFileVersions(image, console, UpgradeType::Advanced, folderTrust());
     EXPECT_EQ(console.statusLines,
               (std::vector<std::string>{"Application File Versions:", "V6.02  mine.bin"}));
     console.fileToChoose.reset();
-    ReportFileVersions(image, console, UpgradeType::Advanced);
+    ReportFileVersions(image, console, UpgradeType::Advanced, folderTrust());
     EXPECT_EQ(console.statusLines.back(), "Application File Versions:");
     EXPECT_EQ(console.dialogRuns, 2);
 }

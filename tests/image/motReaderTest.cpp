@@ -5,6 +5,7 @@
 #include "image/remoteImage.h"
 #include "imageTestSupport.h"
 #include "recordText.h"
+#include "tests/support/folderTrust.h"
 
 #include <gtest/gtest.h>
 
@@ -143,19 +144,19 @@ TEST(RemoteImageFiles, ProductsWithoutFileAndMissingFiles) {
     WorkingFolder folder;
     FirmwareImage image;
     for (std::uint8_t product : {35, 64, 90}) {
-        EXPECT_EQ(ReadRemoteImage(image, product), RemoteImageResult::NoFileForProduct);
-        EXPECT_FALSE(ReadS19Data(image, product));
+        EXPECT_EQ(readRemoteImage(image, product), RemoteImageResult::NoFileForProduct);
+        EXPECT_FALSE(ReadS19Data(image, product, folderTrust()));
     }
     EXPECT_EQ(RemoteImageFailureLine(RemoteImageResult::NoFileForProduct, 64),
               "No remote image file for product 64!");
-    EXPECT_EQ(ReadRemoteImage(image, 31), RemoteImageResult::FileMissing);
+    EXPECT_EQ(readRemoteImage(image, 31), RemoteImageResult::FileMissing);
     EXPECT_EQ(RemoteImageFailureLine(RemoteImageResult::FileMissing, 31),
               "Remote image file remoteR1.s19 not found!");
     WriteTextFile("remoteR8.s19", Lines({S1(0xFFFE, {0xE0, 0x00})}));
-    EXPECT_EQ(ReadRemoteImage(image, 97), RemoteImageResult::Damaged);
-    EXPECT_FALSE(ReadS19Data(image, 58));
+    EXPECT_EQ(readRemoteImage(image, 97), RemoteImageResult::Damaged);
+    EXPECT_FALSE(ReadS19Data(image, 58, folderTrust()));
     WriteTextFile("remoteR8.s19", Lines({S1(0xFFFE, {0xE0, 0x00}), "S9030000FC"}));
-    EXPECT_TRUE(ReadS19Data(image, 79));
+    EXPECT_TRUE(ReadS19Data(image, 79, folderTrust()));
     EXPECT_EQ(image.bytes[0xFFFE], 0xE0);
     EXPECT_EQ(RemoteImageFailureLine(RemoteImageResult::Read, 79), "");
     const std::vector<std::pair<int, std::string>> table{

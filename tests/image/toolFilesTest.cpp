@@ -5,6 +5,7 @@
 #include "image/motReader.h"
 #include "image/remoteImage.h"
 #include "imageTestSupport.h"
+#include "tests/support/folderTrust.h"
 
 #include <gtest/gtest.h>
 
@@ -185,7 +186,7 @@ TEST_F(ToolFiles, RemoteImageOfS1RecordsFillsTheLow64KiBOnly) {
     image.bytes[0x12345] = 0x5A;
     image.cursor = 77;
     image.fileVersion = 0x0203;
-    EXPECT_EQ(ReadRemoteImage(image, 76), RemoteImageResult::Read);
+    EXPECT_EQ(readRemoteImage(image, 76), RemoteImageResult::Read);
     EXPECT_TRUE(std::equal(data.begin(), data.end(), image.bytes.begin()));
     EXPECT_EQ(image.bytes[0x12345], 0x5A);
     EXPECT_TRUE(image.isWritten(0x100));

@@ -5,6 +5,7 @@
 #include "image/fileSelection.h"
 #include "runProcess.h"
 #include "ser2netServer.h"
+#include "tests/support/folderTrust.h"
 #include "tests/support/workingFolder.h"
 #include "tests/unplug/cpuWatch.h"
 #include "tests/upgrade/upgradeFixture.h"
@@ -49,7 +50,8 @@ FirmwareImage terminalImage() {
     WorkingFolder samples{NEXALO_FW_SAMPLES_DIR};
     FirmwareImage image;
     RecordingConsole quiet;
-    EXPECT_TRUE(LoadApplicationFile(image, quiet, 3, UnitType::Terminal, UpgradeType::SingleUnit));
+    EXPECT_TRUE(LoadApplicationFile(image, quiet, 3, UnitType::Terminal, UpgradeType::SingleUnit,
+                                    folderTrust()));
     return image;
 }
 

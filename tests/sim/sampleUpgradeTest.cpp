@@ -10,6 +10,7 @@
 #include "product/productFiles.h"
 #include "sim/remoteBootLoader.h"
 #include "simTestSupport.h"
+#include "tests/support/folderTrust.h"
 #include "tests/support/workingFolder.h"
 
 #include <filesystem>
@@ -71,7 +72,7 @@ TEST_F(InSampleFolder, EveryDemoUnitRunsTheVersionOfItsSampleFileAfterAnUpgrade)
         if (before.hasRemote) continue; // upgraded through its terminal, below
         SCOPED_TRACE(before.name);
         ASSERT_TRUE(LoadApplicationFile(image, console, before.productId, unitTypeOf(before),
-                                        UpgradeType::SingleUnit));
+                                        UpgradeType::SingleUnit, folderTrust()));
         EXPECT_LT(before.version, image.fileVersion); // a demo upgrade has work to do
         std::string address = sim::unitAddress(network.network(), before);
         writeImage(network, address, image);
@@ -103,7 +104,7 @@ TEST_F(InSampleFolder, TheDemoRemoteTakesItsImageFileThroughItsTerminal) {
 
     // The image is chosen by the product ID the terminal reports, and passes the reset vector
     // test.
-    ASSERT_TRUE(ReadS19Data(image, info.productId));
+    ASSERT_TRUE(ReadS19Data(image, info.productId, folderTrust()));
     EXPECT_TRUE(image.byteAt(0xFFFE) == 0xE0 || image.byteAt(0xFFFF) == 0x00);
     auto send = [&](std::vector<std::uint8_t> request, std::uint8_t wait) {
         return reply::passThroughBytes(ask(network, address, cmd::passThrough(wait, request)));

@@ -11,6 +11,7 @@
 #include "tests/support/recordingConsole.h"
 #include "tests/support/simBus.h"
 #include "tests/unplug/unpluggableLine.h"
+#include "trust/folderTrust.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -61,7 +62,8 @@ protected:
         session->control().begin();
     }
     SiteBus run(const SiteOptions& options = {}) {
-        OperationContext context = session->context();
+        const FirmwareTrust trust = ReadFirmwareTrust(session->trustSettings());
+        OperationContext context = session->context(trust);
         return runSite(context, "COM1", options);
     }
     const std::vector<sim::ReceivedFrame>& frames() const { return network->network().frames; }

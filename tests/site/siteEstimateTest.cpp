@@ -80,7 +80,7 @@ TEST(SiteEstimate, HoldsAgainstARunOfTheMixedSite) {
     std::uint64_t plannedAtMs = 0;
     SiteObserver observer;
     observer.planned = [&](const SiteBus& plan) {
-        const std::vector<PlannedWrite> writes = plannedWrites(plan, options.model);
+        const std::vector<PlannedWrite> writes = plannedWrites(plan, options.model, bus.trust);
         for (std::size_t i = 0, w = 0; i < plan.units.size(); ++i) {
             if (plan.units[i].action != SiteAction::Upgrade) continue;
             const PlannedWrite& write = writes.at(w++);

@@ -7,6 +7,7 @@
 #include "link/silentConsole.h"
 #include "site/siteRun.h"
 #include "tests/site/siteFixture.h"
+#include "tests/support/folderTrust.h"
 #include "tests/support/simBus.h"
 #include "upgrade/pageBar.h"
 
@@ -133,7 +134,8 @@ protected:
 TEST_F(SiteProgressWithAFailure, AFailedUnitKeepsTheBarWhereItStopped) {
     FirmwareImage image;
     SilentConsole quiet;
-    ASSERT_TRUE(LoadApplicationFile(image, quiet, 3, UnitType::Terminal, UpgradeType::AllUnits));
+    ASSERT_TRUE(LoadApplicationFile(image, quiet, 3, UnitType::Terminal, UpgradeType::AllUnits,
+                                    folderTrust()));
     std::vector<std::int32_t> starts;
     image.cursor = 0;
     while (image.cursor <= image.highestWritten) {

@@ -6,6 +6,7 @@
 #include "image/remoteImage.h"
 #include "link/silentConsole.h"
 #include "tests/site/siteFixture.h"
+#include "tests/support/folderTrust.h"
 #include "tests/support/simBus.h"
 
 #include <gtest/gtest.h>
@@ -78,7 +79,7 @@ TEST_F(SiteRun, BringsTheMixedSiteUpToDateAndProvesIt) {
         const sim::Unit& simulated = unitAt(u.fixedAddress);
         if (u.kind == SiteUnitKind::Remote) {
             FirmwareImage image;
-            ASSERT_EQ(ReadRemoteImage(image, 31), RemoteImageResult::Read);
+            ASSERT_EQ(readRemoteImage(image, 31), RemoteImageResult::Read);
             for (std::uint32_t a = sim::RemoteUnit::AppFirst; a <= sim::RemoteUnit::AppLast; ++a)
                 ASSERT_EQ(simulated.remote.flash[a], image.byteAt(static_cast<std::int32_t>(a)))
                     << std::hex << a;
@@ -88,7 +89,7 @@ TEST_F(SiteRun, BringsTheMixedSiteUpToDateAndProvesIt) {
         FirmwareImage image;
         SilentConsole quiet;
         ASSERT_TRUE(LoadApplicationFile(image, quiet, static_cast<std::uint8_t>(u.productId),
-                                        unitTypeFor(u), UpgradeType::SingleUnit));
+                                        unitTypeFor(u), UpgradeType::SingleUnit, folderTrust()));
         for (std::int32_t a = image.lowestWritten; a <= image.highestWritten; ++a)
             if (image.isWritten(a)) {
                 ASSERT_EQ(simulated.flash.at(static_cast<std::uint32_t>(a)), image.byteAt(a))

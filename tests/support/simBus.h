@@ -10,6 +10,7 @@
 #include "sim/networkSimulator.h"
 #include "sim/ptySimulator.h"
 #include "tests/support/recordingConsole.h"
+#include "trust/folderTrust.h"
 
 #include <optional>
 #include <string>
@@ -24,11 +25,17 @@ public:
     VirtualBus(RecordingConsole& console, sim::Network network);
     // Opens the port as an operation does and suspends its background polling.
     void openPort();
-    OperationContext context() { return session.context(); }
+    // The context of a run that starts now: the working folder's trust read as a face reads it
+    // at the start of a run, against the session's trusted key.
+    OperationContext context() {
+        trust = ReadFirmwareTrust(session.trustSettings());
+        return session.context(trust);
+    }
 
     VirtualClock clock;
     sim::NetworkSimulator network;
     LinkSession session;
+    FirmwareTrust trust = FirmwareTrust::unread(); // of the last context()
     TSerialPort& port;
     Transaction& link;
     RunControl& control;
@@ -42,13 +49,19 @@ public:
     // Opens the port as an operation does and suspends its background polling; false (with a
     // test failure) when the simulator did not start or the port did not open.
     bool openPort();
-    OperationContext context() { return session.context(); }
+    // The context of a run that starts now: the working folder's trust read as a face reads it
+    // at the start of a run, against the session's trusted key.
+    OperationContext context() {
+        trust = ReadFirmwareTrust(session.trustSettings());
+        return session.context(trust);
+    }
     // Whether the simulator serves, with the reason in simulator.error() when not.
     bool serving() const { return device.has_value(); }
 
     sim::PtySimulator simulator;
     std::optional<std::string> device;
     LinkSession session;
+    FirmwareTrust trust = FirmwareTrust::unread(); // of the last context()
     TSerialPort& port;
     Transaction& link;
     RunControl& control;

@@ -8,6 +8,7 @@
 #include "link/silentConsole.h"
 #include "sim/unitModel.h"
 #include "tests/globalUpgrade/upgradeFixture.h"
+#include "tests/support/folderTrust.h"
 
 #include <sstream>
 
@@ -16,13 +17,13 @@ namespace sweep {
 inline FirmwareImage unitImage(std::uint8_t productId, UnitType unitType, UpgradeType type) {
     FirmwareImage image;
     SilentConsole quiet;
-    EXPECT_TRUE(LoadApplicationFile(image, quiet, productId, unitType, type));
+    EXPECT_TRUE(LoadApplicationFile(image, quiet, productId, unitType, type, folderTrust()));
     return image;
 }
 
 inline FirmwareImage remoteImage(std::uint8_t productId) {
     FirmwareImage image;
-    EXPECT_EQ(ReadRemoteImage(image, productId), RemoteImageResult::Read);
+    EXPECT_EQ(readRemoteImage(image, productId), RemoteImageResult::Read);
     return image;
 }
 

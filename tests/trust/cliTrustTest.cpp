@@ -121,6 +121,35 @@ TEST_F(SignedFolder, ATamperedListOrFileOrASignatureByAnotherKeySendsNothing) {
     EXPECT_EQ(simulator.unit("t1")->version, 0x0102);
 }
 
+// A list or a signature that is there but cannot be read is never taken as absent: the tool
+// says which and why on standard error, exits 1 and sends nothing, with or without a key.
+TEST_F(SignedFolder, AnUnreadableListOrSignatureRefusesTheFile) {
+    std::filesystem::remove(folder.file("SHA256SUMS"));
+    std::filesystem::create_directory(folder.file("SHA256SUMS"));
+    const auto plain = [&] {
+        return runProcess(NEXALO_CLI_PATH, {"upgrade", "--controller", "01", "--terminal", "01"},
+                          folder.path().string());
+    };
+    ProcessResult result = plain();
+    EXPECT_EQ(result.exitStatus, 1);
+    EXPECT_NE(result.err.find("nexalo-cli: Firmware file Terminal-K2.hex refused: SHA256SUMS "
+                              "cannot be read (it is a folder)"),
+              std::string::npos)
+        << result.err;
+
+    std::filesystem::remove(folder.file("SHA256SUMS"));
+    shell("sha256sum Terminal-K2.hex > SHA256SUMS");
+    shell("mkfifo SHA256SUMS.minisig");
+    for (const ProcessResult& run : {plain(), upgrade()}) {
+        EXPECT_EQ(run.exitStatus, 1);
+        EXPECT_NE(run.err.find("refused: SHA256SUMS.minisig cannot be read (not a regular file)"),
+                  std::string::npos)
+            << run.err;
+    }
+    EXPECT_TRUE(nothingChanging());
+    EXPECT_EQ(simulator.unit("t1")->version, 0x0102);
+}
+
 TEST_F(SignedFolder, AKeyFileOfTheWrongKindIsAUsageError) {
     const ProcessResult result = upgrade("site.key");
     EXPECT_EQ(result.exitStatus, 2);

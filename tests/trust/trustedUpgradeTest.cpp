@@ -13,6 +13,11 @@
 #include "upgrade/remote.h"
 
 #include <algorithm>
+#include <filesystem>
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 using namespace upgradetest;
 
@@ -38,6 +43,44 @@ void writeList(const std::vector<std::pair<std::string, std::string>>& entries) 
 }
 
 const std::string kWrongDigest(64, '0');
+
+// Every cell of a unit's application flash.
+std::string flashOf(const sim::Unit& unit) {
+    std::string cells(sim::FlashMemory::Size, '\0');
+    for (std::uint32_t cell = 0; cell < sim::FlashMemory::Size; ++cell)
+        cells[cell] = static_cast<char>(unit.flash.at(cell));
+    return cells;
+}
+
+// A file of the folder's trust put there in a form that is not a regular file to read.
+struct Unreadable {
+    std::string name;
+    std::string form;
+    std::string says; // the refusal's words after "refused: "
+};
+
+std::vector<Unreadable> unreadableFiles() {
+    std::vector<Unreadable> files{
+        {"SHA256SUMS", "folder", "SHA256SUMS cannot be read (it is a folder)"},
+        {"SHA256SUMS.minisig", "folder", "SHA256SUMS.minisig cannot be read (it is a folder)"}};
+#ifndef _WIN32
+    files.push_back({"SHA256SUMS", "fifo", "SHA256SUMS cannot be read (not a regular file)"});
+    files.push_back(
+        {"SHA256SUMS.minisig", "link", "SHA256SUMS.minisig cannot be read (a link to nothing)"});
+#endif
+    return files;
+}
+
+void makeUnreadable(const Unreadable& file) {
+    std::filesystem::remove_all(file.name);
+    if (file.form == "folder") std::filesystem::create_directory(file.name);
+#ifndef _WIN32
+    if (file.form == "fifo") {
+        ASSERT_EQ(mkfifo(file.name.c_str(), 0600), 0);
+    }
+    if (file.form == "link") std::filesystem::create_symlink("gone/" + file.name, file.name);
+#endif
+}
 
 class TrustedFiles : public UpgradeInVirtualTime {
 protected:
@@ -159,11 +202,51 @@ TEST_F(TrustedFiles, ARefusedRemoteImageReachesNeitherTheTerminalNorItsRemote) {
 
 TEST_F(TrustedFiles, WithATrustedKeyAnUnsignedListRefusesEveryFile) {
     writeList({{digestOf("Terminal-K2.hex"), "Terminal-K2.hex"}});
-    bus.session.setTrust({fixturePath("key-a.pub")});
+    bus.session.setTrustSettings({fixturePath("key-a.pub")});
     EXPECT_EQ(upgrade().kind, OutcomeKind::Refused);
     EXPECT_TRUE(logged("Firmware file Terminal-K2.hex refused: SHA256SUMS.minisig is missing: the "
                        "list is not signed"));
     EXPECT_TRUE(nothingChanging());
+}
+
+// A list that would let the file through, beside it a list or signature that is there but
+// cannot be read: the run refuses the file, asks the unit nothing that changes it, and its
+// flash stays as it was. Once the folder is mended the same run completes.
+TEST_F(TrustedFiles, AListOrSignatureThatCannotBeReadSendsNothing) {
+    const std::string flash = flashOf(unit("t1"));
+    for (const Unreadable& file : unreadableFiles()) {
+        SCOPED_TRACE(file.name + " as a " + file.form);
+        writeList({{digestOf("Terminal-K2.hex"), "Terminal-K2.hex"}});
+        makeUnreadable(file);
+        EXPECT_EQ(upgrade(),
+                  Outcome::refused("Firmware file Terminal-K2.hex refused: " + file.says, "0101"));
+        EXPECT_TRUE(loggedPart(file.says));
+        EXPECT_TRUE(nothingChanging());
+        EXPECT_EQ(flashOf(unit("t1")), flash);
+        std::filesystem::remove_all(file.name);
+    }
+    writeList({{digestOf("Terminal-K2.hex"), "Terminal-K2.hex"}});
+    EXPECT_EQ(upgrade(), Outcome::completed());
+    EXPECT_EQ(unit("t1").version, 0x0205);
+}
+
+// The site run reads the folder once: a list it cannot read refuses every unit's file, a
+// remote's included, and none is touched.
+TEST_F(TrustedFiles, TheSiteRunSendsNothingWhenTheListCannotBeRead) {
+    for (const Unreadable& file : unreadableFiles()) {
+        SCOPED_TRACE(file.name + " as a " + file.form);
+        makeUnreadable(file);
+        OperationContext context = bus.context();
+        SiteOptions options;
+        options.remotes = true;
+        const SiteBus site = runSite(context, "COM1", options);
+        EXPECT_TRUE(nothingChanging());
+        EXPECT_TRUE(std::ranges::none_of(
+            site.units, [](const SiteUnit& u) { return u.result == SiteResult::Upgraded; }));
+        EXPECT_EQ(unit("t1").version, 0x0102);
+        EXPECT_EQ(unit("r1").remote.version, 0x0203);
+        std::filesystem::remove_all(file.name);
+    }
 }
 
 TEST_F(TrustedFiles, TheSiteRunUpgradesNoUnitWhoseFileIsRefused) {

@@ -1,5 +1,6 @@
-// The window's side of firmware trust: Config > "Trusted Key...", a refused file by clicks on
-// "&Upgrade" against the simulator, and the history dialog filtered by fixed address.
+// The window's side of firmware trust: Config > "Trusted Key..." kept across restarts until
+// cleared, a refused file by clicks on "&Upgrade" against the simulator with the page's verdict
+// from the run's outcome, and the history dialog filtered by fixed address.
 
 #include "historyDialog.h"
 #include "logView.h"
@@ -10,9 +11,11 @@
 #include "trustFixtures.h"
 #include "trustedKey.h"
 
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTableWidget>
 
 #include <filesystem>
@@ -29,12 +32,43 @@ HistoryRecord recordOf(const std::string& fixedAddress, const std::string& outco
     return record;
 }
 
+// The one terminal's LA typed in, as the operator does before "&Upgrade".
+void typeTerminal(TestForm& form) {
+    form.edtControllerLA->selectAll();
+    QTest::keyClicks(form.edtControllerLA, QStringLiteral("01"));
+    form.edtTerminalLA->selectAll();
+    QTest::keyClicks(form.edtTerminalLA, QStringLiteral("01"));
+}
+
+bool sentNothingChanging(SimulatedBus& bus) {
+    for (const QString& frame : bus.frames())
+        if (frame.section(QLatin1Char(':'), 1).startsWith(QLatin1Char('E'))) return false;
+    return true;
+}
+
+// Every cell of the unit's application flash.
+std::string flashOf(const sim::Unit& unit) {
+    std::string cells(sim::FlashMemory::Size, '\0');
+    for (std::uint32_t cell = 0; cell < sim::FlashMemory::Size; ++cell)
+        cells[cell] = static_cast<char>(unit.flash.at(cell));
+    return cells;
+}
+
+QString keyFile() {
+    return QString::fromStdString(fixturePath("key-a.pub"));
+}
+
 } // namespace
 
 class WindowTrustTest : public QObject {
     Q_OBJECT
 
 private slots:
+    // Every case starts from a window that keeps no key.
+    void init() {
+        TestForm form;
+        clearTrustedKey(form);
+    }
     void theTrustedKeyIsTakenOnlyWhenItIsAPublicKey() {
         InTemporaryFolder folder;
         TestForm form;
@@ -44,10 +78,94 @@ private slots:
         const QString secret = QString::fromStdString(fixturePath("key-a.key"));
         QVERIFY(applyTrustedKey(form, secret).contains(QStringLiteral("secret key")));
         QCOMPARE(form.messages.size(), 1);
-        QCOMPARE(form.session.trust().trustedKeyFile, std::string());
+        QCOMPARE(form.session.trustSettings().trustedKeyFile, std::string());
         const QString key = QString::fromStdString(fixturePath("key-a.pub"));
         QVERIFY(applyTrustedKey(form, key).contains(QStringLiteral("891B246CECC102DC")));
-        QCOMPARE(form.session.trust().trustedKeyFile, key.toStdString());
+        QCOMPARE(form.session.trustSettings().trustedKeyFile, key.toStdString());
+    }
+
+    // The key stays the window's, a restart included, until the operator clears it; meanwhile
+    // the status bar says that only signed firmware goes out.
+    void theKeyIsKeptAcrossRestartsUntilCleared() {
+        InTemporaryFolder folder;
+        {
+            TestForm first;
+            QVERIFY(!first.lblTrustedKey->isVisibleTo(&first));
+            QVERIFY(!first.ClearTrustedKey1->isEnabled());
+            applyTrustedKey(first, keyFile());
+            QVERIFY(first.lblTrustedKey->isVisibleTo(&first));
+        }
+        {
+            TestForm restarted;
+            QCOMPARE(restarted.session.trustSettings().trustedKeyFile, keyFile().toStdString());
+            QVERIFY(restarted.lblTrustedKey->isVisibleTo(&restarted));
+            QCOMPARE(
+                restarted.lblTrustedKey->text(),
+                QStringLiteral(
+                    "Signed firmware only: SHA256SUMS must be signed by key 891B246CECC102DC."));
+            QVERIFY(restarted.ClearTrustedKey1->isEnabled());
+            restarted.ClearTrustedKey1->trigger();
+            QCOMPARE(restarted.session.trustSettings().trustedKeyFile, std::string());
+            QVERIFY(!restarted.lblTrustedKey->isVisibleTo(&restarted));
+        }
+        TestForm cleared;
+        QCOMPARE(cleared.session.trustSettings().trustedKeyFile, std::string());
+        QVERIFY(!cleared.lblTrustedKey->isVisibleTo(&cleared));
+    }
+
+    // A kept key whose file has gone is not dropped: the window says it cannot be read, and a
+    // run sends nothing until the key is chosen again or cleared.
+    void aKeptKeyThatNoLongerReadsRefusesEveryFile() {
+        InTemporaryFolder folder;
+        const QString copy = folder.file(QStringLiteral("site.pub"));
+        QVERIFY(QFile::copy(keyFile(), copy));
+        {
+            TestForm first;
+            applyTrustedKey(first, copy);
+        }
+        QVERIFY(QFile::remove(copy));
+        TestForm form;
+        QCOMPARE(form.session.trustSettings().trustedKeyFile, copy.toStdString());
+        QVERIFY2(form.lblTrustedKey->text().contains(QStringLiteral("cannot be read")),
+                 qPrintable(form.lblTrustedKey->text()));
+        std::filesystem::copy_file(std::filesystem::path(NEXALO_FW_SAMPLES_DIR) / "Terminal-K2.hex",
+                                   folder.file(QStringLiteral("Terminal-K2.hex")).toStdString());
+        SimulatedBus bus(form, kOneTerminalNetwork);
+        QVERIFY(bus.ready);
+        typeTerminal(form);
+        QVERIFY(clickAndWait(form, form.btnUpgrade));
+        QVERIFY2(form.lblUpgrade->text().contains(
+                     QStringLiteral("the trusted key %1 cannot be read").arg(copy)),
+                 qPrintable(form.lblUpgrade->text()));
+        QVERIFY(sentNothingChanging(bus));
+    }
+
+    // SHA256SUMS that is there but is a folder refuses the file instead of letting it through;
+    // the page's verdict is the run's outcome, and a run that completes says so.
+    void theVerdictLineIsTheRunsOutcome() {
+        InTemporaryFolder folder;
+        TestForm form;
+        std::filesystem::copy_file(std::filesystem::path(NEXALO_FW_SAMPLES_DIR) / "Terminal-K2.hex",
+                                   folder.file(QStringLiteral("Terminal-K2.hex")).toStdString());
+        std::filesystem::create_directory("SHA256SUMS");
+        SimulatedBus bus(form, kOneTerminalNetwork);
+        QVERIFY(bus.ready);
+        const std::string flash = flashOf(bus.unit("t1"));
+        QVERIFY(form.lblUpgrade->isHidden());
+        typeTerminal(form);
+        QVERIFY(clickAndWait(form, form.btnUpgrade));
+        QCOMPARE(
+            form.lblUpgrade->text(),
+            QStringLiteral("Upgrade refused: Firmware file Terminal-K2.hex refused: SHA256SUMS "
+                           "cannot be read (it is a folder) (unit 0101)"));
+        QVERIFY(form.lblUpgrade->isVisibleTo(&form));
+        QVERIFY(sentNothingChanging(bus));
+        QVERIFY(flashOf(bus.unit("t1")) == flash);
+
+        std::filesystem::remove("SHA256SUMS");
+        QVERIFY(clickAndWait(form, form.btnUpgrade));
+        QCOMPARE(form.lblUpgrade->text(), QStringLiteral("Upgrade completed."));
+        QVERIFY(bus.unit("t1").version != 0x0102);
     }
 
     // With a trusted key and an unsigned list, a click on "&Upgrade" reads the unit and sends
@@ -60,20 +178,17 @@ private slots:
         writeText("SHA256SUMS", std::string(64, '0') + "  Terminal-K2.hex\n");
         SimulatedBus bus(form, kOneTerminalNetwork);
         QVERIFY(bus.ready);
-        form.edtControllerLA->selectAll();
-        QTest::keyClicks(form.edtControllerLA, QStringLiteral("01"));
-        form.edtTerminalLA->selectAll();
-        QTest::keyClicks(form.edtTerminalLA, QStringLiteral("01"));
+        typeTerminal(form);
         QVERIFY(clickAndWait(form, form.btnUpgrade));
         const QStringList lines = form.mmoStatus->lines();
         QVERIFY2(lines.size() >= 2 &&
                      lines[1].startsWith(
                          QStringLiteral("Firmware file Terminal-K2.hex does not match SHA256SUMS")),
                  qPrintable(lines.join(QLatin1Char('\n'))));
-        for (const QString& frame : bus.frames())
-            QVERIFY2(!frame.section(QLatin1Char(':'), 1).startsWith(QLatin1Char('E')),
-                     qPrintable(frame));
+        QVERIFY(sentNothingChanging(bus));
         QCOMPARE(bus.unit("t1").version, std::uint16_t{0x0102});
+        QVERIFY(form.lblUpgrade->text().startsWith(
+            QStringLiteral("Upgrade refused: Firmware file Terminal-K2.hex does not match")));
     }
 
     void theHistoryDialogShowsTheRecordsOfOneUnitAndSaysWhatItSkipped() {

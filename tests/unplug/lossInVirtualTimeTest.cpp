@@ -12,6 +12,7 @@
 #include "tools/maintenance.h"
 #include "tools/networkSurvey.h"
 #include "tools/responseProbe.h"
+#include "trust/folderTrust.h"
 #include "unpluggableLine.h"
 #include "upgrade/dispatcher.h"
 #include "upgrade/typeChoice.h"
@@ -86,7 +87,12 @@ public:
         session->port().setDevicePath("virtual");
         session->link().setWaitHook([this] { console.waited(); });
     }
-    OperationContext context() { return session->context(); }
+    // A run that starts now reads the working folder's trust, as a face does.
+    OperationContext context() {
+        trust = ReadFirmwareTrust(session->trustSettings());
+        return session->context(trust);
+    }
+    FirmwareTrust trust = FirmwareTrust::unread();
     std::vector<std::string> log(RunLog which) const {
         if (which == RunLog::Status) return console.statusLines;
         if (which == RunLog::Report) return console.reportLines;

@@ -2,6 +2,7 @@
 
 #include "image/fileSelection.h"
 #include "runProcess.h"
+#include "tests/support/folderTrust.h"
 #include "tests/support/workingFolder.h"
 #include "upgradeFixture.h"
 
@@ -112,7 +113,8 @@ TEST_F(CliUpgrade, CtrlCDuringTheScanPutsNoUnitIntoUpgradeMode) {
 FirmwareImage terminalImage() {
     FirmwareImage image;
     RecordingConsole quiet;
-    EXPECT_TRUE(LoadApplicationFile(image, quiet, 3, UnitType::Terminal, UpgradeType::SingleUnit));
+    EXPECT_TRUE(LoadApplicationFile(image, quiet, 3, UnitType::Terminal, UpgradeType::SingleUnit,
+                                    folderTrust()));
     return image;
 }
 

@@ -2,6 +2,7 @@
 
 #include "upgrade/discovery.h"
 #include "link/catalogue.h"
+#include "trust/folderTrust.h"
 
 #include "product/products.h"
 #include "scriptedBackend.h"
@@ -142,7 +143,8 @@ TEST(DiscoveryByList, RecordsBeyondTheReplyAreNotStored) {
     FoundUnits units;
     UpgradeSettings settings;
     settings.controllerLA = "01";
-    UpgradeRun run{session.context(), settings, {}, image, units};
+    const FirmwareTrust trust = ReadFirmwareTrust(session.trustSettings());
+    UpgradeRun run{session.context(trust), settings, {}, image, units};
     EXPECT_TRUE(FindUnits(run).succeeded());
     EXPECT_EQ(console.statusLines,
               (std::vector<std::string>{" LA    Unit Type", "[05] - " + getProductName(3),

@@ -1,6 +1,7 @@
 // Firmware files whose names differ in case from the names the tool asks for.
 
 #include "image/fileSelection.h"
+#include "tests/support/folderTrust.h"
 #include "upgradeFixture.h"
 
 #include <fstream>
@@ -28,7 +29,7 @@ protected:
     }
     bool load(std::uint8_t product) {
         return LoadApplicationFile(image, console, product, UnitType::Terminal,
-                                   UpgradeType::SingleUnit);
+                                   UpgradeType::SingleUnit, folderTrust());
     }
 
     std::filesystem::path scratch;
@@ -45,7 +46,7 @@ TEST_F(InScratchFolder, TheExactNameFirstThenTheOneMatchIgnoringCase) {
     // The versions report finds the same files but names them as it lists them.
     copySample("Terminal-P9.s28", "terminal-p9.S28");
     console.statusLines.clear();
-    ReportFileVersions(image, console, UpgradeType::SingleUnit);
+    ReportFileVersions(image, console, UpgradeType::SingleUnit, folderTrust());
     EXPECT_EQ(console.statusLines,
               (std::vector<std::string>{"Application File Versions:", "V2.21  Terminal-K2.hex",
                                         "V3.79  Terminal-P9.S28", ""}));

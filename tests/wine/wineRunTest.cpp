@@ -5,6 +5,7 @@
 // (Wine remakes dosdevices/com1 itself at each start, so the link cannot be that entry).
 
 #include "runProcess.h"
+#include "tests/support/folderTrust.h"
 #include "tests/support/workingFolder.h"
 #include "upgradeFixture.h"
 
@@ -127,7 +128,8 @@ TEST_F(WineRun, ASingleUnitUpgradeWritesTheImageIntoTheUnitsFlash) {
     std::filesystem::current_path(folder.path());
     FirmwareImage image;
     RecordingConsole quiet;
-    ASSERT_TRUE(LoadApplicationFile(image, quiet, 3, UnitType::Terminal, UpgradeType::SingleUnit));
+    ASSERT_TRUE(LoadApplicationFile(image, quiet, 3, UnitType::Terminal, UpgradeType::SingleUnit,
+                                    folderTrust()));
     expectUnitRunsImage(*windowsSide.unit("terminal-1-1"), image);
 }
 
