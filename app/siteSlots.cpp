@@ -196,8 +196,11 @@ void TForm1::btnSaveReportClick() {
     std::optional<QString> error;
     if (text) {
         error = writeTextReport(path, siteTextReport(*siteBus, siteRunTime_));
-    } else if (const auto failed =
-                   writeSiteReport(QFile::encodeName(path).toStdString(), {*siteBus})) {
+    } else if (const auto failed = writeSiteReport(
+                   QFile::encodeName(path).toStdString(),
+                   siteReportOf(std::string(kApplicationName) + " " + kVersion, {},
+                                siteRunTime_.toUTC().toString(Qt::ISODate).toStdString(),
+                                {*siteBus}))) {
         error = QString::fromStdString(*failed);
     }
     if (!error) {
