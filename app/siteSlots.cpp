@@ -198,8 +198,10 @@ void TForm1::btnSaveReportClick() {
         error = writeTextReport(path, siteTextReport(*siteBus, siteRunTime_));
     } else if (const auto failed = writeSiteReport(
                    QFile::encodeName(path).toStdString(),
-                   siteReportOf(std::string(kApplicationName) + " " + kVersion, {},
-                                siteRunTime_.toUTC().toString(Qt::ISODate).toStdString(),
+                   siteReportOf(QStringLiteral("%1 %2")
+                                    .arg(QLatin1String(kApplicationName), QLatin1String(kVersion))
+                                    .toStdString(),
+                                {}, siteRunTime_.toUTC().toString(Qt::ISODate).toStdString(),
                                 {*siteBus}))) {
         error = QString::fromStdString(*failed);
     }
