@@ -201,8 +201,13 @@ void TForm1::btnSaveReportClick() {
     std::optional<QString> error;
     if (text) {
         error = writeTextReport(path, siteTextReport(*siteBus, siteRunTime_));
-    } else if (const auto failed =
-                   writeSiteReport(QFile::encodeName(path).toStdString(), {*siteBus})) {
+    } else if (const auto failed = writeSiteReport(
+                   QFile::encodeName(path).toStdString(),
+                   siteReportOf(QStringLiteral("%1 %2")
+                                    .arg(QLatin1String(kApplicationName), QLatin1String(kVersion))
+                                    .toStdString(),
+                                {}, siteRunTime_.toUTC().toString(Qt::ISODate).toStdString(),
+                                {*siteBus}))) {
         error = QString::fromStdString(*failed);
     }
     if (!error) {

@@ -20,6 +20,7 @@ void followInterrupts(const std::vector<RunControl*>& runs, int& handled) {
     // Ended at once while nothing is written, the program leaves nothing to say.
     setInterruptNote(units.empty() ? std::string()
                                    : std::string(kEndedAtOnce) + "; left in boot loader: " + units);
+    endAtOnceIfDue();
 }
 
 Outcome CliContext::run(const LinkSession::Operation& operation, RunLog log,

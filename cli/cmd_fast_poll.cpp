@@ -3,6 +3,7 @@
 #include "options.h"
 #include "tools/lineDiagnostics.h"
 
+#include <iostream>
 #include <memory>
 
 namespace {
@@ -33,6 +34,8 @@ CommandAction setUpFastPoll(CLI::App& command) {
         // The end of the time asked for is the watch's own end; Ctrl-C is a Stop.
         if (outcome.kind == OutcomeKind::Stopped && !interruptRequested())
             outcome = Outcome::completed();
+        if (!outcome.succeeded() && !outcome.cutShort())
+            std::cerr << "nexalo-cli: fast-poll of LA " << *la << " " << outcome.describe() << "\n";
         return exitStatusOf(outcome);
     };
 }

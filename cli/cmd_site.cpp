@@ -1,6 +1,7 @@
 #include "busGroup.h"
 #include "commands.h"
 #include "interrupt.h"
+#include "knownBuses.h"
 #include "options.h"
 #include "progressConsole.h"
 #include "site/siteReport.h"
@@ -8,6 +9,7 @@
 #include "siteQuestion.h"
 #include "terminal.h"
 #include "trust/folderTrust.h"
+#include "trust/history.h"
 
 #include <cstdio>
 #include <iostream>
@@ -21,6 +23,8 @@ namespace {
 const std::map<std::string, ControllerModel> kModels{{"ab", ControllerModel::AB},
                                                      {"cd", ControllerModel::CD}};
 
+constexpr char kToolName[] = "nexalo-cli " NEXALO_VERSION;
+
 struct SiteCommandOptions {
     SiteOptions site;
     std::string model = "ab";
@@ -33,7 +37,7 @@ struct SiteCommandOptions {
 // asks. Asked, the run goes on only when the operator says so.
 SiteBus runOneBus(OperationContext& engine, const FirmwareTrust& trust, const std::string& port,
                   const SiteOptions& options, bool showProgress, SiteQuestion* question,
-                  std::size_t bus) {
+                  KnownBuses& known, std::size_t bus) {
     // Whatever ends the run, the bus has come in: the others wait for no answer from it.
     struct Arrival {
         SiteQuestion* question;
@@ -52,11 +56,19 @@ SiteBus runOneBus(OperationContext& engine, const FirmwareTrust& trust, const st
     };
     if (question != nullptr)
         observer.goOn = [question, bus](const SiteBus& plan) { return question->goOn(bus, plan); };
-    return runSite(shown, port, options, observer);
+    observer.planned = [&known, bus](const SiteBus& plan) { known.planned(bus, plan); };
+    observer.unitChanged = [&known, bus](std::size_t unit, const SiteUnit& shown) {
+        known.unitChanged(bus, unit, shown);
+    };
+    known.running(bus, engine.control);
+    SiteBus done = runSite(shown, port, options, observer);
+    known.ended(bus, done);
+    return done;
 }
 
 std::vector<SiteBus> runOnEveryBus(CliContext& context, const FirmwareTrust& trust,
-                                   const SiteOptions& options, SiteQuestion* question) {
+                                   const SiteOptions& options, SiteQuestion* question,
+                                   KnownBuses& known) {
     const std::vector<std::string>& ports = context.options.ports;
     std::vector<SiteBus> buses(ports.size());
     for (std::size_t i = 0; i < ports.size(); ++i)
@@ -65,18 +77,41 @@ std::vector<SiteBus> runOnEveryBus(CliContext& context, const FirmwareTrust& tru
     const bool showProgress = ports.size() == 1 && isTerminal(stderr);
     const std::vector<Outcome> ran =
         runOnBuses(context, [&](std::size_t bus, OperationContext& engine) {
-            buses[bus] = runOneBus(engine, trust, ports[bus], options, showProgress, question, bus);
+            buses[bus] =
+                runOneBus(engine, trust, ports[bus], options, showProgress, question, known, bus);
         });
     for (std::size_t i = 0; i < buses.size(); ++i)
         if (!ran[i].succeeded()) buses[i].end = ran[i];
     return buses;
 }
 
+// The report, when asked for; an error when it could not be written (said on standard error).
+std::optional<Outcome> writeReport(const std::string& path, SiteReport report) {
+    if (path.empty()) return std::nullopt;
+    const std::optional<std::string> error = writeSiteReport(path, report);
+    if (!error) return std::nullopt;
+    std::cerr << "nexalo-cli: " << *error << "\n";
+    return Outcome::error(*error);
+}
+
+// The run's verdict closes the output, unless the one bus has just said it.
+void sayVerdict(StdoutConsole& console, const SiteJudgement& run) {
+    if (console.lastLine() != run.verdict) console.status(run.verdict);
+}
+
 int runSiteCommand(CliContext& context, SiteCommandOptions options) {
     options.site.model = kModels.at(options.model);
+    const std::string started = HistoryTimeNow();
     // The first Ctrl-C lets the units being written finish, the second stops at once: the
-    // third ends the program.
+    // third ends the program, once the report holds what is known by then.
     endAtInterrupt(3);
+    KnownBuses known(context.options.ports);
+    deferEndAtOnce([&known, &options, &started] {
+        std::vector<SiteBus> buses = known.endedAtOnce();
+        const SiteJudgement run = judgeRun(buses, true);
+        writeReport(options.jsonPath,
+                    {kToolName, started, HistoryTimeNow(), run, std::move(buses)});
+    });
     // A person at a terminal sees the plan and says yes before anything changes; a script
     // (no terminal on its input) runs as it always has. Declined or stopped, the plan is the
     // run's report.
@@ -86,19 +121,14 @@ int runSiteCommand(CliContext& context, SiteCommandOptions options) {
     if (!options.site.planOnly && !options.yes && isTerminal(stdin))
         question.emplace(context.options.ports.size(), options.site.model,
                          static_cast<std::uint32_t>(std::stoul(context.options.speed)), trust);
-    const std::vector<SiteBus> buses =
-        runOnEveryBus(context, trust, options.site, question ? &*question : nullptr);
+    std::vector<SiteBus> buses =
+        runOnEveryBus(context, trust, options.site, question ? &*question : nullptr, known);
     // The worst bus decides, whatever the others did.
-    Outcome worst = interruptRequested() ? Outcome::stopped() : Outcome::completed();
-    for (const SiteBus& bus : buses)
-        worst = worseOf(worst, siteOutcome(bus));
-    if (!options.jsonPath.empty()) {
-        if (const std::optional<std::string> error = writeSiteReport(options.jsonPath, buses)) {
-            std::cerr << "nexalo-cli: " << *error << "\n";
-            worst = worseOf(worst, Outcome::error(*error));
-        }
-    }
-    return exitStatusOf(worst);
+    const SiteJudgement run = judgeRun(buses, interruptRequested());
+    sayVerdict(context.console, run);
+    const std::optional<Outcome> unwritten = writeReport(
+        options.jsonPath, {kToolName, started, HistoryTimeNow(), run, std::move(buses)});
+    return exitStatusOf(unwritten ? worseOf(run.outcome, *unwritten) : run.outcome);
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include <array>
 #include <atomic>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -14,6 +15,8 @@ constexpr int kExitAtOnce = 1;
 constexpr std::size_t kNoteSize = 512;
 std::atomic<int> interrupts{0};
 std::atomic<int> endAt{2};
+std::atomic<bool> deferred{false};
+std::function<void()> lastWords; // set before deferred, read once it is
 static_assert(std::atomic<int>::is_always_lock_free, "the handler may only touch a lock-free flag");
 
 // The note is written into the buffer the handler is not reading, then made the current one:
@@ -22,7 +25,8 @@ std::array<std::array<char, kNoteSize>, 2> notes{};
 std::atomic<int> currentNote{0};
 
 extern "C" void onInterrupt(int) {
-    if (interrupts.fetch_add(1) + 1 >= endAt.load()) {
+    const int limit = endAt.load() + (deferred.load() ? 1 : 0);
+    if (interrupts.fetch_add(1) + 1 >= limit) {
         const char* note = notes[static_cast<std::size_t>(currentNote.load())].data();
         writeFromHandler(note, std::strlen(note));
         std::_Exit(kExitAtOnce);
@@ -56,4 +60,19 @@ void setInterruptNote(const std::string& line) {
     std::memcpy(note.data(), text.data(), size);
     note[size] = '\0';
     currentNote = next;
+}
+
+void deferEndAtOnce(std::function<void()> last) {
+    lastWords = std::move(last);
+    deferred = true;
+}
+
+void endAtOnceIfDue() {
+    if (!deferred.load() || interrupts.load() < endAt.load()) return;
+    if (lastWords) lastWords();
+    std::fflush(stderr);
+    const char* note = notes[static_cast<std::size_t>(currentNote.load())].data();
+    std::fputs(note, stdout);
+    std::fflush(stdout);
+    std::_Exit(kExitAtOnce);
 }

@@ -7,6 +7,7 @@
 
 #include <iostream>
 #include <map>
+#include <memory>
 
 namespace {
 
@@ -29,6 +30,15 @@ bool takesSeveralPorts(const std::string& command) {
     return command == "site" || command == "survey";
 }
 
+// The usage line says what a user types: the options, one command and its arguments.
+class UsageFormatter : public CLI::Formatter {
+public:
+    std::string make_usage(const CLI::App* app, std::string name) const override {
+        if (app->get_parent() != nullptr) return CLI::Formatter::make_usage(app, std::move(name));
+        return get_label("Usage") + ": " + name + " [OPTIONS] COMMAND [ARGS]\n";
+    }
+};
+
 int usageError(const std::string& reason) {
     std::cerr << "nexalo-cli: " << reason << "\n";
     return kExitUsage;
@@ -37,6 +47,9 @@ int usageError(const std::string& reason) {
 int run(int argc, char** argv) {
     CLI::App app(kDescription, "nexalo-cli");
     app.require_subcommand(0, 1);
+    app.formatter(std::make_shared<UsageFormatter>());
+    // The options of the line are taken after the command too, as in "site --port COM2".
+    app.fallthrough();
     GlobalOptions options;
     addGlobalOptions(app, options);
     // A word that names no command lands here, so that the error can say which word it was.
@@ -45,6 +58,7 @@ int run(int argc, char** argv) {
     std::map<const CLI::App*, CommandAction> actions;
     for (const Command& command : commandTable()) {
         CLI::App* sub = app.add_subcommand(command.name, command.summary);
+        sub->group("Commands");
         actions[sub] = command.setUp(*sub);
     }
     try {
@@ -59,6 +73,10 @@ int run(int argc, char** argv) {
                               ? "no command given (see --help)"
                               : "unknown command '" + unknownCommand + "' (see --help)");
     const CLI::App* command = app.get_subcommands().front();
+    // A word the command does not take falls through to the place of the command's name.
+    if (!unknownCommand.empty())
+        return usageError("unexpected argument '" + unknownCommand + "' for " +
+                          command->get_name() + " (see " + command->get_name() + " --help)");
     if (options.ports.size() > 1 && !takesSeveralPorts(command->get_name()))
         return usageError("--port may be given more than once only for " +
                           std::string(kSeveralPortCommands) + ", not for " + command->get_name());

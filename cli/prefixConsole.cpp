@@ -1,5 +1,7 @@
 #include "prefixConsole.h"
 
+#include "stdoutConsole.h"
+
 #include <algorithm>
 #include <cstdio>
 
@@ -40,10 +42,22 @@ void PrefixConsole::replaceReport(std::string_view text) {
     if (!line.empty()) printLine(line);
 }
 
+void PrefixConsole::status(std::string_view line) {
+    printLine(inShellWords(line));
+}
+
 void PrefixConsole::refusal(std::string_view line) {
     printLine(line);
+    sayOnStandardError(line);
+}
+
+void PrefixConsole::message(MessageKind kind, std::string_view text) {
+    printLine(text);
+    if (kind == MessageKind::Error) sayOnStandardError(text);
+}
+
+void PrefixConsole::sayOnStandardError(std::string_view text) {
     const std::lock_guard<std::mutex> lock(output_);
-    std::fprintf(stderr, "nexalo-cli: %s%.*s\n", prefix_.c_str(), static_cast<int>(line.size()),
-                 line.data());
+    std::fprintf(stderr, "nexalo-cli: %s%s\n", prefix_.c_str(), asOneLine(text).c_str());
     std::fflush(stderr);
 }

@@ -12,14 +12,15 @@ public:
     PrefixConsole(std::string port, std::mutex& output)
         : prefix_("[" + port + "] "), output_(output) {}
 
-    void status(std::string_view line) override { printLine(line); }
+    void status(std::string_view line) override;
     void refusal(std::string_view line) override;
     void report(std::string_view line) override { printLine(line); }
     void clearStatus() override {}
     void clearReport() override {}
     void replaceLastReportLine(std::string_view line) override { printLine(line); }
     void progress(int, int, int) override {}
-    void message(MessageKind, std::string_view text) override { printLine(text); }
+    // In the log; an error also on standard error.
+    void message(MessageKind kind, std::string_view text) override;
     // Unattended: every question is answered No, as StdoutConsole does without --yes.
     bool confirm(std::string_view question) override {
         printLine(question);
@@ -31,6 +32,7 @@ public:
 
 private:
     void printLine(std::string_view line);
+    void sayOnStandardError(std::string_view text);
 
     std::string prefix_;
     std::mutex& output_;

@@ -7,6 +7,9 @@
 namespace {
 
 constexpr char kLabelSeparator[] = "  ";
+// The engine's words for a second Stop, and the shell's.
+constexpr std::string_view kStopAgain = "Stop again to stop at once";
+constexpr std::string_view kCtrlCAgain = "Ctrl-C again to stop at once";
 
 bool stdoutIsTerminal() {
     static const bool terminal = isTerminal(stdout);
@@ -25,14 +28,36 @@ void StdoutConsole::printLine(std::string_view line) {
     std::fflush(stdout);
 }
 
-void StdoutConsole::refusal(std::string_view line) {
-    logLine(line);
-    std::fprintf(stderr, "nexalo-cli: %.*s\n", static_cast<int>(line.size()), line.data());
-    std::fflush(stderr);
+std::string inShellWords(std::string_view line) {
+    std::string text(line);
+    if (const std::size_t at = text.find(kStopAgain); at != std::string::npos)
+        text.replace(at, kStopAgain.size(), kCtrlCAgain);
+    return text;
 }
 
-void StdoutConsole::message(MessageKind, std::string_view text) {
+std::string asOneLine(std::string_view text) {
+    std::string line;
+    for (char c : text)
+        line += c == '\n' ? std::string(": ") : std::string(1, c);
+    return line;
+}
+
+void StdoutConsole::refusal(std::string_view line) {
+    logLine(line);
+    sayOnStandardError(line);
+}
+
+// An error box's text (a port that does not open, a lost line) is the script's to see as well.
+void StdoutConsole::message(MessageKind kind, std::string_view text) {
     logLine(text);
+    if (kind == MessageKind::Error) sayOnStandardError(text);
+}
+
+void StdoutConsole::sayOnStandardError(std::string_view text) {
+    if (statusLineShown_) std::fputs("\r\x1b[K", stderr);
+    std::fprintf(stderr, "nexalo-cli: %s\n", asOneLine(text).c_str());
+    std::fflush(stderr);
+    if (statusLineShown_) drawStatusLine();
 }
 
 bool StdoutConsole::confirm(std::string_view question) {
@@ -51,6 +76,7 @@ void StdoutConsole::setLabel(ConsoleLabel label, std::string_view text) {
 }
 
 void StdoutConsole::logLine(std::string_view line) {
+    lastLine_ = std::string(line);
     if (!statusLineShown_) return printLine(line);
     std::fputs("\r\x1b[K", stderr);
     std::fflush(stderr);

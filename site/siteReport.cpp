@@ -22,6 +22,10 @@ constexpr char kPlanHeader[] =
 constexpr char kResultHeading[] = "<< Site Report >>";
 constexpr char kResultHeader[] =
     "Addr  Kind        Fixed Addr  Before:  After:    Result:              Product Desc:";
+constexpr char kNoBuses[] = "No bus was given.";
+// The operator stopped the run after its buses had come to their own end (at the question,
+// say): nothing says what the units run now.
+constexpr char kStoppedRun[] = "Site run stopped.";
 
 ordered_json optionalText(const std::optional<std::string>& text) {
     return text ? ordered_json(*text) : ordered_json();
@@ -96,9 +100,28 @@ std::string joined(const std::vector<std::string>& words) {
     return text;
 }
 
+// "would upgrade 2: 0101, 0102; refused 1: 0103 (Terminal-K2.hex does not match SHA256SUMS)"
+std::string planVerdict(const SiteBus& bus) {
+    std::vector<std::string> upgrade, refused;
+    for (const SiteUnit& unit : bus.units) {
+        if (unit.result == SiteResult::Refused)
+            refused.push_back(unit.address + (unit.reason ? " (" + *unit.reason + ")" : ""));
+        else if (unit.action == SiteAction::Upgrade)
+            upgrade.push_back(unit.address);
+    }
+    std::string text;
+    if (!upgrade.empty())
+        text = "would upgrade " + std::to_string(upgrade.size()) + ": " + joined(upgrade);
+    if (!refused.empty())
+        text += (text.empty() ? "" : "; ") + std::string("refused ") +
+                std::to_string(refused.size()) + ": " + joined(refused);
+    return "Plan (" + bus.port + "): " + (text.empty() ? "nothing to upgrade" : text) + ".";
+}
+
 std::string verdict(const SiteBus& bus) {
     const Outcome outcome = siteOutcome(bus);
     const std::vector<std::string> bootLoader = leftInBootLoader(bus);
+    if (bus.planOnly && !bus.units.empty() && !outcome.cutShort()) return planVerdict(bus);
     if (!bootLoader.empty() && !bus.planOnly && bus.opened)
         return "Site not up to date (" + bus.port +
                "): left in boot loader: " + joined(bootLoader) + ".";
@@ -131,6 +154,15 @@ std::string verdict(const SiteBus& bus) {
     return line + ".";
 }
 
+ordered_json judgementJson(const SiteJudgement& judgement) {
+    ordered_json j;
+    j["kind"] = judgement.outcome.name();
+    j["reason"] =
+        judgement.outcome.succeeded() ? ordered_json() : ordered_json(judgement.outcome.reason);
+    j["verdict"] = judgement.verdict;
+    return j;
+}
+
 ordered_json busJson(const SiteBus& bus) {
     ordered_json b;
     b["port"] = bus.port;
@@ -139,6 +171,7 @@ ordered_json busJson(const SiteBus& bus) {
     b["reason"] = bus.end.succeeded() ? ordered_json() : ordered_json(bus.end.reason);
     b["verified"] = bus.verified;
     b["passes"] = bus.passes;
+    b["outcome"] = judgementJson(judgeBus(bus));
     b["units"] = ordered_json::array();
     for (const SiteUnit& unit : bus.units)
         b["units"].push_back(unitJson(unit));
@@ -147,18 +180,43 @@ ordered_json busJson(const SiteBus& bus) {
 
 } // namespace
 
-std::string siteReportJson(const std::vector<SiteBus>& buses) {
+SiteJudgement judgeBus(const SiteBus& bus) {
+    return {siteOutcome(bus), verdict(bus)};
+}
+
+SiteJudgement judgeRun(const std::vector<SiteBus>& buses, bool stoppedByOperator) {
+    if (buses.empty()) return {Outcome::failed(kNoBuses), kNoBuses};
+    // Of two buses that end alike, the first one's words stand, as its outcome does.
+    SiteJudgement run = judgeBus(buses.front());
+    for (std::size_t i = 1; i < buses.size(); ++i) {
+        SiteJudgement bus = judgeBus(buses[i]);
+        if (&worseOf(run.outcome, bus.outcome) == &bus.outcome) run = std::move(bus);
+    }
+    if (stoppedByOperator && !run.outcome.cutShort()) run = {Outcome::stopped(), kStoppedRun};
+    return run;
+}
+
+SiteReport siteReportOf(std::string tool, std::string started, std::string ended,
+                        std::vector<SiteBus> buses) {
+    const SiteJudgement run = judgeRun(buses, false);
+    return {std::move(tool), std::move(started), std::move(ended), run, std::move(buses)};
+}
+
+std::string siteReportJson(const SiteReport& report) {
     ordered_json doc;
+    doc["tool"] = report.tool;
+    doc["started"] = report.started.empty() ? ordered_json() : ordered_json(report.started);
+    doc["ended"] = report.ended.empty() ? ordered_json() : ordered_json(report.ended);
+    doc["outcome"] = judgementJson(report.outcome);
     doc["buses"] = ordered_json::array();
-    for (const SiteBus& bus : buses)
+    for (const SiteBus& bus : report.buses)
         doc["buses"].push_back(busJson(bus));
     return doc.dump(2) + "\n";
 }
 
-std::optional<std::string> writeSiteReport(const std::string& path,
-                                           const std::vector<SiteBus>& buses) {
+std::optional<std::string> writeSiteReport(const std::string& path, const SiteReport& report) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (out) out << siteReportJson(buses);
+    if (out) out << siteReportJson(report);
     out.close();
     if (out) return std::nullopt;
     return "cannot write " + path + ": " + std::strerror(errno);

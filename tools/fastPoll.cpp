@@ -102,10 +102,13 @@ Outcome runFastPoll(const OperationContext& context, const std::string& la) {
     const bool host = la == hexText::la(la::Host);
     const std::string address = addr::controller(la);
 
+    if (context.ended()) return context.endOfRun(); // nothing asked yet
     const std::string started = ask(context, address, cmd::FastPollStart);
     if (started.empty()) {
         console.report(fastPollText::NoResponse);
-        if (context.ended()) return context.endOfRun();
+        if (context.link.lineLost()) return Outcome::lineLost();
+        // The unit had every attempt of its request and never answered: a Stop or the end of
+        // the time given that came meanwhile does not make the watch a success.
         return Outcome::failed(fastPollText::NoResponse, address);
     }
     if (reply::statusByte(started) & reply::FastPollUnsupported) {

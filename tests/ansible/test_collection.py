@@ -6,13 +6,19 @@ every unit's flash holds) on a free local port, with the sample firmware files i
 folder of its own; the inventory reaches the sites with the local connection. The runs follow
 one another as a fleet's visits would:
 
-1. check mode plans every site and changes no unit;
-2. a real run, two sites a batch, the failing site first: it fails with its reason, its batch
-   partner comes up to date, and the second batch is never started;
+1. check mode plans every site, says each plan's summary and each unit's versions before and
+   after (--diff), and changes no unit and nothing on the control machine;
+2. a real run, two sites a batch, the failing site first: it fails with the tool's verdict,
+   its batch partner comes up to date, and the second batch is never started;
 3. a newer terminal file at one site, then a real run of the whole fleet: the two good sites
-   come up to date (flash equal to the files), the failing site fails again and changes
-   nothing, the diff shows the new version;
-4. the good sites again: nothing changed anywhere, no difference since the last visit.
+   come up to date (flash equal to the files), the failing site fails again, the diff shows
+   the new version;
+4. the good sites again: nothing changed anywhere (changed=0 in the recap), no difference
+   since the last visit.
+
+Ad hoc runs in between: the survey in check mode writes no inventory; a run that writes no
+report (a usage error, a key file that is not there) fails with the tool's words and leaves no
+earlier report to be taken for its own.
 
 Exit status 77 (skipped) when ansible-playbook is not installed.
 """
@@ -20,6 +26,7 @@ Exit status 77 (skipped) when ansible-playbook is not installed.
 import argparse
 import json
 import os
+import re
 import shutil
 import socket
 import subprocess
@@ -58,6 +65,10 @@ SITES = {
             'terminals': [{'name': 'behind', 'la': '02', 'fixedAddress': '20000202',
                            'productId': 6, 'version': '2.01'}]}]},
 }
+
+# The unit behind at each site: its address, fixed address and version.
+BEHIND = {'site-bad': ('0101', '20000301', '1.02'), 'site-a': ('0101', '20000101', '1.02'),
+          'site-b': ('0102', '20000202', '2.01')}
 
 failures = []
 
@@ -206,8 +217,15 @@ def check_report_reading(args):
     plan = {'buses': [{'port': 'COM1', 'opened': True, 'end': 'completed', 'verified': False,
                        'units': [dict(unit, result='planned')]}]}
     check(site_report.bus_problems(plan['buses'][0], plan=True) == [] and
-          site_report.would_change(plan),
+          site_report.would_change(plan) and not site_report.wrote_a_unit(plan),
           'a plan is not held against a verifying survey and would change its unit')
+    written = [dict(unit, result=result) for result in
+               ('upgraded', 'failed', 'left in boot loader', 'not verified')]
+    untouched_units = [dict(unit, result=result) for result in
+                       ('refused', 'not done', 'up to date', 'no file', 'on request')]
+    check(all(site_report.wrote_a_unit({'buses': [{'units': [one]}]}) for one in written) and
+          not site_report.wrote_a_unit({'buses': [{'units': untouched_units}]}),
+          'a run changed its site when it wrote to a unit, whatever came of it, and only then')
     nothing = {'buses': [{'port': 'COM1', 'opened': True, 'end': 'completed', 'verified': False,
                           'units': [dict(unit, action='up to date', result='up to date')]}]}
     behind = {'buses': [{'port': 'COM1', 'opened': True, 'end': 'completed', 'verified': False,
@@ -243,28 +261,40 @@ def untouched(site, units=None):
                for name, unit in state.items() if units is None or name in units)
 
 
+def recap(output, field):
+    """Each host's count of field (changed, failed) in the recap of a playbook's output."""
+    return dict((match.group(1), int(match.group(2))) for match in
+                re.finditer(r'^(\S+)\s+: ok=\d+.*?\b%s=(\d+)' % field, output, re.MULTILINE))
+
+
 def check_plan(fleet):
-    run = fleet.playbook('--check')
+    run = fleet.playbook('--check', '--diff')
     check(run.returncode == 0, 'check mode: the playbook succeeds')
-    summary = fleet.summary()
+    changed, failed = recap(run.stdout, 'changed'), recap(run.stdout, 'failed')
     for name, site in fleet.sites.items():
-        outcome = fleet.outcome(name) or {}
-        check(outcome.get('changed') is True and outcome.get('failed') is False,
+        address, fixed, version = BEHIND[name]
+        check(changed.get(name) == 1 and failed.get(name) == 0,
               'check mode: %s would change (a unit is behind) and does not fail' % name)
-        check(summary.get(name) == 'plan: upgrade 1, up to date 1',
-              'check mode: summary of %s is its plan (%s)' % (name, summary.get(name)))
+        # The fleet summary shows each site's message: the tool's summary of its plan.
+        plan = '"%s: Plan (%s): would upgrade 1: %s."' % (name, site.port, address)
+        check(plan in run.stdout, 'check mode: %s says its plan\'s summary' % name)
+        unit = '[%s] %s %s: ' % (site.port, address, fixed)
+        check('\n-%s%s\n' % (unit, version) in run.stdout and
+              '\n+%s2.21\n' % unit in run.stdout,
+              'check mode: --diff shows %s\'s unit before and as planned' % name)
         check(untouched(site), 'check mode: no unit of %s entered upgrade mode or changed flash'
               % name)
-        check(fleet.latest(name) is None,
-              'check mode: no report of %s fetched as a visit' % name)
+    check(not os.path.exists(fleet.reports),
+          'check mode: nothing written on the control machine')
     return run
 
 
-def ad_hoc(fleet, module, arguments, name):
-    """Runs module on site-a ad hoc in check mode; its result, as Ansible's tree keeps it."""
+def ad_hoc(fleet, module, arguments, name, check_mode=True):
+    """Runs module on site-a ad hoc, in check mode unless told; its result, as Ansible's tree
+    keeps it."""
     tree = os.path.join(fleet.top, name)
-    run = run_bounded(['ansible', 'site-a', '-i', fleet.inventory, '--check', '-m', module,
-                       '-a', arguments, '--tree', tree],
+    run = run_bounded(['ansible', 'site-a', '-i', fleet.inventory, '-m', module,
+                       '-a', arguments, '--tree', tree] + (['--check'] if check_mode else []),
                       ansible_environment(fleet.args, fleet.top), PLAYBOOK_LIMIT_S, fleet.top)
     fleet.outputs.append(run.stdout)
     if not os.path.exists(os.path.join(tree, 'site-a')):
@@ -290,16 +320,30 @@ def check_failures_in_the_tools_words(fleet):
     run, closed = ad_hoc(fleet, 'nexalo.bus.site',
                          'port=tcp://127.0.0.1:%d %s' % (closed_port(), folder), 'closed')
     check(run.returncode != 0 and closed.get('rc') == 1 and
-          'the port did not open' in closed.get('msg', '') and
+          closed.get('msg', '').startswith('Site not verified (tcp://') and
           'connection refused' in closed.get('msg', ''),
-          'a port that does not open: the tool\'s reason (%s)' % closed.get('msg'))
+          'a port that does not open: the tool\'s verdict and reason (%s)' % closed.get('msg'))
+    # A real run that writes no report: the one an earlier run left is not taken for its own.
+    folder_of_a = fleet.sites['site-a'].folder
+    stale = os.path.join(folder_of_a, 'nexalo-site-report.json')
+    with open(stale, 'w') as f:
+        json.dump({'outcome': {'kind': 'completed', 'verdict': 'an earlier run'}, 'buses': []}, f)
+    run, keyless = ad_hoc(fleet, 'nexalo.bus.site',
+                          'port={{ nexalo_port }} trusted_key=%s/absent.pub %s'
+                          % (folder_of_a, folder), 'keyless', check_mode=False)
+    check(run.returncode != 0 and keyless.get('rc') == 2 and
+          'absent.pub' in keyless.get('msg', '') and keyless.get('report') is None and
+          keyless.get('report_path') is None and keyless.get('changed') is False and
+          not os.path.exists(stale),
+          'no report written: the tool\'s words, no earlier report (%s)' % keyless.get('msg'))
+    check(untouched(fleet.sites['site-a']), 'no report written: no unit of site-a touched')
 
 
 def check_survey(fleet):
     # Read only, so it runs in check mode as it would otherwise.
     run, result = ad_hoc(fleet, 'nexalo.bus.survey',
-                         'port={{ nexalo_port }} chdir={{ nexalo_folder }} cli={{ nexalo_cli }}',
-                         'survey')
+                         'port={{ nexalo_port }} chdir={{ nexalo_folder }} cli={{ nexalo_cli }} '
+                         'inventory=inventory.json', 'survey')
     controllers = (result.get('inventory') or {}).get('controllers') or [{}]
     terminals = controllers[0].get('terminals') or [{}]
     check(run.returncode == 0 and result.get('changed') is False and result.get('units') == 2,
@@ -307,6 +351,8 @@ def check_survey(fleet):
     check(terminals[0].get('fixedAddress') == '20000101' and terminals[0].get('version') == '1.02',
           'survey: the inventory holds the terminal behind and its version')
     check(untouched(fleet.sites['site-a']), 'survey: no unit of site-a changed')
+    check(not os.path.exists(os.path.join(fleet.sites['site-a'].folder, 'inventory.json')),
+          'survey: check mode writes no inventory file')
 
 
 def check_stopped_rollout(fleet):
@@ -315,13 +361,12 @@ def check_stopped_rollout(fleet):
     bad = fleet.outcome('site-bad') or {}
     report = fleet.latest('site-bad') or {'buses': [{'units': [{}, {}]}]}
     failing = report['buses'][0]['units'][1]
-    check(bad.get('failed') is True and '0101 failed' in bad.get('msg', ''),
-          'first batch: site-bad fails naming its unit (%s)' % bad.get('msg'))
-    if failing.get('reason'):
-        check(failing['reason'] in bad.get('msg', ''),
-              'first batch: the failure carries the unit\'s reason')
-    check('not up to date' in bad.get('msg', ''),
-          'first batch: the reason holds the tool\'s verdict')
+    verdict = (report.get('outcome') or {}).get('verdict') or 'no verdict'
+    check(bad.get('failed') is True and bad.get('msg', '').startswith(verdict) and
+          'not up to date' in verdict,
+          'first batch: site-bad fails with the tool\'s verdict (%s)' % bad.get('msg'))
+    check(failing.get('result') == 'failed' and bad.get('changed') is True,
+          'first batch: site-bad\'s unit failed, written to (changed)')
     a = fleet.outcome('site-a') or {}
     check(a.get('changed') is True and a.get('counts', {}).get('upgraded') == 1,
           'first batch: site-a, in the same batch, upgraded its terminal')
@@ -350,9 +395,10 @@ def check_fleet_run(fleet):
     check(outcomes['site-b'].get('changed') is True and outcomes['site-b'].get('failed') is False,
           'whole fleet: site-b upgraded')
     check(outcomes['site-a'].get('changed') is True, 'whole fleet: site-a takes its newer file')
+    # Its unit, left in its boot loader by the failed erase, is written to again.
     check(outcomes['site-bad'].get('failed') is True and
-          outcomes['site-bad'].get('changed') is False,
-          'whole fleet: site-bad fails again, changing nothing')
+          outcomes['site-bad'].get('changed') is True,
+          'whole fleet: site-bad fails again')
     for name in ('site-a', 'site-b'):
         state = fleet.sites[name].units()
         check(state['behind']['holdsItsFile'] is True,
@@ -380,6 +426,9 @@ def check_nothing_left(fleet):
     check(summary.get('site-a') == 'upgraded 0, up to date 2, failed 0' and
           summary.get('site-bad') == 'not visited',
           'summary of the second visit (%s)' % summary)
+    changed = recap(run.stdout, 'changed')
+    check(changed.get('site-a') == 0 and changed.get('site-b') == 0,
+          'second visit: changed=0 in the recap (%s)' % changed)
     return run
 
 

@@ -21,7 +21,7 @@ TEST(CliExtraAttempts, TakesZeroToFiveAndRefusesAnythingElseWithOneLine) {
     const std::vector<std::vector<std::string>> mistakes = {
         {"--extra-attempts", "6", "probe"},   {"--extra-attempts", "-1", "probe"},
         {"--extra-attempts", "two", "probe"}, {"--extra-attempts=", "probe"},
-        {"probe", "--extra-attempts", "1"}, // a global option, before the command
+        {"probe", "--extra-attempts", "9"}, // after the command, checked alike
     };
     for (const auto& args : mistakes) {
         const ProcessResult result = runCli(args, folder.path());

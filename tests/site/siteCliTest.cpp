@@ -75,7 +75,12 @@ TEST_F(SiteCli, PlansSeveralBusesAtOnceAndAPortThatDoesNotOpenFailsOnlyItsBus) {
     const ProcessResult result = cli({"--port", "COM1", "--port", "COM2", "--port", "COM9", "site",
                                       "--plan", "--json", "plan.json"});
     EXPECT_EQ(result.exitStatus, 1) << result.err;
-    for (const std::string& line : linesOf(result.out))
+    // Each bus's lines say their bus; the run's verdict, the worst bus's, closes them.
+    std::vector<std::string> lines = linesOf(result.out);
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines.back(), "Site not verified (COM9): Failed to open COM port.");
+    lines.pop_back();
+    for (const std::string& line : lines)
         EXPECT_TRUE(line.starts_with("[COM1] ") || line.starts_with("[COM2] ") ||
                     line.starts_with("[COM9] "))
             << line;
@@ -163,11 +168,40 @@ TEST_F(SiteCli, BringsASiteUpToDateAndTheDiffShowsWhatChanged) {
     EXPECT_EQ(again.out.find("Entering Upgrade mode"), std::string::npos);
 }
 
-// nexalo-cli site on the small site, given Ctrl-C times once pages reach the unit (50 ms
-// apart); false in interrupted when no page came.
+// The last line printed.
+std::string lastLine(const std::string& out) {
+    const std::vector<std::string> lines = linesOf(out);
+    return lines.empty() ? std::string() : lines.back();
+}
+
+// The report's outcome, the bus's, the exit status and the last line printed say one thing.
+void expectOneVerdict(const ProcessResult& run, const json& report, const std::string& kind) {
+    EXPECT_EQ(report["outcome"]["kind"], kind) << report["outcome"];
+    EXPECT_EQ(run.exitStatus, kind == "completed" ? 0 : 1) << run.out;
+    EXPECT_EQ(report["outcome"]["verdict"], lastLine(run.out)) << run.out;
+    EXPECT_EQ(report["outcome"]["reason"].is_null(), kind == "completed") << report["outcome"];
+    EXPECT_EQ(report["buses"][0]["outcome"], report["outcome"]);
+    const std::regex utc("[0-9]{4}-[0-9]{2}-[0-9]{2}T[0-9]{2}:[0-9]{2}:[0-9]{2}Z");
+    EXPECT_TRUE(std::regex_match(report["started"].get<std::string>(), utc)) << report["started"];
+    EXPECT_TRUE(std::regex_match(report["ended"].get<std::string>(), utc)) << report["ended"];
+    EXPECT_LE(report["started"].get<std::string>(), report["ended"].get<std::string>());
+    EXPECT_TRUE(report["tool"].get<std::string>().starts_with("nexalo-cli ")) << report["tool"];
+}
+
+// A plan, its options after the command: its summary closes it and is the report's verdict.
+TEST_F(SiteCli, ThePlansSummaryIsTheReportsVerdictAndItsLastLine) {
+    serve("COM1", kSmallSite);
+    const ProcessResult plan = cli({"site", "--plan", "--port", "COM1", "--json", "plan.json"});
+    expectOneVerdict(plan, document("plan.json"), "completed");
+    EXPECT_EQ(lastLine(plan.out), "Plan (COM1): would upgrade 1: 0101.");
+    EXPECT_EQ(simulators[0]->snapshot().units[1].version, 0x0102); // a plan sends nothing
+}
+
+// nexalo-cli site --json site.json on the small site, given Ctrl-C times once pages reach the
+// unit (50 ms apart); false in interrupted when no page came.
 ProcessResult interruptedInThePages(sim::PtySimulator& simulator, const std::string& folder,
                                     int times, bool& interrupted) {
-    return runProcess(NEXALO_CLI_PATH, {"site"}, folder, [&](pid_t pid) {
+    return runProcess(NEXALO_CLI_PATH, {"site", "--json", "site.json"}, folder, [&](pid_t pid) {
         const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(60);
         while (std::chrono::steady_clock::now() < until) {
             const sim::Network now = simulator.snapshot();
@@ -194,8 +228,10 @@ TEST_F(SiteCli, CtrlCWhileAUnitIsWrittenLetsItFinishFirst) {
     ASSERT_TRUE(interrupted) << run.out;
     EXPECT_EQ(run.exitStatus, 1) << run.err;
     EXPECT_NE(run.out.find("Stopping after 0101 (about "), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("; Ctrl-C again to stop at once"), std::string::npos) << run.out;
     EXPECT_NE(run.out.find("Unit 0101 upgrade OK."), std::string::npos) << run.out;
     EXPECT_NE(run.out.find("Site run stopped"), std::string::npos) << run.out;
+    expectOneVerdict(run, document("site.json"), "stopped");
     EXPECT_EQ(run.out.find("Site: survey to verify"), std::string::npos) << run.out;
     const sim::Network seen = simulators.front()->snapshot();
     const sim::Unit& behind = seen.units[1];
@@ -215,6 +251,24 @@ TEST_F(SiteCli, ASecondCtrlCLeavesTheUnitInItsBootLoader) {
         << run.out;
     EXPECT_NE(run.out.find("left in boot loader: 0101"), std::string::npos) << run.out;
     EXPECT_EQ(run.out.find("Unit 0101 upgrade OK."), std::string::npos) << run.out;
+    EXPECT_TRUE(simulators.front()->snapshot().units[1].upgradeMode);
+}
+
+// The third Ctrl-C ends the program at once, and the report still says what it left.
+TEST_F(SiteCli, AThirdCtrlCEndsAtOnceAndTheReportSaysWhatItLeft) {
+    serve("COM1", kSmallSite);
+    bool interrupted = false;
+    const ProcessResult run =
+        interruptedInThePages(*simulators.front(), folder.path().string(), 3, interrupted);
+    ASSERT_TRUE(interrupted) << run.out;
+    EXPECT_EQ(run.exitStatus, 1) << run.err;
+    EXPECT_EQ(lastLine(run.out), "nexalo-cli: ended at once; left in boot loader: 0101") << run.out;
+    const json report = document("site.json");
+    EXPECT_EQ(report["outcome"]["kind"], "stopped") << report;
+    EXPECT_EQ(report["buses"][0]["units"][1]["result"], "left in boot loader") << report;
+    EXPECT_NE(report["outcome"]["verdict"].get<std::string>().find("left in boot loader: 0101"),
+              std::string::npos)
+        << report["outcome"];
     EXPECT_TRUE(simulators.front()->snapshot().units[1].upgradeMode);
 }
 
@@ -273,6 +327,7 @@ TEST_F(SiteCli, ALineLostOnOneOfTwoBusesFailsTheRunAndEachBusLogsApart) {
     EXPECT_NE(run.out.find("[COM1] Serial line lost"), std::string::npos) << run.out;
 
     const json report = document("site.json");
+    expectOneVerdict(run, report, "line lost"); // the worse bus, the first
     ASSERT_EQ(report["buses"].size(), 2u) << report;
     const json& lost = report["buses"][0];
     EXPECT_EQ(lost["end"], "line lost");

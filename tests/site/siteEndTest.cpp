@@ -73,7 +73,8 @@ protected:
         throw std::runtime_error("no unit " + address);
     }
     static nlohmann::json reportOf(const SiteBus& bus) {
-        return nlohmann::json::parse(siteReportJson({bus}))["buses"][0];
+        return nlohmann::json::parse(
+            siteReportJson(siteReportOf("test", {}, {}, {bus})))["buses"][0];
     }
     bool said(const std::string& part) const {
         const auto has = [&](const std::string& line) {

@@ -64,20 +64,32 @@ def read_document(path):
         return None
 
 
+def remove_previous(module, path):
+    """Removes the document a run before this one left at path, so that what is read after the
+    run is this run's or nothing."""
+    try:
+        os.unlink(path)
+    except FileNotFoundError:
+        pass
+    except OSError as error:
+        module.fail_json(msg='cannot remove the previous %s: %s' % (path, error))
+
+
 def run_with_document(module, command, options, document_path=None):
     """Runs nexalo-cli COMMAND --json FILE in the working folder. Returns the exit status,
-    standard output, standard error, the command line and the parsed document (None when none
-    was written). Without document_path the document goes to a temporary file."""
+    standard output, standard error, the command line and the parsed document (None when the
+    run wrote none: the file is removed first). Without document_path the document goes to a
+    temporary file."""
     tool = resolve_tool(module)
     folder = module.params['chdir']
     temporary = None
     if document_path is None:
         handle, temporary = tempfile.mkstemp(prefix='nexalo-', suffix='.json')
         os.close(handle)
-        os.unlink(temporary)
         document_path = temporary
     elif not os.path.isabs(document_path):
         document_path = os.path.join(folder, document_path)
+    remove_previous(module, document_path)
     argv = [tool] + global_arguments(module.params) + [command] + options + ['--json',
                                                                            document_path]
     rc, out, err = module.run_command(argv, cwd=folder)
@@ -85,15 +97,6 @@ def run_with_document(module, command, options, document_path=None):
     if temporary and os.path.exists(temporary):
         os.unlink(temporary)
     return rc, out, err, argv, document
-
-
-def bus_lines(stdout, port, bus_count):
-    """The lines one bus printed: all of them for one bus, else those prefixed [PORT]."""
-    lines = stdout.splitlines()
-    if bus_count <= 1:
-        return lines
-    prefix = '[%s] ' % port
-    return [line[len(prefix):] for line in lines if line.startswith(prefix)]
 
 
 def closing_line(lines):
@@ -108,3 +111,13 @@ def usage_reason(rc, err):
     """The one-line reason nexalo-cli gives on standard error for a usage error (exit 2)."""
     reason = closing_line(err.splitlines())
     return reason or 'nexalo-cli ended with exit status %d' % rc
+
+
+def tool_words(rc, out, err, last=3):
+    """What nexalo-cli said when it ended without its document: its last lines on standard
+    error, else its last line on standard output."""
+    said = [line.strip() for line in err.splitlines() if line.strip()][-last:]
+    if said:
+        return ' | '.join(said)
+    return closing_line(out.splitlines()) or (
+        'nexalo-cli ended with exit status %d and wrote nothing' % rc)

@@ -89,12 +89,48 @@ def bus_problems(bus, plan=False):
     return problems
 
 
+# A unit result that says the run wrote to the unit: it was asked into upgrade mode and its
+# procedure ran, whatever came of it. Refused, not done and the rest were never touched.
+WRITTEN_RESULTS = ('upgraded', 'failed', 'left in boot loader', 'not verified')
+
+
+def wrote_a_unit(report):
+    """True when the run touched a unit of any bus."""
+    return any(unit.get('result') in WRITTEN_RESULTS
+               for bus in buses_of(report) for unit in units_of(bus))
+
+
 def would_change(report):
-    """True when a unit was upgraded, or in a plan, when a unit would be."""
+    """True when a plan would upgrade a unit."""
+    return any(unit.get('result') == 'planned' and unit.get('action') == 'upgrade'
+               for bus in buses_of(report) for unit in units_of(bus))
+
+
+def outcome_of(document):
+    """The outcome the tool gave a run or a bus: (kind, verdict); (None, None) when the report
+    has none (a tool older than the outcome)."""
+    outcome = document.get('outcome') if isinstance(document, dict) else None
+    if not isinstance(outcome, dict):
+        return None, None
+    return outcome.get('kind'), outcome.get('verdict')
+
+
+def unit_versions(report, planned):
+    """Each unit's version before and after, one line each ('[COM1] 0101 20000101: 1.02'), as
+    two texts for Ansible's diff. A plan's after is the file's version of each unit it would
+    upgrade."""
+    before, after = [], []
     for bus in buses_of(report):
         for unit in units_of(bus):
-            if unit.get('result') == 'upgraded':
-                return True
-            if unit.get('result') == 'planned' and unit.get('action') == 'upgrade':
-                return True
-    return False
+            name = '[%s] %s %s' % (bus.get('port', '?'), unit.get('address', '?'),
+                                   unit.get('fixedAddress', '?'))
+            was = 'boot loader' if unit.get('inUpgradeMode') else unit.get('before') or 'unknown'
+            if planned:
+                upgrade = unit.get('action') == 'upgrade' and unit.get('result') == 'planned'
+                now = (unit.get('fileVersion') or 'its file') if upgrade else was
+            else:
+                now = unit.get('after') or (
+                    'boot loader' if unit.get('result') == 'left in boot loader' else 'not read')
+            before.append('%s: %s\n' % (name, was))
+            after.append('%s: %s\n' % (name, now))
+    return ''.join(before), ''.join(after)

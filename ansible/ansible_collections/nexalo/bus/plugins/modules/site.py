@@ -15,12 +15,19 @@ description:
     against its application file in the working folder, upgrades every unit that is behind
     (remotes, terminals, controllers, the host interface), surveys again to verify, and
     returns the site report.
-  - The exit status of C(nexalo-cli) decides success. The task fails when any bus did not
-    come out verified (a unit failed, a port did not open, no unit answered, the run was
-    stopped), with the tool's own reason.
+  - The tool decides. The task succeeds only when C(nexalo-cli) exits 0 and its report's
+    C(outcome) is C(completed); its message is the tool's verdict line (with several buses,
+    each bus's). When the tool wrote no report (a usage error, a key file that cannot be
+    read), the task fails with what the tool said. The previous report is removed before the
+    run, so a report read afterwards is always this run's.
+  - C(changed) is true when the run wrote to a unit (a unit upgraded, failed, left in its boot
+    loader or not verified); a run with nothing to do changes nothing.
   - In check mode it runs C(nexalo-cli site --plan). The buses are surveyed and planned, and
-    nothing that changes a unit is sent. C(changed) then says whether a real run would
+    nothing that changes a unit is sent. The message is the plan's summary (the units it
+    would upgrade, the units refused and why); C(changed) says whether a real run would
     upgrade a unit.
+  - With C(--diff), each unit's version before and after the run (in check mode, the version
+    of the file it would be upgraded to).
 version_added: 1.0.0
 author: Nexalo Firmware Upgrade developers
 options:
@@ -55,14 +62,15 @@ options:
   report:
     description:
       - Where the site report is written on the managed host; a relative path is taken in
-        I(chdir). Check mode does not write it, so the last real run's report stays for the
-        next comparison.
+        I(chdir). A report already there is removed before the run. Check mode does not touch
+        it, so the last real run's report stays for the next comparison.
     type: path
     default: nexalo-site-report.json
 extends_documentation_fragment:
   - nexalo.bus.cli_options
 notes:
-  - Supports check mode. Runs well under C(async), since a site run can outlast an SSH session.
+  - Supports check mode and diff mode. Runs well under C(async), since a site run can outlast
+    an SSH session.
 seealso:
   - module: nexalo.bus.survey
 '''
@@ -87,23 +95,33 @@ EXAMPLES = r'''
 
 RETURN = r'''
 changed:
-  description: True when a unit was upgraded; in check mode, when a unit would be.
+  description: True when the run wrote to a unit; in check mode, when a real run would.
   returned: always
   type: bool
 msg:
-  description: What went wrong, per bus, in the tool's words and the report's, when the task failed; else the verdict.
+  description:
+    - The tool's verdict line from the report's C(outcome) (with several buses, each bus's,
+      after its port); when the task failed, followed by what the tool said on standard error.
+      In check mode, the plan's summary. When no report was written, the tool's own words.
   returned: always
   type: str
 rc:
   description: Exit status of nexalo-cli (0 done, 1 failed, 2 usage).
   returned: always
   type: int
+outcome:
+  description: The run's outcome as the report gives it (kind, reason, verdict).
+  returned: when nexalo-cli wrote a report
+  type: dict
+  sample: {"kind": "failed", "reason": "not every planned unit verified",
+           "verdict": "Site not up to date: 1 planned unit(s) failed or not verified."}
 report:
   description: The site report as nexalo-cli wrote it (buses, each with its units).
   returned: when nexalo-cli wrote one
   type: dict
 report_path:
-  description: Where the report is on the managed host (none in check mode).
+  description: Where this run's report is on the managed host (none in check mode, and none
+    when the run wrote no report).
   returned: always
   type: str
 counts:
@@ -115,7 +133,7 @@ counts:
   sample: {"upgraded": 2, "up_to_date": 1, "failed": 0, "not_reachable": 0, "on_request": 1,
            "no_file": 0, "not_done": 0, "planned": 0}
 buses:
-  description: Per bus its port, whether it opened, how it ended and its counts.
+  description: Per bus its port, whether it opened, how it ended, its outcome and its counts.
   returned: always
   type: list
   elements: dict
@@ -130,10 +148,10 @@ import os
 
 from ansible.module_utils.basic import AnsibleModule
 from ansible_collections.nexalo.bus.plugins.module_utils.nexalo_cli import (
-    BUS_ARGUMENT_SPEC, bus_lines, check_bus_params, closing_line, run_with_document,
-    usage_reason)
+    BUS_ARGUMENT_SPEC, check_bus_params, run_with_document, tool_words)
 from ansible_collections.nexalo.bus.plugins.module_utils.site_report import (
-    bus_problems, buses_of, count_results, report_counts, units_of, would_change)
+    buses_of, count_results, outcome_of, report_counts, unit_versions, units_of, would_change,
+    wrote_a_unit)
 
 
 def site_options(params, check_mode):
@@ -146,38 +164,40 @@ def site_options(params, check_mode):
     return options
 
 
-def bus_summaries(report, stdout, plan):
-    buses = buses_of(report)
+def bus_summaries(report):
     summaries = []
-    for bus in buses:
-        port = bus.get('port', '?')
+    for bus in buses_of(report):
+        kind, verdict = outcome_of(bus)
         summaries.append(dict(
-            port=port,
+            port=bus.get('port', '?'),
             opened=bus.get('opened'),
             end=bus.get('end'),
             reason=bus.get('reason'),
             verified=bus.get('verified'),
             passes=bus.get('passes'),
-            problems=bus_problems(bus, plan),
-            verdict=closing_line(bus_lines(stdout, port, len(buses))),
+            outcome=kind,
+            verdict=verdict,
             counts=count_results(units_of(bus)),
         ))
     return summaries
 
 
-def failure_message(rc, err, summaries):
-    if rc == 2 or not summaries:
-        return usage_reason(rc, err)
-    parts = []
-    # The buses the report holds something against; else (no unit found) every bus's verdict.
-    for bus in [bus for bus in summaries if bus['problems']] or summaries:
-        words = [bus['verdict']] if bus['verdict'] else []
-        words += [p for p in bus['problems'] if p not in words]
-        if words:
-            # A port that does not open is named by the tool's own line already.
-            named = words[0].startswith(bus['port'])
-            parts.append(('' if named else bus['port'] + ': ') + '; '.join(words))
-    return ' | '.join(parts) or usage_reason(rc, err)
+def verdicts(report, summaries):
+    """The tool's verdict: the run's for one bus, each bus's after its port for several."""
+    if len(summaries) <= 1:
+        return outcome_of(report)[1] or ''
+    return ' | '.join('[%s] %s' % (bus['port'], bus['verdict']) for bus in summaries)
+
+
+def failure_message(verdict, err):
+    said = [line.strip() for line in err.splitlines() if line.strip()]
+    return ' | '.join([verdict] + [line for line in said if line != verdict])
+
+
+def diff_of(report, check_mode):
+    before, after = unit_versions(report, planned=check_mode)
+    return dict(before=before, after=after, before_header='units before the run',
+                after_header='units as planned' if check_mode else 'units after the run')
 
 
 def main():
@@ -199,25 +219,34 @@ def main():
     rc, out, err, argv, report = run_with_document(
         module, 'site', site_options(params, module.check_mode), report_path)
 
-    summaries = bus_summaries(report, out, module.check_mode)
-    # The exit status is the tool's verdict; a report that says a bus did not end verified
-    # fails the task even if a tool of another version exited 0.
-    failed = rc != 0 or any(bus['problems'] for bus in summaries)
+    summaries = bus_summaries(report)
+    kind = outcome_of(report)[0]
     result = dict(
-        changed=would_change(report),
+        changed=False,
         rc=rc,
         cmd=argv,
         report=report,
-        report_path=report_path,
+        report_path=report_path if report is not None else None,
+        outcome=report.get('outcome') if isinstance(report, dict) else None,
         counts=report_counts(report),
         buses=summaries,
         stdout_lines=out.splitlines(),
         stderr_lines=err.splitlines(),
     )
-    if failed:
-        module.fail_json(msg=failure_message(rc, err, summaries), **result)
-    verdicts = [bus['verdict'] for bus in summaries if bus['verdict']]
-    module.exit_json(msg=' | '.join(verdicts), **result)
+    if report is None:
+        module.fail_json(msg=tool_words(rc, out, err), **result)
+    if kind is None:
+        module.fail_json(msg='the report of %s carries no outcome; this module needs a '
+                             'nexalo-cli whose site report does' % argv[0], **result)
+    result['changed'] = would_change(report) if module.check_mode else wrote_a_unit(report)
+    if module._diff:
+        result['diff'] = diff_of(report, module.check_mode)
+    verdict = verdicts(report, summaries)
+    # The exit status and the outcome are made from one value; should they ever disagree, the
+    # task fails rather than choose.
+    if rc != 0 or kind != 'completed':
+        module.fail_json(msg=failure_message(verdict, err), **result)
+    module.exit_json(msg=verdict, **result)
 
 
 if __name__ == '__main__':

@@ -12,8 +12,8 @@ module: survey
 short_description: Read the inventory of a site's serial buses
 description:
   - Runs C(nexalo-cli survey --json) on the managed host, as the window's Ping does, and returns
-    the network found on each bus. It only reads, so C(changed) is always false, and it runs the
-    same in check mode.
+    the network found on each bus. It only reads the bus, so C(changed) is always false; in
+    check mode it surveys as well and returns the inventory, writing no file.
 version_added: 1.0.0
 author: Nexalo Firmware Upgrade developers
 options:
@@ -32,7 +32,7 @@ options:
   inventory:
     description:
       - Where the inventory is also kept on the managed host; a relative path is taken in
-        I(chdir). Not written when not given.
+        I(chdir). Not written when not given, nor in check mode (the one there stays).
     type: path
   trusted_key:
     description: Passed on as C(nexalo-cli --trusted-key); a survey sends no firmware.
@@ -40,7 +40,7 @@ options:
 extends_documentation_fragment:
   - nexalo.bus.cli_options
 notes:
-  - Supports check mode (it changes nothing either way).
+  - Supports check mode (the survey runs; the inventory file is not written).
 seealso:
   - module: nexalo.bus.site
 '''
@@ -110,8 +110,9 @@ def main():
     spec.update(inventory=dict(type='path'))
     module = AnsibleModule(argument_spec=spec, supports_check_mode=True)
     check_bus_params(module)
-    rc, out, err, argv, inventory = run_with_document(module, 'survey', [],
-                                                      module.params['inventory'])
+    # Check mode writes nothing: the inventory goes to a temporary file, as without one.
+    keep = None if module.check_mode else module.params['inventory']
+    rc, out, err, argv, inventory = run_with_document(module, 'survey', [], keep)
     result = dict(changed=False, rc=rc, cmd=argv, inventory=inventory,
                   units=unit_count(inventory), stdout_lines=out.splitlines(),
                   stderr_lines=err.splitlines())
