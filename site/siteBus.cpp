@@ -28,12 +28,21 @@ std::vector<std::string> refusedUnits(const SiteBus& bus) {
     return units;
 }
 
+// Every planned unit was proven upgraded, but for those refused before anything was sent.
+bool provenButRefused(const SiteBus& bus) {
+    return std::all_of(bus.units.begin(), bus.units.end(), [](const SiteUnit& unit) {
+        return unit.action != SiteAction::Upgrade || unit.result == SiteResult::Upgraded ||
+               unit.result == SiteResult::Refused;
+    });
+}
+
 Outcome siteOutcome(const SiteBus& bus) {
     if (!bus.end.succeeded()) return bus.end;
     if (bus.units.empty()) return Outcome::failed(kNoUnits);
     if (bus.planOnly) return Outcome::completed();
     if (!leftInBootLoader(bus).empty()) return Outcome::failed(kBootLoader);
-    if (!bus.verified && !plannedNothing(bus)) return Outcome::failed(kNotVerified);
+    if (!bus.verified && !plannedNothing(bus) && !provenButRefused(bus))
+        return Outcome::failed(kNotVerified);
     // A unit whose file was refused is not where the site wants it, whatever else was proven.
     const std::vector<std::string> refused = refusedUnits(bus);
     if (!refused.empty()) {

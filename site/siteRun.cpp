@@ -310,12 +310,8 @@ void upgradeAndVerify(OperationContext& context, SiteBus& bus, const SiteOptions
         const bool more = plansAny(plan) || bus.units.size() != knownBefore;
         if (more && observer.planned) observer.planned(bus);
         if (!plansAny(plan)) {
-            // A unit whose file the trust check refused is not where the site wants it either.
-            const bool noneRefused =
-                std::none_of(bus.units.begin(), bus.units.end(), [](const SiteUnit& unit) {
-                    return unit.result == SiteResult::Refused;
-                });
-            bus.verified = proven && leftInBootLoader(bus).empty() && noneRefused;
+            // A refused unit is not proven either way: the bus's outcome says it is refused.
+            bus.verified = proven && leftInBootLoader(bus).empty();
             return;
         }
         if (bus.passes == kMaxPasses) {

@@ -8,6 +8,7 @@
 #include "link/operation.h"
 #include "runProcess.h"
 #include "sim/tcpSimulator.h"
+#include "tests/support/folderTrust.h"
 #include "tests/support/workingFolder.h"
 #include "tests/unplug/cpuWatch.h"
 #include "tests/unplug/lossTrace.h"
@@ -47,7 +48,9 @@ protected:
     }
     bool upgrade() {
         bool upgraded = false;
-        session.run([&](OperationContext& context) {
+        session.run([&](OperationContext& given) {
+            TrustedContext trusted(given);
+            OperationContext& context = trusted.context;
             PortSession held(link);
             if (!held.opened()) return;
             UpgradeRun run{context,

@@ -8,6 +8,7 @@
 #include "sim/networkSimulator.h"
 #include "sim/ptySimulator.h"
 #include "sim/virtualLineBackend.h"
+#include "tests/support/folderTrust.h"
 #include "tests/support/recordingConsole.h"
 #include "upgrade/dispatcher.h"
 #include "upgrade/typeChoice.h"
@@ -65,7 +66,9 @@ public:
         };
         FirmwareImage image;
         FoundUnits units;
-        session_.run([&](OperationContext& context) {
+        session_.run([&](OperationContext& given) {
+            TrustedContext trusted(given);
+            OperationContext& context = trusted.context;
             PortSession port(context.link);
             if (!port.opened()) return;
             UpgradeRun run{context, settings, ChooseUnitAndUpgradeType(unitType, upgradeType).scope,

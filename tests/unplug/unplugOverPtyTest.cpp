@@ -8,6 +8,7 @@
 #include "link/linkSession.h"
 #include "link/operation.h"
 #include "lossTrace.h"
+#include "tests/support/folderTrust.h"
 #include "tests/support/workingFolder.h"
 #include "tests/upgrade/upgradeFixture.h"
 #include "tools/networkSurvey.h"
@@ -49,7 +50,9 @@ protected:
 
     bool upgrade() {
         bool upgraded = false;
-        session.run([&](OperationContext& context) {
+        session.run([&](OperationContext& given) {
+            TrustedContext trusted(given);
+            OperationContext& context = trusted.context;
             PortSession held(link);
             if (!held.opened()) return;
             UpgradeRun run{context,
