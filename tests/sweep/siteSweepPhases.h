@@ -56,10 +56,10 @@ inline std::string commandPhase(const std::string& command, bool afterReset) {
     if (command.starts_with(cmd::FlashStatus)) return "flash status";
     if (command.starts_with(cmd::Reset)) return "reset";
     // A unit running again answers its polls and information requests: the confirmation.
-    if (command.starts_with(cmd::UnitInfo) || command.starts_with(cmd::StatusPoll))
-        return afterReset                           ? "confirmation"
-               : command.starts_with(cmd::UnitInfo) ? "unit info"
-                                                    : "search";
+    if (command.starts_with(cmd::UnitInfo) || command.starts_with(cmd::StatusPoll)) {
+        if (afterReset) return "confirmation";
+        return command.starts_with(cmd::UnitInfo) ? "unit info" : "status poll";
+    }
     return "search";
 }
 
@@ -126,6 +126,16 @@ inline std::vector<std::size_t> spreadOver(const std::vector<RequestPlace>& plac
     std::sort(chosen.begin(), chosen.end());
     chosen.erase(std::unique(chosen.begin(), chosen.end()), chosen.end());
     return chosen;
+}
+
+// The spread with the fewest requests of each long phase that still strikes at least least
+// requests (all of them, when the run has fewer).
+inline std::vector<std::size_t> spreadOfAtLeast(const std::vector<RequestPlace>& places,
+                                                std::size_t least) {
+    for (std::size_t perPhase = 2;; ++perPhase) {
+        std::vector<std::size_t> chosen = spreadOver(places, perPhase);
+        if (chosen.size() >= least || chosen.size() == places.size()) return chosen;
+    }
 }
 
 } // namespace sweep
