@@ -51,6 +51,7 @@ std::vector<OutgoingReply> NetworkSimulator::receiveFrame(std::string_view frame
             faultyReply(parts, unit.faults.replies, network_.lineFaults, network_.latencyMs, dice_);
         if (reply) replies.push_back(std::move(*reply));
     }
+    if (network_.frames.size() == network_.lostReplyFrame) replies.clear();
     return replies;
 }
 

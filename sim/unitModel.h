@@ -119,6 +119,9 @@ struct Network {
     std::vector<ReceivedFrame> frames;     // every well-formed request
     std::vector<ReceivedFrame> broadcasts; // those sent to an address with "FF"
     std::uint32_t badFrames = 0;           // requests dropped for a bad CRC or layout
+    // The replies to the frame of this number (counted from 1, as in frames) are lost on the
+    // line; the units it reached have acted on it all the same. 0: none.
+    std::size_t lostReplyFrame = 0;
 };
 
 // The four-character address of a unit as it stands now.

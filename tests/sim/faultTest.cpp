@@ -47,6 +47,15 @@ TEST(ReplyFaults, SharesLandWithinASaneBand) {
     EXPECT_EQ(goodReplies(clean), kRequests);
 }
 
+TEST(ReplyFaults, TheReplyToOneNumberedFrameIsLostYetTheUnitActsOnIt) {
+    sim::NetworkSimulator network(oneController(""));
+    network.network().lostReplyFrame = 2;
+    EXPECT_EQ(ask(network, "0100", cmd::StatusPoll).size(), reply::StatusLength);
+    EXPECT_EQ(ask(network, "0100", cmd::EnterUpgrade), "");
+    EXPECT_TRUE(network.unit("c")->upgradeMode);
+    EXPECT_EQ(reply::statusByte(ask(network, "0100", cmd::StatusPoll)), reply::InUpgradeMode);
+}
+
 TEST(ReplyFaults, EachFaultDamagesTheReplyAsNamed) {
     sim::NetworkSimulator lower(withFaults(R"({"lowerCaseCrc": 1})"));
     std::string f = ask(lower, "0100", "01");

@@ -10,7 +10,13 @@
 
 class WorkingFolder {
 public:
-    WorkingFolder() : previous_(std::filesystem::current_path()), path_(fresh()), owned_(true) {
+    // A fresh one under base, removed afterwards as the default one is.
+    struct Fresh {
+        std::filesystem::path base;
+    };
+    WorkingFolder() : WorkingFolder(Fresh{std::filesystem::temp_directory_path()}) {}
+    explicit WorkingFolder(const Fresh& under)
+        : previous_(std::filesystem::current_path()), path_(fresh(under.base)), owned_(true) {
         std::filesystem::current_path(path_);
     }
     explicit WorkingFolder(const std::filesystem::path& existing)
@@ -33,9 +39,8 @@ public:
 
 private:
     // A random name that create_directory claims only if no one has it yet.
-    static std::filesystem::path fresh() {
+    static std::filesystem::path fresh(const std::filesystem::path& base) {
         static std::mt19937_64 names{std::random_device{}()};
-        const std::filesystem::path base = std::filesystem::temp_directory_path();
         for (int attempt = 0; attempt < 100; ++attempt) {
             const std::filesystem::path candidate =
                 base / ("nexalo-" + std::to_string(names() % 1000000007));
