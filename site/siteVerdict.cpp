@@ -72,6 +72,16 @@ bool concludeFromSurvey(SiteUnit& unit, const UnitLife* life, const SurveyedUnit
         setResult(unit, SiteResult::Upgraded, std::nullopt);
         return true;
     }
+    // Asked into upgrade mode and never confirmed running since, and the survey did not see it
+    // run: a remote's boot loader hides behind its terminal's answer, and a unit that does not
+    // answer may be one without power that restarts in its boot loader.
+    const bool unseen = found == nullptr || !found->answered;
+    if (life != nullptr && life->leftInBootLoader() &&
+        (unseen || unit.kind == SiteUnitKind::Remote)) {
+        setResult(unit, SiteResult::LeftInBootLoader,
+                  life->reason.empty() ? std::string(kInBootLoader) : life->reason);
+        return false;
+    }
     if (failedInItsStep(life)) {
         setResult(unit,
                   life->stage == UnitStage::Refused ? SiteResult::Refused : SiteResult::Failed,

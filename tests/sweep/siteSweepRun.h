@@ -10,6 +10,7 @@
 #include "sim/virtualLineBackend.h"
 #include "site/siteReport.h"
 #include "site/siteRun.h"
+#include "tests/support/folderTrust.h"
 #include "tests/support/recordingConsole.h"
 #include "tests/unplug/unpluggableLine.h"
 #include "trust/history.h"
@@ -130,15 +131,16 @@ inline SiteRunEnd runSiteOnce(SweepSite& site, const Strike& strike = {},
         if (event == SiteEvent::TwoStops) session.control().requestStop();
     };
 
-    const Outcome ran = session.run([&](OperationContext& context) {
-        end.bus = runSite(context, "COM1", {false, true, ControllerModel::AB});
+    const Outcome ran = session.run([&](OperationContext& given) {
+        TrustedContext trusted(given);
+        end.bus = runSite(trusted.context, "COM1", {false, true, ControllerModel::AB});
     });
     // As the tool does: an operation that itself ended badly is the bus's end.
     if (!ran.succeeded()) end.bus.end = ran;
     network.lostReplyFrame = 0;
     end.outcome = siteOutcome(end.bus);
     end.verdict = siteResultLines(end.bus).back();
-    end.report = nlohmann::json::parse(siteReportJson({end.bus}));
+    end.report = nlohmann::json::parse(siteReportJson(siteReportOf("sweep", {}, {}, {end.bus})));
     end.json = end.report["buses"][0];
     HistoryRead read = ReadHistory();
     end.history = std::move(read.records);
