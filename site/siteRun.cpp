@@ -19,7 +19,6 @@
 namespace {
 
 constexpr char kVerifying[] = "Site: survey to verify";
-constexpr char kUnitFailed[] = "upgrade Failed!";
 constexpr char kNoFiles[] = "No firmware files for the units found in the working folder";
 // A repaired controller hides its terminals until it runs, and the verifying survey finds them:
 // each pass plans what the last survey found behind. Bounded, so that a unit that keeps coming
