@@ -292,7 +292,8 @@ TEST_F(SiteCli, CtrlCStopsEveryBus) {
         EXPECT_EQ(run.out.find(std::string(bus) + "Site: survey to verify"), std::string::npos);
     }
     for (const auto& simulator : simulators) {
-        const sim::Unit& unit = simulator->snapshot().units[1];
+        const sim::Network seen = simulator->snapshot();
+        const sim::Unit& unit = seen.units[1];
         EXPECT_FALSE(unit.upgradeMode);
         EXPECT_TRUE(unit.version == 0x0102 || unit.version == 0x0215) << unit.version;
     }
