@@ -8,6 +8,8 @@
 #include "sim/replyLayouts.h"
 #include "sim/unitCommands.h"
 
+#include <algorithm>
+
 namespace sim {
 
 namespace {
@@ -40,8 +42,8 @@ ReplyData newLa(const CommandContext& c) {
 ReplyData clearMemory(const CommandContext& c) {
     if (!isController(c.unit)) return std::nullopt;
     ++c.unit.memoryClears;
-    restartUnit(c.unit);
-    c.unit.busyUntilMs = c.nowMs + c.network.clearMemoryMs;
+    restartUnit(c.unit, c.nowMs);
+    c.unit.busyUntilMs = std::max(c.unit.busyUntilMs, c.nowMs + c.network.clearMemoryMs);
     return std::nullopt;
 }
 

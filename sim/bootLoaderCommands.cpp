@@ -2,6 +2,7 @@
 
 #include "link/catalogue.h"
 #include "sim/hexCodec.h"
+#include "sim/imageStart.h"
 #include "sim/replyLayouts.h"
 #include "sim/unitCommands.h"
 
@@ -47,6 +48,7 @@ ReplyData erase(const CommandContext& c) {
         }
         c.unit.flash.eraseSector(sector);
         c.unit.applicationIntact = false;
+        forgetRejectedImage(c.unit);
     }
     return flashResult(c, error);
 }

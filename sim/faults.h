@@ -34,6 +34,13 @@ struct PowerLoss {
     std::optional<std::uint32_t> afterFrames = std::nullopt; // every well-formed frame counts
 };
 
+// The new image starts and runs for afterMs, then the unit restarts into its boot loader (its
+// image does not start), and stays there until a new image is written. Once.
+struct BootLoaderFall {
+    std::uint32_t afterMs = 6500;
+    bool fired = false;
+};
+
 struct UnitFaults {
     ReplyFaults replies;
     bool refuseUpgrade = false;        // answers "E0" but stays in its application
@@ -50,6 +57,17 @@ struct UnitFaults {
     std::optional<FlashFault> eraseFault;
     std::optional<FlashFault> pageFault;
     std::optional<PowerLoss> powerLoss;
+    // Lies of the restart that starts a new image (sim/imageStart.h): the write verified and did
+    // not take; the image reports another version than its file's; the image gives up.
+    bool keepsOldFirmware = false;
+    std::optional<std::uint16_t> versionAfter;
+    std::optional<BootLoaderFall> bootsIntoBootLoader;
+    // After every restart the unit answers nothing for this long.
+    std::uint32_t slowBootMs = 0;
 };
+
+// Two units that answer one request at once: the line garbles both, or the nearer unit's reply
+// arrives whole with the farther one's after it.
+enum class Collision { NearerFirst, Garbled };
 
 } // namespace sim

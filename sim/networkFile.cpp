@@ -53,14 +53,52 @@ std::optional<PowerLoss> readPowerLoss(JsonFields& parent, std::string& error) {
     return loss;
 }
 
+// true (the image gives up after the default time) or {"afterMs": MS}.
+std::optional<BootLoaderFall> readBootLoaderFall(JsonFields& parent, std::string& error) {
+    const json* value = parent.member("bootsIntoBootLoader");
+    if (!value) return std::nullopt;
+    if (value->is_boolean())
+        return value->get<bool>() ? std::optional(BootLoaderFall{}) : std::nullopt;
+    JsonFields f(*value, parent.path("bootsIntoBootLoader"), error);
+    f.onlyKnown({"afterMs"});
+    BootLoaderFall fall;
+    assignIf(fall.afterMs, f.integer("afterMs", 3600000));
+    if (!f.ok()) return std::nullopt;
+    return fall;
+}
+
+void readImageFaults(JsonFields& f, UnitFaults& faults, std::string& error) {
+    assignIf(faults.keepsOldFirmware, f.flag("keepsOldFirmware"));
+    faults.versionAfter = f.version("versionAfter");
+    faults.bootsIntoBootLoader = readBootLoaderFall(f, error);
+    assignIf(faults.slowBootMs, f.integer("slowBootMs", 3600000));
+}
+
 void readUnitFaults(JsonFields& parent, UnitFaults& faults, std::string& error) {
     const json* value = parent.member("faults");
     if (!value) return;
     JsonFields f(*value, parent.path("faults"), error);
-    f.onlyKnown({"drop", "badCrc", "lowerCaseCrc", "staleSequence", "noise", "delayMs",
-                 "refuseUpgrade", "silentBulkErase", "answersStatusNotInfo", "refuseNewLa",
-                 "laChangeFailure", "eraseFault", "pageFault", "powerLoss", "ignoreAcknowledges",
-                 "neverAcknowledge", "announcedListCount"});
+    f.onlyKnown({"drop",
+                 "badCrc",
+                 "lowerCaseCrc",
+                 "staleSequence",
+                 "noise",
+                 "delayMs",
+                 "refuseUpgrade",
+                 "silentBulkErase",
+                 "answersStatusNotInfo",
+                 "refuseNewLa",
+                 "laChangeFailure",
+                 "eraseFault",
+                 "pageFault",
+                 "powerLoss",
+                 "ignoreAcknowledges",
+                 "neverAcknowledge",
+                 "announcedListCount",
+                 "keepsOldFirmware",
+                 "versionAfter",
+                 "bootsIntoBootLoader",
+                 "slowBootMs"});
     readReplyFaults(f, faults.replies);
     assignIf(faults.refuseUpgrade, f.flag("refuseUpgrade"));
     assignIf(faults.silentBulkErase, f.flag("silentBulkErase"));
@@ -79,6 +117,7 @@ void readUnitFaults(JsonFields& parent, UnitFaults& faults, std::string& error) 
     faults.eraseFault = readFlashFault(f, "eraseFault", "sector", 7, error);
     faults.pageFault = readFlashFault(f, "pageFault", "address", FlashMemory::Size - 1, error);
     faults.powerLoss = readPowerLoss(f, error);
+    readImageFaults(f, faults, error);
 }
 
 void readFastPoll(JsonFields& parent, Unit& unit, std::string& error) {
@@ -241,8 +280,8 @@ void readHost(const json& value, const std::string& path, Network& network, std:
 Network readNetwork(const json& root, std::string& error) {
     Network network;
     JsonFields f(root, "network", error);
-    f.onlyKnown(
-        {"seed", "latencyMs", "clearMemoryMs", "faults", "host", "controllers", "busTerminals"});
+    f.onlyKnown({"seed", "latencyMs", "clearMemoryMs", "faults", "collisions", "host",
+                 "controllers", "busTerminals"});
     assignIf(network.seed, f.integer("seed", 0xFFFFFFFF));
     assignIf(network.latencyMs, f.integer("latencyMs", 600000));
     assignIf(network.clearMemoryMs, f.integer("clearMemoryMs", 600000));
@@ -250,6 +289,12 @@ Network readNetwork(const json& root, std::string& error) {
         JsonFields lf(*faults, f.path("faults"), error);
         lf.onlyKnown({"drop", "badCrc", "lowerCaseCrc", "staleSequence", "noise", "delayMs"});
         readReplyFaults(lf, network.lineFaults);
+    }
+    if (std::optional<std::string> how = f.text("collisions")) {
+        if (*how == "garbled")
+            network.collisions = Collision::Garbled;
+        else if (*how != "nearerFirst")
+            f.fail(f.path("collisions") + " must be garbled or nearerFirst");
     }
     if (const json* host = f.member("host")) readHost(*host, f.path("host"), network, error);
     readList(f, "controllers",

@@ -1,6 +1,7 @@
 #include "sim/networkSimulator.h"
 
 #include "sim/addressing.h"
+#include "sim/collision.h"
 #include "sim/powerCycle.h"
 #include "sim/unitCommands.h"
 
@@ -52,7 +53,8 @@ std::vector<OutgoingReply> NetworkSimulator::receiveFrame(std::string_view frame
         if (reply) replies.push_back(std::move(*reply));
     }
     if (network_.frames.size() == network_.lostReplyFrame) replies.clear();
-    return replies;
+    if (reach.broadcast) return replies; // the units of a broadcast take their turns
+    return collide(std::move(replies), network_.collisions);
 }
 
 } // namespace sim

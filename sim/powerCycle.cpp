@@ -1,5 +1,6 @@
 #include "sim/powerCycle.h"
 
+#include "sim/imageStart.h"
 #include "sim/remoteBootLoader.h"
 
 namespace sim {
@@ -41,6 +42,7 @@ bool unitHears(Unit& unit, std::uint64_t nowMs) {
         if (nowMs < unit.backOnAtMs) return false;
         powerUp(unit);
     }
+    fallWhenDue(unit, nowMs);
     if (nowMs < unit.busyUntilMs) return false;
     ++unit.requestsSeen;
     const std::optional<PowerLoss>& loss = unit.faults.powerLoss;

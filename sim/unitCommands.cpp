@@ -3,7 +3,10 @@
 #include "link/catalogue.h"
 #include "sim/applicationVersion.h"
 #include "sim/hexCodec.h"
+#include "sim/imageStart.h"
 #include "sim/replyLayouts.h"
+
+#include <algorithm>
 
 namespace sim {
 
@@ -40,7 +43,7 @@ ReplyData restartIdentification(const CommandContext& c) {
 }
 
 ReplyData reset(const CommandContext& c) {
-    restartUnit(c.unit);
+    restartUnit(c.unit, c.nowMs);
     if (c.reach.broadcast) return std::nullopt;
     return statusData(statusByte(c.unit));
 }
@@ -51,18 +54,22 @@ ReplyData answerUnicast(const CommandContext& c, std::string data) {
 }
 } // namespace
 
-void restartUnit(Unit& unit) {
+void restartUnit(Unit& unit, std::uint64_t nowMs) {
     ++unit.resets;
     unit.acknowledged = false;
     unit.laChangeBits = 0;
+    unit.busyUntilMs = std::max(unit.busyUntilMs, nowMs + unit.faults.slowBootMs);
+    if (unit.imageRejected) {
+        unit.upgradeMode = true; // the image gave up once: the boot loader keeps the unit
+        return;
+    }
     if (!unit.applicationIntact) {
         std::uint16_t written = flashedVersion(unit);
         if (written == 0xFFFF) {
             unit.upgradeMode = true; // nothing to run: the boot loader keeps the unit
             return;
         }
-        unit.version = written;
-        unit.applicationIntact = true;
+        startNewImage(unit, written, nowMs);
     }
     unit.upgradeMode = false;
 }

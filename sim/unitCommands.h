@@ -34,6 +34,6 @@ std::optional<ReplyData> handleCommonCommand(const CommandContext& context);
 ReplyData enterUpgradeMode(const CommandContext& context);
 
 // The unit restarts: the boot loader starts the application when the flash holds one.
-void restartUnit(Unit& unit);
+void restartUnit(Unit& unit, std::uint64_t nowMs);
 
 } // namespace sim

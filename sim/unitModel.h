@@ -98,6 +98,10 @@ struct Unit {
     bool upgradeUnderWay = false; // at the moment the power went
     std::uint64_t backOnAtMs = 0;
     std::uint64_t busyUntilMs = 0;
+    // A started image that gives up at this time (0: none), and one given up on: the boot loader
+    // keeps the unit at every restart until a new image is written.
+    std::uint64_t fallsIntoBootLoaderAtMs = 0;
+    bool imageRejected = false;
 
     std::vector<std::string> commands; // every command text that reached the unit
 };
@@ -114,6 +118,7 @@ struct Network {
     std::uint32_t latencyMs = 0;
     std::uint32_t clearMemoryMs = 30000; // a controller is deaf while it clears its memory
     ReplyFaults lineFaults;
+    Collision collisions = Collision::NearerFirst;
     std::vector<Unit> units;
 
     std::vector<ReceivedFrame> frames;     // every well-formed request

@@ -20,6 +20,15 @@ std::vector<std::string> leftInBootLoader(const SiteBus& bus) {
     return addresses;
 }
 
+std::vector<std::string> sharedAddresses(const SiteBus& bus) {
+    std::vector<std::string> addresses;
+    for (const SiteUnit& unit : bus.units)
+        if (unit.sharesAddress &&
+            std::find(addresses.begin(), addresses.end(), unit.address) == addresses.end())
+            addresses.push_back(unit.address);
+    return addresses;
+}
+
 std::vector<std::string> refusedUnits(const SiteBus& bus) {
     std::vector<std::string> units;
     for (const SiteUnit& unit : bus.units)
@@ -41,6 +50,9 @@ Outcome siteOutcome(const SiteBus& bus) {
     if (bus.units.empty()) return Outcome::failed(kNoUnits);
     if (bus.planOnly) return Outcome::completed();
     if (!leftInBootLoader(bus).empty()) return Outcome::failed(kBootLoader);
+    // Two units at one address: neither is known to run its file, whatever else was proven.
+    if (const std::vector<std::string> shared = sharedAddresses(bus); !shared.empty())
+        return Outcome::failed(sharedAddressReason(shared.front()));
     if (!bus.verified && !plannedNothing(bus) && !provenButRefused(bus))
         return Outcome::failed(kNotVerified);
     // A unit whose file was refused is not where the site wants it, whatever else was proven.

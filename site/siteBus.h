@@ -28,7 +28,8 @@ struct SiteBus {
 // What the bus's run comes to, the one value its verdict line, the window's summary and the
 // exit status are all made from: its end when that is not completed; failed when no unit
 // answered, when (unless only planned) a unit is left in its boot loader, or when units were
-// planned and the verifying survey did not prove them all; refused when a unit was refused.
+// planned and the verifying survey did not prove them all, or when two units answer at one
+// address; refused when a unit was refused.
 Outcome siteOutcome(const SiteBus& bus);
 
 // No unit was planned for an upgrade: the run had nothing to do (and proved nothing).
@@ -36,6 +37,9 @@ bool plannedNothing(const SiteBus& bus);
 
 // The units whose file or write was refused: "0102 (Terminal-K2.hex does not match SHA256SUMS)".
 std::vector<std::string> refusedUnits(const SiteBus& bus);
+
+// The addresses at which two units answer, each once.
+std::vector<std::string> sharedAddresses(const SiteBus& bus);
 
 // The units the run leaves in their boot loader, by address.
 std::vector<std::string> leftInBootLoader(const SiteBus& bus);

@@ -31,6 +31,7 @@ SurveyedUnit fromRecord(const SurveyRecord& record, SiteUnitKind kind, std::stri
     unit.productId = record.productId;
     unit.product = getProductName(record.productId);
     surveyed.answered = !record.status.empty();
+    unit.sharesAddress = record.duplicate;
     surveyed.upgradeMode = record.status == surveyStatus::UpgradeMode;
     unit.inUpgradeMode = surveyed.upgradeMode;
     surveyed.la = record.la;
@@ -91,6 +92,15 @@ void planApplication(SurveyedUnit& surveyed, const SiteOptions& options, Firmwar
         unit.action =
             behindFile(surveyed, *file->version) ? SiteAction::Upgrade : SiteAction::UpToDate;
     }
+}
+
+// Neither of two units at one address can be asked or written on its own: each is out of reach
+// until one of them is given another LA.
+void planSharedAddress(SurveyedUnit& surveyed) {
+    SiteUnit& unit = surveyed.unit;
+    unit.action = SiteAction::NotReachable;
+    unit.result = SiteResult::NotReachable;
+    unit.reason = sharedAddressReason(unit.address);
 }
 
 } // namespace
@@ -159,6 +169,10 @@ void planUnits(std::vector<SurveyedUnit>& units, const SiteOptions& options, Fir
             planRemote(surveyed, options, shelf);
         else
             planApplication(surveyed, options, shelf);
+        if (surveyed.unit.sharesAddress) {
+            planSharedAddress(surveyed);
+            continue;
+        }
         SiteUnit& unit = surveyed.unit;
         unit.result = resultBeforeRun(unit.action);
         // A file the trust check refused is no file to send: the unit is refused, and why.

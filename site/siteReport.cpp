@@ -77,8 +77,8 @@ std::string planLine(const SiteUnit& unit) {
                   hexText::fixedAddress(unit.fixedAddress).c_str(), beforeText(unit).c_str(),
                   orDashes(unit.fileVersion).c_str(), planActionText(unit).c_str(),
                   unit.file ? unit.file->c_str() : "-", productText(unit).c_str());
-    const bool why =
-        unit.result == SiteResult::Refused || unit.result == SiteResult::LeftInBootLoader;
+    const bool why = unit.result == SiteResult::Refused ||
+                     unit.result == SiteResult::LeftInBootLoader || unit.sharesAddress;
     if (!why || !unit.reason) return line;
     return std::string(line) + " (" + *unit.reason + ")";
 }
@@ -93,11 +93,34 @@ std::string resultLine(const SiteUnit& unit) {
     return std::string(line) + " (" + *unit.reason + ")";
 }
 
-std::string joined(const std::vector<std::string>& words) {
+std::string joined(const std::vector<std::string>& words, const char* between = ", ") {
     std::string text;
     for (const std::string& word : words)
-        text += (text.empty() ? "" : ", ") + word;
+        text += (text.empty() ? "" : between) + word;
     return text;
+}
+
+std::string withReason(const SiteUnit& unit) {
+    return unit.reason ? unit.address + " (" + *unit.reason + ")" : unit.address;
+}
+
+// Planned units that no survey proved at their file's version, each with why (a refused one
+// is said apart).
+std::vector<std::string> unitsNotProven(const SiteBus& bus) {
+    std::vector<std::string> units;
+    for (const SiteUnit& unit : bus.units)
+        if (unit.action == SiteAction::Upgrade && unit.result != SiteResult::Upgraded &&
+            unit.result != SiteResult::Refused)
+            units.push_back(withReason(unit));
+    return units;
+}
+
+// "0102 (restarted into its boot loader)": what the verdict names of each.
+std::vector<std::string> bootLoaderUnits(const SiteBus& bus) {
+    std::vector<std::string> units;
+    for (const SiteUnit& unit : bus.units)
+        if (unit.result == SiteResult::LeftInBootLoader) units.push_back(withReason(unit));
+    return units;
 }
 
 // "would upgrade 2: 0101, 0102; refused 1: 0103 (Terminal-K2.hex does not match SHA256SUMS)"
@@ -115,12 +138,14 @@ std::string planVerdict(const SiteBus& bus) {
     if (!refused.empty())
         text += (text.empty() ? "" : "; ") + std::string("refused ") +
                 std::to_string(refused.size()) + ": " + joined(refused);
+    for (const std::string& address : sharedAddresses(bus))
+        text += (text.empty() ? "" : "; ") + sharedAddressReason(address);
     return "Plan (" + bus.port + "): " + (text.empty() ? "nothing to upgrade" : text) + ".";
 }
 
 std::string verdict(const SiteBus& bus) {
     const Outcome outcome = siteOutcome(bus);
-    const std::vector<std::string> bootLoader = leftInBootLoader(bus);
+    const std::vector<std::string> bootLoader = bootLoaderUnits(bus);
     if (bus.planOnly && !bus.units.empty() && !outcome.cutShort()) return planVerdict(bus);
     if (!bootLoader.empty() && !bus.planOnly && bus.opened)
         return "Site not up to date (" + bus.port +
@@ -144,14 +169,16 @@ std::string verdict(const SiteBus& bus) {
         break;
     }
     if (bus.units.empty()) return outcome.reason;
-    int missing = 0;
-    for (const SiteUnit& unit : bus.units)
-        if (unit.action == SiteAction::Upgrade && unit.result != SiteResult::Upgraded) ++missing;
-    std::string line = "Site not up to date: " + std::to_string(missing) +
-                       " planned unit(s) failed or not verified";
-    const std::vector<std::string> refused = refusedUnits(bus);
-    if (!refused.empty()) line += "; refused: " + joined(refused);
-    return line + ".";
+    std::vector<std::string> parts;
+    if (const std::vector<std::string> missing = unitsNotProven(bus); !missing.empty())
+        parts.push_back(std::to_string(missing.size()) +
+                        " planned unit(s) failed or not verified: " + joined(missing));
+    for (const std::string& address : sharedAddresses(bus))
+        parts.push_back(sharedAddressReason(address));
+    if (const std::vector<std::string> refused = refusedUnits(bus); !refused.empty())
+        parts.push_back("refused: " + joined(refused));
+    if (parts.empty()) parts.push_back(outcome.reason);
+    return "Site not up to date: " + joined(parts, "; ") + ".";
 }
 
 ordered_json judgementJson(const SiteJudgement& judgement) {

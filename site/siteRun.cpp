@@ -310,7 +310,7 @@ void upgradeAndVerify(OperationContext& context, SiteBus& bus, const SiteOptions
         if (more && observer.planned) observer.planned(bus);
         if (!plansAny(plan)) {
             // A refused unit is not proven either way: the bus's outcome says it is refused.
-            bus.verified = proven && leftInBootLoader(bus).empty();
+            bus.verified = proven && leftInBootLoader(bus).empty() && sharedAddresses(bus).empty();
             return;
         }
         if (bus.passes == kMaxPasses) {

@@ -91,6 +91,12 @@ void addGroupSteps(std::vector<SiteStep>& steps, const std::vector<SurveyedUnit>
         else if (version && (!unit.answered || behindFile(unit, *version)))
             broadcastSafe = false;
     }
+    // A unit in its boot loader takes whatever pages the class broadcast carries, another
+    // product's included: beside one that is not of the broadcast, each unit goes on its own.
+    for (std::size_t index : group.scope)
+        if (units[index].upgradeMode &&
+            std::find(together.begin(), together.end(), index) == together.end())
+            broadcastSafe = false;
     if (!together.empty() && broadcastSafe) {
         steps.push_back(makeStep(group.type, UpgradeType::AllUnits, group.address,
                                  std::move(together), group.title));

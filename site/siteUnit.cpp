@@ -57,3 +57,7 @@ const char* siteUnitKindText(SiteUnitKind kind) {
     }
     return "";
 }
+
+std::string sharedAddressReason(const std::string& address) {
+    return "two units answer at " + address;
+}

@@ -30,6 +30,9 @@ const char* siteResultText(SiteResult result);
 // "host", "controller", "terminal", "remote"
 const char* siteUnitKindText(SiteUnitKind kind);
 
+// Why a unit that shares its address is out of reach: "two units answer at 0102".
+std::string sharedAddressReason(const std::string& address);
+
 struct SiteUnit {
     // The CCTT the unit is reached by. A remote is the unit behind a terminal whose product is a
     // remote's: the survey reads one record for both, so it stands once, as a remote, at its
@@ -47,6 +50,8 @@ struct SiteUnit {
     // The file's SHA-256 (lower-case hex), and the trust check's refusal of the file if any.
     std::optional<std::string> fileSha256, fileRefusal;
     bool inUpgradeMode = false; // what the first survey that found it found
+    // Another unit answers at its address: the two cannot be told apart, so neither is asked.
+    bool sharesAddress = false;
     SiteAction action = SiteAction::NotReachable;
     SiteResult result = SiteResult::Planned;
     // Why the result is not what was planned: the procedure's words ("Erase Error 05"), "line

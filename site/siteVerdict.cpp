@@ -6,6 +6,7 @@ namespace {
 
 constexpr char kNotFound[] = "not found";
 constexpr char kInBootLoader[] = "in its boot loader";
+constexpr char kRestarted[] = "restarted into its boot loader";
 constexpr char kConfirmedOnly[] = "confirmed running; no survey read its version";
 
 bool runsItsFile(const SiteUnit& unit, const SurveyedUnit& found) {
@@ -32,6 +33,14 @@ std::string cutReason(const UnitLife& life, const Outcome& end) {
 // "runs 1.05 after its upgrade", or why else it is not at its file's version.
 std::string behindReason(const SurveyedUnit& found) {
     return "runs " + versionText(found.version) + " after its upgrade";
+}
+
+// Why the verifying survey found the unit in its boot loader: its own failure, or, confirmed
+// running since it was asked, a restart the run did not make.
+std::string bootLoaderReason(const UnitLife* life) {
+    if (life != nullptr && !life->reason.empty()) return life->reason;
+    if (life != nullptr && life->stage == UnitStage::ConfirmedRunning) return kRestarted;
+    return kInBootLoader;
 }
 
 } // namespace
@@ -63,9 +72,7 @@ void concludeFromLedger(SiteUnit& unit, const UnitLife* life, const Outcome& end
 
 bool concludeFromSurvey(SiteUnit& unit, const UnitLife* life, const SurveyedUnit* found) {
     if (found != nullptr && found->answered && found->upgradeMode) {
-        const bool why = life != nullptr && !life->reason.empty();
-        setResult(unit, SiteResult::LeftInBootLoader,
-                  why ? life->reason : std::string(kInBootLoader));
+        setResult(unit, SiteResult::LeftInBootLoader, bootLoaderReason(life));
         return false;
     }
     if (found != nullptr && runsItsFile(unit, *found) && !failedInItsStep(life)) {

@@ -104,7 +104,7 @@ TEST_F(SiteLifeCycle, AUnitThatFailsAfterTheFirstStopIsLeftInItsBootLoaderWithIt
     ASSERT_TRUE(t2.reason);
     EXPECT_EQ(*t2.reason, "No response!");
     EXPECT_EQ(siteResultLines(done).back(),
-              "Site not up to date (COM1): left in boot loader: 0102.");
+              "Site not up to date (COM1): left in boot loader: 0102 (No response!).");
     EXPECT_EQ(siteOutcome(done).kind, OutcomeKind::Stopped);
 }
 

@@ -3,6 +3,7 @@
 // whether they were asked into upgrade mode) against what the tool said: its exit status, the
 // bus's units, the verdict line, the JSON report and the history.
 
+#include "sim/imageStart.h"
 #include "siteSweepRun.h"
 #include "siteSweepSite.h"
 
@@ -20,6 +21,7 @@ enum Invariant : std::size_t {
     HistoryComplete,    // (e)
     SecondRunRepairs,   // (f)
     Unended,            // a run that would not end by itself
+    FaultNamed,         // a unit off its file is named with its own reason
     InvariantCount
 };
 
@@ -30,7 +32,8 @@ inline const std::array<const char*, InvariantCount> kInvariantTitles{
     "(d) verdict line, JSON outcome and exit status agree",
     "(e) history: \"started\" and an end record, with the fixed address",
     "(f) a clean run afterwards brings the site up to date, verified",
-    "(g) every run ends by itself"};
+    "(g) every run ends by itself",
+    "(h) a unit off its file is named with its own reason"};
 
 struct Finding {
     Invariant invariant;
@@ -106,6 +109,11 @@ inline void checkBootLoaderReported(const Judged& j) {
         const sim::Unit& unit = j.unit(member);
         if (!inBootLoader(unit, member)) continue;
         const SiteUnit* entry = siteUnitOf(j.end.bus, unit, member);
+        // Stuck there before a run that ended before its survey did: the run knows nothing of it.
+        if (entry == nullptr && stuckBeforeTheRun(unit, member, j.before)) continue;
+        // An image that gave up after the run last heard its unit: "not verified" claims nothing.
+        if (unit.imageRejected && entry != nullptr && entry->result == SiteResult::NotVerified)
+            continue;
         if (entry == nullptr || entry->result != SiteResult::LeftInBootLoader)
             j.add(BootLoaderReported, member,
                   "in its boot loader, the bus says " + resultText(entry));
@@ -125,8 +133,10 @@ inline void checkBootLoaderReported(const Judged& j) {
 // (c): the first Stop lets every unit in hand finish.
 inline void checkFirstStopFinishes(const Judged& j) {
     if (j.event != SiteEvent::OneStop) return;
+    // An image that gave up by itself left its unit there, not the Stop.
     for (const Member& member : j.members)
-        if (inBootLoader(j.unit(member), member))
+        if (inBootLoader(j.unit(member), member) && !j.unit(member).imageRejected &&
+            !stuckBeforeTheRun(j.unit(member), member, j.before))
             j.add(FirstStopFinishes, member,
                   "left in its boot loader by one Stop; the bus says " +
                       resultText(siteUnitOf(j.end.bus, j.unit(member), member)));
@@ -204,6 +214,9 @@ inline void checkHistory(const Judged& j) {
 
 // (a) to (e) on one run, which must have ended by itself.
 inline void judgeRun(const Judged& j) {
+    // An image that has given up by now has left its unit in the boot loader, heard or not.
+    for (sim::Unit& unit : j.site.network.network().units)
+        sim::fallWhenDue(unit, j.site.clock.nowMs());
     if (j.end.overran)
         j.findings.push_back(
             {Unended, "still running after " + std::to_string(kRunLimitMs / 60000) + " minutes"});

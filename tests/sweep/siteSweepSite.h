@@ -79,6 +79,7 @@ inline bool inBootLoader(const sim::Unit& unit, const Member& member) {
 // How far each unit's log of requests had got: what came after a mark is one run's.
 struct RequestMark {
     std::map<std::string, std::size_t> commands, remoteRequests;
+    std::map<std::string, bool> inBootLoader, remoteInBootLoader; // at the mark
 };
 
 inline RequestMark markOf(const sim::Network& network) {
@@ -86,6 +87,8 @@ inline RequestMark markOf(const sim::Network& network) {
     for (const sim::Unit& unit : network.units) {
         mark.commands[unit.name] = unit.commands.size();
         mark.remoteRequests[unit.name] = unit.remote.requests.size();
+        mark.inBootLoader[unit.name] = inBootLoader(unit, {unit.name, false, nullptr});
+        mark.remoteInBootLoader[unit.name] = unit.remote.upgradeMode;
     }
     return mark;
 }
@@ -104,6 +107,14 @@ inline bool askedIntoUpgradeMode(const sim::Unit& unit, const Member& member,
         if (unit.commands[i] == cmd::EnterUpgrade || unit.commands[i] == cmd::EnterUpgrade01)
             return true;
     return false;
+}
+
+// In its boot loader before the run, which never asked it into upgrade mode: whatever put it
+// there, the run did not.
+inline bool stuckBeforeTheRun(const sim::Unit& unit, const Member& member,
+                              const RequestMark& before) {
+    const auto& was = member.remote ? before.remoteInBootLoader : before.inBootLoader;
+    return was.at(unit.name) && !askedIntoUpgradeMode(unit, member, before);
 }
 
 } // namespace sweep

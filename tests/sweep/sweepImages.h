@@ -6,6 +6,7 @@
 #include "image/remoteImage.h"
 #include "link/catalogue.h"
 #include "link/silentConsole.h"
+#include "sim/imageStart.h"
 #include "sim/unitModel.h"
 #include "tests/globalUpgrade/upgradeFixture.h"
 #include "tests/support/folderTrust.h"
@@ -34,9 +35,9 @@ inline std::string unitProblem(const sim::Unit& unit, const FirmwareImage& image
         why << holds.message() << "; ";
     if (unit.version != image.fileVersion)
         why << unit.name << " runs version " << std::hex << unit.version << "; ";
-    // A unit still without power is judged as it will come back.
-    if (unit.poweredOff ? unit.upgradeUnderWay : unit.upgradeMode)
-        why << unit.name << " is in its boot loader; ";
+    // A unit still without power, or running an image that will give up, is judged as it will
+    // be.
+    if (sim::willBeInBootLoader(unit)) why << unit.name << " is in its boot loader; ";
     return why.str();
 }
 
