@@ -5,6 +5,8 @@
 namespace {
 
 constexpr char kNotFound[] = "not found";
+// A unit slow to start again after its last reset, or one that lost its power since.
+constexpr char kConfirmedNotFound[] = "confirmed running, then not found by the survey";
 constexpr char kInBootLoader[] = "in its boot loader";
 constexpr char kRestarted[] = "restarted into its boot loader";
 constexpr char kConfirmedOnly[] = "confirmed running; no survey read its version";
@@ -94,7 +96,9 @@ bool concludeFromSurvey(SiteUnit& unit, const UnitLife* life, const SurveyedUnit
                   life->stage == UnitStage::Refused ? SiteResult::Refused : SiteResult::Failed,
                   life->reason);
     } else if (found == nullptr || !found->answered) {
-        setResult(unit, SiteResult::NotVerified, std::string(kNotFound));
+        const bool confirmed = life != nullptr && life->stage == UnitStage::ConfirmedRunning;
+        setResult(unit, SiteResult::NotVerified,
+                  std::string(confirmed ? kConfirmedNotFound : kNotFound));
     } else if (life == nullptr || life->stage == UnitStage::Planned) {
         setResult(unit, SiteResult::NotDone, std::nullopt);
     } else {

@@ -59,7 +59,8 @@ const std::vector<FieldFault> kFaults{
      false},
     {"BootsIntoBootLoader", "k0", faultOn("k0", {{"bootsIntoBootLoader", true}}),
      "restarted into its boot loader", true},
-    {"SlowBoot", "host", faultOn("host", {{"slowBootMs", 15000}}), "not found", true},
+    {"SlowBoot", "host", faultOn("host", {{"slowBootMs", 15000}}),
+     "confirmed running, then not found by the survey", true},
     {"SharedAddress", "t2",
      [](json& site) {
          site["collisions"] = "garbled";
