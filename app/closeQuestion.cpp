@@ -17,7 +17,7 @@ const QString kTitle = QStringLiteral("Close");
 } // namespace
 
 bool TForm1::askStopForClose() {
-    RunControl& control = session.control();
+    RunControl& control = bus_.session().control();
     const QString units = QString::fromStdString(control.unitsInHand());
     const bool writing = !units.isEmpty();
     const bool several = units.contains(QLatin1Char(','));
@@ -47,18 +47,18 @@ bool TForm1::askStopForClose() {
 // The status line says what a Stop that lets the units finish waits for.
 void TForm1::showStopAsked(StopLevel level) {
     if (level != StopLevel::AfterUnitsInHand) return;
-    const QString note = QString::fromStdString(session.control().finishNote());
+    const QString note = QString::fromStdString(bus_.session().control().finishNote());
     if (!note.isEmpty()) lblSite->setText(note);
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
-    if (running_) {
+    if (running()) {
         event->ignore();
         // Everything the running operation uses lives in this window: it ends first. The box
         // waits for an answer while the run goes on, and may see it end meanwhile.
         if (!askStopForClose()) return;
         closePending_ = true;
-        if (!running_) QTimer::singleShot(0, this, &QWidget::close);
+        if (!running()) QTimer::singleShot(0, this, &QWidget::close);
         return;
     }
     closePending_ = false;

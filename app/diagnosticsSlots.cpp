@@ -4,7 +4,6 @@
 
 #include "fwUpgrade.h"
 #include "maskedEdit.h"
-#include "tools/lineDiagnostics.h"
 
 #include <QCheckBox>
 #include <QPushButton>
@@ -22,24 +21,15 @@ std::string fieldOf(const MaskedEdit* edit) {
 
 void TForm1::btnCommsTestClick() {
     // While its run is on, the button is its Stop.
-    if (runButton_ == btnCommsTest) {
-        session.control().requestStop();
+    if (bus_.running() == BusOperation::CommsTest) {
+        bus_.stop();
         return;
     }
-    const LineDiagnosticsSettings settings{ckFastPoll->isChecked(), fieldOf(edtCLA),
-                                           fieldOf(edtCycles)};
-    const QList<QWidget*> inputs{edtCycles, edtCLA};
-    const bool started =
-        runOperation([this, settings] { runLineDiagnostics(context(), survey, settings); },
-                     RunLog::Report, btnCommsTest,
-                     [inputs] {
-                         // Enabled again in either mode, as they were before the mode switch
-                         // disabled one.
-                         for (QWidget* input : inputs)
-                             input->setEnabled(true);
-                     });
+    const bool started = ckFastPoll->isChecked()
+                             ? bus_.fastPoll(fieldOf(edtCLA))
+                             : bus_.commsTest(fieldOf(edtCLA), fieldOf(edtCycles));
     if (!started) return;
-    for (QWidget* input : inputs)
+    for (QWidget* input : {static_cast<QWidget*>(edtCycles), static_cast<QWidget*>(edtCLA)})
         input->setEnabled(false);
 }
 

@@ -3,16 +3,12 @@
 #include "controls.h"
 #include "fwUpgrade.h"
 #include "maskedEdit.h"
-#include "tools/responseProbe.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QSpinBox>
-
-#include <memory>
-#include <optional>
 
 namespace {
 
@@ -43,6 +39,9 @@ TfrmExtTimeout::TfrmExtTimeout(TForm1& owner, QWidget* parent)
     setWindowTitle(QStringLiteral("Extend Timeout"));
     setModal(false);
     buildControls();
+    connect(&owner_.bus(), &BusController::finished, this, [this](BusOperation kind) {
+        if (kind == BusOperation::ResponseProbe) probeEnded();
+    });
 }
 
 void TfrmExtTimeout::buildControls() {
@@ -98,7 +97,7 @@ void TfrmExtTimeout::buildControls() {
 
 void TfrmExtTimeout::OKBtnClick() {
     sedtExtTimeout->interpretText(); // the value as shown, even if the field still has focus
-    owner_.link.setMinimumTimeout(static_cast<std::uint16_t>(sedtExtTimeout->value()));
+    owner_.bus().setMinimumTimeout(static_cast<std::uint16_t>(sedtExtTimeout->value()));
     hide();
 }
 
@@ -113,20 +112,13 @@ void TfrmExtTimeout::reject() {
 // The probe holds the main window's port like any operation, so it is refused while another
 // operation runs; the measured value is only shown; OK stores what the operator enters.
 void TfrmExtTimeout::btnCalcTimeoutClick() {
-    const std::string address = edtTestTimeout->fieldText().toStdString();
-    // Filled on the worker; read on this thread once the probe has ended (an error that ended
-    // it early leaves "no result").
-    auto outcome = std::make_shared<std::optional<ProbeOutcome>>();
-    const auto probe = [this, address, outcome] {
-        *outcome = probeResponseTime(owner_.link, address);
-    };
-    const auto shown = [this, outcome] {
-        if (outcome->has_value() && !(*outcome)->portOpened) CancelBtnClick();
-        const bool measured = outcome->has_value() && !(*outcome)->label.empty();
-        lblTestTimeout->setText(measured ? QString::fromStdString((*outcome)->label) : kNoResult);
-    };
-    // No log of its own: a failed line is told in a box.
-    if (!owner_.runOperation(probe, RunLog::MessageBox, nullptr, shown)) return;
+    if (!owner_.bus().probeResponseTime(edtTestTimeout->fieldText().toStdString())) return;
     sedtExtTimeout->setValue(0);
     lblTestTimeout->setText(kProbing);
+}
+
+void TfrmExtTimeout::probeEnded() {
+    if (!owner_.bus().probePortOpened()) CancelBtnClick();
+    const std::string label = owner_.bus().probeLabel();
+    lblTestTimeout->setText(label.empty() ? kNoResult : QString::fromStdString(label));
 }

@@ -33,6 +33,7 @@ public slots:
 
 private:
     void buildControls();
+    void probeEnded();
 
     TForm1& owner_;
 };

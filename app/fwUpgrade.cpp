@@ -31,7 +31,6 @@ const QStringList kStartupNotice = {
 
 constexpr int kWindowWidth = 571;
 constexpr int kWindowHeight = 459;
-constexpr std::uint32_t kEndWaitSliceMs = 10;
 const QString kStopCaption = QStringLiteral("&Stop");
 const QString kSkipCaption = QStringLiteral("&Skip");
 
@@ -39,27 +38,21 @@ const QString kSkipCaption = QStringLiteral("&Skip");
 
 TForm1::TForm1(QWidget* parent)
     : QMainWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                              Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
-      session(*this), portCom(session.port()), link(session.link()) {
-    configureForTool(portCom);
-    // The phase changes on the worker; the captions follow on the window's thread.
-    session.control().setObserver([this](RunPhase) { onWindowThread([this] { showRunPhase(); }); });
+                              Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint) {
     buildWindow();
     buildMenus();
     buildTrustBar();
     FormCreate();
     frmExtTimeout = new TfrmExtTimeout(*this, this);
+    connectBus();
+    connectSite();
 }
 
 // The window waits for a run to end before it closes; should it be destroyed during one all
 // the same, the run is stopped and its questions answered until it has ended: No, no file, no
 // box (a box from a window half destroyed would be the base class's, a real one).
 TForm1::~TForm1() {
-    destroying_ = true;
-    session.control().setObserver({});
-    session.control().requestStopNow();
-    while (!session.waitFor(kEndWaitSliceMs))
-        QCoreApplication::processEvents();
+    bus_.shutDown();
 }
 
 void TForm1::buildWindow() {
@@ -85,8 +78,8 @@ void TForm1::buildWindow() {
 void TForm1::FormCreate() {
     QString caption =
         QStringLiteral("%1 %2").arg(QLatin1String(kApplicationName), QLatin1String(kVersion));
-    link.detectLogging();
-    if (link.logging()) caption += QLatin1String(kLoggingModeSuffix);
+    bus_.link().detectLogging();
+    if (bus_.link().logging()) caption += QLatin1String(kLoggingModeSuffix);
     setWindowTitle(caption);
 }
 
@@ -142,67 +135,54 @@ void TForm1::ExtendedTimeouts1Click() {
     frmExtTimeout->activateWindow();
 }
 
-bool TForm1::runOperation(std::function<void()> operation, RunLog log, QPushButton* button,
-                          std::function<void()> ended) {
-    if (running_) return false;
-    running_ = true;
-    runButton_ = button;
-    if (button != nullptr) runCaption_ = button->text();
-    const bool started =
-        session.start([operation = std::move(operation)](OperationContext&) { operation(); }, log,
-                      [this, ended = std::move(ended)](const Outcome& ran) {
-                          onWindowThread([this, ended, ran] {
-                              operationEnd_ = ran;
-                              operationFinished(ended);
-                          });
-                      });
-    if (!started) {
-        running_ = false;
-        runButton_ = nullptr;
-        showRunPhase();
-        return false;
-    }
-    showRunPhase();
-    return true;
-}
-
-void TForm1::startsOperation(QWidget* control) {
-    startControls_.append(control);
+void TForm1::startsOperation(QWidget* control, BusOperation stops) {
+    startControls_.append({control, stops});
+    if (stops != BusOperation::None)
+        if (auto* button = qobject_cast<QPushButton*>(control))
+            idleCaptions_.insert(control, button->text());
 }
 
 void TForm1::startsOperation(QAction* item) {
     startItems_.append(item);
 }
 
-// Queued after every line the operation wrote, so they are all shown by now.
-void TForm1::operationFinished(const std::function<void()>& ended) {
-    running_ = false;
-    if (runButton_ != nullptr) runButton_->setText(runCaption_);
-    runButton_ = nullptr;
-    showRunPhase();
+// After every line the operation wrote: the page that started it is idle again, then a close
+// asked meanwhile is carried out.
+void TForm1::operationFinished(BusOperation kind, const Outcome& outcome) {
     guarded([&] {
-        if (ended) ended();
+        if (kind == BusOperation::Upgrade) upgradeEnded(outcome);
+        if (kind == BusOperation::CommsTest)
+            // Enabled again in either mode, as they were before the mode switch disabled one.
+            for (QWidget* input : {static_cast<QWidget*>(edtCycles), static_cast<QWidget*>(edtCLA)})
+                input->setEnabled(true);
+        if (kind == BusOperation::Site) siteRunEnded();
     });
-    emit operationEnded();
     if (closePending_) QTimer::singleShot(0, this, &QWidget::close);
 }
 
 // A click on a control that the session would refuse is not offered: the controls that start
 // an operation wait for the run to end, and the line's settings stay as the run opened them.
-// The window's own end of a run (its ended step) counts as part of the run.
+// The window's own end of a run counts as part of the run.
 void TForm1::showRunPhase() {
-    const RunPhase phase = session.control().phase();
-    const bool busy = running_ || phase != RunPhase::Idle;
-    for (QWidget* control : std::as_const(startControls_))
-        control->setEnabled(!busy || control == runButton_);
+    const bool idle = bus_.canStart();
+    const BusOperation running = bus_.running();
+    const RunPhase phase = bus_.phase();
+    for (const auto& [control, stops] : std::as_const(startControls_)) {
+        const bool runButton = !idle && stops != BusOperation::None && stops == running;
+        control->setEnabled(idle || runButton);
+        auto* button = qobject_cast<QPushButton*>(control);
+        if (button == nullptr || stops == BusOperation::None) continue;
+        // The site run plans from whole searches: its button is only ever its Stop.
+        const bool offersSkip = phase == RunPhase::Discovering && stops != BusOperation::Site;
+        if (runButton)
+            button->setText(offersSkip ? kSkipCaption : kStopCaption);
+        else if (stops != BusOperation::Site)
+            button->setText(idleCaptions_.value(control));
+    }
     for (QAction* item : std::as_const(startItems_))
-        item->setEnabled(!busy);
-    portItems->setEnabled(!busy);
-    baudItems->setEnabled(!busy);
-    if (runButton_ == nullptr || !running_) return;
-    // The site run plans from whole searches: its button is only ever its Stop.
-    const bool offersSkip = phase == RunPhase::Discovering && runButton_ != btnSite;
-    runButton_->setText(offersSkip ? kSkipCaption : kStopCaption);
+        item->setEnabled(idle);
+    portItems->setEnabled(idle);
+    baudItems->setEnabled(idle);
 }
 
 void TForm1::keyPressEvent(QKeyEvent* event) {

@@ -3,17 +3,8 @@
 // the transaction, the run control and the worker thread that runs the operations) and of the
 // Extend Timeout dialog.
 
-#include "image/firmwareImage.h"
-#include "link/console.h"
-#include "link/linkSession.h"
-#include "link/operation.h"
-#include "site/siteBus.h"
-#include "site/siteRun.h"
-#include "tools/surveyTable.h"
-#include "upgrade/foundUnits.h"
-#include "upgrade/settings.h"
+#include "busController.h"
 
-#include <QDateTime>
 #include <QMainWindow>
 #include <QMap>
 #include <QMessageBox>
@@ -37,7 +28,7 @@ class QPushButton;
 class QRadioButton;
 class QTabWidget;
 
-class TForm1 : public QMainWindow, public Console {
+class TForm1 : public QMainWindow {
     Q_OBJECT
 public:
     static constexpr const char* kApplicationName = "Nexalo Firmware Upgrade";
@@ -47,46 +38,15 @@ public:
     explicit TForm1(QWidget* parent = nullptr);
     ~TForm1() override;
 
-    // Console: how the engine reaches the operator. Called from the session's worker, each call
-    // is carried out on the window's thread, in order; a question blocks the worker until it is
-    // answered.
-    void status(std::string_view line) override;
-    void report(std::string_view line) override;
-    void clearStatus() override;
-    void clearReport() override;
-    void replaceLastReportLine(std::string_view line) override;
-    void progress(int position, int min, int max) override;
-    void message(MessageKind kind, std::string_view text) override;
-    bool confirm(std::string_view question) override;
-    std::optional<std::string> chooseFirmwareFile() override;
-    void setLabel(ConsoleLabel label, std::string_view text) override;
-    void replaceReport(std::string_view text) override;
-
-    // Starts an operation that talks to the units on the session's worker and returns at once.
-    // Refused (false, nothing done) while another one holds the bus. button is the one the
-    // running operation listens to for Stop (and Skip): its caption follows the run's phase.
-    // ended runs on the window's thread once the operation has ended and every line it wrote is
-    // shown; then operationEnded() is emitted, and a close asked meanwhile is carried out. log
-    // is where the operation's lines go, and where a failed line is reported.
-    bool runOperation(std::function<void()> operation, RunLog log = RunLog::Status,
-                      QPushButton* button = nullptr, std::function<void()> ended = {});
-    // An operation has been started and its end is not yet handled on the window's thread.
-    bool running() const { return running_; }
+    // The bus the window shows: every operation runs there.
+    BusController& bus() { return bus_; }
+    // An operation runs, or its end is not yet handled.
+    bool running() const { return bus_.running() != BusOperation::None; }
     // control (item) starts an operation: while one runs it is disabled, unless it is the
-    // button that the running operation listens to for Stop and Skip.
-    void startsOperation(QWidget* control);
+    // button that the running operation (of kind stops) listens to for Stop and Skip.
+    void startsOperation(QWidget* control, BusOperation stops = BusOperation::None);
     void startsOperation(QAction* item);
 
-    // The bus: its port, transaction and run control.
-    LinkSession session;
-    TSerialPort& portCom;
-    Transaction& link;
-    FirmwareImage image;   // read by the file readers, cut into pages by the upgrades
-    FoundUnits foundUnits; // filled by unit discovery, walked by the global upgrades
-    ScopeFlags scope;      // set by the unit type and upgrade type choices
-    SurveyTable survey;    // filled by "&Ping", read by the comms test
-    // What the engine's procedures take.
-    OperationContext context() { return session.context(); }
     TfrmExtTimeout* frmExtTimeout = nullptr;
 
     // Page "Firmware Upgrade".
@@ -151,9 +111,6 @@ public:
     QPushButton* btnSaveReport = nullptr;
     SiteTree* tvSite = nullptr;
     QLabel* lblSite = nullptr; // the last site run summed up
-    // The last site run's bus, as Save Report writes it: none when an error ended that run
-    // before it had one.
-    std::optional<SiteBus> siteBus;
 
     // The status bar, shown while a trusted key is set: signed firmware only.
     QLabel* lblTrustedKey = nullptr;
@@ -164,10 +121,6 @@ public:
     QActionGroup* portItems = nullptr;
     QActionGroup* baudItems = nullptr;
     QAction* Network1 = nullptr;
-
-signals:
-    // The operation started by runOperation has ended and its lines are shown.
-    void operationEnded();
 
 public slots:
     void ExtendedTimeouts1Click();
@@ -242,57 +195,37 @@ private:
     void showStartupNotice();
     // The upgrade page's choices as plain settings for the engine.
     UpgradeSettings upgradeSettings() const;
-    // The page is idle again; its verdict line says how the run ended.
-    struct UpgradeEnd {
-        bool portOpened = false;
-        std::optional<Outcome> outcome; // none: an error ended the run early
-    };
-    void upgradeEnded(const UpgradeEnd& end);
+    void upgradeEnded(const Outcome& outcome);
     // The caption of the running operation's button and the enabling of every control that
     // starts an operation or changes the line, read from the run's phase.
     void showRunPhase();
-    void operationFinished(const std::function<void()>& ended);
-    // Carries f out on the window's thread: at once when called there, else queued in order.
-    void onWindowThread(std::function<void()> f);
-    // Carries f out on the window's thread and waits for it (a question to the operator).
-    void askOnWindowThread(const std::function<void()>& f);
+    void operationFinished(BusOperation kind, const Outcome& outcome);
+    // The bus's lines and questions, to the logs and boxes that show them.
+    void connectBus();
     LogView* showingLog() const;
     // Survey and plan the bus (planOnly), or bring every unit that is behind up to date.
     void startSiteRun(bool planOnly);
-    // The observer of a site run: it carries each call over to the window's thread.
-    SiteObserver siteObserver();
-    void siteRunEnded(const SiteBus& bus);
+    void connectSite();
+    void siteRunEnded();
     // The site line says the run again where it told a search's LA.
     void endSiteSearchLine();
-    // The plan's units by kind and the time they would take: true when the operator says Yes.
-    bool askSiteUpgrade(const SiteBus& plan, ControllerModel model, std::uint32_t bitsPerSecond,
-                        const FirmwareTrust& trust);
     void setSiteRunning(bool running);
     // Closing during a run: the operator's choice of how it ends; true when it is to end and
     // the window to close after it.
     bool askStopForClose();
     // What a Stop asked (from the window, at this level) shows on the Site page.
     void showStopAsked(StopLevel level);
-    // The port as the site report names it: COMn, or the device or network address chosen.
-    std::string sitePortName() const;
     // Runs a handler so that no exception reaches the event loop.
     void guarded(const std::function<void()>& handler);
 
-    // The button the running operation listens to, and its caption while idle.
-    QPushButton* runButton_ = nullptr;
-    QString runCaption_;
-    QList<QWidget*> startControls_;
+    BusController bus_;
+    // The controls that start an operation, each with the kind whose Stop it is.
+    QList<QPair<QWidget*, BusOperation>> startControls_;
     QList<QAction*> startItems_;
-    bool running_ = false;
-    // How the last operation ended as the session saw it: an error that ended it early, or
-    // completed (what it concluded it handed on itself).
-    Outcome operationEnd_;
+    QMap<QWidget*, QString> idleCaptions_;
     bool closePending_ = false;
-    bool destroying_ = false; // set by the destructor: no question is put to the operator
     bool siteRunning_ = false;
-    bool siteRunDone_ = false;     // a site run has ended: Save Report has its report or says none
     bool siteSearchShown_ = false; // the site line tells a search's LA, not the run
-    QDateTime siteRunTime_;        // when the last site run ended
     // The Port item that holds, to fall back on when a network address is not given; and
     // the last network address, offered again for the rest of the run.
     QAction* chosenPortItem_ = nullptr;

@@ -3,7 +3,6 @@
 
 #include "fwUpgrade.h"
 #include "maskedEdit.h"
-#include "tools/maintenance.h"
 
 #include <QCheckBox>
 #include <QRadioButton>
@@ -19,26 +18,25 @@ std::string fieldOf(const MaskedEdit* edit) {
 
 void TForm1::btnSetLAClick() {
     const SetLaSettings settings{rbnContr->isChecked(), fieldOf(edtFA), fieldOf(edtLA)};
-    runOperation([this, settings] { setLogicalAddress(context(), settings); }, RunLog::MessageBox);
+    bus_.setLogicalAddress(settings);
 }
 
 void TForm1::btnSetMessClick() {
     const DefaultMessageSettings settings{
         fieldOf(edtMessLA), {fieldOf(medLine1), fieldOf(medLine2), fieldOf(medLine3)}};
-    runOperation([this, settings] { setDefaultMessage(context(), settings); }, RunLog::MessageBox);
+    bus_.setDefaultMessage(settings);
 }
 
 void TForm1::btnPortClick() {
     const Port2Settings settings{fieldOf(edtPortLA), rbRS485->isChecked()};
-    runOperation([this, settings] { configurePort2(context(), settings); }, RunLog::MessageBox);
+    bus_.configurePort2(settings);
 }
 
 void TForm1::btnClearMemClick() {
     const ClearMemorySettings settings{fieldOf(edtClrLA), ckbClrAll->isChecked()};
-    runOperation([this, settings] { clearControllerMemory(context(), settings); },
-                 RunLog::MessageBox);
+    bus_.clearMemory(settings);
 }
 
 void TForm1::btnResetClick() {
-    runOperation([this] { resetNetwork(context()); }, RunLog::Report);
+    bus_.resetNetwork();
 }

@@ -58,12 +58,12 @@ void TForm1::buildPortMenu(QMenu* config) {
     portItems->setExclusive(true);
     for (const PortItem& item : kPortItems) {
         QAction* action =
-            addChoice(port, portItems, item.caption, item.name, portCom.ComPort() == item.port);
+            addChoice(port, portItems, item.caption, item.name, bus_.port().ComPort() == item.port);
         if (action->isChecked()) chosenPortItem_ = action;
         // A new port takes effect at the next operation, which opens it.
         connect(action, &QAction::triggered, this, [this, item, action] {
-            portCom.setComPort(item.port);
-            portCom.setDevicePath("");
+            bus_.port().setComPort(item.port);
+            bus_.port().setDevicePath("");
             chosenPortItem_ = action;
         });
     }
@@ -77,9 +77,9 @@ void TForm1::buildBaudMenu(QMenu* config) {
     baudItems->setExclusive(true);
     for (const BaudItem& item : kBaudItems) {
         QAction* action = addChoice(baud, baudItems, item.caption, item.name,
-                                    portCom.ComPortSpeed() == item.speed);
+                                    bus_.port().ComPortSpeed() == item.speed);
         connect(action, &QAction::triggered, this,
-                [this, item] { guarded([&] { portCom.setComPortSpeed(item.speed); }); });
+                [this, item] { guarded([&] { bus_.port().setComPortSpeed(item.speed); }); });
     }
 }
 
@@ -94,7 +94,7 @@ void TForm1::buildMenus() {
     connect(extend, &QAction::triggered, this, &TForm1::ExtendedTimeouts1Click);
     QAction* attempts = config->addAction(QStringLiteral("Extra Attempts..."));
     attempts->setObjectName(QStringLiteral("ExtraAttempts1"));
-    connect(attempts, &QAction::triggered, this, [this] { showExtraAttempts(*this); });
+    connect(attempts, &QAction::triggered, this, [this] { showExtraAttempts(*this, bus_); });
     // The session's trust changes only between runs.
     QAction* trustedKey = config->addAction(QStringLiteral("Trusted Key..."));
     trustedKey->setObjectName(QStringLiteral("TrustedKey1"));

@@ -19,7 +19,7 @@ void TForm1::Network1Click() {
         if (address.isEmpty()) break;
         if (parseNetworkAddress(address.toStdString())) {
             networkAddress_ = address;
-            portCom.setDevicePath(address.toStdString());
+            bus_.port().setDevicePath(address.toStdString());
             chosenPortItem_ = Network1;
             return;
         }

@@ -35,7 +35,7 @@ QWidget* TForm1::buildSiteBar() {
                              QStringLiteral("Bring every unit that is behind up to date, then "
                                             "survey again to verify."));
     startsOperation(btnPlan);
-    startsOperation(btnSite);
+    startsOperation(btnSite, BusOperation::Site);
     ckbRemotes = makeCheckBox(bar, QStringLiteral("ckbRemotes"), QStringLiteral("Remotes &too"));
     ckbRemotes->setAccessibleName(QStringLiteral("Remotes too"));
     ckbRemotes->setToolTip(QStringLiteral("Upgrade the remotes as well; else they are left on "

@@ -4,13 +4,10 @@
 // planned and before it changes anything: how many units of each kind, about how long.
 
 #include "fwUpgrade.h"
-#include "link/serialPort.h"
 #include "logView.h"
-#include "site/siteEstimate.h"
 #include "site/siteReport.h"
 #include "siteTextReport.h"
 #include "siteTree.h"
-#include "trust/folderTrust.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -20,8 +17,6 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSaveFile>
-
-#include <memory>
 
 namespace {
 
@@ -33,15 +28,6 @@ const QString kJsonFilter = QStringLiteral("Site report (*.json)");
 const QString kTextFilter = QStringLiteral("Printable report (*.txt)");
 const QString kPlanning = QStringLiteral("Planning...");
 const QString kUpgrading = QStringLiteral("Upgrading the site...");
-
-// What a site run handed back: the last bus it delivered (none when an error ended it before
-// it had one), and whether the operator declined the upgrade the plan proposed.
-struct SiteRunResult {
-    // The folder's trust, read by the run as it starts; its question's estimate reads it too.
-    FirmwareTrust trust = FirmwareTrust::unread();
-    std::optional<SiteBus> bus;
-    bool declined = false;
-};
 
 std::optional<QString> writeTextReport(const QString& path, const QString& text) {
     QSaveFile file(path);
@@ -62,101 +48,42 @@ void TForm1::btnPlanClick() {
 // nothing further is started.
 void TForm1::btnSiteClick() {
     if (siteRunning_) {
-        showStopAsked(session.control().requestStop());
+        showStopAsked(bus_.stop());
         return;
     }
     startSiteRun(false);
 }
 
-std::string TForm1::sitePortName() const {
-    if (!portCom.devicePath().empty()) return portCom.devicePath();
-    return "COM" + std::to_string(int(portCom.ComPort()) + 1);
-}
-
 void TForm1::startSiteRun(bool planOnly) {
     SiteOptions options;
-    options.planOnly = planOnly;
     options.remotes = ckbRemotes->isChecked();
     options.model = static_cast<ControllerModel>(cbxModel->currentData().toInt());
-    const std::string port = sitePortName();
-    const std::uint32_t bitsPerSecond = baudRateBitsPerSecond(portCom.ComPortSpeed());
-    auto result = std::make_shared<SiteRunResult>();
-    SiteObserver observer = siteObserver();
-    if (!planOnly)
-        observer.goOn = [this, options, bitsPerSecond, result](const SiteBus& plan) {
-            result->declined = !askSiteUpgrade(plan, options.model, bitsPerSecond, result->trust);
-            return !result->declined;
-        };
-    // The observer's calls are queued to the window's thread before the run's end is, so the
-    // tree has every change by the time siteRunEnded reads the bus.
-    const TrustSettings trust = session.trustSettings();
-    const bool started = runOperation(
-        [this, options, port, result, observer, trust] {
-            result->trust = ReadFirmwareTrust(trust);
-            OperationContext run = session.context(result->trust);
-            result->bus = runSite(run, port, options, observer);
-        },
-        RunLog::Status, btnSite,
-        [this, result] {
-            siteRunDone_ = true;
-            siteRunTime_ = QDateTime::currentDateTime();
-            siteBus = result->bus;
-            if (result->bus) {
-                siteRunEnded(*result->bus);
-                if (result->declined)
-                    lblSite->setText(
-                        QStringLiteral("%1 Nothing was upgraded.").arg(siteSummary(*result->bus)));
-                return;
-            }
-            setSiteRunning(false);
-            lblSite->setText(QStringLiteral("The site run ended early on an error."));
-        });
-    if (!started) return;
+    if (!(planOnly ? bus_.plan(options) : bus_.upgradeSite(options))) return;
     siteSearchShown_ = false;
     lblSite->setText(planOnly ? kPlanning : kUpgrading);
     setSiteRunning(true);
 }
 
-// Asked on the worker once the plan is known, the files' pages read there too; the box waits on
-// the window's thread and Enter answers No. A plan with nothing to upgrade asks nothing.
-bool TForm1::askSiteUpgrade(const SiteBus& plan, ControllerModel model, std::uint32_t bitsPerSecond,
-                            const FirmwareTrust& trust) {
-    const SiteEstimate estimate = estimateWrites(plannedWrites(plan, model, trust), bitsPerSecond);
-    if (estimate.total() == 0) return true;
-    const QString question = QString::fromStdString(siteQuestion(estimate, bitsPerSecond));
-    bool yes = false;
-    askOnWindowThread([this, &yes, &question] {
-        yes = showMessageBox(QMessageBox::Question, QStringLiteral("Upgrade Site"), question,
-                             QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
-    });
-    return yes;
-}
-
-SiteObserver TForm1::siteObserver() {
-    SiteObserver observer;
-    observer.planned = [this](const SiteBus& bus) {
-        onWindowThread([this, bus] { tvSite->showBus(bus); });
-    };
-    observer.unitChanged = [this](std::size_t unit, const SiteUnit& shown) {
-        onWindowThread([this, unit, shown] { tvSite->showUnit(unit, shown); });
-    };
+// The box waits on the window's thread while the run waits for its answer; Enter answers No.
+void TForm1::connectSite() {
+    BusController* bus = &bus_;
+    connect(
+        bus, &BusController::siteUpgradeAsked, this, [this](const QString& question, bool* yes) {
+            *yes = showMessageBox(QMessageBox::Question, QStringLiteral("Upgrade Site"), question,
+                                  QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+        });
+    connect(bus, &BusController::sitePlanned, tvSite, &SiteTree::showBus);
+    connect(bus, &BusController::siteUnitChanged, tvSite, &SiteTree::showUnit);
     // The search is over once pages go out, or the next step begins.
-    observer.progress = [this](std::size_t unit, int percent) {
-        onWindowThread([this, unit, percent] {
-            tvSite->showProgress(unit, percent);
-            endSiteSearchLine();
-        });
-    };
-    observer.stepStarted = [this](const std::string&, int, int, const FirmwareImage&) {
-        onWindowThread([this] { endSiteSearchLine(); });
-    };
-    observer.scanning = [this](int la, int of) {
-        onWindowThread([this, la, of] {
-            siteSearchShown_ = true;
-            lblSite->setText(QStringLiteral("Searching LA %1 of %2").arg(la).arg(of));
-        });
-    };
-    return observer;
+    connect(bus, &BusController::siteProgress, this, [this](std::size_t unit, int percent) {
+        tvSite->showProgress(unit, percent);
+        endSiteSearchLine();
+    });
+    connect(bus, &BusController::siteStepStarted, this, &TForm1::endSiteSearchLine);
+    connect(bus, &BusController::siteScanning, this, [this](int la, int of) {
+        siteSearchShown_ = true;
+        lblSite->setText(QStringLiteral("Searching LA %1 of %2").arg(la).arg(of));
+    });
 }
 
 void TForm1::endSiteSearchLine() {
@@ -166,15 +93,22 @@ void TForm1::endSiteSearchLine() {
 }
 
 // The rows keep the progress they showed when the run's units are the planned ones.
-void TForm1::siteRunEnded(const SiteBus& bus) {
+void TForm1::siteRunEnded() {
     setSiteRunning(false);
-    if (tvSite->unitCount() == bus.units.size()) {
-        for (std::size_t unit = 0; unit < bus.units.size(); ++unit)
-            tvSite->showUnit(unit, bus.units[unit]);
-    } else {
-        tvSite->showBus(bus);
+    const std::optional<SiteBus>& bus = bus_.lastSite();
+    if (!bus) {
+        lblSite->setText(QStringLiteral("The site run ended early on an error."));
+        return;
     }
-    lblSite->setText(siteSummary(bus));
+    if (tvSite->unitCount() == bus->units.size()) {
+        for (std::size_t unit = 0; unit < bus->units.size(); ++unit)
+            tvSite->showUnit(unit, bus->units[unit]);
+    } else {
+        tvSite->showBus(*bus);
+    }
+    lblSite->setText(siteSummary(*bus));
+    if (bus_.siteDeclined())
+        lblSite->setText(QStringLiteral("%1 Nothing was upgraded.").arg(siteSummary(*bus)));
 }
 
 // The buttons follow the run's phase like every page's; the run's choices and its report wait
@@ -185,28 +119,30 @@ void TForm1::setSiteRunning(bool running) {
     btnSite->setAccessibleName(running ? kStopName : kSiteName);
     for (QWidget* input : {static_cast<QWidget*>(ckbRemotes), static_cast<QWidget*>(cbxModel)})
         input->setEnabled(!running);
-    btnSaveReport->setEnabled(!running && siteRunDone_);
+    btnSaveReport->setEnabled(!running && bus_.siteRunDone());
 }
 
 void TForm1::btnSaveReportClick() {
+    const std::optional<SiteBus>& siteBus = bus_.lastSite();
+    const QDateTime runTime = bus_.siteRunTime();
     if (!siteBus) {
         lblSite->setText(QStringLiteral("There is no site report to save: the last site run "
                                         "ended before it had surveyed the bus."));
         return;
     }
-    const QString base = siteReportBaseName(*siteBus, siteRunTime_);
+    const QString base = siteReportBaseName(*siteBus, runTime);
     const QString path = askSiteReportName(base + QStringLiteral(".json"));
     if (path.isEmpty()) return;
     const bool text = path.endsWith(QStringLiteral(".txt"), Qt::CaseInsensitive);
     std::optional<QString> error;
     if (text) {
-        error = writeTextReport(path, siteTextReport(*siteBus, siteRunTime_));
+        error = writeTextReport(path, siteTextReport(*siteBus, runTime));
     } else if (const auto failed = writeSiteReport(
                    QFile::encodeName(path).toStdString(),
                    siteReportOf(QStringLiteral("%1 %2")
                                     .arg(QLatin1String(kApplicationName), QLatin1String(kVersion))
                                     .toStdString(),
-                                {}, siteRunTime_.toUTC().toString(Qt::ISODate).toStdString(),
+                                {}, runTime.toUTC().toString(Qt::ISODate).toStdString(),
                                 {*siteBus}))) {
         error = QString::fromStdString(*failed);
     }

@@ -88,8 +88,9 @@ QWidget* TForm1::buildSystemToolsPage() {
     page->addWidget(pnlPing);
     page->addWidget(mmoReport);
 
-    for (QPushButton* starter : {btnPing, btnCommsTest, btnReset})
-        startsOperation(starter);
+    startsOperation(btnPing);
+    startsOperation(btnCommsTest, BusOperation::CommsTest);
+    startsOperation(btnReset);
     connect(btnPing, &QPushButton::clicked, this, &TForm1::btnPingClick);
     connect(btnCommsTest, &QPushButton::clicked, this, &TForm1::btnCommsTestClick);
     connect(ckFastPoll, &QCheckBox::clicked, this, &TForm1::ckFastPollClick);

@@ -36,7 +36,7 @@ void keep(const QString& path) {
 // The status bar's word, read from the session: shown while a key is set, the bar hidden (as
 // the window has always been) while none is.
 void showTrustedKey(TForm1& owner) {
-    const QString path = QString::fromStdString(owner.session.trustSettings().trustedKeyFile);
+    const QString path = QString::fromStdString(owner.bus().trustedKeyFile());
     owner.ClearTrustedKey1->setEnabled(!path.isEmpty());
     owner.statusBar()->setVisible(!path.isEmpty());
     if (path.isEmpty()) {
@@ -57,7 +57,7 @@ void showTrustedKey(TForm1& owner) {
 void trust(TForm1& owner, const QString& path) {
     // Kept whole, so that a run in another working folder finds the same key.
     const QString whole = path.isEmpty() ? path : QFileInfo(path).absoluteFilePath();
-    owner.session.setTrustSettings({whole.toStdString()});
+    owner.bus().setTrustedKeyFile(whole.toStdString());
     showTrustedKey(owner);
 }
 
@@ -72,11 +72,11 @@ QString applyTrustedKey(TForm1& owner, const QString& path) {
         keep(path);
         line = QStringLiteral("Trusted key %1 (key ID %2): SHA256SUMS must be signed by it.")
                    .arg(path, QString::fromStdString(keyId));
-        owner.status(line.toStdString());
+        owner.bus().status(line.toStdString());
     } else {
         line = QStringLiteral("Trusted key %1 not taken: it %2.").arg(path, problem);
-        owner.status(line.toStdString());
-        owner.message(MessageKind::Error, line.toStdString());
+        owner.bus().status(line.toStdString());
+        owner.bus().message(MessageKind::Error, line.toStdString());
     }
     return line;
 }
@@ -84,7 +84,7 @@ QString applyTrustedKey(TForm1& owner, const QString& path) {
 void clearTrustedKey(TForm1& owner) {
     trust(owner, {});
     keep({});
-    owner.status("Trusted key cleared: firmware files are no longer held to a signature.");
+    owner.bus().status("Trusted key cleared: firmware files are no longer held to a signature.");
 }
 
 void restoreTrustedKey(TForm1& owner) {

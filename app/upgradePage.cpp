@@ -65,7 +65,7 @@ QWidget* TForm1::buildUpgradePage() {
     // Outside the panel, which a run disables: "&Stop" and "&Skip" must stay clickable.
     btnUpgrade = makeButton(tbsUpgrade, QStringLiteral("btnUpgrade"), QStringLiteral("&Upgrade"));
     btnUpgrade->setDefault(true);
-    startsOperation(btnUpgrade);
+    startsOperation(btnUpgrade, BusOperation::Upgrade);
 
     auto* panelLayout = new QVBoxLayout(pnlUpgrade);
     panelLayout->addLayout(addresses);

@@ -4,15 +4,11 @@
 #include "fwUpgrade.h"
 #include "maskedEdit.h"
 #include "radioGroup.h"
-#include "trust/folderTrust.h"
-#include "upgrade/dispatcher.h"
 #include "upgrade/typeChoice.h"
 
 #include <QCheckBox>
 #include <QLabel>
 #include <QPushButton>
-
-#include <memory>
 
 namespace {
 
@@ -38,7 +34,7 @@ void TForm1::rgUnitTypeClick() {
                                  static_cast<UpgradeType>(rgUpgradeType->itemIndex()));
     applyBox(edtControllerLA, choice.controllerLA);
     applyBox(edtTerminalLA, choice.terminalLA);
-    scope = choice.scope;
+    bus_.scope = choice.scope;
     rgUnitType->setEnabled(true);
     rgUpgradeType->setEnabled(true);
     if (choice.upgradeType != static_cast<UpgradeType>(rgUpgradeType->itemIndex())) {
@@ -55,42 +51,23 @@ void TForm1::rgUpgradeTypeClick() {
 // During a run the button is the running procedure's Skip while it searches for units, and its
 // Stop otherwise.
 void TForm1::btnUpgradeClick() {
-    if (runButton_ == btnUpgrade) {
-        RunControl& control = session.control();
-        if (control.phase() == RunPhase::Discovering)
-            control.requestSkip();
+    if (bus_.running() == BusOperation::Upgrade) {
+        if (bus_.phase() == RunPhase::Discovering)
+            bus_.skip();
         else
-            control.requestStop();
+            bus_.stop();
         return;
     }
-    const UpgradeSettings settings = upgradeSettings();
-    const ScopeFlags runScope = scope;
-    const TrustSettings trust = session.trustSettings();
-    auto end = std::make_shared<UpgradeEnd>();
-    const bool started = runOperation(
-        [this, settings, runScope, trust, end] {
-            PortSession port(link);
-            if (!port.opened()) {
-                end->outcome = Outcome::failed(PortSession::kOpenFailed);
-                return;
-            }
-            end->portOpened = true;
-            // Read once, at the start of the run: every file it reads is held to the same list.
-            const FirmwareTrust folder = ReadFirmwareTrust(trust);
-            UpgradeRun run{session.context(folder), settings, runScope, image, foundUnits};
-            end->outcome = RunUpgrade(run);
-        },
-        RunLog::Status, btnUpgrade, [this, end] { upgradeEnded(*end); });
-    if (!started) return;
+    if (!bus_.upgrade(upgradeSettings())) return;
     pnlUpgrade->setEnabled(false);
     lblUpgrade->hide();
 }
 
 // The page is idle again however the run ended, a comms log failure included.
-void TForm1::upgradeEnded(const UpgradeEnd& end) {
+void TForm1::upgradeEnded(const Outcome& outcome) {
     pnlUpgrade->setEnabled(true);
-    if (end.portOpened) ckbForceUpgrade->setChecked(false);
-    lblUpgrade->setText(upgradeVerdict(end.outcome.value_or(operationEnd_)));
+    if (bus_.upgradePortOpened()) ckbForceUpgrade->setChecked(false);
+    lblUpgrade->setText(upgradeVerdict(outcome));
     lblUpgrade->show();
 }
 

@@ -5,20 +5,13 @@
 #include "logView.h"
 
 #include <QAbstractButton>
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QLabel>
-#include <QMetaObject>
 #include <QProgressBar>
-#include <QThread>
 
 namespace {
-
-QString toQString(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 QString runFileDialog(QWidget* parent, const QString& name, QFileDialog::AcceptMode mode,
                       const QString& filter, const QString& defaultSuffix) {
@@ -36,55 +29,25 @@ QString runFileDialog(QWidget* parent, const QString& name, QFileDialog::AcceptM
 
 } // namespace
 
-void TForm1::onWindowThread(std::function<void()> f) {
-    if (QThread::currentThread() == thread()) {
-        f();
-        return;
-    }
-    QMetaObject::invokeMethod(this, std::move(f), Qt::QueuedConnection);
-}
-
-void TForm1::askOnWindowThread(const std::function<void()>& f) {
-    // The question's default answer stands when the window is being destroyed: f is not asked.
-    const auto ask = [this, &f] {
-        if (!destroying_) f();
-    };
-    if (QThread::currentThread() == thread()) {
-        ask();
-        return;
-    }
-    QMetaObject::invokeMethod(this, ask, Qt::BlockingQueuedConnection);
-}
-
-void TForm1::status(std::string_view line) {
-    onWindowThread([this, text = toQString(line)] { mmoStatus->appendLine(text); });
-}
-
-void TForm1::report(std::string_view line) {
-    onWindowThread([this, text = toQString(line)] { mmoReport->appendLine(text); });
-}
-
-void TForm1::clearStatus() {
-    onWindowThread([this] { mmoStatus->clearLines(); });
-}
-
-void TForm1::clearReport() {
-    onWindowThread([this] { mmoReport->clearLines(); });
-}
-
-void TForm1::replaceLastReportLine(std::string_view line) {
-    onWindowThread([this, text = toQString(line)] { mmoReport->replaceLastLine(text); });
-}
-
-void TForm1::progress(int position, int min, int max) {
-    onWindowThread([this, position, min, max] {
+void TForm1::connectBus() {
+    BusController* bus = &bus_;
+    connect(bus, &BusController::statusLine, mmoStatus, &LogView::appendLine);
+    connect(bus, &BusController::reportLine, mmoReport, &LogView::appendLine);
+    connect(bus, &BusController::statusCleared, mmoStatus, &LogView::clearLines);
+    connect(bus, &BusController::reportCleared, mmoReport, &LogView::clearLines);
+    connect(bus, &BusController::lastReportLineReplaced, mmoReport, &LogView::replaceLastLine);
+    connect(bus, &BusController::reportReplaced, mmoReport, &LogView::setLines);
+    connect(bus, &BusController::progressed, this, [this](int position, int min, int max) {
         pgrProgress->setRange(min, max);
         pgrProgress->setValue(position);
     });
-}
-
-void TForm1::message(MessageKind kind, std::string_view line) {
-    askOnWindowThread([this, kind, text = toQString(line)] {
+    connect(bus, &BusController::labelSet, this, [this](ConsoleLabel label, const QString& text) {
+        QLabel* shown = label == ConsoleLabel::Cycle ? lblCycle
+                        : label == ConsoleLabel::Cla ? lblCLA
+                                                     : lblProgress;
+        shown->setText(text);
+    });
+    connect(bus, &BusController::messageAsked, this, [this](MessageKind kind, const QString& text) {
         switch (kind) {
         case MessageKind::Error:
             showMessageBox(QMessageBox::Critical, QStringLiteral("Error"), text, QMessageBox::Ok);
@@ -99,37 +62,14 @@ void TForm1::message(MessageKind kind, std::string_view line) {
             break;
         }
     });
-}
-
-bool TForm1::confirm(std::string_view question) {
-    bool yes = false;
-    askOnWindowThread([this, &yes, text = toQString(question)] {
-        yes = showMessageBox(QMessageBox::Information, QStringLiteral("Information"), text,
-                             QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+    connect(bus, &BusController::confirmAsked, this, [this](const QString& text, bool* yes) {
+        *yes = showMessageBox(QMessageBox::Information, QStringLiteral("Information"), text,
+                              QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
     });
-    return yes;
-}
-
-void TForm1::setLabel(ConsoleLabel label, std::string_view line) {
-    onWindowThread([this, label, text = toQString(line)] {
-        QLabel* shown = label == ConsoleLabel::Cycle ? lblCycle
-                        : label == ConsoleLabel::Cla ? lblCLA
-                                                     : lblProgress;
-        shown->setText(text);
-    });
-}
-
-void TForm1::replaceReport(std::string_view text) {
-    QStringList lines = toQString(text).split(QStringLiteral("\r\n"));
-    if (!lines.isEmpty() && lines.constLast().isEmpty()) lines.removeLast();
-    onWindowThread([this, lines] { mmoReport->setLines(lines); });
-}
-
-std::optional<std::string> TForm1::chooseFirmwareFile() {
-    QString path;
-    askOnWindowThread([this, &path] { path = askFirmwareFileName(); });
-    if (path.isEmpty()) return std::nullopt;
-    return QFile::encodeName(path).toStdString();
+    connect(bus, &BusController::firmwareFileAsked, this,
+            [this](QString* path) { *path = askFirmwareFileName(); });
+    connect(bus, &BusController::phaseChanged, this, &TForm1::showRunPhase);
+    connect(bus, &BusController::finished, this, &TForm1::operationFinished);
 }
 
 QMessageBox::StandardButton

@@ -83,7 +83,7 @@ int main(int argc, char** argv) {
 
     TForm1 form;
     form.show();
-    form.portCom.setDevicePath(*device);
+    form.bus().port().setDevicePath(*device);
     form.rgUnitType->setItemIndex(static_cast<int>(UnitType::ControllerAB));
     form.rgUnitTypeClick();
     form.edtControllerLA->setFieldText(QStringLiteral("01"));
@@ -91,7 +91,7 @@ int main(int argc, char** argv) {
 
     const std::vector<double> idle = tickLateness([](std::size_t n) { return n >= kIdleTicks; });
     bool ended = false;
-    QObject::connect(&form, &TForm1::operationEnded, [&] { ended = true; });
+    QObject::connect(&form.bus(), &BusController::operationEnded, [&] { ended = true; });
     const double started = wallSeconds();
     form.btnUpgrade->click();
     const std::vector<double> busy = tickLateness([&](std::size_t) { return ended; });

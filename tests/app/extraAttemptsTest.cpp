@@ -40,7 +40,7 @@ private slots:
         QTest::keyClicks(dialog->sedtExtraAttempts, QStringLiteral("3"));
         QTest::keyClick(dialog->sedtExtraAttempts, Qt::Key_Return);
         QVERIFY(!dialog->isVisible());
-        QCOMPARE(form.link.extraAttempts(), 3);
+        QCOMPARE(form.bus().link().extraAttempts(), 3);
 
         item->trigger();
         QCOMPARE(form.findChild<TfrmExtraAttempts*>(), dialog);
@@ -51,7 +51,7 @@ private slots:
         dialog->sedtExtraAttempts->setValue(1);
         QTest::keyClick(dialog, Qt::Key_Escape);
         QVERIFY(!dialog->isVisible());
-        QCOMPARE(form.link.extraAttempts(), 3);
+        QCOMPARE(form.bus().link().extraAttempts(), 3);
     }
 
     // Configure Port 2 with one extra attempt: the controller's first answer is lost on the
@@ -65,7 +65,7 @@ private slots:
             return {{0, PtyPeer::statusReplyTo(frame)}};
         });
         peer.start();
-        form.portCom.setDevicePath(peer.devicePath());
+        form.bus().port().setDevicePath(peer.devicePath());
         form.findChild<QAction*>(QStringLiteral("ExtraAttempts1"))->trigger();
         auto* dialog = form.findChild<TfrmExtraAttempts*>();
         dialog->sedtExtraAttempts->setValue(1);

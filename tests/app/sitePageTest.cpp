@@ -6,6 +6,7 @@
 
 #include "link/catalogue.h"
 #include "logView.h"
+#include "site/siteRun.h"
 #include "siteTree.h"
 #include "testForm.h"
 #include "tests/support/sampleFiles.h"
@@ -248,7 +249,7 @@ private slots:
                 }))
                 return;
             // A row's bar may move for a moment before its pages: the Stop waits for them.
-            if (form.session.control().unitsInHand().empty()) return;
+            if (form.bus().session().control().unitsInHand().empty()) return;
             stopper.stop();
             sawRunning = form.btnSite->text() == QStringLiteral("&Stop") &&
                          !form.btnPlan->isEnabled() && !form.cbxModel->isEnabled();
@@ -260,7 +261,7 @@ private slots:
         QVERIFY(sawRunning);
         // The first Stop lets the unit being written finish, and says so.
         QVERIFY2(stopNote.startsWith(QStringLiteral("Stopping after ")), qPrintable(stopNote));
-        QVERIFY(form.siteBus && form.siteBus->end.kind == OutcomeKind::Stopped);
+        QVERIFY(form.bus().lastSite() && form.bus().lastSite()->end.kind == OutcomeKind::Stopped);
         QVERIFY(form.lblSite->text().startsWith(QStringLiteral("Stopped")));
         QVERIFY(form.lblSite->text().contains(QStringLiteral("not done")));
         QCOMPARE(form.btnSite->text(), QStringLiteral("Upgrade &Site"));
@@ -284,7 +285,8 @@ private slots:
 
         const qsizetype framesBefore = page.bus->frames().size();
         QVERIFY(clickAndWait(form, form.btnSite, kSiteRunMs));
-        QVERIFY2(form.siteBus && siteSucceeded(*form.siteBus), qPrintable(form.lblSite->text()));
+        QVERIFY2(form.bus().lastSite() && siteSucceeded(*form.bus().lastSite()),
+                 qPrintable(form.lblSite->text()));
         // One survey serves the question and the run: controller 01 is asked for its terminals
         // once before the first upgrade run starts.
         int surveysBeforeUpgrades = 0;
@@ -342,11 +344,11 @@ void SitePageTest::upgradeSiteAsksFirstAndEnterAnswersNo() {
     QCOMPARE(page.changingRequests(), QStringList());
     QCOMPARE(form.lblSite->text(),
              QStringLiteral("Plan (COM1): upgrade 7, on request 1. Nothing was upgraded."));
-    QVERIFY(form.siteBus && form.siteBus->planOnly);
+    QVERIFY(form.bus().lastSite() && form.bus().lastSite()->planOnly);
     QCOMPARE(form.btnSite->text(), QStringLiteral("Upgrade &Site"));
 
     // As after a run that an error ended before it had a bus: no file, and the page says so.
-    form.siteBus.reset();
+    form.bus().lastSite().reset();
     form.savePath = page.folder.file(QStringLiteral("none.json"));
     QTest::mouseClick(form.btnSaveReport, Qt::LeftButton);
     QVERIFY(!QFile::exists(form.savePath));

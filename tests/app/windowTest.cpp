@@ -83,9 +83,10 @@ private slots:
         auto* form = new TestForm;
         std::atomic<bool> asking{false};
         std::atomic<bool> yes{true};
-        QVERIFY(form->runOperation([&] {
+        QVERIFY(form->bus().run(BusOperation::Other, [&](OperationContext&) {
             asking = true;
-            yes = form->confirm("Are you sure?");
+            yes = form->bus().confirm("Are you sure?");
+            return Outcome::completed();
         }));
         while (!asking)
             QThread::msleep(1);
@@ -109,13 +110,13 @@ private slots:
         {
             TestForm form;
             QCOMPARE(form.windowTitle(), QStringLiteral("Nexalo Firmware Upgrade v6.8j"));
-            QVERIFY(!form.link.logging());
+            QVERIFY(!form.bus().link().logging());
         }
         writeFile(folder.file(QStringLiteral("qrmcomlog.txt")), QByteArray());
         TestForm form;
         QCOMPARE(form.windowTitle(),
                  QStringLiteral("Nexalo Firmware Upgrade v6.8j - Logging Mode"));
-        QVERIFY(form.link.logging());
+        QVERIFY(form.bus().link().logging());
     }
 
     void windowShapeAndStartPage() {
@@ -263,29 +264,29 @@ private slots:
         InTemporaryFolder folder;
         {
             TestForm form;
-            QCOMPARE(form.portCom.ComPort(), pnCOM1);
-            QCOMPARE(form.portCom.ComPortSpeed(), br38400);
+            QCOMPARE(form.bus().port().ComPort(), pnCOM1);
+            QCOMPARE(form.bus().port().ComPortSpeed(), br38400);
             QVERIFY(menuItem(form.portItems, QStringLiteral("COM1"))->isChecked());
             QVERIFY(menuItem(form.baudItems, QStringLiteral("38400"))->isChecked());
             QCOMPARE(form.portItems->actions().size(), 9); // COM1 to COM8, Network...
             QCOMPARE(form.baudItems->actions().size(), 7);
 
             menuItem(form.portItems, QStringLiteral("COM3"))->trigger();
-            QCOMPARE(form.portCom.ComPort(), pnCOM3);
+            QCOMPARE(form.bus().port().ComPort(), pnCOM3);
             QVERIFY(!menuItem(form.portItems, QStringLiteral("COM1"))->isChecked());
             QVERIFY(menuItem(form.portItems, QStringLiteral("COM3"))->isChecked());
             menuItem(form.portItems, QStringLiteral("COM8"))->trigger();
-            QCOMPARE(form.portCom.ComPort(), pnCOM8);
+            QCOMPARE(form.bus().port().ComPort(), pnCOM8);
 
             menuItem(form.baudItems, QStringLiteral("1200"))->trigger();
-            QCOMPARE(form.portCom.ComPortSpeed(), br1200);
+            QCOMPARE(form.bus().port().ComPortSpeed(), br1200);
             menuItem(form.baudItems, QStringLiteral("57600"))->trigger();
-            QCOMPARE(form.portCom.ComPortSpeed(), br57600);
+            QCOMPARE(form.bus().port().ComPortSpeed(), br57600);
             QCOMPARE(form.baudItems->checkedAction()->text(), QStringLiteral("57600"));
         }
         TestForm restarted;
-        QCOMPARE(restarted.portCom.ComPort(), pnCOM1);
-        QCOMPARE(restarted.portCom.ComPortSpeed(), br38400);
+        QCOMPARE(restarted.bus().port().ComPort(), pnCOM1);
+        QCOMPARE(restarted.bus().port().ComPortSpeed(), br38400);
     }
 
     // A network address holds like a COM item until another port is chosen; one not given
@@ -298,16 +299,16 @@ private slots:
         QCOMPARE(form.portItems->actions().constLast(), network);
         form.networkAnswers = {{QStringLiteral(" tcp://127.0.0.1:4001 ")}};
         network->trigger();
-        QCOMPARE(form.portCom.resolvedDevicePath(), std::string("tcp://127.0.0.1:4001"));
+        QCOMPARE(form.bus().port().resolvedDevicePath(), std::string("tcp://127.0.0.1:4001"));
         QCOMPARE(form.portItems->checkedAction(), network);
 
         network->trigger(); // cancelled
         QCOMPARE(form.networkOffers.constLast().text, QStringLiteral("tcp://127.0.0.1:4001"));
         QCOMPARE(form.portItems->checkedAction(), network);
-        QCOMPARE(form.portCom.resolvedDevicePath(), std::string("tcp://127.0.0.1:4001"));
+        QCOMPARE(form.bus().port().resolvedDevicePath(), std::string("tcp://127.0.0.1:4001"));
 
         menuItem(form.portItems, QStringLiteral("COM3"))->trigger();
-        QCOMPARE(form.portCom.resolvedDevicePath(), devicePathForPort(pnCOM3));
+        QCOMPARE(form.bus().port().resolvedDevicePath(), devicePathForPort(pnCOM3));
         form.networkOffers.clear();
         form.networkAnswers = {{QStringLiteral("rfc2217://server"), 10}}; // then cancelled
         network->trigger();
@@ -317,14 +318,14 @@ private slots:
         QCOMPARE(form.networkOffers.constLast().text, QStringLiteral("rfc2217://server"));
         QCOMPARE(form.networkOffers.constLast().cursor, 10);
         QCOMPARE(form.portItems->checkedAction()->text(), QStringLiteral("COM3"));
-        QCOMPARE(form.portCom.resolvedDevicePath(), devicePathForPort(pnCOM3));
+        QCOMPARE(form.bus().port().resolvedDevicePath(), devicePathForPort(pnCOM3));
 
         form.networkAnswers = {{QStringLiteral("tcp://host"), 6},
                                {QStringLiteral("tcp://host:4001")}};
         network->trigger();
         QCOMPARE(form.messages.size(), 2);
         QCOMPARE(form.networkOffers.constLast().text, QStringLiteral("tcp://host"));
-        QCOMPARE(form.portCom.resolvedDevicePath(), std::string("tcp://host:4001"));
+        QCOMPARE(form.bus().port().resolvedDevicePath(), std::string("tcp://host:4001"));
         QCOMPARE(form.portItems->checkedAction(), network);
     }
 
@@ -402,17 +403,17 @@ private slots:
         InTemporaryFolder folder;
         TestForm form;
         QCOMPARE(form.mmoStatus->lines(), kNotice);
-        form.status("Unit 0100 Upgrade OK.");
+        form.bus().status("Unit 0100 Upgrade OK.");
         QCOMPARE(form.mmoStatus->lines().size(), 7);
         QCOMPARE(form.mmoStatus->lines().last(), QStringLiteral("Unit 0100 Upgrade OK."));
 
-        form.report("");
-        form.report("first");
-        form.replaceLastReportLine("Pass rate 50%");
-        form.replaceLastReportLine("Pass rate 100%");
+        form.bus().report("");
+        form.bus().report("first");
+        form.bus().replaceLastReportLine("Pass rate 50%");
+        form.bus().replaceLastReportLine("Pass rate 100%");
         QCOMPARE(form.mmoReport->lines(),
                  (QStringList{QString(), QStringLiteral("Pass rate 100%")}));
-        form.progress(30, 0, 60);
+        form.bus().progress(30, 0, 60);
         QCOMPARE(form.pgrProgress->value(), 30);
         QCOMPARE(form.pgrProgress->maximum(), 60);
     }
@@ -424,11 +425,11 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         QTest::mouseDClick(form.mmoStatus->viewport(), Qt::LeftButton);
         QVERIFY(form.mmoStatus->lines().isEmpty());
-        form.status("after");
+        form.bus().status("after");
         QCOMPARE(form.mmoStatus->lines(), QStringList{QStringLiteral("after")});
 
         form.pgUpgrade->setCurrentWidget(form.tbsPing);
-        form.report("survey line");
+        form.bus().report("survey line");
         QTest::mouseDClick(form.mmoReport->viewport(), Qt::LeftButton);
         QVERIFY(form.mmoReport->lines().isEmpty());
         QCOMPARE(form.mmoStatus->lines(), QStringList{QStringLiteral("after")});
@@ -437,8 +438,8 @@ private slots:
     void saveWritesTheLogOfTheShowingPage() {
         InTemporaryFolder folder;
         TestForm form;
-        form.report("Controller 01  Fixed 0000ABCD");
-        form.report("  Terminal 0102");
+        form.bus().report("Controller 01  Fixed 0000ABCD");
+        form.bus().report("  Terminal 0102");
 
         form.savePath = folder.file(QStringLiteral("status.txt"));
         form.Save1Click();
@@ -479,7 +480,7 @@ private slots:
         form.openPath = folder.file(QStringLiteral("old.txt"));
         writeFile(form.openPath, "line one\r\n\r\n  line three\r\n");
         form.pgUpgrade->setCurrentWidget(form.tbsPing);
-        form.report("will be replaced");
+        form.bus().report("will be replaced");
         form.Open1Click();
         QCOMPARE(form.mmoReport->lines(), (QStringList{QStringLiteral("line one"), QString(),
                                                        QStringLiteral("  line three")}));
@@ -489,7 +490,7 @@ private slots:
         writeFile(form.openPath, "no line end");
         form.Open1Click();
         QCOMPARE(form.mmoStatus->lines(), QStringList{QStringLiteral("no line end")});
-        form.status("next");
+        form.bus().status("next");
         QCOMPARE(form.mmoStatus->lines().size(), 2);
     }
 
@@ -511,7 +512,7 @@ private slots:
     void saveThenOpenRoundTrips() {
         InTemporaryFolder folder;
         TestForm form;
-        form.status("  Version 2.05 ");
+        form.bus().status("  Version 2.05 ");
         form.savePath = form.openPath = folder.file(QStringLiteral("log.txt"));
         form.Save1Click();
         const QStringList before = form.mmoStatus->lines();
@@ -530,23 +531,24 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         {
             HeldOperation held(form);
-            QVERIFY(held.start(form.btnUpgrade));
-            QVERIFY(form.running() && form.session.busy());
+            QVERIFY(held.start(BusOperation::Upgrade));
+            QVERIFY(form.running() && form.bus().session().busy());
             QCOMPARE(form.btnUpgrade->text(), QStringLiteral("&Stop"));
             QVERIFY(!form.portItems->isEnabled() && !form.baudItems->isEnabled());
-            QVERIFY(!form.runOperation([] {}));
+            QVERIFY(!form.bus().run(BusOperation::Other,
+                                    [](OperationContext&) { return Outcome::completed(); }));
             held.release();
             QVERIFY(runEnds(form));
             QVERIFY(!held.sawStop);
         }
         QCOMPARE(form.btnUpgrade->text(), QStringLiteral("&Upgrade"));
         QVERIFY(form.portItems->isEnabled() && form.baudItems->isEnabled());
-        QVERIFY(!form.session.busy());
+        QVERIFY(!form.bus().session().busy());
 
         // The comms test's button is its Stop; the Upgrade button would start another run.
         {
             HeldOperation held(form);
-            QVERIFY(held.start(form.btnCommsTest));
+            QVERIFY(held.start(BusOperation::CommsTest));
             QVERIFY(form.btnCommsTest->isEnabled() && !form.btnUpgrade->isEnabled());
             QVERIFY(!form.frmExtTimeout->btnCalcTimeout->isEnabled());
             held.release();
@@ -555,7 +557,7 @@ private slots:
         QVERIFY(form.btnUpgrade->isEnabled() && form.frmExtTimeout->btnCalcTimeout->isEnabled());
 
         HeldOperation held(form);
-        QVERIFY(held.start(form.btnUpgrade));
+        QVERIFY(held.start(BusOperation::Upgrade));
         form.answer = QMessageBox::Abort;
         QVERIFY(!form.close());
         QCOMPARE(form.messages.last().text, QStringLiteral("A run is in progress."));
@@ -573,12 +575,12 @@ private slots:
         TestForm form;
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
-        RunControl& control = form.session.control();
+        RunControl& control = form.bus().session().control();
         const std::string note = "Stopping after 0102 (about 40 s); Stop again to stop at once "
                                  "and leave it in its boot loader";
         {
             HeldOperation held(form);
-            QVERIFY(held.start(form.btnSite));
+            QVERIFY(held.start(BusOperation::Site));
             control.offerFinish("0102", note);
             form.answer = QMessageBox::Cancel;
             QVERIFY(!form.close());
@@ -602,7 +604,7 @@ private slots:
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         HeldOperation held(form);
-        QVERIFY(held.start(form.btnSite));
+        QVERIFY(held.start(BusOperation::Site));
         control.offerFinish("0101, 0102", note);
         form.answer = QMessageBox::Abort;
         QVERIFY(!form.close());
@@ -618,12 +620,15 @@ private slots:
     void exceptionOfAnOperationIsShownNotThrown() {
         InTemporaryFolder folder;
         TestForm form;
-        QVERIFY(form.runOperation([] { throw std::runtime_error("comms log not writable"); }));
+        QVERIFY(form.bus().run(BusOperation::Other, [](OperationContext&) -> Outcome {
+            throw std::runtime_error("comms log not writable");
+        }));
         QVERIFY(runEnds(form));
         QCOMPARE(form.messages.size(), 1);
         QCOMPARE(form.messages.first().text, QStringLiteral("comms log not writable"));
-        QVERIFY(!form.session.busy());
-        QVERIFY(form.runOperation([] {}));
+        QVERIFY(!form.bus().session().busy());
+        QVERIFY(form.bus().run(BusOperation::Other,
+                               [](OperationContext&) { return Outcome::completed(); }));
         QVERIFY(runEnds(form));
     }
 
@@ -649,16 +654,16 @@ private slots:
         const QStringList lines = form.mmoStatus->lines();
         QVERIFY(lines.contains(QStringLiteral("Application File Versions:")));
         QVERIFY(lines.contains(QStringLiteral("V2.07  Terminal-K1.hex")));
-        QCOMPARE(int(form.image.fileVersion), 0x0207);
+        QCOMPARE(int(form.bus().image().fileVersion), 0x0207);
     }
 
     void confirmAsksYesNo() {
         InTemporaryFolder folder;
         TestForm form;
         form.answer = QMessageBox::Yes;
-        QVERIFY(form.confirm("Are you sure?"));
+        QVERIFY(form.bus().confirm("Are you sure?"));
         form.answer = QMessageBox::No;
-        QVERIFY(!form.confirm("Are you sure?"));
+        QVERIFY(!form.bus().confirm("Are you sure?"));
         QCOMPARE(form.messages.last().icon, QMessageBox::Information);
         QCOMPARE(form.messages.last().text, QStringLiteral("Are you sure?"));
     }

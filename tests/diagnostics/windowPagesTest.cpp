@@ -87,7 +87,7 @@ private slots:
             if (text != QStringLiteral("Are you sure?")) return;
             QTest::qWait(300); // the operator reads the question
             framesWhileAsked = line.frames().size();
-            runWaited = form.session.busy();
+            runWaited = form.bus().session().busy();
         };
         QVERIFY(clickAndWait(form, form.btnClearMem));
         QCOMPARE(framesWhileAsked, framesBefore);
@@ -103,7 +103,7 @@ private slots:
                               "01FF:38\"Say \\\"hi\\\"        \",\"                \","
                               "\"                \"",
                               "0100:2D0", "0100:09"}));
-        QVERIFY(!form.portCom.IsOpen());
+        QVERIFY(!form.bus().port().IsOpen());
     }
 
     // The question as the window shows it: one Enter answers No, and nothing goes out.

@@ -57,8 +57,8 @@ private slots:
         QCOMPARE(lines.count(QStringLiteral("Finished.")), 1);
         QCOMPARE(lines.last(), QStringLiteral("Finished."));
         QCOMPARE(form.mmoStatus->lines(), statusBefore); // the versions report was refused
-        QCOMPARE(form.survey.at(1, 1).fixedAddress, 0x00C0FFEE);
-        QVERIFY(!form.portCom.IsOpen());
+        QCOMPARE(form.bus().surveyTable().at(1, 1).fixedAddress, 0x00C0FFEE);
+        QVERIFY(!form.bus().port().IsOpen());
         QCOMPARE(bus.frames().filter(QRegularExpression(QStringLiteral("^7F00:"))).size(), 1);
     }
 };

@@ -78,10 +78,10 @@ private slots:
         const QString secret = QString::fromStdString(fixturePath("key-a.key"));
         QVERIFY(applyTrustedKey(form, secret).contains(QStringLiteral("secret key")));
         QCOMPARE(form.messages.size(), 1);
-        QCOMPARE(form.session.trustSettings().trustedKeyFile, std::string());
+        QCOMPARE(form.bus().session().trustSettings().trustedKeyFile, std::string());
         const QString key = QString::fromStdString(fixturePath("key-a.pub"));
         QVERIFY(applyTrustedKey(form, key).contains(QStringLiteral("891B246CECC102DC")));
-        QCOMPARE(form.session.trustSettings().trustedKeyFile, key.toStdString());
+        QCOMPARE(form.bus().session().trustSettings().trustedKeyFile, key.toStdString());
     }
 
     // The key stays the window's, a restart included, until the operator clears it; meanwhile
@@ -97,7 +97,8 @@ private slots:
         }
         {
             TestForm restarted;
-            QCOMPARE(restarted.session.trustSettings().trustedKeyFile, keyFile().toStdString());
+            QCOMPARE(restarted.bus().session().trustSettings().trustedKeyFile,
+                     keyFile().toStdString());
             QVERIFY(restarted.lblTrustedKey->isVisibleTo(&restarted));
             QCOMPARE(
                 restarted.lblTrustedKey->text(),
@@ -105,11 +106,11 @@ private slots:
                     "Signed firmware only: SHA256SUMS must be signed by key 891B246CECC102DC."));
             QVERIFY(restarted.ClearTrustedKey1->isEnabled());
             restarted.ClearTrustedKey1->trigger();
-            QCOMPARE(restarted.session.trustSettings().trustedKeyFile, std::string());
+            QCOMPARE(restarted.bus().session().trustSettings().trustedKeyFile, std::string());
             QVERIFY(!restarted.lblTrustedKey->isVisibleTo(&restarted));
         }
         TestForm cleared;
-        QCOMPARE(cleared.session.trustSettings().trustedKeyFile, std::string());
+        QCOMPARE(cleared.bus().session().trustSettings().trustedKeyFile, std::string());
         QVERIFY(!cleared.lblTrustedKey->isVisibleTo(&cleared));
     }
 
@@ -125,7 +126,7 @@ private slots:
         }
         QVERIFY(QFile::remove(copy));
         TestForm form;
-        QCOMPARE(form.session.trustSettings().trustedKeyFile, copy.toStdString());
+        QCOMPARE(form.bus().session().trustSettings().trustedKeyFile, copy.toStdString());
         QVERIFY2(form.lblTrustedKey->text().contains(QStringLiteral("cannot be read")),
                  qPrintable(form.lblTrustedKey->text()));
         std::filesystem::copy_file(std::filesystem::path(NEXALO_FW_SAMPLES_DIR) / "Terminal-K2.hex",

@@ -95,8 +95,8 @@ private slots:
         QVERIFY(bench.workerStayedIdle());
         QCOMPARE(form.btnUpgrade->text(), QStringLiteral("&Upgrade"));
         QVERIFY(form.pnlUpgrade->isEnabled() && form.btnUpgrade->isEnabled());
-        QVERIFY(!form.portCom.IsOpen());
-        QVERIFY(!form.running() && !form.session.busy());
+        QVERIFY(!form.bus().port().IsOpen());
+        QVERIFY(!form.running() && !form.bus().session().busy());
         QVERIFY(form.messages.isEmpty());
 
         QVERIFY(bench.simulator.replug());
@@ -104,7 +104,7 @@ private slots:
         const std::vector<std::string> again = linesOf(form.mmoStatus);
         QCOMPARE(traceOf(again).lossLines, 0);
         QVERIFY(std::ranges::find(again, "Upgrade OK.") != again.end());
-        QCOMPARE(bench.simulator.unit("t1")->version, form.image.fileVersion);
+        QCOMPARE(bench.simulator.unit("t1")->version, form.bus().image().fileVersion);
     }
 
     void aSurveyCutLeavesPingEnabledAndTheNextSurveyWorks() {
@@ -120,12 +120,12 @@ private slots:
         QVERIFY(share >= 0 && share < kMaxCpuShare);
         QVERIFY(bench.workerStayedIdle());
         QVERIFY(form.btnPing->isEnabled());
-        QVERIFY(!form.portCom.IsOpen());
+        QVERIFY(!form.bus().port().IsOpen());
 
         QVERIFY(bench.simulator.replug());
         QVERIFY(clickAndWait(form, form.btnPing));
         QCOMPARE(traceOf(linesOf(form.mmoReport)).lossLines, 0);
-        QCOMPARE(form.survey.at(1, 0).fixedAddress, 0x10000001);
+        QCOMPARE(form.bus().surveyTable().at(1, 0).fixedAddress, 0x10000001);
     }
 
     // A command without a log of its own says it in an error box, then that it failed.
@@ -139,7 +139,7 @@ private slots:
         QCOMPARE(form.messages.at(0).icon, QMessageBox::Critical);
         QCOMPARE(form.messages.at(0).text, QStringLiteral("Serial line lost: Input/output error"));
         QCOMPARE(form.messages.at(1).text, QStringLiteral("Failed!"));
-        QVERIFY(!form.portCom.IsOpen());
+        QVERIFY(!form.bus().port().IsOpen());
     }
 };
 

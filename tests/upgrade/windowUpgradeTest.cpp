@@ -138,7 +138,7 @@ private slots:
         QCOMPARE(form.edtControllerLA->fieldText() + form.edtTerminalLA->fieldText(),
                  QStringLiteral("01FF"));
         QVERIFY(form.edtControllerLA->isEnabled() && !form.edtTerminalLA->isEnabled());
-        QVERIFY(form.scope.terminalScope && !form.scope.controllerScope);
+        QVERIFY(form.bus().scope.terminalScope && !form.bus().scope.controllerScope);
     }
 
     // The whole pass by clicks, with the window's thread handling a 10 ms timer throughout.
@@ -179,11 +179,11 @@ private slots:
         QVERIFY(form.pnlUpgrade->isEnabled());
         QVERIFY(!form.ckbForceUpgrade->isChecked());
         const sim::Unit terminal = page.bus->unit("t1");
-        QCOMPARE(terminal.version, form.image.fileVersion);
+        QCOMPARE(terminal.version, form.bus().image().fileVersion);
         for (std::int32_t a = 0; a < FirmwareImage::kSize; ++a)
-            if (form.image.isWritten(a))
+            if (form.bus().image().isWritten(a))
                 QCOMPARE(terminal.flash.at(static_cast<std::uint32_t>(a)),
-                         form.image.bytes[static_cast<std::size_t>(a)]);
+                         form.bus().image().bytes[static_cast<std::size_t>(a)]);
     }
 
     void stopByClickDuringThePages() {
@@ -207,8 +207,8 @@ private slots:
         // Idle again: the button is Upgrade, the page takes input, the next run may start.
         QCOMPARE(form.btnUpgrade->text(), QStringLiteral("&Upgrade"));
         QVERIFY(form.pnlUpgrade->isEnabled());
-        QVERIFY(!form.running() && !form.session.busy());
-        QVERIFY(!form.session.control().stopRequested());
+        QVERIFY(!form.running() && !form.bus().session().busy());
+        QVERIFY(!form.bus().session().control().stopRequested());
         const sim::Unit terminal = page.bus->unit("t1");
         QCOMPARE(terminal.resets, 0);
         QVERIFY(terminal.upgradeMode);
@@ -231,7 +231,8 @@ private slots:
             watch, [&] { return page.scanPastFirstController(); },
             [&] { closeRefused = !form.close(); });
         bool shownAtEnd = false;
-        connect(&form, &TForm1::operationEnded, [&] { shownAtEnd = form.isVisible(); });
+        connect(&form.bus(), &BusController::operationEnded,
+                [&] { shownAtEnd = form.isVisible(); });
         QVERIFY(clickAndWait(form, form.btnUpgrade));
         QVERIFY(closeRefused);
         QCOMPARE(form.messages.last().text, QStringLiteral("A run is in progress."));
@@ -317,7 +318,7 @@ private slots:
                                                            QStringLiteral("Unit 0100 upgrade OK."),
                                                            QStringLiteral("Finished.")}));
         QVERIFY(!lines.join(QLatin1Char('\n')).contains(QStringLiteral("[04]")));
-        QCOMPARE(page.bus->unit("c1").version, form.image.fileVersion);
+        QCOMPARE(page.bus->unit("c1").version, form.bus().image().fileVersion);
         QCOMPARE(page.bus->unit("c4").version, std::uint16_t(0x0201));
         QCOMPARE(page.framesStartingWith("", "0400"), 0);
         QCOMPARE(form.btnUpgrade->text(), QStringLiteral("&Upgrade"));
