@@ -4,7 +4,9 @@
 #include "logFile.h"
 #include "logView.h"
 #include "maskedEdit.h"
+#include "runButtons.h"
 #include "trustedKey.h"
+#include "upgradePage.h"
 
 #include <QActionGroup>
 #include <QCheckBox>
@@ -20,25 +22,15 @@
 
 namespace {
 
-const QStringList kStartupNotice = {
-    QStringLiteral("-------------------  IMPORTANT NOTICE ----------------------"),
-    QStringLiteral("The displayed Controller/Terminal version numbers "),
-    QStringLiteral("have changed from hexadecimal to decimal format."),
-    QStringLiteral("________________________________________"),
-    QString(),
-    QString(),
-};
-
 constexpr int kWindowWidth = 571;
 constexpr int kWindowHeight = 459;
-const QString kStopCaption = QStringLiteral("&Stop");
-const QString kSkipCaption = QStringLiteral("&Skip");
 
 } // namespace
 
 TForm1::TForm1(QWidget* parent)
     : QMainWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                              Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint) {
+                              Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+      runButtons_(new RunButtons(bus_, this)) {
     buildWindow();
     buildMenus();
     buildTrustBar();
@@ -46,6 +38,7 @@ TForm1::TForm1(QWidget* parent)
     frmExtTimeout = new TfrmExtTimeout(*this, this);
     connectBus();
     connectSite();
+    attachReportMenu(upgradePage_->statusLog());
 }
 
 // The window waits for a run to end before it closes; should it be destroyed during one all
@@ -65,13 +58,13 @@ void TForm1::buildWindow() {
 
     pgUpgrade = new QTabWidget(this);
     pgUpgrade->setObjectName(QStringLiteral("pgUpgrade"));
-    pgUpgrade->addTab(buildUpgradePage(), QStringLiteral("Firmware Upgrade"));
+    upgradePage_ = new UpgradePage(bus_);
+    pgUpgrade->addTab(upgradePage_, QStringLiteral("Firmware Upgrade"));
     pgUpgrade->addTab(buildSystemToolsPage(), QStringLiteral("System Tools"));
     pgUpgrade->addTab(buildMiscPage(), QStringLiteral("Misc"));
     pgUpgrade->addTab(buildSitePage(), QStringLiteral("Site"));
     pgUpgrade->setCurrentIndex(0);
     setCentralWidget(pgUpgrade);
-    showStartupNotice();
 }
 
 // Caption, menu ticks matching the port's settings, and logging mode.
@@ -91,20 +84,12 @@ void TForm1::buildTrustBar() {
     restoreTrustedKey(*this);
 }
 
-void TForm1::showStartupNotice() {
-    mmoStatus->setLines(kStartupNotice);
-}
-
-void TForm1::mmoStatusDblClick() {
-    mmoStatus->clearLines();
-}
-
 void TForm1::mmoReportDblClick() {
     mmoReport->clearLines();
 }
 
 LogView* TForm1::showingLog() const {
-    return pgUpgrade->currentWidget() == tbsUpgrade ? mmoStatus : mmoReport;
+    return pgUpgrade->currentWidget() == upgradePage_ ? upgradePage_->statusLog() : mmoReport;
 }
 
 void TForm1::Save1Click() {
@@ -136,21 +121,17 @@ void TForm1::ExtendedTimeouts1Click() {
 }
 
 void TForm1::startsOperation(QWidget* control, BusOperation stops) {
-    startControls_.append({control, stops});
-    if (stops != BusOperation::None)
-        if (auto* button = qobject_cast<QPushButton*>(control))
-            idleCaptions_.insert(control, button->text());
+    runButtons_->add(control, stops);
 }
 
 void TForm1::startsOperation(QAction* item) {
-    startItems_.append(item);
+    runButtons_->add(item);
 }
 
 // After every line the operation wrote: the page that started it is idle again, then a close
 // asked meanwhile is carried out.
 void TForm1::operationFinished(BusOperation kind, const Outcome& outcome) {
     guarded([&] {
-        if (kind == BusOperation::Upgrade) upgradeEnded(outcome);
         if (kind == BusOperation::CommsTest)
             // Enabled again in either mode, as they were before the mode switch disabled one.
             for (QWidget* input : {static_cast<QWidget*>(edtCycles), static_cast<QWidget*>(edtCLA)})
@@ -160,36 +141,12 @@ void TForm1::operationFinished(BusOperation kind, const Outcome& outcome) {
     if (closePending_) QTimer::singleShot(0, this, &QWidget::close);
 }
 
-// A click on a control that the session would refuse is not offered: the controls that start
-// an operation wait for the run to end, and the line's settings stay as the run opened them.
-// The window's own end of a run counts as part of the run.
-void TForm1::showRunPhase() {
-    const bool idle = bus_.canStart();
-    const BusOperation running = bus_.running();
-    const RunPhase phase = bus_.phase();
-    for (const auto& [control, stops] : std::as_const(startControls_)) {
-        const bool runButton = !idle && stops != BusOperation::None && stops == running;
-        control->setEnabled(idle || runButton);
-        auto* button = qobject_cast<QPushButton*>(control);
-        if (button == nullptr || stops == BusOperation::None) continue;
-        // The site run plans from whole searches: its button is only ever its Stop.
-        const bool offersSkip = phase == RunPhase::Discovering && stops != BusOperation::Site;
-        if (runButton)
-            button->setText(offersSkip ? kSkipCaption : kStopCaption);
-        else if (stops != BusOperation::Site)
-            button->setText(idleCaptions_.value(control));
-    }
-    for (QAction* item : std::as_const(startItems_))
-        item->setEnabled(idle);
-    portItems->setEnabled(idle);
-    baudItems->setEnabled(idle);
-}
-
 void TForm1::keyPressEvent(QKeyEvent* event) {
     const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
     const bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
-    if (enter && plain && btnUpgrade->isVisible() && btnUpgrade->isEnabled()) {
-        btnUpgrade->click();
+    QPushButton* upgrade = upgradePage_->defaultButton();
+    if (enter && plain && upgrade->isVisible() && upgrade->isEnabled()) {
+        upgrade->click();
         return;
     }
     QMainWindow::keyPressEvent(event);

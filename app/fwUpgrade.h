@@ -13,6 +13,8 @@
 #include <optional>
 
 class LogView;
+class RunButtons;
+class UpgradePage;
 class MaskedEdit;
 class RadioGroup;
 class SiteTree;
@@ -49,19 +51,7 @@ public:
 
     TfrmExtTimeout* frmExtTimeout = nullptr;
 
-    // Page "Firmware Upgrade".
     QTabWidget* pgUpgrade = nullptr;
-    QWidget* tbsUpgrade = nullptr;
-    QWidget* pnlUpgrade = nullptr;
-    MaskedEdit* edtControllerLA = nullptr;
-    MaskedEdit* edtTerminalLA = nullptr;
-    RadioGroup* rgUnitType = nullptr;
-    RadioGroup* rgUpgradeType = nullptr;
-    QCheckBox* ckbForceUpgrade = nullptr;
-    QPushButton* btnUpgrade = nullptr;
-    LogView* mmoStatus = nullptr;
-    QProgressBar* pgrProgress = nullptr;
-    QLabel* lblUpgrade = nullptr; // the last run's verdict, from its Outcome
 
     // Page "System Tools".
     QWidget* tbsPing = nullptr;
@@ -125,15 +115,11 @@ public:
 public slots:
     void ExtendedTimeouts1Click();
     void mnuVerClick();
-    void mmoStatusDblClick();
     void mmoReportDblClick();
     void Save1Click();
     void Open1Click();
     void Network1Click();
 
-    void rgUnitTypeClick();
-    void rgUpgradeTypeClick();
-    void btnUpgradeClick();
     void btnPingClick();
     void btnCommsTestClick();
     void ckFastPollClick();
@@ -178,7 +164,6 @@ protected:
 private:
     void FormCreate();
     void buildWindow();
-    QWidget* buildUpgradePage();
     QWidget* buildSystemToolsPage();
     QWidget* buildMiscPage();
     QWidget* buildSetLAPanel();
@@ -192,13 +177,6 @@ private:
     void buildPortMenu(QMenu* config);
     void buildBaudMenu(QMenu* config);
     void attachReportMenu(LogView* log);
-    void showStartupNotice();
-    // The upgrade page's choices as plain settings for the engine.
-    UpgradeSettings upgradeSettings() const;
-    void upgradeEnded(const Outcome& outcome);
-    // The caption of the running operation's button and the enabling of every control that
-    // starts an operation or changes the line, read from the run's phase.
-    void showRunPhase();
     void operationFinished(BusOperation kind, const Outcome& outcome);
     // The bus's lines and questions, to the logs and boxes that show them.
     void connectBus();
@@ -219,10 +197,8 @@ private:
     void guarded(const std::function<void()>& handler);
 
     BusController bus_;
-    // The controls that start an operation, each with the kind whose Stop it is.
-    QList<QPair<QWidget*, BusOperation>> startControls_;
-    QList<QAction*> startItems_;
-    QMap<QWidget*, QString> idleCaptions_;
+    RunButtons* runButtons_ = nullptr;
+    UpgradePage* upgradePage_ = nullptr;
     bool closePending_ = false;
     bool siteRunning_ = false;
     bool siteSearchShown_ = false; // the site line tells a search's LA, not the run

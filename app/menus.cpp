@@ -4,6 +4,7 @@
 #include "fwUpgrade.h"
 #include "historyDialog.h"
 #include "logView.h"
+#include "runButtons.h"
 #include "trustedKey.h"
 
 #include <QActionGroup>
@@ -56,6 +57,7 @@ void TForm1::buildPortMenu(QMenu* config) {
     QMenu* port = config->addMenu(QStringLiteral("Port"));
     portItems = new QActionGroup(this);
     portItems->setExclusive(true);
+    runButtons_->add(portItems);
     for (const PortItem& item : kPortItems) {
         QAction* action =
             addChoice(port, portItems, item.caption, item.name, bus_.port().ComPort() == item.port);
@@ -75,6 +77,7 @@ void TForm1::buildBaudMenu(QMenu* config) {
     QMenu* baud = config->addMenu(QStringLiteral("Baud"));
     baudItems = new QActionGroup(this);
     baudItems->setExclusive(true);
+    runButtons_->add(baudItems);
     for (const BaudItem& item : kBaudItems) {
         QAction* action = addChoice(baud, baudItems, item.caption, item.name,
                                     bus_.port().ComPortSpeed() == item.speed);

@@ -2,10 +2,10 @@
 // control.
 
 #include "fwUpgrade.h"
-#include "radioGroup.h"
+#include "upgradePage.h"
 
 // Refused while an operation runs, since the report reads into the image that an upgrade
 // may be sending.
 void TForm1::mnuVerClick() {
-    bus_.reportFileVersions(static_cast<UpgradeType>(rgUpgradeType->itemIndex()));
+    bus_.reportFileVersions(upgradePage_->upgradeType());
 }

@@ -150,7 +150,7 @@ void TForm1::btnSaveReportClick() {
         lblSite->setText(QStringLiteral("%1 Report saved to %2.").arg(siteSummary(*siteBus), path));
         return;
     }
-    mmoStatus->appendLine(*error);
+    bus_.status(error->toStdString());
     showMessageBox(QMessageBox::Critical, QStringLiteral("Error"), *error, QMessageBox::Ok);
 }
 

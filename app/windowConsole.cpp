@@ -9,7 +9,6 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QLabel>
-#include <QProgressBar>
 
 namespace {
 
@@ -31,16 +30,10 @@ QString runFileDialog(QWidget* parent, const QString& name, QFileDialog::AcceptM
 
 void TForm1::connectBus() {
     BusController* bus = &bus_;
-    connect(bus, &BusController::statusLine, mmoStatus, &LogView::appendLine);
     connect(bus, &BusController::reportLine, mmoReport, &LogView::appendLine);
-    connect(bus, &BusController::statusCleared, mmoStatus, &LogView::clearLines);
     connect(bus, &BusController::reportCleared, mmoReport, &LogView::clearLines);
     connect(bus, &BusController::lastReportLineReplaced, mmoReport, &LogView::replaceLastLine);
     connect(bus, &BusController::reportReplaced, mmoReport, &LogView::setLines);
-    connect(bus, &BusController::progressed, this, [this](int position, int min, int max) {
-        pgrProgress->setRange(min, max);
-        pgrProgress->setValue(position);
-    });
     connect(bus, &BusController::labelSet, this, [this](ConsoleLabel label, const QString& text) {
         QLabel* shown = label == ConsoleLabel::Cycle ? lblCycle
                         : label == ConsoleLabel::Cla ? lblCLA
@@ -68,7 +61,6 @@ void TForm1::connectBus() {
     });
     connect(bus, &BusController::firmwareFileAsked, this,
             [this](QString* path) { *path = askFirmwareFileName(); });
-    connect(bus, &BusController::phaseChanged, this, &TForm1::showRunPhase);
     connect(bus, &BusController::finished, this, &TForm1::operationFinished);
 }
 

@@ -194,7 +194,8 @@ private slots:
         QTest::mouseClick(form.btnSaveReport, Qt::LeftButton);
         QCOMPARE(form.messages.size(), 1);
         QCOMPARE(form.messages.first().icon, QMessageBox::Critical);
-        QCOMPARE(form.mmoStatus->lines().constLast(), form.messages.first().text);
+        QCOMPARE(named<LogView>(form, "mmoStatus")->lines().constLast(),
+                 form.messages.first().text);
 
         // The printable page: date, port, the files with their versions, the plan's table and
         // the line that sums it up.

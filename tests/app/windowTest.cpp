@@ -157,10 +157,11 @@ private slots:
         for (const char* line : {"medLine1", "medLine2", "medLine3"})
             QCOMPARE(field(form, line), QString(16, QLatin1Char(' ')));
 
-        QCOMPARE(form.rgUnitType->itemIndex(), 0);
-        QCOMPARE(form.rgUnitType->itemText(4), QStringLiteral("Remote"));
-        QCOMPARE(form.rgUpgradeType->itemIndex(), 0);
-        QCOMPARE(form.rgUpgradeType->itemText(2), QStringLiteral("ALL units [one at a time]."));
+        QCOMPARE(named<RadioGroup>(form, "rgUnitType")->itemIndex(), 0);
+        QCOMPARE(named<RadioGroup>(form, "rgUnitType")->itemText(4), QStringLiteral("Remote"));
+        QCOMPARE(named<RadioGroup>(form, "rgUpgradeType")->itemIndex(), 0);
+        QCOMPARE(named<RadioGroup>(form, "rgUpgradeType")->itemText(2),
+                 QStringLiteral("ALL units [one at a time]."));
         QVERIFY(form.findChild<QRadioButton*>(QStringLiteral("rbnTerm"))->isChecked());
         QVERIFY(!form.findChild<QRadioButton*>(QStringLiteral("rbnContr"))->isChecked());
         QVERIFY(form.findChild<QRadioButton*>(QStringLiteral("rbRS485"))->isChecked());
@@ -169,9 +170,9 @@ private slots:
         QVERIFY(!form.findChild<QCheckBox*>(QStringLiteral("ckFastPoll"))->isChecked());
         QCOMPARE(form.findChild<QPushButton*>(QStringLiteral("btnUpgrade"))->text(),
                  QStringLiteral("&Upgrade"));
-        QVERIFY(form.btnUpgrade->isDefault());
-        QCOMPARE(form.pgrProgress->minimum(), 0);
-        QCOMPARE(form.pgrProgress->maximum(), 100);
+        QVERIFY(named<QPushButton>(form, "btnUpgrade")->isDefault());
+        QCOMPARE(named<QProgressBar>(form, "pgrProgress")->minimum(), 0);
+        QCOMPARE(named<QProgressBar>(form, "pgrProgress")->maximum(), 100);
         for (const char* label : {"lblCycle", "lblCLA", "lblProgress"})
             QVERIFY(form.findChild<QLabel*>(QLatin1String(label))->text().isEmpty());
     }
@@ -179,7 +180,7 @@ private slots:
     void fontsWhereTheyMatter() {
         InTemporaryFolder folder;
         TestForm form;
-        const QFont la = form.edtControllerLA->font();
+        const QFont la = named<MaskedEdit>(form, "edtControllerLA")->font();
         QCOMPARE(la.family(), QStringLiteral("Courier New"));
         QCOMPARE(la.pointSize(), 10);
         QVERIFY(la.bold());
@@ -198,10 +199,10 @@ private slots:
         TestForm form;
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
-        form.edtTerminalLA->setFocus();
-        form.edtTerminalLA->selectAll();
-        QTest::keyClicks(form.edtTerminalLA, QStringLiteral("ab"));
-        QCOMPARE(form.edtTerminalLA->fieldText(), QStringLiteral("AB"));
+        named<MaskedEdit>(form, "edtTerminalLA")->setFocus();
+        named<MaskedEdit>(form, "edtTerminalLA")->selectAll();
+        QTest::keyClicks(named<MaskedEdit>(form, "edtTerminalLA"), QStringLiteral("ab"));
+        QCOMPARE(named<MaskedEdit>(form, "edtTerminalLA")->fieldText(), QStringLiteral("AB"));
 
         form.pgUpgrade->setCurrentWidget(form.tbsPing);
         form.edtCLA->setFocus();
@@ -227,10 +228,15 @@ private slots:
             QTest::keySequence(edit, QKeySequence::Paste);
             return edit->fieldText().trimmed();
         };
-        QList<MaskedEdit*> boxes = {
-            form.edtControllerLA, form.edtTerminalLA, form.edtCLA,
-            form.edtFA,           form.edtLA,         form.edtMessLA,
-            form.edtPortLA,       form.edtClrLA,      form.frmExtTimeout->edtTestTimeout};
+        QList<MaskedEdit*> boxes = {named<MaskedEdit>(form, "edtControllerLA"),
+                                    named<MaskedEdit>(form, "edtTerminalLA"),
+                                    form.edtCLA,
+                                    form.edtFA,
+                                    form.edtLA,
+                                    form.edtMessLA,
+                                    form.edtPortLA,
+                                    form.edtClrLA,
+                                    form.frmExtTimeout->edtTestTimeout};
         for (MaskedEdit* edit : boxes) {
             QCOMPARE(typed(edit, QStringLiteral("G1ZZ")), QStringLiteral("1"));
             QCOMPARE(pasted(edit, QStringLiteral("zq2")), QStringLiteral("2"));
@@ -375,12 +381,13 @@ private slots:
         TestForm form;
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
-        QSignalSpy upgrade(form.btnUpgrade, &QPushButton::clicked);
-        QTest::keyClick(form.edtTerminalLA, Qt::Key_Return);
-        QTest::keyClick(form.rgUnitType, Qt::Key_Enter, Qt::KeypadModifier);
+        QSignalSpy upgrade(named<QPushButton>(form, "btnUpgrade"), &QPushButton::clicked);
+        QTest::keyClick(named<MaskedEdit>(form, "edtTerminalLA"), Qt::Key_Return);
+        QTest::keyClick(named<RadioGroup>(form, "rgUnitType"), Qt::Key_Enter, Qt::KeypadModifier);
         QCOMPARE(upgrade.count(), 2);
 
-        QTest::keyClick(form.mmoStatus, Qt::Key_Return); // the log keeps its Enter
+        QTest::keyClick(named<LogView>(form, "mmoStatus"),
+                        Qt::Key_Return); // the log keeps its Enter
         form.pgUpgrade->setCurrentWidget(form.tbsPing);
         QTest::keyClick(form.edtCLA, Qt::Key_Return);
         QCOMPARE(upgrade.count(), 2);
@@ -402,10 +409,11 @@ private slots:
     void startupNoticeAndLogLines() {
         InTemporaryFolder folder;
         TestForm form;
-        QCOMPARE(form.mmoStatus->lines(), kNotice);
+        QCOMPARE(named<LogView>(form, "mmoStatus")->lines(), kNotice);
         form.bus().status("Unit 0100 Upgrade OK.");
-        QCOMPARE(form.mmoStatus->lines().size(), 7);
-        QCOMPARE(form.mmoStatus->lines().last(), QStringLiteral("Unit 0100 Upgrade OK."));
+        QCOMPARE(named<LogView>(form, "mmoStatus")->lines().size(), 7);
+        QCOMPARE(named<LogView>(form, "mmoStatus")->lines().last(),
+                 QStringLiteral("Unit 0100 Upgrade OK."));
 
         form.bus().report("");
         form.bus().report("first");
@@ -414,8 +422,8 @@ private slots:
         QCOMPARE(form.mmoReport->lines(),
                  (QStringList{QString(), QStringLiteral("Pass rate 100%")}));
         form.bus().progress(30, 0, 60);
-        QCOMPARE(form.pgrProgress->value(), 30);
-        QCOMPARE(form.pgrProgress->maximum(), 60);
+        QCOMPARE(named<QProgressBar>(form, "pgrProgress")->value(), 30);
+        QCOMPARE(named<QProgressBar>(form, "pgrProgress")->maximum(), 60);
     }
 
     void doubleClickClearsALog() {
@@ -423,16 +431,16 @@ private slots:
         TestForm form;
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
-        QTest::mouseDClick(form.mmoStatus->viewport(), Qt::LeftButton);
-        QVERIFY(form.mmoStatus->lines().isEmpty());
+        QTest::mouseDClick(named<LogView>(form, "mmoStatus")->viewport(), Qt::LeftButton);
+        QVERIFY(named<LogView>(form, "mmoStatus")->lines().isEmpty());
         form.bus().status("after");
-        QCOMPARE(form.mmoStatus->lines(), QStringList{QStringLiteral("after")});
+        QCOMPARE(named<LogView>(form, "mmoStatus")->lines(), QStringList{QStringLiteral("after")});
 
         form.pgUpgrade->setCurrentWidget(form.tbsPing);
         form.bus().report("survey line");
         QTest::mouseDClick(form.mmoReport->viewport(), Qt::LeftButton);
         QVERIFY(form.mmoReport->lines().isEmpty());
-        QCOMPARE(form.mmoStatus->lines(), QStringList{QStringLiteral("after")});
+        QCOMPARE(named<LogView>(form, "mmoStatus")->lines(), QStringList{QStringLiteral("after")});
     }
 
     void saveWritesTheLogOfTheShowingPage() {
@@ -467,7 +475,7 @@ private slots:
         QCOMPARE(form.messages.size(), 1);
         QCOMPARE(form.messages.first().icon, QMessageBox::Critical);
         QVERIFY(form.messages.first().text.contains(form.savePath));
-        QCOMPARE(form.mmoStatus->lines(), kNotice);
+        QCOMPARE(named<LogView>(form, "mmoStatus")->lines(), kNotice);
 
         form.savePath.clear(); // cancelled
         form.Save1Click();
@@ -484,14 +492,15 @@ private slots:
         form.Open1Click();
         QCOMPARE(form.mmoReport->lines(), (QStringList{QStringLiteral("line one"), QString(),
                                                        QStringLiteral("  line three")}));
-        QCOMPARE(form.mmoStatus->lines(), kNotice);
+        QCOMPARE(named<LogView>(form, "mmoStatus")->lines(), kNotice);
 
-        form.pgUpgrade->setCurrentWidget(form.tbsUpgrade);
+        form.pgUpgrade->setCurrentWidget(named<QWidget>(form, "tbsUpgrade"));
         writeFile(form.openPath, "no line end");
         form.Open1Click();
-        QCOMPARE(form.mmoStatus->lines(), QStringList{QStringLiteral("no line end")});
+        QCOMPARE(named<LogView>(form, "mmoStatus")->lines(),
+                 QStringList{QStringLiteral("no line end")});
         form.bus().status("next");
-        QCOMPARE(form.mmoStatus->lines().size(), 2);
+        QCOMPARE(named<LogView>(form, "mmoStatus")->lines().size(), 2);
     }
 
     void openThatCannotReadKeepsTheLog() {
@@ -501,12 +510,12 @@ private slots:
         form.Open1Click();
         QCOMPARE(form.messages.size(), 1);
         QVERIFY(form.messages.first().text.contains(form.openPath));
-        QCOMPARE(form.mmoStatus->lines(), kNotice);
+        QCOMPARE(named<LogView>(form, "mmoStatus")->lines(), kNotice);
 
         form.openPath.clear(); // cancelled
         form.Open1Click();
         QCOMPARE(form.messages.size(), 1);
-        QCOMPARE(form.mmoStatus->lines(), kNotice);
+        QCOMPARE(named<LogView>(form, "mmoStatus")->lines(), kNotice);
     }
 
     void saveThenOpenRoundTrips() {
@@ -515,10 +524,10 @@ private slots:
         form.bus().status("  Version 2.05 ");
         form.savePath = form.openPath = folder.file(QStringLiteral("log.txt"));
         form.Save1Click();
-        const QStringList before = form.mmoStatus->lines();
-        form.mmoStatusDblClick();
+        const QStringList before = named<LogView>(form, "mmoStatus")->lines();
+        emit named<LogView>(form, "mmoStatus")->doubleClicked();
         form.Open1Click();
-        QCOMPARE(form.mmoStatus->lines(), before);
+        QCOMPARE(named<LogView>(form, "mmoStatus")->lines(), before);
     }
 
     // While an operation holds the bus its button is its Stop, and the line's settings and a
@@ -533,7 +542,7 @@ private slots:
             HeldOperation held(form);
             QVERIFY(held.start(BusOperation::Upgrade));
             QVERIFY(form.running() && form.bus().session().busy());
-            QCOMPARE(form.btnUpgrade->text(), QStringLiteral("&Stop"));
+            QCOMPARE(named<QPushButton>(form, "btnUpgrade")->text(), QStringLiteral("&Stop"));
             QVERIFY(!form.portItems->isEnabled() && !form.baudItems->isEnabled());
             QVERIFY(!form.bus().run(BusOperation::Other,
                                     [](OperationContext&) { return Outcome::completed(); }));
@@ -541,7 +550,7 @@ private slots:
             QVERIFY(runEnds(form));
             QVERIFY(!held.sawStop);
         }
-        QCOMPARE(form.btnUpgrade->text(), QStringLiteral("&Upgrade"));
+        QCOMPARE(named<QPushButton>(form, "btnUpgrade")->text(), QStringLiteral("&Upgrade"));
         QVERIFY(form.portItems->isEnabled() && form.baudItems->isEnabled());
         QVERIFY(!form.bus().session().busy());
 
@@ -549,12 +558,14 @@ private slots:
         {
             HeldOperation held(form);
             QVERIFY(held.start(BusOperation::CommsTest));
-            QVERIFY(form.btnCommsTest->isEnabled() && !form.btnUpgrade->isEnabled());
+            QVERIFY(form.btnCommsTest->isEnabled() &&
+                    !named<QPushButton>(form, "btnUpgrade")->isEnabled());
             QVERIFY(!form.frmExtTimeout->btnCalcTimeout->isEnabled());
             held.release();
             QVERIFY(runEnds(form));
         }
-        QVERIFY(form.btnUpgrade->isEnabled() && form.frmExtTimeout->btnCalcTimeout->isEnabled());
+        QVERIFY(named<QPushButton>(form, "btnUpgrade")->isEnabled() &&
+                form.frmExtTimeout->btnCalcTimeout->isEnabled());
 
         HeldOperation held(form);
         QVERIFY(held.start(BusOperation::Upgrade));
@@ -640,7 +651,7 @@ private slots:
                                  .arg(QStringLiteral(NEXALO_FWGEN));
         QCOMPARE(std::system(make.toLocal8Bit().constData()), 0);
         TestForm form;
-        form.mmoStatusDblClick();
+        emit named<LogView>(form, "mmoStatus")->doubleClicked();
         auto* versions = form.findChild<QAction*>(QStringLiteral("mnuVer"));
         QVERIFY(versions);
         HeldOperation held(form);
@@ -648,10 +659,10 @@ private slots:
         versions->trigger();
         held.release();
         QVERIFY(runEnds(form));
-        QVERIFY(form.mmoStatus->lines().isEmpty());
+        QVERIFY(named<LogView>(form, "mmoStatus")->lines().isEmpty());
         versions->trigger();
         QVERIFY(runEnds(form));
-        const QStringList lines = form.mmoStatus->lines();
+        const QStringList lines = named<LogView>(form, "mmoStatus")->lines();
         QVERIFY(lines.contains(QStringLiteral("Application File Versions:")));
         QVERIFY(lines.contains(QStringLiteral("V2.07  Terminal-K1.hex")));
         QCOMPARE(int(form.bus().image().fileVersion), 0x0207);

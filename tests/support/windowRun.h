@@ -6,6 +6,7 @@
 #include "fwUpgrade.h"
 #include "sim/networkFile.h"
 #include "sim/ptySimulator.h"
+#include "tests/support/namedControl.h"
 
 #include <QAbstractButton>
 #include <QSignalSpy>

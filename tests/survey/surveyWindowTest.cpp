@@ -33,7 +33,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         form.pgUpgrade->setCurrentWidget(form.tbsPing);
         form.mmoReport->appendLine(QStringLiteral("left from before"));
-        const QStringList statusBefore = form.mmoStatus->lines();
+        const QStringList statusBefore = named<LogView>(form, "mmoStatus")->lines();
 
         // Clicks while the survey runs: a second survey and another operation are refused.
         bool disabledMeanwhile = false;
@@ -56,7 +56,8 @@ private slots:
         QVERIFY(lines.contains(QStringLiteral("[ Terminals on Controller 05 ]")));
         QCOMPARE(lines.count(QStringLiteral("Finished.")), 1);
         QCOMPARE(lines.last(), QStringLiteral("Finished."));
-        QCOMPARE(form.mmoStatus->lines(), statusBefore); // the versions report was refused
+        QCOMPARE(named<LogView>(form, "mmoStatus")->lines(),
+                 statusBefore); // the versions report was refused
         QCOMPARE(form.bus().surveyTable().at(1, 1).fixedAddress, 0x00C0FFEE);
         QVERIFY(!form.bus().port().IsOpen());
         QCOMPARE(bus.frames().filter(QRegularExpression(QStringLiteral("^7F00:"))).size(), 1);

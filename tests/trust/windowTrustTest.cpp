@@ -34,10 +34,10 @@ HistoryRecord recordOf(const std::string& fixedAddress, const std::string& outco
 
 // The one terminal's LA typed in, as the operator does before "&Upgrade".
 void typeTerminal(TestForm& form) {
-    form.edtControllerLA->selectAll();
-    QTest::keyClicks(form.edtControllerLA, QStringLiteral("01"));
-    form.edtTerminalLA->selectAll();
-    QTest::keyClicks(form.edtTerminalLA, QStringLiteral("01"));
+    named<MaskedEdit>(form, "edtControllerLA")->selectAll();
+    QTest::keyClicks(named<MaskedEdit>(form, "edtControllerLA"), QStringLiteral("01"));
+    named<MaskedEdit>(form, "edtTerminalLA")->selectAll();
+    QTest::keyClicks(named<MaskedEdit>(form, "edtTerminalLA"), QStringLiteral("01"));
 }
 
 bool sentNothingChanging(SimulatedBus& bus) {
@@ -134,10 +134,11 @@ private slots:
         SimulatedBus bus(form, kOneTerminalNetwork);
         QVERIFY(bus.ready);
         typeTerminal(form);
-        QVERIFY(clickAndWait(form, form.btnUpgrade));
-        QVERIFY2(form.lblUpgrade->text().contains(
-                     QStringLiteral("the trusted key %1 cannot be read").arg(copy)),
-                 qPrintable(form.lblUpgrade->text()));
+        QVERIFY(clickAndWait(form, named<QPushButton>(form, "btnUpgrade")));
+        QVERIFY2(named<QLabel>(form, "lblUpgrade")
+                     ->text()
+                     .contains(QStringLiteral("the trusted key %1 cannot be read").arg(copy)),
+                 qPrintable(named<QLabel>(form, "lblUpgrade")->text()));
         QVERIFY(sentNothingChanging(bus));
     }
 
@@ -152,20 +153,20 @@ private slots:
         SimulatedBus bus(form, kOneTerminalNetwork);
         QVERIFY(bus.ready);
         const std::string flash = flashOf(bus.unit("t1"));
-        QVERIFY(form.lblUpgrade->isHidden());
+        QVERIFY(named<QLabel>(form, "lblUpgrade")->isHidden());
         typeTerminal(form);
-        QVERIFY(clickAndWait(form, form.btnUpgrade));
+        QVERIFY(clickAndWait(form, named<QPushButton>(form, "btnUpgrade")));
         QCOMPARE(
-            form.lblUpgrade->text(),
+            named<QLabel>(form, "lblUpgrade")->text(),
             QStringLiteral("Upgrade refused: Firmware file Terminal-K2.hex refused: SHA256SUMS "
                            "cannot be read (it is a folder) (unit 0101)"));
-        QVERIFY(form.lblUpgrade->isVisibleTo(&form));
+        QVERIFY(named<QLabel>(form, "lblUpgrade")->isVisibleTo(&form));
         QVERIFY(sentNothingChanging(bus));
         QVERIFY(flashOf(bus.unit("t1")) == flash);
 
         std::filesystem::remove("SHA256SUMS");
-        QVERIFY(clickAndWait(form, form.btnUpgrade));
-        QCOMPARE(form.lblUpgrade->text(), QStringLiteral("Upgrade completed."));
+        QVERIFY(clickAndWait(form, named<QPushButton>(form, "btnUpgrade")));
+        QCOMPARE(named<QLabel>(form, "lblUpgrade")->text(), QStringLiteral("Upgrade completed."));
         QVERIFY(bus.unit("t1").version != 0x0102);
     }
 
@@ -180,16 +181,18 @@ private slots:
         SimulatedBus bus(form, kOneTerminalNetwork);
         QVERIFY(bus.ready);
         typeTerminal(form);
-        QVERIFY(clickAndWait(form, form.btnUpgrade));
-        const QStringList lines = form.mmoStatus->lines();
+        QVERIFY(clickAndWait(form, named<QPushButton>(form, "btnUpgrade")));
+        const QStringList lines = named<LogView>(form, "mmoStatus")->lines();
         QVERIFY2(lines.size() >= 2 &&
                      lines[1].startsWith(
                          QStringLiteral("Firmware file Terminal-K2.hex does not match SHA256SUMS")),
                  qPrintable(lines.join(QLatin1Char('\n'))));
         QVERIFY(sentNothingChanging(bus));
         QCOMPARE(bus.unit("t1").version, std::uint16_t{0x0102});
-        QVERIFY(form.lblUpgrade->text().startsWith(
-            QStringLiteral("Upgrade refused: Firmware file Terminal-K2.hex does not match")));
+        QVERIFY(named<QLabel>(form, "lblUpgrade")
+                    ->text()
+                    .startsWith(QStringLiteral(
+                        "Upgrade refused: Firmware file Terminal-K2.hex does not match")));
     }
 
     void theHistoryDialogShowsTheRecordsOfOneUnitAndSaysWhatItSkipped() {
