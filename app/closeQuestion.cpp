@@ -5,6 +5,7 @@
 
 #include "extTimeout.h"
 #include "fwUpgrade.h"
+#include "sitePage.h"
 
 #include <QCloseEvent>
 #include <QLabel>
@@ -13,6 +14,19 @@
 namespace {
 
 const QString kTitle = QStringLiteral("Close");
+const QString kInProgress =
+    QStringLiteral("A run is in progress.\n\nStop now ends it at its next step, then the window "
+                   "closes. Keep running lets it go on and keeps the window.");
+
+// What each answer does to the units being written.
+QString whileWriting(const QString& units, bool several) {
+    const QString plural = several ? QStringLiteral("s") : QString();
+    return QStringLiteral("A run is writing unit%1 %2.\n\nStop after %3 lets %2 finish, then the "
+                          "window closes. Stop now leaves %2 in %4 boot loader. Keep running "
+                          "lets the run go on and keeps the window.")
+        .arg(plural, units, several ? QStringLiteral("them") : QStringLiteral("it"),
+             several ? QStringLiteral("their") : QStringLiteral("its"));
+}
 
 } // namespace
 
@@ -21,9 +35,7 @@ bool TForm1::askStopForClose() {
     const QString units = QString::fromStdString(control.unitsInHand());
     const bool writing = !units.isEmpty();
     const bool several = units.contains(QLatin1Char(','));
-    const QString text = writing ? QStringLiteral("A run is writing unit%1 %2.")
-                                       .arg(several ? QStringLiteral("s") : QString(), units)
-                                 : QStringLiteral("A run is in progress.");
+    const QString text = writing ? whileWriting(units, several) : kInProgress;
     QMessageBox::StandardButtons buttons = QMessageBox::Abort | QMessageBox::Cancel;
     if (writing) buttons |= QMessageBox::Yes;
     const QMap<QMessageBox::StandardButton, QString> captions{
@@ -34,7 +46,7 @@ bool TForm1::askStopForClose() {
     switch (showMessageBox(QMessageBox::Question, kTitle, text, buttons, captions)) {
     case QMessageBox::Yes:
         // A Stop already asked stands: asked again it would stop at once.
-        if (control.stopLevel() == StopLevel::None) showStopAsked(control.requestStop());
+        if (control.stopLevel() == StopLevel::None) sitePage_->showStopAsked(control.requestStop());
         return true;
     case QMessageBox::Abort:
         control.requestStopNow();
@@ -42,13 +54,6 @@ bool TForm1::askStopForClose() {
     default:
         return false;
     }
-}
-
-// The status line says what a Stop that lets the units finish waits for.
-void TForm1::showStopAsked(StopLevel level) {
-    if (level != StopLevel::AfterUnitsInHand) return;
-    const QString note = QString::fromStdString(bus_.session().control().finishNote());
-    if (!note.isEmpty()) lblSite->setText(note);
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {

@@ -1,8 +1,9 @@
 #include "extTimeout.h"
 
+#include "busController.h"
 #include "controls.h"
-#include "fwUpgrade.h"
 #include "maskedEdit.h"
+#include "runButtons.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -31,15 +32,15 @@ protected:
 
 } // namespace
 
-TfrmExtTimeout::TfrmExtTimeout(TForm1& owner, QWidget* parent)
+TfrmExtTimeout::TfrmExtTimeout(BusController& bus, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowCloseButtonHint),
-      owner_(owner) {
+      bus_(bus) {
     setObjectName(QStringLiteral("frmExtTimeout"));
     setWindowTitle(QStringLiteral("Extend Timeout"));
     setModal(false);
     buildControls();
-    connect(&owner_.bus(), &BusController::finished, this, [this](BusOperation kind) {
+    connect(&bus_, &BusController::finished, this, [this](BusOperation kind) {
         if (kind == BusOperation::ResponseProbe) probeEnded();
     });
 }
@@ -55,7 +56,7 @@ void TfrmExtTimeout::buildControls() {
     sedtExtTimeout->setValue(0);
     btnCalcTimeout = makeButton(this, QStringLiteral("btnCalcTimeout"), QStringLiteral("Calc."));
     btnCalcTimeout->setAutoDefault(false);
-    owner_.startsOperation(btnCalcTimeout);
+    (new RunButtons(bus_, this))->add(btnCalcTimeout);
     edtTestTimeout = makeHexEdit(this, QStringLiteral("edtTestTimeout"),
                                  QStringLiteral("!>AA:AA;0;_"), QStringLiteral("0100"));
     lblTestTimeout = makeLabel(this, QStringLiteral("lblTestTimeout"), kNoResult);
@@ -97,7 +98,7 @@ void TfrmExtTimeout::buildControls() {
 
 void TfrmExtTimeout::OKBtnClick() {
     sedtExtTimeout->interpretText(); // the value as shown, even if the field still has focus
-    owner_.bus().setMinimumTimeout(static_cast<std::uint16_t>(sedtExtTimeout->value()));
+    bus_.setMinimumTimeout(static_cast<std::uint16_t>(sedtExtTimeout->value()));
     hide();
 }
 
@@ -112,13 +113,13 @@ void TfrmExtTimeout::reject() {
 // The probe holds the main window's port like any operation, so it is refused while another
 // operation runs; the measured value is only shown; OK stores what the operator enters.
 void TfrmExtTimeout::btnCalcTimeoutClick() {
-    if (!owner_.bus().probeResponseTime(edtTestTimeout->fieldText().toStdString())) return;
+    if (!bus_.probeResponseTime(edtTestTimeout->fieldText().toStdString())) return;
     sedtExtTimeout->setValue(0);
     lblTestTimeout->setText(kProbing);
 }
 
 void TfrmExtTimeout::probeEnded() {
-    if (!owner_.bus().probePortOpened()) CancelBtnClick();
-    const std::string label = owner_.bus().probeLabel();
+    if (!bus_.probePortOpened()) CancelBtnClick();
+    const std::string label = bus_.probeLabel();
     lblTestTimeout->setText(label.empty() ? kNoResult : QString::fromStdString(label));
 }

@@ -1,10 +1,14 @@
 #include "fwUpgrade.h"
 
+#include "appVersion.h"
 #include "extTimeout.h"
 #include "logFile.h"
 #include "logView.h"
 #include "maskedEdit.h"
+#include "miscPage.h"
 #include "runButtons.h"
+#include "sitePage.h"
+#include "systemToolsPage.h"
 #include "trustedKey.h"
 #include "upgradePage.h"
 
@@ -22,6 +26,7 @@
 
 namespace {
 
+const char* const kLoggingModeSuffix = " - Logging Mode";
 constexpr int kWindowWidth = 571;
 constexpr int kWindowHeight = 459;
 
@@ -30,15 +35,15 @@ constexpr int kWindowHeight = 459;
 TForm1::TForm1(QWidget* parent)
     : QMainWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                               Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
-      runButtons_(new RunButtons(bus_, this)) {
+      WindowDialogs(static_cast<QWidget&>(*this)), runButtons_(new RunButtons(bus_, this)) {
     buildWindow();
     buildMenus();
     buildTrustBar();
     FormCreate();
-    frmExtTimeout = new TfrmExtTimeout(*this, this);
+    frmExtTimeout = new TfrmExtTimeout(bus_, this);
     connectBus();
-    connectSite();
     attachReportMenu(upgradePage_->statusLog());
+    attachReportMenu(systemToolsPage_->reportLog());
 }
 
 // The window waits for a run to end before it closes; should it be destroyed during one all
@@ -60,17 +65,19 @@ void TForm1::buildWindow() {
     pgUpgrade->setObjectName(QStringLiteral("pgUpgrade"));
     upgradePage_ = new UpgradePage(bus_);
     pgUpgrade->addTab(upgradePage_, QStringLiteral("Firmware Upgrade"));
-    pgUpgrade->addTab(buildSystemToolsPage(), QStringLiteral("System Tools"));
-    pgUpgrade->addTab(buildMiscPage(), QStringLiteral("Misc"));
-    pgUpgrade->addTab(buildSitePage(), QStringLiteral("Site"));
+    systemToolsPage_ = new SystemToolsPage(bus_);
+    pgUpgrade->addTab(systemToolsPage_, QStringLiteral("System Tools"));
+    pgUpgrade->addTab(new MiscPage(bus_), QStringLiteral("Misc"));
+    sitePage_ = new SitePage(bus_, *this);
+    pgUpgrade->addTab(sitePage_, QStringLiteral("Site"));
     pgUpgrade->setCurrentIndex(0);
     setCentralWidget(pgUpgrade);
 }
 
 // Caption, menu ticks matching the port's settings, and logging mode.
 void TForm1::FormCreate() {
-    QString caption =
-        QStringLiteral("%1 %2").arg(QLatin1String(kApplicationName), QLatin1String(kVersion));
+    QString caption = QStringLiteral("%1 %2").arg(QLatin1String(kApplicationName),
+                                                  QLatin1String(kApplicationVersion));
     bus_.link().detectLogging();
     if (bus_.link().logging()) caption += QLatin1String(kLoggingModeSuffix);
     setWindowTitle(caption);
@@ -81,15 +88,12 @@ void TForm1::buildTrustBar() {
     lblTrustedKey->setObjectName(QStringLiteral("lblTrustedKey"));
     lblTrustedKey->setAccessibleName(QStringLiteral("Trusted key"));
     statusBar()->addPermanentWidget(lblTrustedKey, 1);
-    restoreTrustedKey(*this);
-}
-
-void TForm1::mmoReportDblClick() {
-    mmoReport->clearLines();
+    restoreTrustedKey(*this, bus_);
 }
 
 LogView* TForm1::showingLog() const {
-    return pgUpgrade->currentWidget() == upgradePage_ ? upgradePage_->statusLog() : mmoReport;
+    return pgUpgrade->currentWidget() == upgradePage_ ? upgradePage_->statusLog()
+                                                      : systemToolsPage_->reportLog();
 }
 
 void TForm1::Save1Click() {
@@ -120,27 +124,6 @@ void TForm1::ExtendedTimeouts1Click() {
     frmExtTimeout->activateWindow();
 }
 
-void TForm1::startsOperation(QWidget* control, BusOperation stops) {
-    runButtons_->add(control, stops);
-}
-
-void TForm1::startsOperation(QAction* item) {
-    runButtons_->add(item);
-}
-
-// After every line the operation wrote: the page that started it is idle again, then a close
-// asked meanwhile is carried out.
-void TForm1::operationFinished(BusOperation kind, const Outcome& outcome) {
-    guarded([&] {
-        if (kind == BusOperation::CommsTest)
-            // Enabled again in either mode, as they were before the mode switch disabled one.
-            for (QWidget* input : {static_cast<QWidget*>(edtCycles), static_cast<QWidget*>(edtCLA)})
-                input->setEnabled(true);
-        if (kind == BusOperation::Site) siteRunEnded();
-    });
-    if (closePending_) QTimer::singleShot(0, this, &QWidget::close);
-}
-
 void TForm1::keyPressEvent(QKeyEvent* event) {
     const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
     const bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
@@ -162,19 +145,4 @@ void TForm1::guarded(const std::function<void()>& handler) {
         showMessageBox(QMessageBox::Critical, QStringLiteral("Error"),
                        QStringLiteral("Unexpected error"), QMessageBox::Ok);
     }
-}
-
-// Misc page: the New LA field follows the kind of unit whose LA is set.
-void TForm1::rbnContrClick() {
-    edtLA->setEditMask(QStringLiteral("!>AA;0;_"));
-    edtLA->setFieldText(QStringLiteral("01"));
-}
-
-void TForm1::rbnTermClick() {
-    edtLA->setEditMask(QStringLiteral("!>AA:AA;0;_"));
-    edtLA->setFieldText(QStringLiteral("0101"));
-}
-
-void TForm1::ckbClrAllClick() {
-    edtClrLA->setEnabled(!ckbClrAll->isChecked());
 }

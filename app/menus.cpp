@@ -56,6 +56,7 @@ QAction* addChoice(QMenu* menu, QActionGroup* group, const char* caption, const 
 void TForm1::buildPortMenu(QMenu* config) {
     QMenu* port = config->addMenu(QStringLiteral("Port"));
     portItems = new QActionGroup(this);
+    portItems->setObjectName(QStringLiteral("portItems"));
     portItems->setExclusive(true);
     runButtons_->add(portItems);
     for (const PortItem& item : kPortItems) {
@@ -76,6 +77,7 @@ void TForm1::buildPortMenu(QMenu* config) {
 void TForm1::buildBaudMenu(QMenu* config) {
     QMenu* baud = config->addMenu(QStringLiteral("Baud"));
     baudItems = new QActionGroup(this);
+    baudItems->setObjectName(QStringLiteral("baudItems"));
     baudItems->setExclusive(true);
     runButtons_->add(baudItems);
     for (const BaudItem& item : kBaudItems) {
@@ -101,16 +103,16 @@ void TForm1::buildMenus() {
     // The session's trust changes only between runs.
     QAction* trustedKey = config->addAction(QStringLiteral("Trusted Key..."));
     trustedKey->setObjectName(QStringLiteral("TrustedKey1"));
-    connect(trustedKey, &QAction::triggered, this, [this] { chooseTrustedKey(*this); });
-    startsOperation(trustedKey);
+    connect(trustedKey, &QAction::triggered, this, [this] { chooseTrustedKey(*this, bus_); });
+    runButtons_->add(trustedKey);
     ClearTrustedKey1 = config->addAction(QStringLiteral("Clear Trusted Key"));
     ClearTrustedKey1->setObjectName(QStringLiteral("ClearTrustedKey1"));
-    connect(ClearTrustedKey1, &QAction::triggered, this, [this] { clearTrustedKey(*this); });
+    connect(ClearTrustedKey1, &QAction::triggered, this, [this] { clearTrustedKey(*this, bus_); });
 
     QAction* versions = bar->addAction(QStringLiteral("&File Versions"));
     versions->setObjectName(QStringLiteral("mnuVer"));
     connect(versions, &QAction::triggered, this, &TForm1::mnuVerClick);
-    startsOperation(versions);
+    runButtons_->add(versions);
 
     QAction* history = bar->addAction(QStringLiteral("Firmware &History"));
     history->setObjectName(QStringLiteral("mnuHistory"));

@@ -35,7 +35,7 @@ private slots:
     void dialogAsCreated() {
         InTemporaryFolder folder;
         TestForm form;
-        TfrmExtTimeout* dialog = form.frmExtTimeout;
+        TfrmExtTimeout* dialog = named<TfrmExtTimeout>(form, "frmExtTimeout");
         QVERIFY(dialog);
         QVERIFY(!dialog->isVisible());
         QVERIFY(!dialog->isModal());
@@ -53,21 +53,21 @@ private slots:
     void okStoresCancelKeeps() {
         InTemporaryFolder folder;
         TestForm form;
-        TfrmExtTimeout* dialog = form.frmExtTimeout;
-        form.ExtendedTimeouts1Click();
+        TfrmExtTimeout* dialog = named<TfrmExtTimeout>(form, "frmExtTimeout");
+        named<QAction>(form, "ExtendedTimeouts1")->trigger();
         QVERIFY(dialog->isVisible());
         dialog->sedtExtTimeout->setValue(2000);
         QTest::mouseClick(dialog->OKBtn, Qt::LeftButton);
         QVERIFY(!dialog->isVisible());
         QCOMPARE(form.bus().link().minimumTimeout(), 2000);
 
-        form.ExtendedTimeouts1Click();
+        named<QAction>(form, "ExtendedTimeouts1")->trigger();
         QCOMPARE(dialog->sedtExtTimeout->value(), 2000); // fields kept between showings
         dialog->sedtExtTimeout->setValue(300);
         QTest::mouseClick(dialog->CancelBtn, Qt::LeftButton);
         QVERIFY(!dialog->isVisible());
         QCOMPARE(form.bus().link().minimumTimeout(), 2000);
-        form.ExtendedTimeouts1Click();
+        named<QAction>(form, "ExtendedTimeouts1")->trigger();
         QCOMPARE(dialog->sedtExtTimeout->value(), 300);
 
         QTest::keyClick(dialog, Qt::Key_Escape);
@@ -79,8 +79,8 @@ private slots:
     void keyboardOfTheDialog() {
         InTemporaryFolder folder;
         TestForm form;
-        TfrmExtTimeout* dialog = form.frmExtTimeout;
-        form.ExtendedTimeouts1Click();
+        TfrmExtTimeout* dialog = named<TfrmExtTimeout>(form, "frmExtTimeout");
+        named<QAction>(form, "ExtendedTimeouts1")->trigger();
         QVERIFY(QTest::qWaitForWindowActive(dialog));
 
         dialog->OKBtn->setFocus();
@@ -102,7 +102,7 @@ private slots:
         QVERIFY(!dialog->isVisible());
         QCOMPARE(form.bus().link().minimumTimeout(), 2500);
 
-        form.ExtendedTimeouts1Click();
+        named<QAction>(form, "ExtendedTimeouts1")->trigger();
         dialog->sedtExtTimeout->setFocus();
         dialog->sedtExtTimeout->selectAll();
         QTest::keyClick(dialog->sedtExtTimeout, Qt::Key_Backspace);
@@ -117,8 +117,8 @@ private slots:
         TestForm form;
         SimulatedBus line(form, kNetwork);
         QVERIFY(line.ready);
-        TfrmExtTimeout* dialog = form.frmExtTimeout;
-        form.ExtendedTimeouts1Click();
+        TfrmExtTimeout* dialog = named<TfrmExtTimeout>(form, "frmExtTimeout");
+        named<QAction>(form, "ExtendedTimeouts1")->trigger();
         dialog->sedtExtTimeout->setValue(1500);
         form.bus().link().setMinimumTimeout(1500);
         QElapsedTimer elapsed;
@@ -146,8 +146,8 @@ private slots:
         TestForm form;
         SimulatedBus line(form, kNetwork);
         QVERIFY(line.ready);
-        TfrmExtTimeout* dialog = form.frmExtTimeout;
-        form.ExtendedTimeouts1Click();
+        TfrmExtTimeout* dialog = named<TfrmExtTimeout>(form, "frmExtTimeout");
+        named<QAction>(form, "ExtendedTimeouts1")->trigger();
         dialog->edtTestTimeout->setFieldText(QStringLiteral("0200"));
         dialog->sedtExtTimeout->setValue(800);
         QElapsedTimer elapsed;
@@ -170,9 +170,9 @@ private slots:
         TestForm form;
         form.bus().port().setDevicePath(
             folder.file(QStringLiteral("no-such-device")).toStdString());
-        TfrmExtTimeout* dialog = form.frmExtTimeout;
+        TfrmExtTimeout* dialog = named<TfrmExtTimeout>(form, "frmExtTimeout");
         form.bus().link().setMinimumTimeout(700);
-        form.ExtendedTimeouts1Click();
+        named<QAction>(form, "ExtendedTimeouts1")->trigger();
 
         QVERIFY(clickAndWait(form, dialog->btnCalcTimeout));
 
@@ -190,8 +190,8 @@ private slots:
         TestForm form;
         SimulatedBus line(form, kNetwork);
         QVERIFY(line.ready);
-        TfrmExtTimeout* dialog = form.frmExtTimeout;
-        form.ExtendedTimeouts1Click();
+        TfrmExtTimeout* dialog = named<TfrmExtTimeout>(form, "frmExtTimeout");
+        named<QAction>(form, "ExtendedTimeouts1")->trigger();
         dialog->sedtExtTimeout->setValue(400);
         HeldOperation held(form);
         QVERIFY(held.start());

@@ -72,8 +72,8 @@ private slots:
         QTest::mouseClick(dialog->OKBtn, Qt::LeftButton);
 
         form.show();
-        form.pgUpgrade->setCurrentWidget(form.tbsMisc);
-        QVERIFY(clickAndWait(form, form.btnPort));
+        named<QTabWidget>(form, "pgUpgrade")->setCurrentWidget(named<QWidget>(form, "tbsMisc"));
+        QVERIFY(clickAndWait(form, named<QPushButton>(form, "btnPort")));
         QCOMPARE(form.messages.size(), 1);
         QCOMPARE(form.messages.last().text, QStringLiteral("Done!"));
         const std::vector<std::string> frames = peer.frames();

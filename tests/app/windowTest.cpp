@@ -184,13 +184,17 @@ private slots:
         QCOMPARE(la.family(), QStringLiteral("Courier New"));
         QCOMPARE(la.pointSize(), 10);
         QVERIFY(la.bold());
-        QCOMPARE(form.medLine1->font().family(), QStringLiteral("Courier New"));
-        QCOMPARE(form.mmoReport->font().family(), QStringLiteral("Courier New"));
-        QCOMPARE(form.mmoReport->font().pointSize(), 8);
-        QCOMPARE(form.mmoReport->palette().color(QPalette::Base), QColor(0, 0, 0x80));
-        QCOMPARE(form.mmoReport->palette().color(QPalette::Text), QColor(Qt::white));
-        QCOMPARE(form.mmoReport->lineWrapMode(), QPlainTextEdit::NoWrap);
-        QCOMPARE(form.mmoReport->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+        QCOMPARE(named<MaskedEdit>(form, "medLine1")->font().family(),
+                 QStringLiteral("Courier New"));
+        QCOMPARE(named<LogView>(form, "mmoReport")->font().family(), QStringLiteral("Courier New"));
+        QCOMPARE(named<LogView>(form, "mmoReport")->font().pointSize(), 8);
+        QCOMPARE(named<LogView>(form, "mmoReport")->palette().color(QPalette::Base),
+                 QColor(0, 0, 0x80));
+        QCOMPARE(named<LogView>(form, "mmoReport")->palette().color(QPalette::Text),
+                 QColor(Qt::white));
+        QCOMPARE(named<LogView>(form, "mmoReport")->lineWrapMode(), QPlainTextEdit::NoWrap);
+        QCOMPARE(named<LogView>(form, "mmoReport")->verticalScrollBarPolicy(),
+                 Qt::ScrollBarAlwaysOn);
     }
 
     // Typing into the window's own fields yields the texts the operations read.
@@ -204,11 +208,11 @@ private slots:
         QTest::keyClicks(named<MaskedEdit>(form, "edtTerminalLA"), QStringLiteral("ab"));
         QCOMPARE(named<MaskedEdit>(form, "edtTerminalLA")->fieldText(), QStringLiteral("AB"));
 
-        form.pgUpgrade->setCurrentWidget(form.tbsPing);
-        form.edtCLA->setFocus();
-        form.edtCLA->selectAll();
-        QTest::keyClicks(form.edtCLA, QStringLiteral("02ff"));
-        QCOMPARE(form.edtCLA->fieldText(), QStringLiteral("02FF"));
+        named<QTabWidget>(form, "pgUpgrade")->setCurrentWidget(named<QWidget>(form, "tbsPing"));
+        named<MaskedEdit>(form, "edtCLA")->setFocus();
+        named<MaskedEdit>(form, "edtCLA")->selectAll();
+        QTest::keyClicks(named<MaskedEdit>(form, "edtCLA"), QStringLiteral("02ff"));
+        QCOMPARE(named<MaskedEdit>(form, "edtCLA")->fieldText(), QStringLiteral("02FF"));
     }
 
     // Each box that holds an address keeps the hex digits of what is typed or pasted into it,
@@ -230,40 +234,42 @@ private slots:
         };
         QList<MaskedEdit*> boxes = {named<MaskedEdit>(form, "edtControllerLA"),
                                     named<MaskedEdit>(form, "edtTerminalLA"),
-                                    form.edtCLA,
-                                    form.edtFA,
-                                    form.edtLA,
-                                    form.edtMessLA,
-                                    form.edtPortLA,
-                                    form.edtClrLA,
-                                    form.frmExtTimeout->edtTestTimeout};
+                                    named<MaskedEdit>(form, "edtCLA"),
+                                    named<MaskedEdit>(form, "edtFA"),
+                                    named<MaskedEdit>(form, "edtLA"),
+                                    named<MaskedEdit>(form, "edtMessLA"),
+                                    named<MaskedEdit>(form, "edtPortLA"),
+                                    named<MaskedEdit>(form, "edtClrLA"),
+                                    named<TfrmExtTimeout>(form, "frmExtTimeout")->edtTestTimeout};
         for (MaskedEdit* edit : boxes) {
             QCOMPARE(typed(edit, QStringLiteral("G1ZZ")), QStringLiteral("1"));
             QCOMPARE(pasted(edit, QStringLiteral("zq2")), QStringLiteral("2"));
             QCOMPARE(typed(edit, QStringLiteral("ab")), QStringLiteral("AB"));
         }
-        form.rbnContrClick();
-        clickIndicator(form.ckFastPoll);
-        QVERIFY(form.ckFastPoll->isChecked());
-        for (MaskedEdit* edit : {form.edtLA, form.edtCLA})
+        named<QRadioButton>(form, "rbnContr")->click();
+        clickIndicator(named<QCheckBox>(form, "ckFastPoll"));
+        QVERIFY(named<QCheckBox>(form, "ckFastPoll")->isChecked());
+        for (MaskedEdit* edit :
+             {named<MaskedEdit>(form, "edtLA"), named<MaskedEdit>(form, "edtCLA")})
             QCOMPARE(typed(edit, QStringLiteral("x7g")), QStringLiteral("7"));
-        clickIndicator(form.ckFastPoll);
-        QCOMPARE(typed(form.edtCycles, QStringLiteral("1f2")), QStringLiteral("12"));
+        clickIndicator(named<QCheckBox>(form, "ckFastPoll"));
+        QCOMPARE(typed(named<MaskedEdit>(form, "edtCycles"), QStringLiteral("1f2")),
+                 QStringLiteral("12"));
     }
 
     void setLAFieldFollowsTheUnitKind() {
         InTemporaryFolder folder;
         TestForm form;
-        form.pgUpgrade->setCurrentWidget(form.tbsMisc);
+        named<QTabWidget>(form, "pgUpgrade")->setCurrentWidget(named<QWidget>(form, "tbsMisc"));
         form.show();
-        clickIndicator(form.rbnContr);
-        QCOMPARE(form.edtLA->fieldText(), QStringLiteral("01"));
-        clickIndicator(form.rbnTerm);
-        QCOMPARE(form.edtLA->fieldText(), QStringLiteral("0101"));
-        clickIndicator(form.ckbClrAll);
-        QVERIFY(!form.edtClrLA->isEnabled());
-        clickIndicator(form.ckbClrAll);
-        QVERIFY(form.edtClrLA->isEnabled());
+        clickIndicator(named<QRadioButton>(form, "rbnContr"));
+        QCOMPARE(named<MaskedEdit>(form, "edtLA")->fieldText(), QStringLiteral("01"));
+        clickIndicator(named<QRadioButton>(form, "rbnTerm"));
+        QCOMPARE(named<MaskedEdit>(form, "edtLA")->fieldText(), QStringLiteral("0101"));
+        clickIndicator(named<QCheckBox>(form, "ckbClrAll"));
+        QVERIFY(!named<MaskedEdit>(form, "edtClrLA")->isEnabled());
+        clickIndicator(named<QCheckBox>(form, "ckbClrAll"));
+        QVERIFY(named<MaskedEdit>(form, "edtClrLA")->isEnabled());
     }
 
     void portAndBaudMenusReachThePort() {
@@ -272,23 +278,29 @@ private slots:
             TestForm form;
             QCOMPARE(form.bus().port().ComPort(), pnCOM1);
             QCOMPARE(form.bus().port().ComPortSpeed(), br38400);
-            QVERIFY(menuItem(form.portItems, QStringLiteral("COM1"))->isChecked());
-            QVERIFY(menuItem(form.baudItems, QStringLiteral("38400"))->isChecked());
-            QCOMPARE(form.portItems->actions().size(), 9); // COM1 to COM8, Network...
-            QCOMPARE(form.baudItems->actions().size(), 7);
+            QVERIFY(menuItem(named<QActionGroup>(form, "portItems"), QStringLiteral("COM1"))
+                        ->isChecked());
+            QVERIFY(menuItem(named<QActionGroup>(form, "baudItems"), QStringLiteral("38400"))
+                        ->isChecked());
+            QCOMPARE(named<QActionGroup>(form, "portItems")->actions().size(),
+                     9); // COM1 to COM8, Network...
+            QCOMPARE(named<QActionGroup>(form, "baudItems")->actions().size(), 7);
 
-            menuItem(form.portItems, QStringLiteral("COM3"))->trigger();
+            menuItem(named<QActionGroup>(form, "portItems"), QStringLiteral("COM3"))->trigger();
             QCOMPARE(form.bus().port().ComPort(), pnCOM3);
-            QVERIFY(!menuItem(form.portItems, QStringLiteral("COM1"))->isChecked());
-            QVERIFY(menuItem(form.portItems, QStringLiteral("COM3"))->isChecked());
-            menuItem(form.portItems, QStringLiteral("COM8"))->trigger();
+            QVERIFY(!menuItem(named<QActionGroup>(form, "portItems"), QStringLiteral("COM1"))
+                         ->isChecked());
+            QVERIFY(menuItem(named<QActionGroup>(form, "portItems"), QStringLiteral("COM3"))
+                        ->isChecked());
+            menuItem(named<QActionGroup>(form, "portItems"), QStringLiteral("COM8"))->trigger();
             QCOMPARE(form.bus().port().ComPort(), pnCOM8);
 
-            menuItem(form.baudItems, QStringLiteral("1200"))->trigger();
+            menuItem(named<QActionGroup>(form, "baudItems"), QStringLiteral("1200"))->trigger();
             QCOMPARE(form.bus().port().ComPortSpeed(), br1200);
-            menuItem(form.baudItems, QStringLiteral("57600"))->trigger();
+            menuItem(named<QActionGroup>(form, "baudItems"), QStringLiteral("57600"))->trigger();
             QCOMPARE(form.bus().port().ComPortSpeed(), br57600);
-            QCOMPARE(form.baudItems->checkedAction()->text(), QStringLiteral("57600"));
+            QCOMPARE(named<QActionGroup>(form, "baudItems")->checkedAction()->text(),
+                     QStringLiteral("57600"));
         }
         TestForm restarted;
         QCOMPARE(restarted.bus().port().ComPort(), pnCOM1);
@@ -301,19 +313,20 @@ private slots:
     void networkItemTakesAnAddressForTheRun() {
         InTemporaryFolder folder;
         TestForm form;
-        QAction* network = menuItem(form.portItems, QStringLiteral("Network..."));
-        QCOMPARE(form.portItems->actions().constLast(), network);
+        QAction* network =
+            menuItem(named<QActionGroup>(form, "portItems"), QStringLiteral("Network..."));
+        QCOMPARE(named<QActionGroup>(form, "portItems")->actions().constLast(), network);
         form.networkAnswers = {{QStringLiteral(" tcp://127.0.0.1:4001 ")}};
         network->trigger();
         QCOMPARE(form.bus().port().resolvedDevicePath(), std::string("tcp://127.0.0.1:4001"));
-        QCOMPARE(form.portItems->checkedAction(), network);
+        QCOMPARE(named<QActionGroup>(form, "portItems")->checkedAction(), network);
 
         network->trigger(); // cancelled
         QCOMPARE(form.networkOffers.constLast().text, QStringLiteral("tcp://127.0.0.1:4001"));
-        QCOMPARE(form.portItems->checkedAction(), network);
+        QCOMPARE(named<QActionGroup>(form, "portItems")->checkedAction(), network);
         QCOMPARE(form.bus().port().resolvedDevicePath(), std::string("tcp://127.0.0.1:4001"));
 
-        menuItem(form.portItems, QStringLiteral("COM3"))->trigger();
+        menuItem(named<QActionGroup>(form, "portItems"), QStringLiteral("COM3"))->trigger();
         QCOMPARE(form.bus().port().resolvedDevicePath(), devicePathForPort(pnCOM3));
         form.networkOffers.clear();
         form.networkAnswers = {{QStringLiteral("rfc2217://server"), 10}}; // then cancelled
@@ -323,7 +336,8 @@ private slots:
         QCOMPARE(form.networkOffers.size(), 2);
         QCOMPARE(form.networkOffers.constLast().text, QStringLiteral("rfc2217://server"));
         QCOMPARE(form.networkOffers.constLast().cursor, 10);
-        QCOMPARE(form.portItems->checkedAction()->text(), QStringLiteral("COM3"));
+        QCOMPARE(named<QActionGroup>(form, "portItems")->checkedAction()->text(),
+                 QStringLiteral("COM3"));
         QCOMPARE(form.bus().port().resolvedDevicePath(), devicePathForPort(pnCOM3));
 
         form.networkAnswers = {{QStringLiteral("tcp://host"), 6},
@@ -332,7 +346,7 @@ private slots:
         QCOMPARE(form.messages.size(), 2);
         QCOMPARE(form.networkOffers.constLast().text, QStringLiteral("tcp://host"));
         QCOMPARE(form.bus().port().resolvedDevicePath(), std::string("tcp://host:4001"));
-        QCOMPARE(form.portItems->checkedAction(), network);
+        QCOMPARE(named<QActionGroup>(form, "portItems")->checkedAction(), network);
     }
 
     // The window's own dialog and warning, answered at the keys: the address comes back as it
@@ -368,12 +382,13 @@ private slots:
             }
         });
         operatorAtTheKeys.start(20);
-        form.Network1->trigger();
+        named<QAction>(form, "Network1")->trigger();
         operatorAtTheKeys.stop();
         QCOMPARE(seen, (QStringList{QStringLiteral("tcp://"), QStringLiteral("warning"),
                                     QStringLiteral("tcp://serverA:40x1")}));
         QCOMPARE(cursorOffered, 13);
-        QCOMPARE(form.portItems->checkedAction()->text(), QStringLiteral("COM1"));
+        QCOMPARE(named<QActionGroup>(form, "portItems")->checkedAction()->text(),
+                 QStringLiteral("COM1"));
     }
 
     void enterClicksTheDefaultButtonOnItsPage() {
@@ -388,8 +403,8 @@ private slots:
 
         QTest::keyClick(named<LogView>(form, "mmoStatus"),
                         Qt::Key_Return); // the log keeps its Enter
-        form.pgUpgrade->setCurrentWidget(form.tbsPing);
-        QTest::keyClick(form.edtCLA, Qt::Key_Return);
+        named<QTabWidget>(form, "pgUpgrade")->setCurrentWidget(named<QWidget>(form, "tbsPing"));
+        QTest::keyClick(named<MaskedEdit>(form, "edtCLA"), Qt::Key_Return);
         QCOMPARE(upgrade.count(), 2);
     }
 
@@ -419,7 +434,7 @@ private slots:
         form.bus().report("first");
         form.bus().replaceLastReportLine("Pass rate 50%");
         form.bus().replaceLastReportLine("Pass rate 100%");
-        QCOMPARE(form.mmoReport->lines(),
+        QCOMPARE(named<LogView>(form, "mmoReport")->lines(),
                  (QStringList{QString(), QStringLiteral("Pass rate 100%")}));
         form.bus().progress(30, 0, 60);
         QCOMPARE(named<QProgressBar>(form, "pgrProgress")->value(), 30);
@@ -436,10 +451,10 @@ private slots:
         form.bus().status("after");
         QCOMPARE(named<LogView>(form, "mmoStatus")->lines(), QStringList{QStringLiteral("after")});
 
-        form.pgUpgrade->setCurrentWidget(form.tbsPing);
+        named<QTabWidget>(form, "pgUpgrade")->setCurrentWidget(named<QWidget>(form, "tbsPing"));
         form.bus().report("survey line");
-        QTest::mouseDClick(form.mmoReport->viewport(), Qt::LeftButton);
-        QVERIFY(form.mmoReport->lines().isEmpty());
+        QTest::mouseDClick(named<LogView>(form, "mmoReport")->viewport(), Qt::LeftButton);
+        QVERIFY(named<LogView>(form, "mmoReport")->lines().isEmpty());
         QCOMPARE(named<LogView>(form, "mmoStatus")->lines(), QStringList{QStringLiteral("after")});
     }
 
@@ -453,14 +468,14 @@ private slots:
         form.Save1Click();
         QCOMPARE(fileLines(form.savePath), kNotice);
 
-        form.pgUpgrade->setCurrentWidget(form.tbsPing);
+        named<QTabWidget>(form, "pgUpgrade")->setCurrentWidget(named<QWidget>(form, "tbsPing"));
         form.savePath = folder.file(QStringLiteral("report.txt"));
         form.Save1Click();
         QCOMPARE(fileLines(form.savePath),
                  (QStringList{QStringLiteral("Controller 01  Fixed 0000ABCD"),
                               QStringLiteral("  Terminal 0102")}));
 
-        form.pgUpgrade->setCurrentWidget(form.tbsMisc);
+        named<QTabWidget>(form, "pgUpgrade")->setCurrentWidget(named<QWidget>(form, "tbsMisc"));
         form.savePath = folder.file(QStringLiteral("misc.txt"));
         form.Save1Click();
         QCOMPARE(fileLines(form.savePath).size(), 2);
@@ -487,14 +502,15 @@ private slots:
         TestForm form;
         form.openPath = folder.file(QStringLiteral("old.txt"));
         writeFile(form.openPath, "line one\r\n\r\n  line three\r\n");
-        form.pgUpgrade->setCurrentWidget(form.tbsPing);
+        named<QTabWidget>(form, "pgUpgrade")->setCurrentWidget(named<QWidget>(form, "tbsPing"));
         form.bus().report("will be replaced");
         form.Open1Click();
-        QCOMPARE(form.mmoReport->lines(), (QStringList{QStringLiteral("line one"), QString(),
-                                                       QStringLiteral("  line three")}));
+        QCOMPARE(
+            named<LogView>(form, "mmoReport")->lines(),
+            (QStringList{QStringLiteral("line one"), QString(), QStringLiteral("  line three")}));
         QCOMPARE(named<LogView>(form, "mmoStatus")->lines(), kNotice);
 
-        form.pgUpgrade->setCurrentWidget(named<QWidget>(form, "tbsUpgrade"));
+        named<QTabWidget>(form, "pgUpgrade")->setCurrentWidget(named<QWidget>(form, "tbsUpgrade"));
         writeFile(form.openPath, "no line end");
         form.Open1Click();
         QCOMPARE(named<LogView>(form, "mmoStatus")->lines(),
@@ -543,7 +559,8 @@ private slots:
             QVERIFY(held.start(BusOperation::Upgrade));
             QVERIFY(form.running() && form.bus().session().busy());
             QCOMPARE(named<QPushButton>(form, "btnUpgrade")->text(), QStringLiteral("&Stop"));
-            QVERIFY(!form.portItems->isEnabled() && !form.baudItems->isEnabled());
+            QVERIFY(!named<QActionGroup>(form, "portItems")->isEnabled() &&
+                    !named<QActionGroup>(form, "baudItems")->isEnabled());
             QVERIFY(!form.bus().run(BusOperation::Other,
                                     [](OperationContext&) { return Outcome::completed(); }));
             held.release();
@@ -551,27 +568,29 @@ private slots:
             QVERIFY(!held.sawStop);
         }
         QCOMPARE(named<QPushButton>(form, "btnUpgrade")->text(), QStringLiteral("&Upgrade"));
-        QVERIFY(form.portItems->isEnabled() && form.baudItems->isEnabled());
+        QVERIFY(named<QActionGroup>(form, "portItems")->isEnabled() &&
+                named<QActionGroup>(form, "baudItems")->isEnabled());
         QVERIFY(!form.bus().session().busy());
 
         // The comms test's button is its Stop; the Upgrade button would start another run.
         {
             HeldOperation held(form);
             QVERIFY(held.start(BusOperation::CommsTest));
-            QVERIFY(form.btnCommsTest->isEnabled() &&
+            QVERIFY(named<QPushButton>(form, "btnCommsTest")->isEnabled() &&
                     !named<QPushButton>(form, "btnUpgrade")->isEnabled());
-            QVERIFY(!form.frmExtTimeout->btnCalcTimeout->isEnabled());
+            QVERIFY(!named<TfrmExtTimeout>(form, "frmExtTimeout")->btnCalcTimeout->isEnabled());
             held.release();
             QVERIFY(runEnds(form));
         }
         QVERIFY(named<QPushButton>(form, "btnUpgrade")->isEnabled() &&
-                form.frmExtTimeout->btnCalcTimeout->isEnabled());
+                named<TfrmExtTimeout>(form, "frmExtTimeout")->btnCalcTimeout->isEnabled());
 
         HeldOperation held(form);
         QVERIFY(held.start(BusOperation::Upgrade));
         form.answer = QMessageBox::Abort;
         QVERIFY(!form.close());
-        QCOMPARE(form.messages.last().text, QStringLiteral("A run is in progress."));
+        QCOMPARE(form.messages.last().text.section('\n', 0, 0),
+                 QStringLiteral("A run is in progress."));
         QVERIFY(form.isVisible());
         QVERIFY(runEnds(form));
         QVERIFY(held.sawStop);
@@ -595,7 +614,10 @@ private slots:
             control.offerFinish("0102", note);
             form.answer = QMessageBox::Cancel;
             QVERIFY(!form.close());
-            QCOMPARE(form.messages.last().text, QStringLiteral("A run is writing unit 0102."));
+            QCOMPARE(form.messages.last().text.section('\n', 0, 0),
+                     QStringLiteral("A run is writing unit 0102."));
+            QVERIFY(form.messages.last().text.contains(
+                QStringLiteral("Stop now leaves 0102 in its boot loader.")));
             QCOMPARE(control.stopLevel(), StopLevel::None);
             QTest::qWait(50);
             QVERIFY(form.isVisible() && form.running());
@@ -604,7 +626,7 @@ private slots:
             QVERIFY(!form.close());
             QCOMPARE(control.stopLevel(), StopLevel::AfterUnitsInHand);
             QVERIFY(!control.stopRequested());
-            QCOMPARE(form.lblSite->text(), QString::fromStdString(note));
+            QCOMPARE(named<QLabel>(form, "lblSite")->text(), QString::fromStdString(note));
             QTest::qWait(50);
             QVERIFY(form.isVisible() && form.running());
             held.release(); // its units finished
@@ -619,13 +641,40 @@ private slots:
         control.offerFinish("0101, 0102", note);
         form.answer = QMessageBox::Abort;
         QVERIFY(!form.close());
-        QCOMPARE(form.messages.last().text, QStringLiteral("A run is writing units 0101, 0102."));
+        QCOMPARE(form.messages.last().text.section('\n', 0, 0),
+                 QStringLiteral("A run is writing units 0101, 0102."));
+        QVERIFY(form.messages.last().text.contains(
+            QStringLiteral("Stop now leaves 0101, 0102 in their boot loader.")));
         // Abort asks for a stop at once. The held operation ends only on such a stop (sawStop),
         // and the run's end clears it, so it is not read from the control here: on a busy host
         // the worker may already have ended the run.
         QVERIFY(runEnds(form));
         QVERIFY(held.sawStop);
         QTRY_VERIFY(!form.isVisible());
+    }
+
+    // The Site page's Stop during a site run: the first lets the unit being written finish and
+    // says so, the second is acknowledged at once and stops the run at its checkpoint.
+    void aSecondStopOfASiteRunIsAcknowledgedAtOnce() {
+        InTemporaryFolder folder;
+        TestForm form;
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        RunControl& control = form.bus().session().control();
+        HeldOperation held(form);
+        QVERIFY(held.start(BusOperation::Site));
+        const std::string note = "Stopping after 0102 (about 40 s)";
+        control.offerFinish("0102", note);
+        auto* stop = named<QPushButton>(form, "btnSite");
+        auto* line = named<QLabel>(form, "lblSite");
+        QVERIFY(stop->isEnabled());
+        QTest::mouseClick(stop, Qt::LeftButton);
+        QCOMPARE(line->text(), QString::fromStdString(note));
+        QVERIFY(!control.stopRequested());
+        QTest::mouseClick(stop, Qt::LeftButton);
+        QCOMPARE(line->text(), QStringLiteral("Stopping now..."));
+        QVERIFY(runEnds(form));
+        QVERIFY(held.sawStop);
     }
 
     void exceptionOfAnOperationIsShownNotThrown() {

@@ -3,6 +3,7 @@
 #include "fwUpgrade.h"
 #include "sim/networkFile.h"
 #include "sim/ptySimulator.h"
+#include "tests/support/namedControl.h"
 #include "tests/support/sampleFiles.h"
 
 #include <QDir>
@@ -68,7 +69,7 @@ std::optional<QString> DemoSite::plan(TForm1& form) {
     QEventLoop loop;
     QObject::connect(&form.bus(), &BusController::operationEnded, &loop, &QEventLoop::quit);
     QTimer::singleShot(kPlanMs, &loop, &QEventLoop::quit);
-    form.btnPlan->click();
+    named<QPushButton>(form, "btnPlan")->click();
     if (!form.running()) return QStringLiteral("the plan did not start");
     loop.exec();
     if (form.running()) return QStringLiteral("the plan did not end in time");

@@ -31,8 +31,8 @@ private slots:
         QVERIFY(bus.ready);
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
-        form.pgUpgrade->setCurrentWidget(form.tbsPing);
-        form.mmoReport->appendLine(QStringLiteral("left from before"));
+        named<QTabWidget>(form, "pgUpgrade")->setCurrentWidget(named<QWidget>(form, "tbsPing"));
+        named<LogView>(form, "mmoReport")->appendLine(QStringLiteral("left from before"));
         const QStringList statusBefore = named<LogView>(form, "mmoStatus")->lines();
 
         // Clicks while the survey runs: a second survey and another operation are refused.
@@ -40,16 +40,16 @@ private slots:
         QTimer meanwhile;
         meanwhile.setSingleShot(true);
         connect(&meanwhile, &QTimer::timeout, &form, [&] {
-            disabledMeanwhile = !form.btnPing->isEnabled();
-            form.btnPingClick();
+            disabledMeanwhile = !named<QPushButton>(form, "btnPing")->isEnabled();
+            named<QPushButton>(form, "btnPing")->click();
             form.mnuVerClick();
         });
         meanwhile.start(300);
-        QVERIFY(clickAndWait(form, form.btnPing));
+        QVERIFY(clickAndWait(form, named<QPushButton>(form, "btnPing")));
 
         QVERIFY(disabledMeanwhile);
-        QVERIFY(form.btnPing->isEnabled());
-        const QStringList lines = form.mmoReport->lines();
+        QVERIFY(named<QPushButton>(form, "btnPing")->isEnabled());
+        const QStringList lines = named<LogView>(form, "mmoReport")->lines();
         QCOMPARE(lines.first(), QStringLiteral(">> Registration Reader or Host Interface <<"));
         QVERIFY(lines.contains(QStringLiteral("0001A2B3    05  1.10        Ok             05:") +
                                QString::fromStdString(getProductName(5))));

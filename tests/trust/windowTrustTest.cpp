@@ -11,7 +11,9 @@
 #include "trustFixtures.h"
 #include "trustedKey.h"
 
+#include <QClipboard>
 #include <QFile>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -23,12 +25,15 @@
 
 namespace {
 
+constexpr const char* kDigest = "9f86d081884c7d659a2feaa0c55ad015a3bf4f1b2b0b822cd15d6c15b0f00a08";
+
 HistoryRecord recordOf(const std::string& fixedAddress, const std::string& outcome) {
     HistoryRecord record;
     record.time = "2026-12-08T20:15:03Z";
     record.port = "COM1";
     record.fixedAddress = fixedAddress;
     record.outcome = outcome;
+    record.fileSha256 = kDigest;
     return record;
 }
 
@@ -67,7 +72,7 @@ private slots:
     // Every case starts from a window that keeps no key.
     void init() {
         TestForm form;
-        clearTrustedKey(form);
+        clearTrustedKey(form, form.bus());
     }
     void theTrustedKeyIsTakenOnlyWhenItIsAPublicKey() {
         InTemporaryFolder folder;
@@ -76,11 +81,12 @@ private slots:
         QVERIFY(item != nullptr);
         QCOMPARE(item->text(), QStringLiteral("Trusted Key..."));
         const QString secret = QString::fromStdString(fixturePath("key-a.key"));
-        QVERIFY(applyTrustedKey(form, secret).contains(QStringLiteral("secret key")));
+        QVERIFY(applyTrustedKey(form, form.bus(), secret).contains(QStringLiteral("secret key")));
         QCOMPARE(form.messages.size(), 1);
         QCOMPARE(form.bus().session().trustSettings().trustedKeyFile, std::string());
         const QString key = QString::fromStdString(fixturePath("key-a.pub"));
-        QVERIFY(applyTrustedKey(form, key).contains(QStringLiteral("891B246CECC102DC")));
+        QVERIFY(
+            applyTrustedKey(form, form.bus(), key).contains(QStringLiteral("891B246CECC102DC")));
         QCOMPARE(form.bus().session().trustSettings().trustedKeyFile, key.toStdString());
     }
 
@@ -90,28 +96,28 @@ private slots:
         InTemporaryFolder folder;
         {
             TestForm first;
-            QVERIFY(!first.lblTrustedKey->isVisibleTo(&first));
-            QVERIFY(!first.ClearTrustedKey1->isEnabled());
-            applyTrustedKey(first, keyFile());
-            QVERIFY(first.lblTrustedKey->isVisibleTo(&first));
+            QVERIFY(!named<QLabel>(first, "lblTrustedKey")->isVisibleTo(&first));
+            QVERIFY(!named<QAction>(first, "ClearTrustedKey1")->isEnabled());
+            applyTrustedKey(first, first.bus(), keyFile());
+            QVERIFY(named<QLabel>(first, "lblTrustedKey")->isVisibleTo(&first));
         }
         {
             TestForm restarted;
             QCOMPARE(restarted.bus().session().trustSettings().trustedKeyFile,
                      keyFile().toStdString());
-            QVERIFY(restarted.lblTrustedKey->isVisibleTo(&restarted));
+            QVERIFY(named<QLabel>(restarted, "lblTrustedKey")->isVisibleTo(&restarted));
             QCOMPARE(
-                restarted.lblTrustedKey->text(),
+                named<QLabel>(restarted, "lblTrustedKey")->text(),
                 QStringLiteral(
                     "Signed firmware only: SHA256SUMS must be signed by key 891B246CECC102DC."));
-            QVERIFY(restarted.ClearTrustedKey1->isEnabled());
-            restarted.ClearTrustedKey1->trigger();
+            QVERIFY(named<QAction>(restarted, "ClearTrustedKey1")->isEnabled());
+            named<QAction>(restarted, "ClearTrustedKey1")->trigger();
             QCOMPARE(restarted.bus().session().trustSettings().trustedKeyFile, std::string());
-            QVERIFY(!restarted.lblTrustedKey->isVisibleTo(&restarted));
+            QVERIFY(!named<QLabel>(restarted, "lblTrustedKey")->isVisibleTo(&restarted));
         }
         TestForm cleared;
         QCOMPARE(cleared.bus().session().trustSettings().trustedKeyFile, std::string());
-        QVERIFY(!cleared.lblTrustedKey->isVisibleTo(&cleared));
+        QVERIFY(!named<QLabel>(cleared, "lblTrustedKey")->isVisibleTo(&cleared));
     }
 
     // A kept key whose file has gone is not dropped: the window says it cannot be read, and a
@@ -122,13 +128,14 @@ private slots:
         QVERIFY(QFile::copy(keyFile(), copy));
         {
             TestForm first;
-            applyTrustedKey(first, copy);
+            applyTrustedKey(first, first.bus(), copy);
         }
         QVERIFY(QFile::remove(copy));
         TestForm form;
         QCOMPARE(form.bus().session().trustSettings().trustedKeyFile, copy.toStdString());
-        QVERIFY2(form.lblTrustedKey->text().contains(QStringLiteral("cannot be read")),
-                 qPrintable(form.lblTrustedKey->text()));
+        QVERIFY2(
+            named<QLabel>(form, "lblTrustedKey")->text().contains(QStringLiteral("cannot be read")),
+            qPrintable(named<QLabel>(form, "lblTrustedKey")->text()));
         std::filesystem::copy_file(std::filesystem::path(NEXALO_FW_SAMPLES_DIR) / "Terminal-K2.hex",
                                    folder.file(QStringLiteral("Terminal-K2.hex")).toStdString());
         SimulatedBus bus(form, kOneTerminalNetwork);
@@ -217,6 +224,28 @@ private slots:
         QTest::keyClicks(dialog->edtFixedAddress, QStringLiteral("2000010Z")); // not hex: kept out
         QCOMPARE(dialog->edtFixedAddress->text(), QStringLiteral("2000010"));
         QCOMPARE(dialog->tblHistory->rowCount(), 3);
+        // Seven digits are no fixed address yet: the dialog says so, and the eighth lifts it.
+        QVERIFY(dialog->lblFilter->isVisible());
+        QTest::keyClicks(dialog->edtFixedAddress, QStringLiteral("1"));
+        QVERIFY(!dialog->lblFilter->isVisible());
+        QCOMPARE(dialog->tblHistory->rowCount(), 2);
+
+        // The digest is cut short in the table, whole in its tool tip and in the copy; Outcome
+        // and Reason stand inside the table's view without a scroll.
+        QTableWidgetItem* digest = dialog->tblHistory->item(0, 8);
+        const QString whole = QString::fromStdString(kDigest);
+        QCOMPARE(digest->toolTip(), whole);
+        QVERIFY(digest->text().size() < whole.size());
+        dialog->tblHistory->setCurrentCell(0, 0);
+        named<QAction>(*dialog, "actCopyDigest")->trigger();
+        QCOMPARE(QGuiApplication::clipboard()->text(), whole);
+        QTableWidget* table = dialog->tblHistory;
+        for (int column : {9, 10})
+            QVERIFY2(table->columnViewportPosition(column) + table->columnWidth(column) <=
+                         table->viewport()->width(),
+                     qPrintable(QString::number(column)));
+        QTest::mouseClick(named<QPushButton>(*dialog, "btnClose"), Qt::LeftButton);
+        QVERIFY(!dialog->isVisible());
     }
 };
 

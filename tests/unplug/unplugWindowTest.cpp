@@ -113,19 +113,19 @@ private slots:
         QVERIFY(bench.ready());
         TestForm& form = bench.form;
         bench.simulator.unplugAtRequest(6);
-        const double share = bench.clickAndMeasure(form.btnPing);
-        const std::vector<std::string> lines = linesOf(form.mmoReport);
+        const double share = bench.clickAndMeasure(named<QPushButton>(form, "btnPing"));
+        const std::vector<std::string> lines = linesOf(named<LogView>(form, "mmoReport"));
         QCOMPARE(traceOf(lines).lossLines, 1);
         QVERIFY(traceOf(lines).linesAfter <= 5);
         QCOMPARE(lines.back(), std::string("Finished."));
         QVERIFY(share >= 0 && share < kMaxCpuShare);
         QVERIFY(bench.workerStayedIdle());
-        QVERIFY(form.btnPing->isEnabled());
+        QVERIFY(named<QPushButton>(form, "btnPing")->isEnabled());
         QVERIFY(!form.bus().port().IsOpen());
 
         QVERIFY(bench.simulator.replug());
-        QVERIFY(clickAndWait(form, form.btnPing));
-        QCOMPARE(traceOf(linesOf(form.mmoReport)).lossLines, 0);
+        QVERIFY(clickAndWait(form, named<QPushButton>(form, "btnPing")));
+        QCOMPARE(traceOf(linesOf(named<LogView>(form, "mmoReport"))).lossLines, 0);
         QCOMPARE(form.bus().surveyTable().at(1, 0).fixedAddress, 0x10000001);
     }
 
@@ -135,7 +135,7 @@ private slots:
         QVERIFY(bench.ready());
         TestForm& form = bench.form;
         bench.simulator.unplugAtRequest(1);
-        QVERIFY(clickAndWait(form, form.btnSetLA));
+        QVERIFY(clickAndWait(form, named<QPushButton>(form, "btnSetLA")));
         QCOMPARE(form.messages.size(), 2);
         QCOMPARE(form.messages.at(0).icon, QMessageBox::Critical);
         QCOMPARE(form.messages.at(0).text, QStringLiteral("Serial line lost: Input/output error"));

@@ -104,11 +104,17 @@ struct UpgradeRig {
     // Every control that starts an operation, other than the Upgrade button, and the line's
     // menu items: enabled when all of them are (when on is true), or none of them.
     bool othersEnabled(bool on) {
-        const QList<QWidget*> buttons = {form.btnPing,     form.btnCommsTest,
-                                         form.btnReset,    form.btnSetLA,
-                                         form.btnSetMess,  form.btnPort,
-                                         form.btnClearMem, form.frmExtTimeout->btnCalcTimeout};
-        QList<QAction*> items = form.portItems->actions() + form.baudItems->actions();
+        const QList<QWidget*> buttons = {
+            named<QPushButton>(form, "btnPing"),
+            named<QPushButton>(form, "btnCommsTest"),
+            named<QPushButton>(form, "btnReset"),
+            named<QPushButton>(form, "btnSetLA"),
+            named<QPushButton>(form, "btnSetMess"),
+            named<QPushButton>(form, "btnPort"),
+            named<QPushButton>(form, "btnClearMem"),
+            named<TfrmExtTimeout>(form, "frmExtTimeout")->btnCalcTimeout};
+        QList<QAction*> items = named<QActionGroup>(form, "portItems")->actions() +
+                                named<QActionGroup>(form, "baudItems")->actions();
         items << form.findChild<QAction*>(QStringLiteral("mnuVer"));
         return std::ranges::all_of(buttons, [on](QWidget* w) { return w->isEnabled() == on; }) &&
                std::ranges::all_of(items, [on](QAction* a) { return a && a->isEnabled() == on; });
@@ -243,7 +249,8 @@ private slots:
                 [&] { shownAtEnd = form.isVisible(); });
         QVERIFY(clickAndWait(form, named<QPushButton>(form, "btnUpgrade")));
         QVERIFY(closeRefused);
-        QCOMPARE(form.messages.last().text, QStringLiteral("A run is in progress."));
+        QCOMPARE(form.messages.last().text.section('\n', 0, 0),
+                 QStringLiteral("A run is in progress."));
         QVERIFY(shownAtEnd);
         QTRY_VERIFY(!form.isVisible());
 
@@ -274,7 +281,8 @@ private slots:
                               !named<QWidget>(form, "pnlUpgrade")->isEnabled();
             if (page.scanPastFirstController() && !whileSearching) {
                 whileSearching = held;
-                QTest::mouseClick(form.btnReset, Qt::LeftButton); // offered nothing
+                QTest::mouseClick(named<QPushButton>(form, "btnReset"),
+                                  Qt::LeftButton); // offered nothing
                 QTest::mouseClick(named<QPushButton>(form, "btnUpgrade"), Qt::LeftButton); // Skip
             }
             if (!stopped && named<LogView>(form, "mmoStatus")
