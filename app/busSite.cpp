@@ -9,6 +9,7 @@
 #include "site/siteRun.h"
 #include "trust/folderTrust.h"
 
+#include <map>
 #include <memory>
 
 namespace {
@@ -21,6 +22,18 @@ struct SiteRunResult {
     std::optional<SiteBus> bus;
     bool declined = false;
 };
+
+// The units the run will not upgrade because their file was refused, counted by the reason:
+// "2 refused: SHA256SUMS signature does not verify".
+std::string refusedLines(const SiteBus& plan) {
+    std::map<std::string, int> byReason;
+    for (const SiteUnit& unit : plan.units)
+        if (unit.result == SiteResult::Refused) ++byReason[unit.reason.value_or("refused")];
+    std::string lines;
+    for (const auto& [reason, count] : byReason)
+        lines += "\n" + std::to_string(count) + " refused: " + reason;
+    return lines;
+}
 
 } // namespace
 
@@ -78,14 +91,17 @@ bool BusController::runSiteOperation(const SiteOptions& options) {
 }
 
 // Asked on the worker once the plan is known, the files' pages read there too. A plan with
-// nothing to upgrade asks nothing.
+// nothing to upgrade asks nothing; the units it will not upgrade are named with why.
 bool BusController::askSiteUpgrade(const SiteBus& plan, const SiteOptions& options,
                                    const FirmwareTrust& trust) {
     const std::uint32_t bitsPerSecond = baudRateBitsPerSecond(session_.port().ComPortSpeed());
     const SiteEstimate estimate =
         estimateWrites(plannedWrites(plan, options.model, trust), bitsPerSecond);
     if (estimate.total() == 0) return true;
-    const QString question = QString::fromStdString(siteQuestion(estimate, bitsPerSecond));
+    const std::string refused = refusedLines(plan);
+    const QString question =
+        QString::fromStdString(siteQuestion(estimate, bitsPerSecond) +
+                               (refused.empty() ? std::string() : "\n\nNot upgraded:" + refused));
     bool yes = false;
     askOnOwnThread([this, &yes, &question] { emit siteUpgradeAsked(question, &yes); });
     return yes;

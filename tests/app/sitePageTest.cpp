@@ -17,6 +17,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCryptographicHash>
 #include <QDate>
 #include <QDir>
 #include <QHeaderView>
@@ -292,6 +293,38 @@ private slots:
         QVERIFY(spoken);
         QVERIFY2(spoken->text(QAccessible::Name).contains(line->text()),
                  qPrintable(spoken->text(QAccessible::Name)));
+    }
+
+    // With some files refused, the question before Upgrade Site names the units it will not
+    // upgrade and why; the others stay planned for an upgrade.
+    void theQuestionNamesTheRefusedUnits() {
+        SiteRig page;
+        QVERIFY(page.ready());
+        TestForm& form = page.form;
+        // SHA256SUMS lists one file only: every other file is refused.
+        QFile listed(page.folder.file(QStringLiteral("Terminal-K2.hex")));
+        QVERIFY(listed.open(QIODevice::ReadOnly));
+        const QByteArray digest =
+            QCryptographicHash::hash(listed.readAll(), QCryptographicHash::Sha256).toHex();
+        QFile sums(page.folder.file(QStringLiteral("SHA256SUMS")));
+        QVERIFY(sums.open(QIODevice::WriteOnly));
+        sums.write(digest + "  Terminal-K2.hex\n");
+        sums.close();
+        form.answer = QMessageBox::No;
+        QVERIFY(clickAndWait(form, named<QPushButton>(form, "btnSite")));
+        QVERIFY(!form.messages.isEmpty());
+        const QString asked = form.messages.last().text;
+        QVERIFY2(asked.startsWith(QStringLiteral("Upgrade 2 units: 2 terminals.")),
+                 qPrintable(asked));
+        QVERIFY2(asked.contains(QRegularExpression(QStringLiteral(
+                     "\\n[0-9]+ refused: Firmware file \\S+ is not listed in SHA256SUMS"))),
+                 qPrintable(asked));
+        QCOMPARE(page.changingRequests(), QStringList());
+        const auto rows = rowsOf(named<SiteTree>(form, "tvSite"));
+        QCOMPARE(rows.at(QStringLiteral("0101"))->text(SiteTree::Action),
+                 QStringLiteral("upgrade"));
+        QCOMPARE(rows.at(QStringLiteral("0100"))->text(SiteTree::Action),
+                 QStringLiteral("refused"));
     }
 
     void upgradeSiteAsksFirstAndEnterAnswersNo();
