@@ -4,7 +4,6 @@
 #include "extTimeout.h"
 #include "logFile.h"
 #include "logView.h"
-#include "maskedEdit.h"
 #include "miscPage.h"
 #include "runButtons.h"
 #include "sitePage.h"
@@ -13,8 +12,6 @@
 #include "upgradePage.h"
 
 #include <QActionGroup>
-#include <QCheckBox>
-#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>

@@ -1,10 +1,9 @@
-// The window as the engine's console: its two logs, the progress bar, the labels, and the
-// message boxes and file dialog that operations need, each carried over to the window's thread.
+// The bus's questions answered by the window's boxes and file dialog while the run waits; the
+// pages show the bus's lines themselves.
 
 #include "fwUpgrade.h"
 
 #include "appVersion.h"
-#include "logView.h"
 
 #include <QLabel>
 #include <QTimer>
