@@ -5,6 +5,7 @@
 
 #include "extTimeout.h"
 #include "fwUpgrade.h"
+#include "sitePage.h"
 
 #include <QCloseEvent>
 #include <QLabel>
@@ -13,17 +14,28 @@
 namespace {
 
 const QString kTitle = QStringLiteral("Close");
+const QString kInProgress =
+    QStringLiteral("A run is in progress.\n\nStop now ends it at its next step, then the window "
+                   "closes. Keep running lets it go on and keeps the window.");
+
+// What each answer does to the units being written.
+QString whileWriting(const QString& units, bool several) {
+    const QString plural = several ? QStringLiteral("s") : QString();
+    return QStringLiteral("A run is writing unit%1 %2.\n\nStop after %3 lets %2 finish, then the "
+                          "window closes. Stop now leaves %2 in %4 boot loader. Keep running "
+                          "lets the run go on and keeps the window.")
+        .arg(plural, units, several ? QStringLiteral("them") : QStringLiteral("it"),
+             several ? QStringLiteral("their") : QStringLiteral("its"));
+}
 
 } // namespace
 
 bool TForm1::askStopForClose() {
-    RunControl& control = session.control();
+    RunControl& control = bus_.session().control();
     const QString units = QString::fromStdString(control.unitsInHand());
     const bool writing = !units.isEmpty();
     const bool several = units.contains(QLatin1Char(','));
-    const QString text = writing ? QStringLiteral("A run is writing unit%1 %2.")
-                                       .arg(several ? QStringLiteral("s") : QString(), units)
-                                 : QStringLiteral("A run is in progress.");
+    const QString text = writing ? whileWriting(units, several) : kInProgress;
     QMessageBox::StandardButtons buttons = QMessageBox::Abort | QMessageBox::Cancel;
     if (writing) buttons |= QMessageBox::Yes;
     const QMap<QMessageBox::StandardButton, QString> captions{
@@ -34,7 +46,7 @@ bool TForm1::askStopForClose() {
     switch (showMessageBox(QMessageBox::Question, kTitle, text, buttons, captions)) {
     case QMessageBox::Yes:
         // A Stop already asked stands: asked again it would stop at once.
-        if (control.stopLevel() == StopLevel::None) showStopAsked(control.requestStop());
+        if (control.stopLevel() == StopLevel::None) sitePage_->showStopAsked(control.requestStop());
         return true;
     case QMessageBox::Abort:
         control.requestStopNow();
@@ -44,21 +56,14 @@ bool TForm1::askStopForClose() {
     }
 }
 
-// The status line says what a Stop that lets the units finish waits for.
-void TForm1::showStopAsked(StopLevel level) {
-    if (level != StopLevel::AfterUnitsInHand) return;
-    const QString note = QString::fromStdString(session.control().finishNote());
-    if (!note.isEmpty()) lblSite->setText(note);
-}
-
 void TForm1::closeEvent(QCloseEvent* event) {
-    if (running_) {
+    if (running()) {
         event->ignore();
         // Everything the running operation uses lives in this window: it ends first. The box
         // waits for an answer while the run goes on, and may see it end meanwhile.
         if (!askStopForClose()) return;
         closePending_ = true;
-        if (!running_) QTimer::singleShot(0, this, &QWidget::close);
+        if (!running()) QTimer::singleShot(0, this, &QWidget::close);
         return;
     }
     closePending_ = false;

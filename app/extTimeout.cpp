@@ -1,18 +1,15 @@
 #include "extTimeout.h"
 
+#include "busController.h"
 #include "controls.h"
-#include "fwUpgrade.h"
 #include "maskedEdit.h"
-#include "tools/responseProbe.h"
+#include "runButtons.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QSpinBox>
-
-#include <memory>
-#include <optional>
 
 namespace {
 
@@ -35,14 +32,17 @@ protected:
 
 } // namespace
 
-TfrmExtTimeout::TfrmExtTimeout(TForm1& owner, QWidget* parent)
+TfrmExtTimeout::TfrmExtTimeout(BusController& bus, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowCloseButtonHint),
-      owner_(owner) {
+      bus_(bus) {
     setObjectName(QStringLiteral("frmExtTimeout"));
     setWindowTitle(QStringLiteral("Extend Timeout"));
     setModal(false);
     buildControls();
+    connect(&bus_, &BusController::finished, this, [this](BusOperation kind) {
+        if (kind == BusOperation::ResponseProbe) probeEnded();
+    });
 }
 
 void TfrmExtTimeout::buildControls() {
@@ -56,7 +56,7 @@ void TfrmExtTimeout::buildControls() {
     sedtExtTimeout->setValue(0);
     btnCalcTimeout = makeButton(this, QStringLiteral("btnCalcTimeout"), QStringLiteral("Calc."));
     btnCalcTimeout->setAutoDefault(false);
-    owner_.startsOperation(btnCalcTimeout);
+    (new RunButtons(bus_, this))->add(btnCalcTimeout);
     edtTestTimeout = makeHexEdit(this, QStringLiteral("edtTestTimeout"),
                                  QStringLiteral("!>AA:AA;0;_"), QStringLiteral("0100"));
     lblTestTimeout = makeLabel(this, QStringLiteral("lblTestTimeout"), kNoResult);
@@ -98,7 +98,7 @@ void TfrmExtTimeout::buildControls() {
 
 void TfrmExtTimeout::OKBtnClick() {
     sedtExtTimeout->interpretText(); // the value as shown, even if the field still has focus
-    owner_.link.setMinimumTimeout(static_cast<std::uint16_t>(sedtExtTimeout->value()));
+    bus_.setMinimumTimeout(static_cast<std::uint16_t>(sedtExtTimeout->value()));
     hide();
 }
 
@@ -113,20 +113,13 @@ void TfrmExtTimeout::reject() {
 // The probe holds the main window's port like any operation, so it is refused while another
 // operation runs; the measured value is only shown; OK stores what the operator enters.
 void TfrmExtTimeout::btnCalcTimeoutClick() {
-    const std::string address = edtTestTimeout->fieldText().toStdString();
-    // Filled on the worker; read on this thread once the probe has ended (an error that ended
-    // it early leaves "no result").
-    auto outcome = std::make_shared<std::optional<ProbeOutcome>>();
-    const auto probe = [this, address, outcome] {
-        *outcome = probeResponseTime(owner_.link, address);
-    };
-    const auto shown = [this, outcome] {
-        if (outcome->has_value() && !(*outcome)->portOpened) CancelBtnClick();
-        const bool measured = outcome->has_value() && !(*outcome)->label.empty();
-        lblTestTimeout->setText(measured ? QString::fromStdString((*outcome)->label) : kNoResult);
-    };
-    // No log of its own: a failed line is told in a box.
-    if (!owner_.runOperation(probe, RunLog::MessageBox, nullptr, shown)) return;
+    if (!bus_.probeResponseTime(edtTestTimeout->fieldText().toStdString())) return;
     sedtExtTimeout->setValue(0);
     lblTestTimeout->setText(kProbing);
+}
+
+void TfrmExtTimeout::probeEnded() {
+    if (!bus_.probePortOpened()) CancelBtnClick();
+    const std::string label = bus_.probeLabel();
+    lblTestTimeout->setText(label.empty() ? kNoResult : QString::fromStdString(label));
 }

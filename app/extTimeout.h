@@ -8,7 +8,7 @@ class MaskedEdit;
 class QLabel;
 class QPushButton;
 class QSpinBox;
-class TForm1;
+class BusController;
 
 class TfrmExtTimeout : public QDialog {
     Q_OBJECT
@@ -16,7 +16,7 @@ public:
     static constexpr int kMaxTimeoutMs = 5000;
     static constexpr int kTimeoutStepMs = 100;
 
-    TfrmExtTimeout(TForm1& owner, QWidget* parent = nullptr);
+    TfrmExtTimeout(BusController& bus, QWidget* parent = nullptr);
 
     QPushButton* OKBtn = nullptr;
     QPushButton* CancelBtn = nullptr;
@@ -33,6 +33,7 @@ public slots:
 
 private:
     void buildControls();
+    void probeEnded();
 
-    TForm1& owner_;
+    BusController& bus_;
 };

@@ -1,7 +1,7 @@
 #include "extraAttempts.h"
 
+#include "busController.h"
 #include "controls.h"
-#include "fwUpgrade.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -9,10 +9,10 @@
 #include <QPushButton>
 #include <QSpinBox>
 
-TfrmExtraAttempts::TfrmExtraAttempts(TForm1& owner, QWidget* parent)
+TfrmExtraAttempts::TfrmExtraAttempts(BusController& bus, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowCloseButtonHint),
-      owner_(owner) {
+      bus_(bus) {
     setObjectName(QStringLiteral("frmExtraAttempts"));
     setWindowTitle(QStringLiteral("Extra Attempts"));
     setModal(false);
@@ -56,7 +56,7 @@ void TfrmExtraAttempts::buildControls() {
 
 void TfrmExtraAttempts::OKBtnClick() {
     sedtExtraAttempts->interpretText(); // the value as shown, even if the field still has focus
-    owner_.link.setExtraAttempts(sedtExtraAttempts->value());
+    bus_.setExtraAttempts(sedtExtraAttempts->value());
     hide();
 }
 
@@ -68,11 +68,11 @@ void TfrmExtraAttempts::reject() {
     CancelBtnClick();
 }
 
-TfrmExtraAttempts* showExtraAttempts(TForm1& owner) {
+TfrmExtraAttempts* showExtraAttempts(QWidget& owner, BusController& bus) {
     auto* dialog = owner.findChild<TfrmExtraAttempts*>(QString(), Qt::FindDirectChildrenOnly);
-    if (dialog == nullptr) dialog = new TfrmExtraAttempts(owner, &owner);
+    if (dialog == nullptr) dialog = new TfrmExtraAttempts(bus, &owner);
     // A value left in the field by Cancel is not in force: the dialog shows what is.
-    dialog->sedtExtraAttempts->setValue(owner.link.extraAttempts());
+    dialog->sedtExtraAttempts->setValue(bus.extraAttempts());
     dialog->show();
     dialog->raise();
     dialog->activateWindow();

@@ -8,12 +8,12 @@
 
 class QPushButton;
 class QSpinBox;
-class TForm1;
+class BusController;
 
 class TfrmExtraAttempts : public QDialog {
     Q_OBJECT
 public:
-    TfrmExtraAttempts(TForm1& owner, QWidget* parent = nullptr);
+    TfrmExtraAttempts(BusController& bus, QWidget* parent = nullptr);
 
     QPushButton* OKBtn = nullptr;
     QPushButton* CancelBtn = nullptr;
@@ -27,9 +27,9 @@ public slots:
 private:
     void buildControls();
 
-    TForm1& owner_;
+    BusController& bus_;
 };
 
 // Config > Extra Attempts...: shows the window's dialog (made at its first showing) with the
 // value in force.
-TfrmExtraAttempts* showExtraAttempts(TForm1& owner);
+TfrmExtraAttempts* showExtraAttempts(QWidget& owner, BusController& bus);

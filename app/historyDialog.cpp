@@ -2,9 +2,14 @@
 
 #include "trust/history.h"
 
+#include <QAction>
+#include <QClipboard>
+#include <QDialogButtonBox>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -16,6 +21,13 @@ namespace {
 constexpr std::array kColumns = {"Time",    "Port",    "Address", "Fixed Address",
                                  "Product", "Before",  "File",    "File Version",
                                  "SHA-256", "Outcome", "Reason",  "After"};
+
+constexpr int kDigestColumn = 8;
+// The digest's first hex digits tell two files apart at a glance; the whole one is in the cell's
+// tool tip and copied by the table's menu.
+constexpr int kShownDigestDigits = 12;
+constexpr int kFixedAddressDigits = 8;
+constexpr int kDigestRole = Qt::UserRole;
 
 QString text(const std::string& value) {
     return QString::fromStdString(value);
@@ -50,6 +62,28 @@ TfrmHistory::TfrmHistory(QWidget* parent) : QDialog(parent) {
     edtFixedAddress->setAccessibleName(QStringLiteral("Fixed Address"));
     edtFixedAddress->setValidator(new QRegularExpressionValidator(
         QRegularExpression(QStringLiteral("[0-9A-Fa-f]{0,8}")), edtFixedAddress));
+    lblFilter = new QLabel(
+        QStringLiteral("Type all eight hex digits of a fixed address to see that unit only."),
+        this);
+    lblFilter->setObjectName(QStringLiteral("lblFilter"));
+    lblFilter->hide();
+    buildTable();
+    lblNotes = new QLabel(this);
+    lblNotes->setObjectName(QStringLiteral("lblNotes"));
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
+    buttons->button(QDialogButtonBox::Close)->setObjectName(QStringLiteral("btnClose"));
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(edtFixedAddress);
+    layout->addWidget(lblFilter);
+    layout->addWidget(tblHistory);
+    layout->addWidget(lblNotes);
+    layout->addWidget(buttons);
+    resize(1000, 400);
+    connect(edtFixedAddress, &QLineEdit::textChanged, this, &TfrmHistory::reload);
+}
+
+void TfrmHistory::buildTable() {
     tblHistory = new QTableWidget(0, static_cast<int>(kColumns.size()), this);
     tblHistory->setObjectName(QStringLiteral("tblHistory"));
     tblHistory->setAccessibleName(QStringLiteral("History"));
@@ -59,27 +93,40 @@ TfrmHistory::TfrmHistory(QWidget* parent) : QDialog(parent) {
     tblHistory->setHorizontalHeaderLabels(headers);
     tblHistory->setEditTriggers(QAbstractItemView::NoEditTriggers);
     tblHistory->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    lblNotes = new QLabel(this);
-    lblNotes->setObjectName(QStringLiteral("lblNotes"));
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(edtFixedAddress);
-    layout->addWidget(tblHistory);
-    layout->addWidget(lblNotes);
-    resize(900, 400);
-    connect(edtFixedAddress, &QLineEdit::textChanged, this, &TfrmHistory::reload);
+    tblHistory->setSelectionBehavior(QAbstractItemView::SelectRows);
+    tblHistory->setContextMenuPolicy(Qt::ActionsContextMenu);
+    auto* copy = new QAction(QStringLiteral("&Copy SHA-256"), tblHistory);
+    copy->setObjectName(QStringLiteral("actCopyDigest"));
+    connect(copy, &QAction::triggered, this, &TfrmHistory::copyDigest);
+    tblHistory->addAction(copy);
+}
+
+void TfrmHistory::copyDigest() {
+    const int row = tblHistory->currentRow();
+    const QTableWidgetItem* cell = row < 0 ? nullptr : tblHistory->item(row, kDigestColumn);
+    if (cell != nullptr) QGuiApplication::clipboard()->setText(cell->data(kDigestRole).toString());
 }
 
 void TfrmHistory::reload() {
     const HistoryRead read = ReadHistory();
     const std::string unit = edtFixedAddress->text().toStdString();
+    const bool whole = unit.size() == kFixedAddressDigits;
+    lblFilter->setVisible(!unit.empty() && !whole);
     const std::vector<HistoryRecord> records =
-        unit.size() == 8 ? RecordsOfUnit(read.records, unit) : read.records;
+        whole ? RecordsOfUnit(read.records, unit) : read.records;
     tblHistory->setRowCount(static_cast<int>(records.size()));
     for (int row = 0; row < static_cast<int>(records.size()); ++row) {
         const auto values = cells(records[static_cast<std::size_t>(row)]);
-        for (int column = 0; column < static_cast<int>(values.size()); ++column)
-            tblHistory->setItem(row, column,
-                                new QTableWidgetItem(values[static_cast<std::size_t>(column)]));
+        for (int column = 0; column < static_cast<int>(values.size()); ++column) {
+            const QString& value = values[static_cast<std::size_t>(column)];
+            auto* cell = new QTableWidgetItem(value);
+            if (column == kDigestColumn && value.size() > kShownDigestDigits) {
+                cell->setText(value.left(kShownDigestDigits) + QChar(0x2026));
+                cell->setToolTip(value);
+            }
+            cell->setData(kDigestRole, value);
+            tblHistory->setItem(row, column, cell);
+        }
     }
     QString notes;
     if (!read.exists)

@@ -18,8 +18,14 @@ public:
     void reload();
 
     QLineEdit* edtFixedAddress = nullptr;
+    QLabel* lblFilter = nullptr; // says when the filter is not yet a whole fixed address
     QTableWidget* tblHistory = nullptr;
     QLabel* lblNotes = nullptr;
+
+private:
+    void buildTable();
+    // The selected record's whole SHA-256 to the clipboard.
+    void copyDigest();
 };
 
 // The menu item's handler: shows the window's dialog (made at its first showing), reloaded.

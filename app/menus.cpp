@@ -4,6 +4,7 @@
 #include "fwUpgrade.h"
 #include "historyDialog.h"
 #include "logView.h"
+#include "runButtons.h"
 #include "trustedKey.h"
 
 #include <QActionGroup>
@@ -55,15 +56,17 @@ QAction* addChoice(QMenu* menu, QActionGroup* group, const char* caption, const 
 void TForm1::buildPortMenu(QMenu* config) {
     QMenu* port = config->addMenu(QStringLiteral("Port"));
     portItems = new QActionGroup(this);
+    portItems->setObjectName(QStringLiteral("portItems"));
     portItems->setExclusive(true);
+    runButtons_->add(portItems);
     for (const PortItem& item : kPortItems) {
         QAction* action =
-            addChoice(port, portItems, item.caption, item.name, portCom.ComPort() == item.port);
+            addChoice(port, portItems, item.caption, item.name, bus_.port().ComPort() == item.port);
         if (action->isChecked()) chosenPortItem_ = action;
         // A new port takes effect at the next operation, which opens it.
         connect(action, &QAction::triggered, this, [this, item, action] {
-            portCom.setComPort(item.port);
-            portCom.setDevicePath("");
+            bus_.port().setComPort(item.port);
+            bus_.port().setDevicePath("");
             chosenPortItem_ = action;
         });
     }
@@ -74,12 +77,14 @@ void TForm1::buildPortMenu(QMenu* config) {
 void TForm1::buildBaudMenu(QMenu* config) {
     QMenu* baud = config->addMenu(QStringLiteral("Baud"));
     baudItems = new QActionGroup(this);
+    baudItems->setObjectName(QStringLiteral("baudItems"));
     baudItems->setExclusive(true);
+    runButtons_->add(baudItems);
     for (const BaudItem& item : kBaudItems) {
         QAction* action = addChoice(baud, baudItems, item.caption, item.name,
-                                    portCom.ComPortSpeed() == item.speed);
+                                    bus_.port().ComPortSpeed() == item.speed);
         connect(action, &QAction::triggered, this,
-                [this, item] { guarded([&] { portCom.setComPortSpeed(item.speed); }); });
+                [this, item] { guarded([&] { bus_.port().setComPortSpeed(item.speed); }); });
     }
 }
 
@@ -94,20 +99,20 @@ void TForm1::buildMenus() {
     connect(extend, &QAction::triggered, this, &TForm1::ExtendedTimeouts1Click);
     QAction* attempts = config->addAction(QStringLiteral("Extra Attempts..."));
     attempts->setObjectName(QStringLiteral("ExtraAttempts1"));
-    connect(attempts, &QAction::triggered, this, [this] { showExtraAttempts(*this); });
+    connect(attempts, &QAction::triggered, this, [this] { showExtraAttempts(*this, bus_); });
     // The session's trust changes only between runs.
     QAction* trustedKey = config->addAction(QStringLiteral("Trusted Key..."));
     trustedKey->setObjectName(QStringLiteral("TrustedKey1"));
-    connect(trustedKey, &QAction::triggered, this, [this] { chooseTrustedKey(*this); });
-    startsOperation(trustedKey);
+    connect(trustedKey, &QAction::triggered, this, [this] { chooseTrustedKey(*this, bus_); });
+    runButtons_->add(trustedKey);
     ClearTrustedKey1 = config->addAction(QStringLiteral("Clear Trusted Key"));
     ClearTrustedKey1->setObjectName(QStringLiteral("ClearTrustedKey1"));
-    connect(ClearTrustedKey1, &QAction::triggered, this, [this] { clearTrustedKey(*this); });
+    connect(ClearTrustedKey1, &QAction::triggered, this, [this] { clearTrustedKey(*this, bus_); });
 
     QAction* versions = bar->addAction(QStringLiteral("&File Versions"));
     versions->setObjectName(QStringLiteral("mnuVer"));
     connect(versions, &QAction::triggered, this, &TForm1::mnuVerClick);
-    startsOperation(versions);
+    runButtons_->add(versions);
 
     QAction* history = bar->addAction(QStringLiteral("Firmware &History"));
     history->setObjectName(QStringLiteral("mnuHistory"));

@@ -1,6 +1,6 @@
 #include "siteTextReport.h"
 
-#include "fwUpgrade.h"
+#include "appVersion.h"
 #include "site/siteReport.h"
 #include "siteTree.h"
 
@@ -31,8 +31,8 @@ QStringList fileLines(const SiteBus& bus) {
 QString siteTextReport(const SiteBus& bus, const QDateTime& when) {
     QStringList lines;
     lines << QStringLiteral("%1 %2: site report")
-                 .arg(QString::fromLatin1(TForm1::kApplicationName),
-                      QString::fromLatin1(TForm1::kVersion));
+                 .arg(QString::fromLatin1(kApplicationName),
+                      QString::fromLatin1(kApplicationVersion));
     lines << QStringLiteral("Date: %1").arg(when.toString(QStringLiteral("yyyy-MM-dd HH:mm")));
     lines << QStringLiteral("Port: %1").arg(QString::fromStdString(bus.port));
     lines << QStringLiteral("Files:");

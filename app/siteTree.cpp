@@ -54,10 +54,26 @@ QString kindName(SiteUnitKind kind) {
     return QString::fromLatin1(siteUnitKindText(kind));
 }
 
-// What the unit reads now: its version after the run once verified, else the survey's.
+// In its boot loader: left there by the run, or found there and not read running since.
+bool inBootLoader(const SiteUnit& unit) {
+    return unit.result == SiteResult::LeftInBootLoader || (unit.inUpgradeMode && !unit.after);
+}
+
+// What the unit reads now: its version after the run once verified, else the survey's; a unit
+// in its boot loader runs no application, so it has none.
 QString versionOf(const SiteUnit& unit) {
+    if (inBootLoader(unit)) return QStringLiteral("boot loader");
     return textOf(unit.after ? unit.after : unit.before);
 }
+
+// A file that the trust check refused is not a missing file: the unit is refused, and why.
+QString actionOf(const SiteUnit& unit) {
+    if (unit.action == SiteAction::NoFile && unit.fileRefusal) return QStringLiteral("refused");
+    return QString::fromLatin1(siteActionText(unit.action));
+}
+
+const QBrush kFault(Qt::red);
+const QBrush kBootLoaderRow(QColor(255, 224, 224));
 
 } // namespace
 
@@ -154,11 +170,16 @@ void SiteTree::showUnit(std::size_t unit, const SiteUnit& shown) {
     setCell(row, File, textOf(shown.file));
     row->setToolTip(File, textOf(shown.file));
     setCell(row, FileVersion, textOf(shown.fileVersion));
-    setCell(row, Action, QString::fromLatin1(siteActionText(shown.action)));
+    setCell(row, Action, actionOf(shown));
     setCell(row, Result, QString::fromLatin1(siteResultText(shown.result)));
-    const bool failed =
-        shown.result == SiteResult::Failed || shown.result == SiteResult::LeftInBootLoader;
-    row->setForeground(Result, failed ? QBrush(Qt::red) : QBrush());
+    const bool refused = shown.result == SiteResult::Refused;
+    const bool failed = refused || shown.result == SiteResult::Failed ||
+                        shown.result == SiteResult::LeftInBootLoader;
+    row->setForeground(Result, failed ? kFault : QBrush());
+    row->setForeground(Action, refused ? kFault : QBrush());
+    const bool bootLoader = inBootLoader(shown);
+    for (int column = 0; column < kColumns; ++column)
+        row->setBackground(column, bootLoader ? kBootLoaderRow : QBrush());
     const QString reason = QString::fromStdString(shown.reason.value_or(""));
     setCell(row, Reason, reason);
     row->setToolTip(Reason, reason);

@@ -1,6 +1,6 @@
 #include "trustedKey.h"
 
-#include "fwUpgrade.h"
+#include "busController.h"
 #include "trust/folderTrust.h"
 
 #include <QAction>
@@ -8,6 +8,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
+#include <QMainWindow>
 #include <QSettings>
 #include <QStatusBar>
 
@@ -25,6 +26,14 @@ QString keyProblem(const std::string& path, std::string& keyId) {
     return {};
 }
 
+QAction* clearItem(const QMainWindow& window) {
+    return window.findChild<QAction*>(QStringLiteral("ClearTrustedKey1"));
+}
+
+QLabel* keyLine(const QMainWindow& window) {
+    return window.findChild<QLabel*>(QStringLiteral("lblTrustedKey"));
+}
+
 void keep(const QString& path) {
     QSettings settings(kSettingsOrganization, kSettingsApplication);
     if (path.isEmpty())
@@ -35,68 +44,68 @@ void keep(const QString& path) {
 
 // The status bar's word, read from the session: shown while a key is set, the bar hidden (as
 // the window has always been) while none is.
-void showTrustedKey(TForm1& owner) {
-    const QString path = QString::fromStdString(owner.session.trustSettings().trustedKeyFile);
-    owner.ClearTrustedKey1->setEnabled(!path.isEmpty());
-    owner.statusBar()->setVisible(!path.isEmpty());
+void showTrustedKey(QMainWindow& window, BusController& bus) {
+    const QString path = QString::fromStdString(bus.trustedKeyFile());
+    clearItem(window)->setEnabled(!path.isEmpty());
+    window.statusBar()->setVisible(!path.isEmpty());
     if (path.isEmpty()) {
-        owner.lblTrustedKey->clear();
+        keyLine(window)->clear();
         return;
     }
     std::string keyId;
     const QString problem = keyProblem(path.toStdString(), keyId);
-    owner.lblTrustedKey->setText(
+    keyLine(window)->setText(
         problem.isEmpty()
             ? QStringLiteral("Signed firmware only: SHA256SUMS must be signed by key %1.")
                   .arg(QString::fromStdString(keyId))
             : QStringLiteral("Signed firmware only: the trusted key %1 %2, so no file is sent.")
                   .arg(path, problem));
-    owner.lblTrustedKey->setToolTip(path);
+    keyLine(window)->setToolTip(path);
 }
 
-void trust(TForm1& owner, const QString& path) {
+void trust(QMainWindow& window, BusController& bus, const QString& path) {
     // Kept whole, so that a run in another working folder finds the same key.
     const QString whole = path.isEmpty() ? path : QFileInfo(path).absoluteFilePath();
-    owner.session.setTrustSettings({whole.toStdString()});
-    showTrustedKey(owner);
+    bus.setTrustedKeyFile(whole.toStdString());
+    showTrustedKey(window, bus);
 }
 
 } // namespace
 
-QString applyTrustedKey(TForm1& owner, const QString& path) {
+QString applyTrustedKey(QMainWindow& window, BusController& bus, const QString& path) {
     std::string keyId;
     const QString problem = keyProblem(path.toStdString(), keyId);
     QString line;
     if (problem.isEmpty()) {
-        trust(owner, path);
+        trust(window, bus, path);
         keep(path);
         line = QStringLiteral("Trusted key %1 (key ID %2): SHA256SUMS must be signed by it.")
                    .arg(path, QString::fromStdString(keyId));
-        owner.status(line.toStdString());
+        bus.status(line.toStdString());
     } else {
         line = QStringLiteral("Trusted key %1 not taken: it %2.").arg(path, problem);
-        owner.status(line.toStdString());
-        owner.message(MessageKind::Error, line.toStdString());
+        bus.status(line.toStdString());
+        bus.message(MessageKind::Error, line.toStdString());
     }
     return line;
 }
 
-void clearTrustedKey(TForm1& owner) {
-    trust(owner, {});
+void clearTrustedKey(QMainWindow& window, BusController& bus) {
+    trust(window, bus, {});
     keep({});
-    owner.status("Trusted key cleared: firmware files are no longer held to a signature.");
+    bus.status("Trusted key cleared: firmware files are no longer held to a signature.");
 }
 
-void restoreTrustedKey(TForm1& owner) {
+void restoreTrustedKey(QMainWindow& window, BusController& bus) {
     const QSettings settings(kSettingsOrganization, kSettingsApplication);
-    trust(owner, settings.value(kTrustedKeySetting).toString());
+    trust(window, bus, settings.value(kTrustedKeySetting).toString());
 }
 
-void chooseTrustedKey(TForm1& owner) {
-    QFileDialog dialog(&owner, QStringLiteral("Trusted Key"), QDir::currentPath(),
+void chooseTrustedKey(QMainWindow& window, BusController& bus) {
+    QFileDialog dialog(&window, QStringLiteral("Trusted Key"), QDir::currentPath(),
                        QStringLiteral("minisign public key (*.pub);;All Files (*)"));
     dialog.setObjectName(QStringLiteral("opdTrustedKey"));
     dialog.setFileMode(QFileDialog::ExistingFile);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
-    applyTrustedKey(owner, dialog.selectedFiles().constFirst());
+    applyTrustedKey(window, bus, dialog.selectedFiles().constFirst());
 }

@@ -13,6 +13,7 @@
 #include "radioGroup.h"
 #include "sim/networkFile.h"
 #include "sim/ptySimulator.h"
+#include "tests/support/namedControl.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -83,20 +84,22 @@ int main(int argc, char** argv) {
 
     TForm1 form;
     form.show();
-    form.portCom.setDevicePath(*device);
-    form.rgUnitType->setItemIndex(static_cast<int>(UnitType::ControllerAB));
-    form.rgUnitTypeClick();
-    form.edtControllerLA->setFieldText(QStringLiteral("01"));
-    form.ckbForceUpgrade->setChecked(true);
+    form.bus().port().setDevicePath(*device);
+    named<RadioGroup>(form, "rgUnitType")->setItemIndex(static_cast<int>(UnitType::ControllerAB));
+    emit named<RadioGroup>(form, "rgUnitType")
+        ->itemClicked(static_cast<int>(UnitType::ControllerAB));
+    named<MaskedEdit>(form, "edtControllerLA")->setFieldText(QStringLiteral("01"));
+    named<QCheckBox>(form, "ckbForceUpgrade")->setChecked(true);
 
     const std::vector<double> idle = tickLateness([](std::size_t n) { return n >= kIdleTicks; });
     bool ended = false;
-    QObject::connect(&form, &TForm1::operationEnded, [&] { ended = true; });
+    QObject::connect(&form.bus(), &BusController::operationEnded, [&] { ended = true; });
     const double started = wallSeconds();
-    form.btnUpgrade->click();
+    named<QPushButton>(form, "btnUpgrade")->click();
     const std::vector<double> busy = tickLateness([&](std::size_t) { return ended; });
     const double took = wallSeconds() - started;
-    const bool upgraded = form.mmoStatus->lines().contains(QStringLiteral("Upgrade OK."));
+    const bool upgraded =
+        named<LogView>(form, "mmoStatus")->lines().contains(QStringLiteral("Upgrade OK."));
 
     const double idleP99 = percentile(idle, 0.99), busyP99 = percentile(busy, 0.99);
     std::printf("10 ms timer on the window's thread (goal: 99th percentile of lateness under "

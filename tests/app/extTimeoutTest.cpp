@@ -35,7 +35,7 @@ private slots:
     void dialogAsCreated() {
         InTemporaryFolder folder;
         TestForm form;
-        TfrmExtTimeout* dialog = form.frmExtTimeout;
+        TfrmExtTimeout* dialog = named<TfrmExtTimeout>(form, "frmExtTimeout");
         QVERIFY(dialog);
         QVERIFY(!dialog->isVisible());
         QVERIFY(!dialog->isModal());
@@ -47,40 +47,40 @@ private slots:
         QCOMPARE(dialog->edtTestTimeout->fieldText(), QStringLiteral("0100"));
         QCOMPARE(dialog->lblTestTimeout->text(), QStringLiteral("0 msec"));
         QCOMPARE(dialog->btnCalcTimeout->text(), QStringLiteral("Calc."));
-        QCOMPARE(form.link.minimumTimeout(), 0);
+        QCOMPARE(form.bus().link().minimumTimeout(), 0);
     }
 
     void okStoresCancelKeeps() {
         InTemporaryFolder folder;
         TestForm form;
-        TfrmExtTimeout* dialog = form.frmExtTimeout;
-        form.ExtendedTimeouts1Click();
+        TfrmExtTimeout* dialog = named<TfrmExtTimeout>(form, "frmExtTimeout");
+        named<QAction>(form, "ExtendedTimeouts1")->trigger();
         QVERIFY(dialog->isVisible());
         dialog->sedtExtTimeout->setValue(2000);
         QTest::mouseClick(dialog->OKBtn, Qt::LeftButton);
         QVERIFY(!dialog->isVisible());
-        QCOMPARE(form.link.minimumTimeout(), 2000);
+        QCOMPARE(form.bus().link().minimumTimeout(), 2000);
 
-        form.ExtendedTimeouts1Click();
+        named<QAction>(form, "ExtendedTimeouts1")->trigger();
         QCOMPARE(dialog->sedtExtTimeout->value(), 2000); // fields kept between showings
         dialog->sedtExtTimeout->setValue(300);
         QTest::mouseClick(dialog->CancelBtn, Qt::LeftButton);
         QVERIFY(!dialog->isVisible());
-        QCOMPARE(form.link.minimumTimeout(), 2000);
-        form.ExtendedTimeouts1Click();
+        QCOMPARE(form.bus().link().minimumTimeout(), 2000);
+        named<QAction>(form, "ExtendedTimeouts1")->trigger();
         QCOMPARE(dialog->sedtExtTimeout->value(), 300);
 
         QTest::keyClick(dialog, Qt::Key_Escape);
         QVERIFY(!dialog->isVisible());
-        QCOMPARE(form.link.minimumTimeout(), 2000);
+        QCOMPARE(form.bus().link().minimumTimeout(), 2000);
     }
 
     // Enter stores what was typed into the spin edit; an emptied spin edit counts as 0.
     void keyboardOfTheDialog() {
         InTemporaryFolder folder;
         TestForm form;
-        TfrmExtTimeout* dialog = form.frmExtTimeout;
-        form.ExtendedTimeouts1Click();
+        TfrmExtTimeout* dialog = named<TfrmExtTimeout>(form, "frmExtTimeout");
+        named<QAction>(form, "ExtendedTimeouts1")->trigger();
         QVERIFY(QTest::qWaitForWindowActive(dialog));
 
         dialog->OKBtn->setFocus();
@@ -100,15 +100,15 @@ private slots:
         QTest::keyClicks(dialog->sedtExtTimeout, QStringLiteral("2500"));
         QTest::keyClick(dialog->sedtExtTimeout, Qt::Key_Return);
         QVERIFY(!dialog->isVisible());
-        QCOMPARE(form.link.minimumTimeout(), 2500);
+        QCOMPARE(form.bus().link().minimumTimeout(), 2500);
 
-        form.ExtendedTimeouts1Click();
+        named<QAction>(form, "ExtendedTimeouts1")->trigger();
         dialog->sedtExtTimeout->setFocus();
         dialog->sedtExtTimeout->selectAll();
         QTest::keyClick(dialog->sedtExtTimeout, Qt::Key_Backspace);
         QCOMPARE(dialog->sedtExtTimeout->text(), QString());
         QTest::mouseClick(dialog->OKBtn, Qt::LeftButton);
-        QCOMPARE(form.link.minimumTimeout(), 0);
+        QCOMPARE(form.bus().link().minimumTimeout(), 0);
         QCOMPARE(dialog->sedtExtTimeout->value(), 0);
     }
 
@@ -117,10 +117,10 @@ private slots:
         TestForm form;
         SimulatedBus line(form, kNetwork);
         QVERIFY(line.ready);
-        TfrmExtTimeout* dialog = form.frmExtTimeout;
-        form.ExtendedTimeouts1Click();
+        TfrmExtTimeout* dialog = named<TfrmExtTimeout>(form, "frmExtTimeout");
+        named<QAction>(form, "ExtendedTimeouts1")->trigger();
         dialog->sedtExtTimeout->setValue(1500);
-        form.link.setMinimumTimeout(1500);
+        form.bus().link().setMinimumTimeout(1500);
         QElapsedTimer elapsed;
         elapsed.start();
 
@@ -132,12 +132,12 @@ private slots:
         QVERIFY2(ms >= 80 && ms < 300, qPrintable(dialog->lblTestTimeout->text()));
         QVERIFY(elapsed.elapsed() >= 5 * 80 + 1000); // five replies and five pauses
         QCOMPARE(dialog->sedtExtTimeout->value(), 0);
-        QCOMPARE(form.link.minimumTimeout(), 1500); // only OK stores
+        QCOMPARE(form.bus().link().minimumTimeout(), 1500); // only OK stores
         QVERIFY(dialog->isVisible());
-        QVERIFY(!form.portCom.IsOpen());
+        QVERIFY(!form.bus().port().IsOpen());
 
         QTest::mouseClick(dialog->OKBtn, Qt::LeftButton);
-        QCOMPARE(form.link.minimumTimeout(), 0);
+        QCOMPARE(form.bus().link().minimumTimeout(), 0);
     }
 
     // Two probes of 5000 ms each, then the probe gives up.
@@ -146,8 +146,8 @@ private slots:
         TestForm form;
         SimulatedBus line(form, kNetwork);
         QVERIFY(line.ready);
-        TfrmExtTimeout* dialog = form.frmExtTimeout;
-        form.ExtendedTimeouts1Click();
+        TfrmExtTimeout* dialog = named<TfrmExtTimeout>(form, "frmExtTimeout");
+        named<QAction>(form, "ExtendedTimeouts1")->trigger();
         dialog->edtTestTimeout->setFieldText(QStringLiteral("0200"));
         dialog->sedtExtTimeout->setValue(800);
         QElapsedTimer elapsed;
@@ -162,16 +162,17 @@ private slots:
         QCOMPARE(dialog->sedtExtTimeout->value(), 0);
         QVERIFY(form.messages.isEmpty());
         QVERIFY(dialog->isVisible());
-        QVERIFY(!form.portCom.IsOpen());
+        QVERIFY(!form.bus().port().IsOpen());
     }
 
     void probeOnAPortThatDoesNotOpen() {
         InTemporaryFolder folder;
         TestForm form;
-        form.portCom.setDevicePath(folder.file(QStringLiteral("no-such-device")).toStdString());
-        TfrmExtTimeout* dialog = form.frmExtTimeout;
-        form.link.setMinimumTimeout(700);
-        form.ExtendedTimeouts1Click();
+        form.bus().port().setDevicePath(
+            folder.file(QStringLiteral("no-such-device")).toStdString());
+        TfrmExtTimeout* dialog = named<TfrmExtTimeout>(form, "frmExtTimeout");
+        form.bus().link().setMinimumTimeout(700);
+        named<QAction>(form, "ExtendedTimeouts1")->trigger();
 
         QVERIFY(clickAndWait(form, dialog->btnCalcTimeout));
 
@@ -180,7 +181,7 @@ private slots:
         QVERIFY(form.messages.first().text.startsWith(QStringLiteral("Failed to open COM port\n")));
         QVERIFY(!dialog->isVisible());
         QCOMPARE(dialog->lblTestTimeout->text(), QStringLiteral("0 msec"));
-        QCOMPARE(form.link.minimumTimeout(), 700);
+        QCOMPARE(form.bus().link().minimumTimeout(), 700);
     }
 
     // One port, one sequence number: a probe never starts inside another operation.
@@ -189,8 +190,8 @@ private slots:
         TestForm form;
         SimulatedBus line(form, kNetwork);
         QVERIFY(line.ready);
-        TfrmExtTimeout* dialog = form.frmExtTimeout;
-        form.ExtendedTimeouts1Click();
+        TfrmExtTimeout* dialog = named<TfrmExtTimeout>(form, "frmExtTimeout");
+        named<QAction>(form, "ExtendedTimeouts1")->trigger();
         dialog->sedtExtTimeout->setValue(400);
         HeldOperation held(form);
         QVERIFY(held.start());

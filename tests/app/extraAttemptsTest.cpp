@@ -40,7 +40,7 @@ private slots:
         QTest::keyClicks(dialog->sedtExtraAttempts, QStringLiteral("3"));
         QTest::keyClick(dialog->sedtExtraAttempts, Qt::Key_Return);
         QVERIFY(!dialog->isVisible());
-        QCOMPARE(form.link.extraAttempts(), 3);
+        QCOMPARE(form.bus().link().extraAttempts(), 3);
 
         item->trigger();
         QCOMPARE(form.findChild<TfrmExtraAttempts*>(), dialog);
@@ -51,7 +51,7 @@ private slots:
         dialog->sedtExtraAttempts->setValue(1);
         QTest::keyClick(dialog, Qt::Key_Escape);
         QVERIFY(!dialog->isVisible());
-        QCOMPARE(form.link.extraAttempts(), 3);
+        QCOMPARE(form.bus().link().extraAttempts(), 3);
     }
 
     // Configure Port 2 with one extra attempt: the controller's first answer is lost on the
@@ -65,15 +65,15 @@ private slots:
             return {{0, PtyPeer::statusReplyTo(frame)}};
         });
         peer.start();
-        form.portCom.setDevicePath(peer.devicePath());
+        form.bus().port().setDevicePath(peer.devicePath());
         form.findChild<QAction*>(QStringLiteral("ExtraAttempts1"))->trigger();
         auto* dialog = form.findChild<TfrmExtraAttempts*>();
         dialog->sedtExtraAttempts->setValue(1);
         QTest::mouseClick(dialog->OKBtn, Qt::LeftButton);
 
         form.show();
-        form.pgUpgrade->setCurrentWidget(form.tbsMisc);
-        QVERIFY(clickAndWait(form, form.btnPort));
+        named<QTabWidget>(form, "pgUpgrade")->setCurrentWidget(named<QWidget>(form, "tbsMisc"));
+        QVERIFY(clickAndWait(form, named<QPushButton>(form, "btnPort")));
         QCOMPARE(form.messages.size(), 1);
         QCOMPARE(form.messages.last().text, QStringLiteral("Done!"));
         const std::vector<std::string> frames = peer.frames();

@@ -6,6 +6,7 @@
 
 #include "link/catalogue.h"
 #include "logView.h"
+#include "site/siteRun.h"
 #include "siteTree.h"
 #include "testForm.h"
 #include "tests/support/sampleFiles.h"
@@ -16,7 +17,9 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCryptographicHash>
 #include <QDate>
+#include <QDir>
 #include <QHeaderView>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -81,7 +84,7 @@ QString todaysReportName(const QString& suffix) {
         .arg(QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")), suffix);
 }
 
-struct SitePage {
+struct SiteRig {
     InTemporaryFolder folder;
     TestForm form;
     std::optional<SimulatedBus> bus;
@@ -94,7 +97,7 @@ struct SitePage {
         // Behind COM1, the window's first port, as nexalo-sim --link COM1 serves it.
         bus.emplace(form, fileText(QString::fromUtf8(network)).constData(),
                     folder.file(QStringLiteral("COM1")).toStdString());
-        form.pgUpgrade->setCurrentWidget(form.tbsSite);
+        named<QTabWidget>(form, "pgUpgrade")->setCurrentWidget(named<QWidget>(form, "tbsSite"));
         form.show();
         return bus->ready && QTest::qWaitForWindowExposed(&form);
     }
@@ -122,21 +125,22 @@ private slots:
     // name. The report of the plan parses and holds its units; a file that cannot be written is
     // said in a box and in the log.
     void planByClickFillsTheTreeAndItsReport() {
-        SitePage page;
+        SiteRig page;
         QVERIFY(page.ready());
         TestForm& form = page.form;
-        for (QWidget* control : form.tbsSite->findChildren<QWidget*>()) {
+        for (QWidget* control : named<QWidget>(form, "tbsSite")->findChildren<QWidget*>()) {
             // The tree's and the combo box's own parts are named by them.
-            const bool part = control->window() != &form || form.tvSite->isAncestorOf(control) ||
-                              form.cbxModel->isAncestorOf(control);
+            const bool part = control->window() != &form ||
+                              named<SiteTree>(form, "tvSite")->isAncestorOf(control) ||
+                              named<QComboBox>(form, "cbxModel")->isAncestorOf(control);
             if (!part && control->focusPolicy() != Qt::NoFocus)
                 QVERIFY2(!control->accessibleName().isEmpty(), control->metaObject()->className());
         }
-        QVERIFY(!form.btnSaveReport->isEnabled());
+        QVERIFY(!named<QPushButton>(form, "btnSaveReport")->isEnabled());
 
-        QVERIFY(clickAndWait(form, form.btnPlan));
+        QVERIFY(clickAndWait(form, named<QPushButton>(form, "btnPlan")));
         QCOMPARE(page.changingRequests(), QStringList());
-        auto rows = rowsOf(form.tvSite);
+        auto rows = rowsOf(named<SiteTree>(form, "tvSite"));
         QCOMPARE(rows.size(), kDemoPlan.size());
         for (const auto& [address, planned] : kDemoPlan) {
             QVERIFY2(rows.count(address), qPrintable(address));
@@ -167,9 +171,11 @@ private slots:
                  QStringLiteral("remote 0103"));
         QCOMPARE(rows.at("0205")->parent(), rows.at("0200"));
         QVERIFY(rows.at("7F00")->parent() == nullptr);
-        QCOMPARE(form.lblSite->text(), QStringLiteral("Plan (COM1): upgrade 7, on request 1."));
+        QCOMPARE(named<QLabel>(form, "lblSite")->text(),
+                 QStringLiteral("Plan (COM1): upgrade 7, on request 1."));
 
-        QAccessibleInterface* tree = QAccessible::queryAccessibleInterface(form.tvSite);
+        QAccessibleInterface* tree =
+            QAccessible::queryAccessibleInterface(named<SiteTree>(form, "tvSite"));
         QVERIFY(tree && tree->tableInterface());
         QCOMPARE(tree->tableInterface()->cellAt(0, SiteTree::Address)->text(QAccessible::Name),
                  QStringLiteral("host 7F00"));
@@ -177,7 +183,7 @@ private slots:
                  QStringLiteral("Action: upgrade"));
 
         form.savePath = page.folder.file(QStringLiteral("site.json"));
-        QTest::mouseClick(form.btnSaveReport, Qt::LeftButton);
+        QTest::mouseClick(named<QPushButton>(form, "btnSaveReport"), Qt::LeftButton);
         QCOMPARE(form.suggestedName, todaysReportName(QStringLiteral("json")));
         QJsonParseError error;
         const QJsonDocument report = QJsonDocument::fromJson(fileText(form.savePath), &error);
@@ -190,15 +196,16 @@ private slots:
         for (const QString& address : addresses)
             QVERIFY2(kDemoPlan.count(address), qPrintable(address));
         form.savePath = page.folder.file(QStringLiteral("missing/site.json"));
-        QTest::mouseClick(form.btnSaveReport, Qt::LeftButton);
+        QTest::mouseClick(named<QPushButton>(form, "btnSaveReport"), Qt::LeftButton);
         QCOMPARE(form.messages.size(), 1);
         QCOMPARE(form.messages.first().icon, QMessageBox::Critical);
-        QCOMPARE(form.mmoStatus->lines().constLast(), form.messages.first().text);
+        QCOMPARE(named<LogView>(form, "mmoStatus")->lines().constLast(),
+                 form.messages.first().text);
 
         // The printable page: date, port, the files with their versions, the plan's table and
         // the line that sums it up.
         form.savePath = page.folder.file(QStringLiteral("site.txt"));
-        QTest::mouseClick(form.btnSaveReport, Qt::LeftButton);
+        QTest::mouseClick(named<QPushButton>(form, "btnSaveReport"), Qt::LeftButton);
         const QStringList text = QString::fromUtf8(fileText(form.savePath)).split('\n');
         const QString today = QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd"));
         QCOMPARE(
@@ -220,12 +227,104 @@ private slots:
                      1);
         }
         QVERIFY(text.contains(QStringLiteral("<< Site Plan >>")));
-        QVERIFY(text.contains(form.lblSite->text().section(QStringLiteral(" Report saved"), 0, 0)));
+        QVERIFY(text.contains(
+            named<QLabel>(form, "lblSite")->text().section(QStringLiteral(" Report saved"), 0, 0)));
 
         // The C/D model gives the product-5 controller the C/D file.
-        form.cbxModel->setCurrentIndex(1);
-        QVERIFY(clickAndWait(form, form.btnPlan));
-        QCOMPARE(rowsOf(form.tvSite).at("0100")->text(SiteTree::File), QStringLiteral("QRM-C.hex"));
+        named<QComboBox>(form, "cbxModel")->setCurrentIndex(1);
+        QVERIFY(clickAndWait(form, named<QPushButton>(form, "btnPlan")));
+        QCOMPARE(rowsOf(named<SiteTree>(form, "tvSite")).at("0100")->text(SiteTree::File),
+                 QStringLiteral("QRM-C.hex"));
+    }
+
+    // A file that the folder's trust refuses (here a SHA256SUMS that cannot be read) is
+    // "refused", in the Action and the Result, as a fault and with its reason; never "no file".
+    void aRefusedFileIsRefusedNotMissing() {
+        SiteRig page;
+        QVERIFY(QDir(page.folder.path()).mkdir(QStringLiteral("SHA256SUMS")));
+        QVERIFY(page.ready());
+        TestForm& form = page.form;
+        QVERIFY(clickAndWait(form, named<QPushButton>(form, "btnPlan")));
+        int refused = 0;
+        for (const auto& [address, row] : rowsOf(named<SiteTree>(form, "tvSite"))) {
+            // The remote waits to be asked for, "Remotes too" unticked, whatever its file.
+            if (row->text(SiteTree::File).isEmpty() ||
+                row->text(SiteTree::Action) == QStringLiteral("on request"))
+                continue;
+            ++refused;
+            QCOMPARE(row->text(SiteTree::Action), QStringLiteral("refused"));
+            QCOMPARE(row->text(SiteTree::Result), QStringLiteral("refused"));
+            QCOMPARE(row->foreground(SiteTree::Action).color(), QColor(Qt::red));
+            QVERIFY2(row->text(SiteTree::Reason).contains(QStringLiteral("SHA256SUMS")),
+                     qPrintable(row->text(SiteTree::Reason)));
+        }
+        QVERIFY(refused > 0);
+        QVERIFY(!named<QLabel>(form, "lblSite")->text().contains(QStringLiteral("Nothing")));
+    }
+
+    // A unit that the survey finds in its boot loader says so in its Version cell and in its
+    // row's colour, in the plan already; the status line is read with its text.
+    void aUnitInItsBootLoaderShowsItInThePlan() {
+        SiteRig page;
+        const QString network = page.folder.file(QStringLiteral("bootLoader.json"));
+        QFile file(network);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(R"({ "seed": 5, "controllers": [
+  { "name": "c1", "la": "01", "fixedAddress": "10000001", "productId": 5, "version": "2.01",
+    "terminals": [
+      { "name": "t1", "la": "01", "fixedAddress": "20000101", "productId": 3, "version": "1.02",
+        "upgradeMode": true },
+      { "name": "t2", "la": "02", "fixedAddress": "20000102", "productId": 3, "version": "1.02" }
+    ] } ] })");
+        file.close();
+        QVERIFY(page.ready(network.toUtf8().constData()));
+        TestForm& form = page.form;
+        QVERIFY(clickAndWait(form, named<QPushButton>(form, "btnPlan")));
+        const auto rows = rowsOf(named<SiteTree>(form, "tvSite"));
+        QVERIFY(rows.count(QStringLiteral("0101")) && rows.count(QStringLiteral("0102")));
+        QTreeWidgetItem* inBootLoader = rows.at(QStringLiteral("0101"));
+        QTreeWidgetItem* running = rows.at(QStringLiteral("0102"));
+        QCOMPARE(inBootLoader->text(SiteTree::Version), QStringLiteral("boot loader"));
+        QCOMPARE(running->text(SiteTree::Version), QStringLiteral("1.02"));
+        QVERIFY(inBootLoader->background(SiteTree::Address) !=
+                running->background(SiteTree::Address));
+        auto* line = named<QLabel>(form, "lblSite");
+        QAccessibleInterface* spoken = QAccessible::queryAccessibleInterface(line);
+        QVERIFY(spoken);
+        QVERIFY2(spoken->text(QAccessible::Name).contains(line->text()),
+                 qPrintable(spoken->text(QAccessible::Name)));
+    }
+
+    // With some files refused, the question before Upgrade Site names the units it will not
+    // upgrade and why; the others stay planned for an upgrade.
+    void theQuestionNamesTheRefusedUnits() {
+        SiteRig page;
+        QVERIFY(page.ready());
+        TestForm& form = page.form;
+        // SHA256SUMS lists one file only: every other file is refused.
+        QFile listed(page.folder.file(QStringLiteral("Terminal-K2.hex")));
+        QVERIFY(listed.open(QIODevice::ReadOnly));
+        const QByteArray digest =
+            QCryptographicHash::hash(listed.readAll(), QCryptographicHash::Sha256).toHex();
+        QFile sums(page.folder.file(QStringLiteral("SHA256SUMS")));
+        QVERIFY(sums.open(QIODevice::WriteOnly));
+        sums.write(digest + "  Terminal-K2.hex\n");
+        sums.close();
+        form.answer = QMessageBox::No;
+        QVERIFY(clickAndWait(form, named<QPushButton>(form, "btnSite")));
+        QVERIFY(!form.messages.isEmpty());
+        const QString asked = form.messages.last().text;
+        QVERIFY2(asked.startsWith(QStringLiteral("Upgrade 2 units: 2 terminals.")),
+                 qPrintable(asked));
+        QVERIFY2(asked.contains(QRegularExpression(QStringLiteral(
+                     "\\n[0-9]+ refused: Firmware file \\S+ is not listed in SHA256SUMS"))),
+                 qPrintable(asked));
+        QCOMPARE(page.changingRequests(), QStringList());
+        const auto rows = rowsOf(named<SiteTree>(form, "tvSite"));
+        QCOMPARE(rows.at(QStringLiteral("0101"))->text(SiteTree::Action),
+                 QStringLiteral("upgrade"));
+        QCOMPARE(rows.at(QStringLiteral("0100"))->text(SiteTree::Action),
+                 QStringLiteral("refused"));
     }
 
     void upgradeSiteAsksFirstAndEnterAnswersNo();
@@ -235,40 +334,41 @@ private slots:
     // the next run finishes the site, every unit holding its file's version, and a plan after it
     // finds nothing to do.
     void upgradeSiteByClickBringsTheDemoUpToDate() {
-        SitePage page;
+        SiteRig page;
         QVERIFY(page.ready(NEXALO_SOURCE_DIR "/tests/app/siteUpgrade.json"));
         TestForm& form = page.form;
         bool sawRunning = false;
         QString stopNote;
         QTimer stopper;
         QObject::connect(&stopper, &QTimer::timeout, [&] {
-            const auto rows = rowsOf(form.tvSite);
+            const auto rows = rowsOf(named<SiteTree>(form, "tvSite"));
             if (std::none_of(rows.begin(), rows.end(), [](const auto& row) {
                     return !row.second->text(SiteTree::Progress).isEmpty();
                 }))
                 return;
             // A row's bar may move for a moment before its pages: the Stop waits for them.
-            if (form.session.control().unitsInHand().empty()) return;
+            if (form.bus().session().control().unitsInHand().empty()) return;
             stopper.stop();
-            sawRunning = form.btnSite->text() == QStringLiteral("&Stop") &&
-                         !form.btnPlan->isEnabled() && !form.cbxModel->isEnabled();
-            QTest::mouseClick(form.btnSite, Qt::LeftButton);
-            stopNote = form.lblSite->text();
+            sawRunning = named<QPushButton>(form, "btnSite")->text() == QStringLiteral("&Stop") &&
+                         !named<QPushButton>(form, "btnPlan")->isEnabled() &&
+                         !named<QComboBox>(form, "cbxModel")->isEnabled();
+            QTest::mouseClick(named<QPushButton>(form, "btnSite"), Qt::LeftButton);
+            stopNote = named<QLabel>(form, "lblSite")->text();
         });
         stopper.start(5);
-        QVERIFY(clickAndWait(form, form.btnSite, kSiteRunMs));
+        QVERIFY(clickAndWait(form, named<QPushButton>(form, "btnSite"), kSiteRunMs));
         QVERIFY(sawRunning);
         // The first Stop lets the unit being written finish, and says so.
         QVERIFY2(stopNote.startsWith(QStringLiteral("Stopping after ")), qPrintable(stopNote));
-        QVERIFY(form.siteBus && form.siteBus->end.kind == OutcomeKind::Stopped);
-        QVERIFY(form.lblSite->text().startsWith(QStringLiteral("Stopped")));
-        QVERIFY(form.lblSite->text().contains(QStringLiteral("not done")));
-        QCOMPARE(form.btnSite->text(), QStringLiteral("Upgrade &Site"));
-        QVERIFY(form.btnPlan->isEnabled());
+        QVERIFY(form.bus().lastSite() && form.bus().lastSite()->end.kind == OutcomeKind::Stopped);
+        QVERIFY(named<QLabel>(form, "lblSite")->text().startsWith(QStringLiteral("Stopped")));
+        QVERIFY(named<QLabel>(form, "lblSite")->text().contains(QStringLiteral("not done")));
+        QCOMPARE(named<QPushButton>(form, "btnSite")->text(), QStringLiteral("Upgrade &Site"));
+        QVERIFY(named<QPushButton>(form, "btnPlan")->isEnabled());
         // The stopped run's report is the one saved, as JSON and as the printable page.
-        QVERIFY(form.btnSaveReport->isEnabled());
+        QVERIFY(named<QPushButton>(form, "btnSaveReport")->isEnabled());
         form.savePath = page.folder.file(QStringLiteral("stopped.json"));
-        QTest::mouseClick(form.btnSaveReport, Qt::LeftButton);
+        QTest::mouseClick(named<QPushButton>(form, "btnSaveReport"), Qt::LeftButton);
         const QJsonArray units = reportUnits(form.savePath);
         QCOMPARE(units.size(), int(kDemoPlan.size()));
         QStringList results;
@@ -277,14 +377,15 @@ private slots:
         QVERIFY2(results.contains(QStringLiteral("not done")), qPrintable(results.join(',')));
         QVERIFY(!results.contains(QStringLiteral("planned")));
         form.savePath = page.folder.file(QStringLiteral("stopped.txt"));
-        QTest::mouseClick(form.btnSaveReport, Qt::LeftButton);
+        QTest::mouseClick(named<QPushButton>(form, "btnSaveReport"), Qt::LeftButton);
         const QString printed = QString::fromUtf8(fileText(form.savePath));
         QVERIFY(printed.contains(QStringLiteral("<< Site Report >>")));
         QVERIFY(printed.contains(QStringLiteral("Site run stopped")));
 
         const qsizetype framesBefore = page.bus->frames().size();
-        QVERIFY(clickAndWait(form, form.btnSite, kSiteRunMs));
-        QVERIFY2(form.siteBus && siteSucceeded(*form.siteBus), qPrintable(form.lblSite->text()));
+        QVERIFY(clickAndWait(form, named<QPushButton>(form, "btnSite"), kSiteRunMs));
+        QVERIFY2(form.bus().lastSite() && siteSucceeded(*form.bus().lastSite()),
+                 qPrintable(named<QLabel>(form, "lblSite")->text()));
         // One survey serves the question and the run: controller 01 is asked for its terminals
         // once before the first upgrade run starts.
         int surveysBeforeUpgrades = 0;
@@ -294,7 +395,7 @@ private slots:
             surveysBeforeUpgrades += frame == QStringLiteral("0100:") + cmd::TerminalList;
         }
         QCOMPARE(surveysBeforeUpgrades, 1);
-        for (const auto& [address, row] : rowsOf(form.tvSite)) {
+        for (const auto& [address, row] : rowsOf(named<SiteTree>(form, "tvSite"))) {
             const Planned& planned = kDemoPlan.at(address);
             const QString result = row->text(SiteTree::Result);
             if (QLatin1String(planned.action) != QLatin1String("upgrade")) {
@@ -309,8 +410,8 @@ private slots:
                      page.versions[QString::fromLatin1(planned.file)]);
         }
 
-        QVERIFY(clickAndWait(form, form.btnPlan));
-        for (const auto& [address, row] : rowsOf(form.tvSite))
+        QVERIFY(clickAndWait(form, named<QPushButton>(form, "btnPlan")));
+        for (const auto& [address, row] : rowsOf(named<SiteTree>(form, "tvSite")))
             if (address != QStringLiteral("0103"))
                 QCOMPARE(row->text(SiteTree::Action), QStringLiteral("up to date"));
     }
@@ -319,49 +420,55 @@ private slots:
 // The question before Upgrade Site, in the window's own box: the units of each kind the plan
 // would upgrade and the time; Enter answers No, and nothing that changes a unit is sent.
 void SitePageTest::upgradeSiteAsksFirstAndEnterAnswersNo() {
-    SitePage page;
+    SiteRig page;
     QVERIFY(page.ready());
     TestForm& form = page.form;
     form.realBoxes = true;
     QString asked;
+    QString statusWhileAsked;
     QTimer answerer;
     QObject::connect(&answerer, &QTimer::timeout, [&] {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         if (box == nullptr) return;
         answerer.stop();
         asked = box->text();
+        statusWhileAsked = named<QLabel>(form, "lblSite")->text();
         QTest::keyClick(box, Qt::Key_Return);
     });
     answerer.start(5);
-    QVERIFY(clickAndWait(form, form.btnSite));
+    QVERIFY(clickAndWait(form, named<QPushButton>(form, "btnSite")));
+    // Nothing is upgraded until the operator says Yes, and the status line does not say so.
+    QCOMPARE(statusWhileAsked, QStringLiteral("Planning..."));
     QCOMPARE(asked.section('\n', 0, 0),
              QStringLiteral("Upgrade 7 units: 1 host interface, 2 controllers, 4 terminals."));
     QVERIFY2(asked.section('\n', 1, 1).startsWith(QStringLiteral("Estimated time: about ")),
              qPrintable(asked));
     QVERIFY(asked.section('\n', 1, 1).endsWith(QStringLiteral(" at 38400 baud.")));
     QCOMPARE(page.changingRequests(), QStringList());
-    QCOMPARE(form.lblSite->text(),
+    QCOMPARE(named<QLabel>(form, "lblSite")->text(),
              QStringLiteral("Plan (COM1): upgrade 7, on request 1. Nothing was upgraded."));
-    QVERIFY(form.siteBus && form.siteBus->planOnly);
-    QCOMPARE(form.btnSite->text(), QStringLiteral("Upgrade &Site"));
+    QVERIFY(form.bus().lastSite() && form.bus().lastSite()->planOnly);
+    QCOMPARE(named<QPushButton>(form, "btnSite")->text(), QStringLiteral("Upgrade &Site"));
 
     // As after a run that an error ended before it had a bus: no file, and the page says so.
-    form.siteBus.reset();
+    form.bus().lastSite().reset();
     form.savePath = page.folder.file(QStringLiteral("none.json"));
-    QTest::mouseClick(form.btnSaveReport, Qt::LeftButton);
+    QTest::mouseClick(named<QPushButton>(form, "btnSaveReport"), Qt::LeftButton);
     QVERIFY(!QFile::exists(form.savePath));
-    QVERIFY2(form.lblSite->text().startsWith(QStringLiteral("There is no site report to save")),
-             qPrintable(form.lblSite->text()));
+    QVERIFY2(named<QLabel>(form, "lblSite")
+                 ->text()
+                 .startsWith(QStringLiteral("There is no site report to save")),
+             qPrintable(named<QLabel>(form, "lblSite")->text()));
 }
 
 // The columns hold their widest cell and the tree gives the window's extra width to them; the
 // page's Alt letters are one each.
 void SitePageTest::columnsFitTheirCellsAndTheWindow() {
-    SitePage page;
+    SiteRig page;
     QVERIFY(page.ready());
     TestForm& form = page.form;
-    QVERIFY(clickAndWait(form, form.btnPlan));
-    SiteTree* tree = form.tvSite;
+    QVERIFY(clickAndWait(form, named<QPushButton>(form, "btnPlan")));
+    SiteTree* tree = named<SiteTree>(form, "tvSite");
     const QFontMetrics metrics(tree->font());
     for (const auto& [address, row] : rowsOf(tree))
         for (int column : {int(SiteTree::Address), int(SiteTree::FixedAddress),
@@ -380,18 +487,20 @@ void SitePageTest::columnsFitTheirCellsAndTheWindow() {
     QTRY_COMPARE(widths(), tree->viewport()->width());
 
     QStringList letters;
-    for (QAbstractButton* control : form.tbsSite->findChildren<QAbstractButton*>()) {
+    for (QAbstractButton* control :
+         named<QWidget>(form, "tbsSite")->findChildren<QAbstractButton*>()) {
         const QString caption = control->text();
         const int amp = caption.indexOf(QLatin1Char('&'));
         if (amp >= 0) letters << caption.mid(amp + 1, 1).toLower();
     }
     letters << QStringLiteral("m"); // "&Model:"
-    QVERIFY(form.ckbRemotes->text().contains(QLatin1Char('&')));
+    QVERIFY(named<QCheckBox>(form, "ckbRemotes")->text().contains(QLatin1Char('&')));
     QCOMPARE(QSet<QString>(letters.begin(), letters.end()).size(), letters.size());
     QVERIFY(QTest::qWaitForWindowActive(&form));
-    const bool was = form.ckbRemotes->isChecked();
+    const bool was = named<QCheckBox>(form, "ckbRemotes")->isChecked();
     QTest::keyClick(&form, Qt::Key_T, Qt::AltModifier);
-    QTRY_COMPARE(form.ckbRemotes->isChecked(), !was); // a mnemonic clicks by animation
+    QTRY_COMPARE(named<QCheckBox>(form, "ckbRemotes")->isChecked(),
+                 !was); // a mnemonic clicks by animation
 }
 
 QTEST_MAIN(SitePageTest)

@@ -4,6 +4,7 @@
 // a running operation's questions over to its own thread, so these run there too.
 
 #include "fwUpgrade.h"
+#include "tests/support/namedControl.h"
 #include "tests/support/workingFolder.h"
 
 #include <QDir>

@@ -83,9 +83,10 @@ private slots:
         auto* form = new TestForm;
         std::atomic<bool> asking{false};
         std::atomic<bool> yes{true};
-        QVERIFY(form->runOperation([&] {
+        QVERIFY(form->bus().run(BusOperation::Other, [&](OperationContext&) {
             asking = true;
-            yes = form->confirm("Are you sure?");
+            yes = form->bus().confirm("Are you sure?");
+            return Outcome::completed();
         }));
         while (!asking)
             QThread::msleep(1);
@@ -109,13 +110,13 @@ private slots:
         {
             TestForm form;
             QCOMPARE(form.windowTitle(), QStringLiteral("Nexalo Firmware Upgrade v6.8j"));
-            QVERIFY(!form.link.logging());
+            QVERIFY(!form.bus().link().logging());
         }
         writeFile(folder.file(QStringLiteral("qrmcomlog.txt")), QByteArray());
         TestForm form;
         QCOMPARE(form.windowTitle(),
                  QStringLiteral("Nexalo Firmware Upgrade v6.8j - Logging Mode"));
-        QVERIFY(form.link.logging());
+        QVERIFY(form.bus().link().logging());
     }
 
     void windowShapeAndStartPage() {
@@ -156,10 +157,11 @@ private slots:
         for (const char* line : {"medLine1", "medLine2", "medLine3"})
             QCOMPARE(field(form, line), QString(16, QLatin1Char(' ')));
 
-        QCOMPARE(form.rgUnitType->itemIndex(), 0);
-        QCOMPARE(form.rgUnitType->itemText(4), QStringLiteral("Remote"));
-        QCOMPARE(form.rgUpgradeType->itemIndex(), 0);
-        QCOMPARE(form.rgUpgradeType->itemText(2), QStringLiteral("ALL units [one at a time]."));
+        QCOMPARE(named<RadioGroup>(form, "rgUnitType")->itemIndex(), 0);
+        QCOMPARE(named<RadioGroup>(form, "rgUnitType")->itemText(4), QStringLiteral("Remote"));
+        QCOMPARE(named<RadioGroup>(form, "rgUpgradeType")->itemIndex(), 0);
+        QCOMPARE(named<RadioGroup>(form, "rgUpgradeType")->itemText(2),
+                 QStringLiteral("ALL units [one at a time]."));
         QVERIFY(form.findChild<QRadioButton*>(QStringLiteral("rbnTerm"))->isChecked());
         QVERIFY(!form.findChild<QRadioButton*>(QStringLiteral("rbnContr"))->isChecked());
         QVERIFY(form.findChild<QRadioButton*>(QStringLiteral("rbRS485"))->isChecked());
@@ -168,9 +170,9 @@ private slots:
         QVERIFY(!form.findChild<QCheckBox*>(QStringLiteral("ckFastPoll"))->isChecked());
         QCOMPARE(form.findChild<QPushButton*>(QStringLiteral("btnUpgrade"))->text(),
                  QStringLiteral("&Upgrade"));
-        QVERIFY(form.btnUpgrade->isDefault());
-        QCOMPARE(form.pgrProgress->minimum(), 0);
-        QCOMPARE(form.pgrProgress->maximum(), 100);
+        QVERIFY(named<QPushButton>(form, "btnUpgrade")->isDefault());
+        QCOMPARE(named<QProgressBar>(form, "pgrProgress")->minimum(), 0);
+        QCOMPARE(named<QProgressBar>(form, "pgrProgress")->maximum(), 100);
         for (const char* label : {"lblCycle", "lblCLA", "lblProgress"})
             QVERIFY(form.findChild<QLabel*>(QLatin1String(label))->text().isEmpty());
     }
@@ -178,17 +180,21 @@ private slots:
     void fontsWhereTheyMatter() {
         InTemporaryFolder folder;
         TestForm form;
-        const QFont la = form.edtControllerLA->font();
+        const QFont la = named<MaskedEdit>(form, "edtControllerLA")->font();
         QCOMPARE(la.family(), QStringLiteral("Courier New"));
         QCOMPARE(la.pointSize(), 10);
         QVERIFY(la.bold());
-        QCOMPARE(form.medLine1->font().family(), QStringLiteral("Courier New"));
-        QCOMPARE(form.mmoReport->font().family(), QStringLiteral("Courier New"));
-        QCOMPARE(form.mmoReport->font().pointSize(), 8);
-        QCOMPARE(form.mmoReport->palette().color(QPalette::Base), QColor(0, 0, 0x80));
-        QCOMPARE(form.mmoReport->palette().color(QPalette::Text), QColor(Qt::white));
-        QCOMPARE(form.mmoReport->lineWrapMode(), QPlainTextEdit::NoWrap);
-        QCOMPARE(form.mmoReport->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+        QCOMPARE(named<MaskedEdit>(form, "medLine1")->font().family(),
+                 QStringLiteral("Courier New"));
+        QCOMPARE(named<LogView>(form, "mmoReport")->font().family(), QStringLiteral("Courier New"));
+        QCOMPARE(named<LogView>(form, "mmoReport")->font().pointSize(), 8);
+        QCOMPARE(named<LogView>(form, "mmoReport")->palette().color(QPalette::Base),
+                 QColor(0, 0, 0x80));
+        QCOMPARE(named<LogView>(form, "mmoReport")->palette().color(QPalette::Text),
+                 QColor(Qt::white));
+        QCOMPARE(named<LogView>(form, "mmoReport")->lineWrapMode(), QPlainTextEdit::NoWrap);
+        QCOMPARE(named<LogView>(form, "mmoReport")->verticalScrollBarPolicy(),
+                 Qt::ScrollBarAlwaysOn);
     }
 
     // Typing into the window's own fields yields the texts the operations read.
@@ -197,16 +203,16 @@ private slots:
         TestForm form;
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
-        form.edtTerminalLA->setFocus();
-        form.edtTerminalLA->selectAll();
-        QTest::keyClicks(form.edtTerminalLA, QStringLiteral("ab"));
-        QCOMPARE(form.edtTerminalLA->fieldText(), QStringLiteral("AB"));
+        named<MaskedEdit>(form, "edtTerminalLA")->setFocus();
+        named<MaskedEdit>(form, "edtTerminalLA")->selectAll();
+        QTest::keyClicks(named<MaskedEdit>(form, "edtTerminalLA"), QStringLiteral("ab"));
+        QCOMPARE(named<MaskedEdit>(form, "edtTerminalLA")->fieldText(), QStringLiteral("AB"));
 
-        form.pgUpgrade->setCurrentWidget(form.tbsPing);
-        form.edtCLA->setFocus();
-        form.edtCLA->selectAll();
-        QTest::keyClicks(form.edtCLA, QStringLiteral("02ff"));
-        QCOMPARE(form.edtCLA->fieldText(), QStringLiteral("02FF"));
+        named<QTabWidget>(form, "pgUpgrade")->setCurrentWidget(named<QWidget>(form, "tbsPing"));
+        named<MaskedEdit>(form, "edtCLA")->setFocus();
+        named<MaskedEdit>(form, "edtCLA")->selectAll();
+        QTest::keyClicks(named<MaskedEdit>(form, "edtCLA"), QStringLiteral("02ff"));
+        QCOMPARE(named<MaskedEdit>(form, "edtCLA")->fieldText(), QStringLiteral("02FF"));
     }
 
     // Each box that holds an address keeps the hex digits of what is typed or pasted into it,
@@ -226,66 +232,79 @@ private slots:
             QTest::keySequence(edit, QKeySequence::Paste);
             return edit->fieldText().trimmed();
         };
-        QList<MaskedEdit*> boxes = {
-            form.edtControllerLA, form.edtTerminalLA, form.edtCLA,
-            form.edtFA,           form.edtLA,         form.edtMessLA,
-            form.edtPortLA,       form.edtClrLA,      form.frmExtTimeout->edtTestTimeout};
+        QList<MaskedEdit*> boxes = {named<MaskedEdit>(form, "edtControllerLA"),
+                                    named<MaskedEdit>(form, "edtTerminalLA"),
+                                    named<MaskedEdit>(form, "edtCLA"),
+                                    named<MaskedEdit>(form, "edtFA"),
+                                    named<MaskedEdit>(form, "edtLA"),
+                                    named<MaskedEdit>(form, "edtMessLA"),
+                                    named<MaskedEdit>(form, "edtPortLA"),
+                                    named<MaskedEdit>(form, "edtClrLA"),
+                                    named<TfrmExtTimeout>(form, "frmExtTimeout")->edtTestTimeout};
         for (MaskedEdit* edit : boxes) {
             QCOMPARE(typed(edit, QStringLiteral("G1ZZ")), QStringLiteral("1"));
             QCOMPARE(pasted(edit, QStringLiteral("zq2")), QStringLiteral("2"));
             QCOMPARE(typed(edit, QStringLiteral("ab")), QStringLiteral("AB"));
         }
-        form.rbnContrClick();
-        clickIndicator(form.ckFastPoll);
-        QVERIFY(form.ckFastPoll->isChecked());
-        for (MaskedEdit* edit : {form.edtLA, form.edtCLA})
+        named<QRadioButton>(form, "rbnContr")->click();
+        clickIndicator(named<QCheckBox>(form, "ckFastPoll"));
+        QVERIFY(named<QCheckBox>(form, "ckFastPoll")->isChecked());
+        for (MaskedEdit* edit :
+             {named<MaskedEdit>(form, "edtLA"), named<MaskedEdit>(form, "edtCLA")})
             QCOMPARE(typed(edit, QStringLiteral("x7g")), QStringLiteral("7"));
-        clickIndicator(form.ckFastPoll);
-        QCOMPARE(typed(form.edtCycles, QStringLiteral("1f2")), QStringLiteral("12"));
+        clickIndicator(named<QCheckBox>(form, "ckFastPoll"));
+        QCOMPARE(typed(named<MaskedEdit>(form, "edtCycles"), QStringLiteral("1f2")),
+                 QStringLiteral("12"));
     }
 
     void setLAFieldFollowsTheUnitKind() {
         InTemporaryFolder folder;
         TestForm form;
-        form.pgUpgrade->setCurrentWidget(form.tbsMisc);
+        named<QTabWidget>(form, "pgUpgrade")->setCurrentWidget(named<QWidget>(form, "tbsMisc"));
         form.show();
-        clickIndicator(form.rbnContr);
-        QCOMPARE(form.edtLA->fieldText(), QStringLiteral("01"));
-        clickIndicator(form.rbnTerm);
-        QCOMPARE(form.edtLA->fieldText(), QStringLiteral("0101"));
-        clickIndicator(form.ckbClrAll);
-        QVERIFY(!form.edtClrLA->isEnabled());
-        clickIndicator(form.ckbClrAll);
-        QVERIFY(form.edtClrLA->isEnabled());
+        clickIndicator(named<QRadioButton>(form, "rbnContr"));
+        QCOMPARE(named<MaskedEdit>(form, "edtLA")->fieldText(), QStringLiteral("01"));
+        clickIndicator(named<QRadioButton>(form, "rbnTerm"));
+        QCOMPARE(named<MaskedEdit>(form, "edtLA")->fieldText(), QStringLiteral("0101"));
+        clickIndicator(named<QCheckBox>(form, "ckbClrAll"));
+        QVERIFY(!named<MaskedEdit>(form, "edtClrLA")->isEnabled());
+        clickIndicator(named<QCheckBox>(form, "ckbClrAll"));
+        QVERIFY(named<MaskedEdit>(form, "edtClrLA")->isEnabled());
     }
 
     void portAndBaudMenusReachThePort() {
         InTemporaryFolder folder;
         {
             TestForm form;
-            QCOMPARE(form.portCom.ComPort(), pnCOM1);
-            QCOMPARE(form.portCom.ComPortSpeed(), br38400);
-            QVERIFY(menuItem(form.portItems, QStringLiteral("COM1"))->isChecked());
-            QVERIFY(menuItem(form.baudItems, QStringLiteral("38400"))->isChecked());
-            QCOMPARE(form.portItems->actions().size(), 9); // COM1 to COM8, Network...
-            QCOMPARE(form.baudItems->actions().size(), 7);
+            QCOMPARE(form.bus().port().ComPort(), pnCOM1);
+            QCOMPARE(form.bus().port().ComPortSpeed(), br38400);
+            QVERIFY(menuItem(named<QActionGroup>(form, "portItems"), QStringLiteral("COM1"))
+                        ->isChecked());
+            QVERIFY(menuItem(named<QActionGroup>(form, "baudItems"), QStringLiteral("38400"))
+                        ->isChecked());
+            QCOMPARE(named<QActionGroup>(form, "portItems")->actions().size(),
+                     9); // COM1 to COM8, Network...
+            QCOMPARE(named<QActionGroup>(form, "baudItems")->actions().size(), 7);
 
-            menuItem(form.portItems, QStringLiteral("COM3"))->trigger();
-            QCOMPARE(form.portCom.ComPort(), pnCOM3);
-            QVERIFY(!menuItem(form.portItems, QStringLiteral("COM1"))->isChecked());
-            QVERIFY(menuItem(form.portItems, QStringLiteral("COM3"))->isChecked());
-            menuItem(form.portItems, QStringLiteral("COM8"))->trigger();
-            QCOMPARE(form.portCom.ComPort(), pnCOM8);
+            menuItem(named<QActionGroup>(form, "portItems"), QStringLiteral("COM3"))->trigger();
+            QCOMPARE(form.bus().port().ComPort(), pnCOM3);
+            QVERIFY(!menuItem(named<QActionGroup>(form, "portItems"), QStringLiteral("COM1"))
+                         ->isChecked());
+            QVERIFY(menuItem(named<QActionGroup>(form, "portItems"), QStringLiteral("COM3"))
+                        ->isChecked());
+            menuItem(named<QActionGroup>(form, "portItems"), QStringLiteral("COM8"))->trigger();
+            QCOMPARE(form.bus().port().ComPort(), pnCOM8);
 
-            menuItem(form.baudItems, QStringLiteral("1200"))->trigger();
-            QCOMPARE(form.portCom.ComPortSpeed(), br1200);
-            menuItem(form.baudItems, QStringLiteral("57600"))->trigger();
-            QCOMPARE(form.portCom.ComPortSpeed(), br57600);
-            QCOMPARE(form.baudItems->checkedAction()->text(), QStringLiteral("57600"));
+            menuItem(named<QActionGroup>(form, "baudItems"), QStringLiteral("1200"))->trigger();
+            QCOMPARE(form.bus().port().ComPortSpeed(), br1200);
+            menuItem(named<QActionGroup>(form, "baudItems"), QStringLiteral("57600"))->trigger();
+            QCOMPARE(form.bus().port().ComPortSpeed(), br57600);
+            QCOMPARE(named<QActionGroup>(form, "baudItems")->checkedAction()->text(),
+                     QStringLiteral("57600"));
         }
         TestForm restarted;
-        QCOMPARE(restarted.portCom.ComPort(), pnCOM1);
-        QCOMPARE(restarted.portCom.ComPortSpeed(), br38400);
+        QCOMPARE(restarted.bus().port().ComPort(), pnCOM1);
+        QCOMPARE(restarted.bus().port().ComPortSpeed(), br38400);
     }
 
     // A network address holds like a COM item until another port is chosen; one not given
@@ -294,20 +313,21 @@ private slots:
     void networkItemTakesAnAddressForTheRun() {
         InTemporaryFolder folder;
         TestForm form;
-        QAction* network = menuItem(form.portItems, QStringLiteral("Network..."));
-        QCOMPARE(form.portItems->actions().constLast(), network);
+        QAction* network =
+            menuItem(named<QActionGroup>(form, "portItems"), QStringLiteral("Network..."));
+        QCOMPARE(named<QActionGroup>(form, "portItems")->actions().constLast(), network);
         form.networkAnswers = {{QStringLiteral(" tcp://127.0.0.1:4001 ")}};
         network->trigger();
-        QCOMPARE(form.portCom.resolvedDevicePath(), std::string("tcp://127.0.0.1:4001"));
-        QCOMPARE(form.portItems->checkedAction(), network);
+        QCOMPARE(form.bus().port().resolvedDevicePath(), std::string("tcp://127.0.0.1:4001"));
+        QCOMPARE(named<QActionGroup>(form, "portItems")->checkedAction(), network);
 
         network->trigger(); // cancelled
         QCOMPARE(form.networkOffers.constLast().text, QStringLiteral("tcp://127.0.0.1:4001"));
-        QCOMPARE(form.portItems->checkedAction(), network);
-        QCOMPARE(form.portCom.resolvedDevicePath(), std::string("tcp://127.0.0.1:4001"));
+        QCOMPARE(named<QActionGroup>(form, "portItems")->checkedAction(), network);
+        QCOMPARE(form.bus().port().resolvedDevicePath(), std::string("tcp://127.0.0.1:4001"));
 
-        menuItem(form.portItems, QStringLiteral("COM3"))->trigger();
-        QCOMPARE(form.portCom.resolvedDevicePath(), devicePathForPort(pnCOM3));
+        menuItem(named<QActionGroup>(form, "portItems"), QStringLiteral("COM3"))->trigger();
+        QCOMPARE(form.bus().port().resolvedDevicePath(), devicePathForPort(pnCOM3));
         form.networkOffers.clear();
         form.networkAnswers = {{QStringLiteral("rfc2217://server"), 10}}; // then cancelled
         network->trigger();
@@ -316,16 +336,17 @@ private slots:
         QCOMPARE(form.networkOffers.size(), 2);
         QCOMPARE(form.networkOffers.constLast().text, QStringLiteral("rfc2217://server"));
         QCOMPARE(form.networkOffers.constLast().cursor, 10);
-        QCOMPARE(form.portItems->checkedAction()->text(), QStringLiteral("COM3"));
-        QCOMPARE(form.portCom.resolvedDevicePath(), devicePathForPort(pnCOM3));
+        QCOMPARE(named<QActionGroup>(form, "portItems")->checkedAction()->text(),
+                 QStringLiteral("COM3"));
+        QCOMPARE(form.bus().port().resolvedDevicePath(), devicePathForPort(pnCOM3));
 
         form.networkAnswers = {{QStringLiteral("tcp://host"), 6},
                                {QStringLiteral("tcp://host:4001")}};
         network->trigger();
         QCOMPARE(form.messages.size(), 2);
         QCOMPARE(form.networkOffers.constLast().text, QStringLiteral("tcp://host"));
-        QCOMPARE(form.portCom.resolvedDevicePath(), std::string("tcp://host:4001"));
-        QCOMPARE(form.portItems->checkedAction(), network);
+        QCOMPARE(form.bus().port().resolvedDevicePath(), std::string("tcp://host:4001"));
+        QCOMPARE(named<QActionGroup>(form, "portItems")->checkedAction(), network);
     }
 
     // The window's own dialog and warning, answered at the keys: the address comes back as it
@@ -361,12 +382,13 @@ private slots:
             }
         });
         operatorAtTheKeys.start(20);
-        form.Network1->trigger();
+        named<QAction>(form, "Network1")->trigger();
         operatorAtTheKeys.stop();
         QCOMPARE(seen, (QStringList{QStringLiteral("tcp://"), QStringLiteral("warning"),
                                     QStringLiteral("tcp://serverA:40x1")}));
         QCOMPARE(cursorOffered, 13);
-        QCOMPARE(form.portItems->checkedAction()->text(), QStringLiteral("COM1"));
+        QCOMPARE(named<QActionGroup>(form, "portItems")->checkedAction()->text(),
+                 QStringLiteral("COM1"));
     }
 
     void enterClicksTheDefaultButtonOnItsPage() {
@@ -374,14 +396,15 @@ private slots:
         TestForm form;
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
-        QSignalSpy upgrade(form.btnUpgrade, &QPushButton::clicked);
-        QTest::keyClick(form.edtTerminalLA, Qt::Key_Return);
-        QTest::keyClick(form.rgUnitType, Qt::Key_Enter, Qt::KeypadModifier);
+        QSignalSpy upgrade(named<QPushButton>(form, "btnUpgrade"), &QPushButton::clicked);
+        QTest::keyClick(named<MaskedEdit>(form, "edtTerminalLA"), Qt::Key_Return);
+        QTest::keyClick(named<RadioGroup>(form, "rgUnitType"), Qt::Key_Enter, Qt::KeypadModifier);
         QCOMPARE(upgrade.count(), 2);
 
-        QTest::keyClick(form.mmoStatus, Qt::Key_Return); // the log keeps its Enter
-        form.pgUpgrade->setCurrentWidget(form.tbsPing);
-        QTest::keyClick(form.edtCLA, Qt::Key_Return);
+        QTest::keyClick(named<LogView>(form, "mmoStatus"),
+                        Qt::Key_Return); // the log keeps its Enter
+        named<QTabWidget>(form, "pgUpgrade")->setCurrentWidget(named<QWidget>(form, "tbsPing"));
+        QTest::keyClick(named<MaskedEdit>(form, "edtCLA"), Qt::Key_Return);
         QCOMPARE(upgrade.count(), 2);
     }
 
@@ -401,20 +424,21 @@ private slots:
     void startupNoticeAndLogLines() {
         InTemporaryFolder folder;
         TestForm form;
-        QCOMPARE(form.mmoStatus->lines(), kNotice);
-        form.status("Unit 0100 Upgrade OK.");
-        QCOMPARE(form.mmoStatus->lines().size(), 7);
-        QCOMPARE(form.mmoStatus->lines().last(), QStringLiteral("Unit 0100 Upgrade OK."));
+        QCOMPARE(named<LogView>(form, "mmoStatus")->lines(), kNotice);
+        form.bus().status("Unit 0100 Upgrade OK.");
+        QCOMPARE(named<LogView>(form, "mmoStatus")->lines().size(), 7);
+        QCOMPARE(named<LogView>(form, "mmoStatus")->lines().last(),
+                 QStringLiteral("Unit 0100 Upgrade OK."));
 
-        form.report("");
-        form.report("first");
-        form.replaceLastReportLine("Pass rate 50%");
-        form.replaceLastReportLine("Pass rate 100%");
-        QCOMPARE(form.mmoReport->lines(),
+        form.bus().report("");
+        form.bus().report("first");
+        form.bus().replaceLastReportLine("Pass rate 50%");
+        form.bus().replaceLastReportLine("Pass rate 100%");
+        QCOMPARE(named<LogView>(form, "mmoReport")->lines(),
                  (QStringList{QString(), QStringLiteral("Pass rate 100%")}));
-        form.progress(30, 0, 60);
-        QCOMPARE(form.pgrProgress->value(), 30);
-        QCOMPARE(form.pgrProgress->maximum(), 60);
+        form.bus().progress(30, 0, 60);
+        QCOMPARE(named<QProgressBar>(form, "pgrProgress")->value(), 30);
+        QCOMPARE(named<QProgressBar>(form, "pgrProgress")->maximum(), 60);
     }
 
     void doubleClickClearsALog() {
@@ -422,36 +446,36 @@ private slots:
         TestForm form;
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
-        QTest::mouseDClick(form.mmoStatus->viewport(), Qt::LeftButton);
-        QVERIFY(form.mmoStatus->lines().isEmpty());
-        form.status("after");
-        QCOMPARE(form.mmoStatus->lines(), QStringList{QStringLiteral("after")});
+        QTest::mouseDClick(named<LogView>(form, "mmoStatus")->viewport(), Qt::LeftButton);
+        QVERIFY(named<LogView>(form, "mmoStatus")->lines().isEmpty());
+        form.bus().status("after");
+        QCOMPARE(named<LogView>(form, "mmoStatus")->lines(), QStringList{QStringLiteral("after")});
 
-        form.pgUpgrade->setCurrentWidget(form.tbsPing);
-        form.report("survey line");
-        QTest::mouseDClick(form.mmoReport->viewport(), Qt::LeftButton);
-        QVERIFY(form.mmoReport->lines().isEmpty());
-        QCOMPARE(form.mmoStatus->lines(), QStringList{QStringLiteral("after")});
+        named<QTabWidget>(form, "pgUpgrade")->setCurrentWidget(named<QWidget>(form, "tbsPing"));
+        form.bus().report("survey line");
+        QTest::mouseDClick(named<LogView>(form, "mmoReport")->viewport(), Qt::LeftButton);
+        QVERIFY(named<LogView>(form, "mmoReport")->lines().isEmpty());
+        QCOMPARE(named<LogView>(form, "mmoStatus")->lines(), QStringList{QStringLiteral("after")});
     }
 
     void saveWritesTheLogOfTheShowingPage() {
         InTemporaryFolder folder;
         TestForm form;
-        form.report("Controller 01  Fixed 0000ABCD");
-        form.report("  Terminal 0102");
+        form.bus().report("Controller 01  Fixed 0000ABCD");
+        form.bus().report("  Terminal 0102");
 
         form.savePath = folder.file(QStringLiteral("status.txt"));
         form.Save1Click();
         QCOMPARE(fileLines(form.savePath), kNotice);
 
-        form.pgUpgrade->setCurrentWidget(form.tbsPing);
+        named<QTabWidget>(form, "pgUpgrade")->setCurrentWidget(named<QWidget>(form, "tbsPing"));
         form.savePath = folder.file(QStringLiteral("report.txt"));
         form.Save1Click();
         QCOMPARE(fileLines(form.savePath),
                  (QStringList{QStringLiteral("Controller 01  Fixed 0000ABCD"),
                               QStringLiteral("  Terminal 0102")}));
 
-        form.pgUpgrade->setCurrentWidget(form.tbsMisc);
+        named<QTabWidget>(form, "pgUpgrade")->setCurrentWidget(named<QWidget>(form, "tbsMisc"));
         form.savePath = folder.file(QStringLiteral("misc.txt"));
         form.Save1Click();
         QCOMPARE(fileLines(form.savePath).size(), 2);
@@ -466,7 +490,7 @@ private slots:
         QCOMPARE(form.messages.size(), 1);
         QCOMPARE(form.messages.first().icon, QMessageBox::Critical);
         QVERIFY(form.messages.first().text.contains(form.savePath));
-        QCOMPARE(form.mmoStatus->lines(), kNotice);
+        QCOMPARE(named<LogView>(form, "mmoStatus")->lines(), kNotice);
 
         form.savePath.clear(); // cancelled
         form.Save1Click();
@@ -478,19 +502,21 @@ private slots:
         TestForm form;
         form.openPath = folder.file(QStringLiteral("old.txt"));
         writeFile(form.openPath, "line one\r\n\r\n  line three\r\n");
-        form.pgUpgrade->setCurrentWidget(form.tbsPing);
-        form.report("will be replaced");
+        named<QTabWidget>(form, "pgUpgrade")->setCurrentWidget(named<QWidget>(form, "tbsPing"));
+        form.bus().report("will be replaced");
         form.Open1Click();
-        QCOMPARE(form.mmoReport->lines(), (QStringList{QStringLiteral("line one"), QString(),
-                                                       QStringLiteral("  line three")}));
-        QCOMPARE(form.mmoStatus->lines(), kNotice);
+        QCOMPARE(
+            named<LogView>(form, "mmoReport")->lines(),
+            (QStringList{QStringLiteral("line one"), QString(), QStringLiteral("  line three")}));
+        QCOMPARE(named<LogView>(form, "mmoStatus")->lines(), kNotice);
 
-        form.pgUpgrade->setCurrentWidget(form.tbsUpgrade);
+        named<QTabWidget>(form, "pgUpgrade")->setCurrentWidget(named<QWidget>(form, "tbsUpgrade"));
         writeFile(form.openPath, "no line end");
         form.Open1Click();
-        QCOMPARE(form.mmoStatus->lines(), QStringList{QStringLiteral("no line end")});
-        form.status("next");
-        QCOMPARE(form.mmoStatus->lines().size(), 2);
+        QCOMPARE(named<LogView>(form, "mmoStatus")->lines(),
+                 QStringList{QStringLiteral("no line end")});
+        form.bus().status("next");
+        QCOMPARE(named<LogView>(form, "mmoStatus")->lines().size(), 2);
     }
 
     void openThatCannotReadKeepsTheLog() {
@@ -500,24 +526,24 @@ private slots:
         form.Open1Click();
         QCOMPARE(form.messages.size(), 1);
         QVERIFY(form.messages.first().text.contains(form.openPath));
-        QCOMPARE(form.mmoStatus->lines(), kNotice);
+        QCOMPARE(named<LogView>(form, "mmoStatus")->lines(), kNotice);
 
         form.openPath.clear(); // cancelled
         form.Open1Click();
         QCOMPARE(form.messages.size(), 1);
-        QCOMPARE(form.mmoStatus->lines(), kNotice);
+        QCOMPARE(named<LogView>(form, "mmoStatus")->lines(), kNotice);
     }
 
     void saveThenOpenRoundTrips() {
         InTemporaryFolder folder;
         TestForm form;
-        form.status("  Version 2.05 ");
+        form.bus().status("  Version 2.05 ");
         form.savePath = form.openPath = folder.file(QStringLiteral("log.txt"));
         form.Save1Click();
-        const QStringList before = form.mmoStatus->lines();
-        form.mmoStatusDblClick();
+        const QStringList before = named<LogView>(form, "mmoStatus")->lines();
+        emit named<LogView>(form, "mmoStatus")->doubleClicked();
         form.Open1Click();
-        QCOMPARE(form.mmoStatus->lines(), before);
+        QCOMPARE(named<LogView>(form, "mmoStatus")->lines(), before);
     }
 
     // While an operation holds the bus its button is its Stop, and the line's settings and a
@@ -530,35 +556,41 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         {
             HeldOperation held(form);
-            QVERIFY(held.start(form.btnUpgrade));
-            QVERIFY(form.running() && form.session.busy());
-            QCOMPARE(form.btnUpgrade->text(), QStringLiteral("&Stop"));
-            QVERIFY(!form.portItems->isEnabled() && !form.baudItems->isEnabled());
-            QVERIFY(!form.runOperation([] {}));
+            QVERIFY(held.start(BusOperation::Upgrade));
+            QVERIFY(form.running() && form.bus().session().busy());
+            QCOMPARE(named<QPushButton>(form, "btnUpgrade")->text(), QStringLiteral("&Stop"));
+            QVERIFY(!named<QActionGroup>(form, "portItems")->isEnabled() &&
+                    !named<QActionGroup>(form, "baudItems")->isEnabled());
+            QVERIFY(!form.bus().run(BusOperation::Other,
+                                    [](OperationContext&) { return Outcome::completed(); }));
             held.release();
             QVERIFY(runEnds(form));
             QVERIFY(!held.sawStop);
         }
-        QCOMPARE(form.btnUpgrade->text(), QStringLiteral("&Upgrade"));
-        QVERIFY(form.portItems->isEnabled() && form.baudItems->isEnabled());
-        QVERIFY(!form.session.busy());
+        QCOMPARE(named<QPushButton>(form, "btnUpgrade")->text(), QStringLiteral("&Upgrade"));
+        QVERIFY(named<QActionGroup>(form, "portItems")->isEnabled() &&
+                named<QActionGroup>(form, "baudItems")->isEnabled());
+        QVERIFY(!form.bus().session().busy());
 
         // The comms test's button is its Stop; the Upgrade button would start another run.
         {
             HeldOperation held(form);
-            QVERIFY(held.start(form.btnCommsTest));
-            QVERIFY(form.btnCommsTest->isEnabled() && !form.btnUpgrade->isEnabled());
-            QVERIFY(!form.frmExtTimeout->btnCalcTimeout->isEnabled());
+            QVERIFY(held.start(BusOperation::CommsTest));
+            QVERIFY(named<QPushButton>(form, "btnCommsTest")->isEnabled() &&
+                    !named<QPushButton>(form, "btnUpgrade")->isEnabled());
+            QVERIFY(!named<TfrmExtTimeout>(form, "frmExtTimeout")->btnCalcTimeout->isEnabled());
             held.release();
             QVERIFY(runEnds(form));
         }
-        QVERIFY(form.btnUpgrade->isEnabled() && form.frmExtTimeout->btnCalcTimeout->isEnabled());
+        QVERIFY(named<QPushButton>(form, "btnUpgrade")->isEnabled() &&
+                named<TfrmExtTimeout>(form, "frmExtTimeout")->btnCalcTimeout->isEnabled());
 
         HeldOperation held(form);
-        QVERIFY(held.start(form.btnUpgrade));
+        QVERIFY(held.start(BusOperation::Upgrade));
         form.answer = QMessageBox::Abort;
         QVERIFY(!form.close());
-        QCOMPARE(form.messages.last().text, QStringLiteral("A run is in progress."));
+        QCOMPARE(form.messages.last().text.section('\n', 0, 0),
+                 QStringLiteral("A run is in progress."));
         QVERIFY(form.isVisible());
         QVERIFY(runEnds(form));
         QVERIFY(held.sawStop);
@@ -573,16 +605,19 @@ private slots:
         TestForm form;
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
-        RunControl& control = form.session.control();
+        RunControl& control = form.bus().session().control();
         const std::string note = "Stopping after 0102 (about 40 s); Stop again to stop at once "
                                  "and leave it in its boot loader";
         {
             HeldOperation held(form);
-            QVERIFY(held.start(form.btnSite));
+            QVERIFY(held.start(BusOperation::Site));
             control.offerFinish("0102", note);
             form.answer = QMessageBox::Cancel;
             QVERIFY(!form.close());
-            QCOMPARE(form.messages.last().text, QStringLiteral("A run is writing unit 0102."));
+            QCOMPARE(form.messages.last().text.section('\n', 0, 0),
+                     QStringLiteral("A run is writing unit 0102."));
+            QVERIFY(form.messages.last().text.contains(
+                QStringLiteral("Stop now leaves 0102 in its boot loader.")));
             QCOMPARE(control.stopLevel(), StopLevel::None);
             QTest::qWait(50);
             QVERIFY(form.isVisible() && form.running());
@@ -591,7 +626,7 @@ private slots:
             QVERIFY(!form.close());
             QCOMPARE(control.stopLevel(), StopLevel::AfterUnitsInHand);
             QVERIFY(!control.stopRequested());
-            QCOMPARE(form.lblSite->text(), QString::fromStdString(note));
+            QCOMPARE(named<QLabel>(form, "lblSite")->text(), QString::fromStdString(note));
             QTest::qWait(50);
             QVERIFY(form.isVisible() && form.running());
             held.release(); // its units finished
@@ -602,11 +637,14 @@ private slots:
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         HeldOperation held(form);
-        QVERIFY(held.start(form.btnSite));
+        QVERIFY(held.start(BusOperation::Site));
         control.offerFinish("0101, 0102", note);
         form.answer = QMessageBox::Abort;
         QVERIFY(!form.close());
-        QCOMPARE(form.messages.last().text, QStringLiteral("A run is writing units 0101, 0102."));
+        QCOMPARE(form.messages.last().text.section('\n', 0, 0),
+                 QStringLiteral("A run is writing units 0101, 0102."));
+        QVERIFY(form.messages.last().text.contains(
+            QStringLiteral("Stop now leaves 0101, 0102 in their boot loader.")));
         // Abort asks for a stop at once. The held operation ends only on such a stop (sawStop),
         // and the run's end clears it, so it is not read from the control here: on a busy host
         // the worker may already have ended the run.
@@ -615,15 +653,42 @@ private slots:
         QTRY_VERIFY(!form.isVisible());
     }
 
+    // The Site page's Stop during a site run: the first lets the unit being written finish and
+    // says so, the second is acknowledged at once and stops the run at its checkpoint.
+    void aSecondStopOfASiteRunIsAcknowledgedAtOnce() {
+        InTemporaryFolder folder;
+        TestForm form;
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        RunControl& control = form.bus().session().control();
+        HeldOperation held(form);
+        QVERIFY(held.start(BusOperation::Site));
+        const std::string note = "Stopping after 0102 (about 40 s)";
+        control.offerFinish("0102", note);
+        auto* stop = named<QPushButton>(form, "btnSite");
+        auto* line = named<QLabel>(form, "lblSite");
+        QVERIFY(stop->isEnabled());
+        QTest::mouseClick(stop, Qt::LeftButton);
+        QCOMPARE(line->text(), QString::fromStdString(note));
+        QVERIFY(!control.stopRequested());
+        QTest::mouseClick(stop, Qt::LeftButton);
+        QCOMPARE(line->text(), QStringLiteral("Stopping now..."));
+        QVERIFY(runEnds(form));
+        QVERIFY(held.sawStop);
+    }
+
     void exceptionOfAnOperationIsShownNotThrown() {
         InTemporaryFolder folder;
         TestForm form;
-        QVERIFY(form.runOperation([] { throw std::runtime_error("comms log not writable"); }));
+        QVERIFY(form.bus().run(BusOperation::Other, [](OperationContext&) -> Outcome {
+            throw std::runtime_error("comms log not writable");
+        }));
         QVERIFY(runEnds(form));
         QCOMPARE(form.messages.size(), 1);
         QCOMPARE(form.messages.first().text, QStringLiteral("comms log not writable"));
-        QVERIFY(!form.session.busy());
-        QVERIFY(form.runOperation([] {}));
+        QVERIFY(!form.bus().session().busy());
+        QVERIFY(form.bus().run(BusOperation::Other,
+                               [](OperationContext&) { return Outcome::completed(); }));
         QVERIFY(runEnds(form));
     }
 
@@ -635,7 +700,7 @@ private slots:
                                  .arg(QStringLiteral(NEXALO_FWGEN));
         QCOMPARE(std::system(make.toLocal8Bit().constData()), 0);
         TestForm form;
-        form.mmoStatusDblClick();
+        emit named<LogView>(form, "mmoStatus")->doubleClicked();
         auto* versions = form.findChild<QAction*>(QStringLiteral("mnuVer"));
         QVERIFY(versions);
         HeldOperation held(form);
@@ -643,22 +708,22 @@ private slots:
         versions->trigger();
         held.release();
         QVERIFY(runEnds(form));
-        QVERIFY(form.mmoStatus->lines().isEmpty());
+        QVERIFY(named<LogView>(form, "mmoStatus")->lines().isEmpty());
         versions->trigger();
         QVERIFY(runEnds(form));
-        const QStringList lines = form.mmoStatus->lines();
+        const QStringList lines = named<LogView>(form, "mmoStatus")->lines();
         QVERIFY(lines.contains(QStringLiteral("Application File Versions:")));
         QVERIFY(lines.contains(QStringLiteral("V2.07  Terminal-K1.hex")));
-        QCOMPARE(int(form.image.fileVersion), 0x0207);
+        QCOMPARE(int(form.bus().image().fileVersion), 0x0207);
     }
 
     void confirmAsksYesNo() {
         InTemporaryFolder folder;
         TestForm form;
         form.answer = QMessageBox::Yes;
-        QVERIFY(form.confirm("Are you sure?"));
+        QVERIFY(form.bus().confirm("Are you sure?"));
         form.answer = QMessageBox::No;
-        QVERIFY(!form.confirm("Are you sure?"));
+        QVERIFY(!form.bus().confirm("Are you sure?"));
         QCOMPARE(form.messages.last().icon, QMessageBox::Information);
         QCOMPARE(form.messages.last().text, QStringLiteral("Are you sure?"));
     }

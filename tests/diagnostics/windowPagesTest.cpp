@@ -49,24 +49,25 @@ private slots:
         SimulatedBus line(form, kNetwork);
         QVERIFY(line.ready);
         form.show();
-        form.pgUpgrade->setCurrentWidget(form.tbsMisc);
+        named<QTabWidget>(form, "pgUpgrade")->setCurrentWidget(named<QWidget>(form, "tbsMisc"));
 
         // A terminal's new LA, verified at its new address.
-        typeInto(form.edtFA, QStringLiteral("20000101"));
-        typeInto(form.edtLA, QStringLiteral("0105"));
-        QVERIFY(clickAndWait(form, form.btnSetLA));
+        typeInto(named<MaskedEdit>(form, "edtFA"), QStringLiteral("20000101"));
+        typeInto(named<MaskedEdit>(form, "edtLA"), QStringLiteral("0105"));
+        QVERIFY(clickAndWait(form, named<QPushButton>(form, "btnSetLA")));
         QCOMPARE(texts(form.messages), QStringList{QStringLiteral("Done!")});
         QCOMPARE(int(line.unit("t1").la), 0x05);
 
         // Three message lines, one with a quote, in the controller and its terminals.
-        typeInto(form.medLine1, QStringLiteral("Say \"hi\""));
-        QVERIFY(clickAndWait(form, form.btnSetMess));
+        typeInto(named<MaskedEdit>(form, "medLine1"), QStringLiteral("Say \"hi\""));
+        QVERIFY(clickAndWait(form, named<QPushButton>(form, "btnSetMess")));
         QCOMPARE(line.unit("c1").message.at(0), std::string("Say \"hi\"        "));
         QCOMPARE(line.unit("c1").message.at(1), std::string(16, ' '));
 
         // On its indicator: a wide radio button takes clicks only on its indicator and text.
-        QTest::mouseClick(form.rbRS232, Qt::LeftButton, {}, QPoint(6, form.rbRS232->height() / 2));
-        QVERIFY(clickAndWait(form, form.btnPort));
+        QTest::mouseClick(named<QRadioButton>(form, "rbRS232"), Qt::LeftButton, {},
+                          QPoint(6, named<QRadioButton>(form, "rbRS232")->height() / 2));
+        QVERIFY(clickAndWait(form, named<QPushButton>(form, "btnPort")));
         QCOMPARE(line.unit("c1").port2Mode, 0);
         QCOMPARE(form.messages.last().text, QStringLiteral("Done!"));
 
@@ -75,7 +76,7 @@ private slots:
         // until the answer, however long the operator takes.
         const qsizetype framesBefore = line.frames().size();
         form.answer = QMessageBox::No;
-        QVERIFY(clickAndWait(form, form.btnClearMem));
+        QVERIFY(clickAndWait(form, named<QPushButton>(form, "btnClearMem")));
         QCOMPARE(form.messages.last().text, QStringLiteral("Are you sure?"));
         QCOMPARE(form.messages.last().icon, QMessageBox::Information);
         QCOMPARE(line.frames().size(), framesBefore);
@@ -87,9 +88,9 @@ private slots:
             if (text != QStringLiteral("Are you sure?")) return;
             QTest::qWait(300); // the operator reads the question
             framesWhileAsked = line.frames().size();
-            runWaited = form.session.busy();
+            runWaited = form.bus().session().busy();
         };
-        QVERIFY(clickAndWait(form, form.btnClearMem));
+        QVERIFY(clickAndWait(form, named<QPushButton>(form, "btnClearMem")));
         QCOMPARE(framesWhileAsked, framesBefore);
         QVERIFY(runWaited);
         QCOMPARE(form.messages.last().text,
@@ -103,7 +104,7 @@ private slots:
                               "01FF:38\"Say \\\"hi\\\"        \",\"                \","
                               "\"                \"",
                               "0100:2D0", "0100:09"}));
-        QVERIFY(!form.portCom.IsOpen());
+        QVERIFY(!form.bus().port().IsOpen());
     }
 
     // The question as the window shows it: one Enter answers No, and nothing goes out.
@@ -114,7 +115,7 @@ private slots:
         SimulatedBus line(form, kNetwork);
         QVERIFY(line.ready);
         form.show();
-        form.pgUpgrade->setCurrentWidget(form.tbsMisc);
+        named<QTabWidget>(form, "pgUpgrade")->setCurrentWidget(named<QWidget>(form, "tbsMisc"));
         QStringList boxesAnswered;
         QTimer operatorAtTheKeys;
         connect(&operatorAtTheKeys, &QTimer::timeout, [&] {
@@ -124,7 +125,7 @@ private slots:
             QTest::keyClick(box, Qt::Key_Return);
         });
         operatorAtTheKeys.start(20);
-        QVERIFY(clickAndWait(form, form.btnClearMem));
+        QVERIFY(clickAndWait(form, named<QPushButton>(form, "btnClearMem")));
         operatorAtTheKeys.stop();
         QCOMPARE(boxesAnswered, QStringList{QStringLiteral("Are you sure?")});
         QVERIFY(line.frames().isEmpty());
@@ -137,8 +138,8 @@ private slots:
         SimulatedBus line(form, kNetwork);
         QVERIFY(line.ready);
         form.show();
-        form.pgUpgrade->setCurrentWidget(form.tbsPing);
-        QVERIFY(clickAndWait(form, form.btnReset));
+        named<QTabWidget>(form, "pgUpgrade")->setCurrentWidget(named<QWidget>(form, "tbsPing"));
+        QVERIFY(clickAndWait(form, named<QPushButton>(form, "btnReset")));
         QTRY_COMPARE(line.frames(), (QStringList{"FFFF:08", "FF00:08"}));
         QVERIFY(form.messages.isEmpty());
     }
@@ -149,36 +150,41 @@ private slots:
         SimulatedBus line(form, kNetwork);
         QVERIFY(line.ready);
         form.show();
-        form.pgUpgrade->setCurrentWidget(form.tbsPing);
+        named<QTabWidget>(form, "pgUpgrade")->setCurrentWidget(named<QWidget>(form, "tbsPing"));
 
         // Without a survey nothing is sent.
-        QVERIFY(clickAndWait(form, form.btnCommsTest));
-        QVERIFY(form.mmoReport->lines().contains(
-            QStringLiteral("Click on Ping button before running Comms Test!")));
+        QVERIFY(clickAndWait(form, named<QPushButton>(form, "btnCommsTest")));
+        QVERIFY(named<LogView>(form, "mmoReport")
+                    ->lines()
+                    .contains(QStringLiteral("Click on Ping button before running Comms Test!")));
         QVERIFY(line.frames().isEmpty());
 
         // "&Ping" fills the survey table that the comms test reads.
-        QVERIFY(clickAndWait(form, form.btnPing));
-        QCOMPARE(form.mmoReport->lines().last(), QStringLiteral("Finished."));
-        form.edtCLA->setFieldText(QStringLiteral("0101"));
+        QVERIFY(clickAndWait(form, named<QPushButton>(form, "btnPing")));
+        QCOMPARE(named<LogView>(form, "mmoReport")->lines().last(), QStringLiteral("Finished."));
+        named<MaskedEdit>(form, "edtCLA")->setFieldText(QStringLiteral("0101"));
         bool busyDuringRun = false;
         QTimer::singleShot(0, &form, [&] {
-            busyDuringRun = form.btnCommsTest->text() == QStringLiteral("&Stop") &&
-                            !form.btnPing->isEnabled() && !form.edtCLA->isEnabled();
+            busyDuringRun =
+                named<QPushButton>(form, "btnCommsTest")->text() == QStringLiteral("&Stop") &&
+                !named<QPushButton>(form, "btnPing")->isEnabled() &&
+                !named<MaskedEdit>(form, "edtCLA")->isEnabled();
             // Refused while the comms test holds the line: no reset goes out.
-            QTest::mouseClick(form.btnReset, Qt::LeftButton);
+            QTest::mouseClick(named<QPushButton>(form, "btnReset"), Qt::LeftButton);
         });
-        QVERIFY(clickAndWait(form, form.btnCommsTest));
+        QVERIFY(clickAndWait(form, named<QPushButton>(form, "btnCommsTest")));
         QVERIFY(busyDuringRun);
-        const QStringList report = form.mmoReport->lines();
+        const QStringList report = named<LogView>(form, "mmoReport")->lines();
         QVERIFY(report.contains(QStringLiteral("Unit Logical Address [CCTT]: 0101")));
         QVERIFY(!report.contains(QStringLiteral("Unit Logical Address [CCTT]: 0100")));
         QCOMPARE(report.last(), QStringLiteral("Finished."));
-        QCOMPARE(form.lblProgress->text(), QStringLiteral("Pass rate: 100%  [16/0]"));
-        QCOMPARE(form.lblCycle->text(), QStringLiteral("Cycles: 1"));
+        QCOMPARE(named<QLabel>(form, "lblProgress")->text(),
+                 QStringLiteral("Pass rate: 100%  [16/0]"));
+        QCOMPARE(named<QLabel>(form, "lblCycle")->text(), QStringLiteral("Cycles: 1"));
         QVERIFY(!line.frames().contains(QStringLiteral("FFFF:08")));
-        QCOMPARE(form.btnCommsTest->text(), QStringLiteral("&Comms Test"));
-        QVERIFY(form.btnPing->isEnabled() && form.edtCLA->isEnabled());
+        QCOMPARE(named<QPushButton>(form, "btnCommsTest")->text(), QStringLiteral("&Comms Test"));
+        QVERIFY(named<QPushButton>(form, "btnPing")->isEnabled() &&
+                named<MaskedEdit>(form, "edtCLA")->isEnabled());
     }
 
     void fastPollByClicksUntilStop() {
@@ -187,37 +193,38 @@ private slots:
         SimulatedBus line(form, kNetwork);
         QVERIFY(line.ready);
         form.show();
-        form.pgUpgrade->setCurrentWidget(form.tbsPing);
+        named<QTabWidget>(form, "pgUpgrade")->setCurrentWidget(named<QWidget>(form, "tbsPing"));
 
-        QTest::mouseClick(form.ckFastPoll, Qt::LeftButton, {},
-                          QPoint(6, form.ckFastPoll->height() / 2));
-        QVERIFY(form.ckFastPoll->isChecked());
-        QVERIFY(!form.edtCycles->isEnabled());
-        QCOMPARE(form.edtCLA->fieldText(), QStringLiteral("01"));
+        QTest::mouseClick(named<QCheckBox>(form, "ckFastPoll"), Qt::LeftButton, {},
+                          QPoint(6, named<QCheckBox>(form, "ckFastPoll")->height() / 2));
+        QVERIFY(named<QCheckBox>(form, "ckFastPoll")->isChecked());
+        QVERIFY(!named<MaskedEdit>(form, "edtCycles")->isEnabled());
+        QCOMPARE(named<MaskedEdit>(form, "edtCLA")->fieldText(), QStringLiteral("01"));
 
         // The second click of the button stops the display a little later.
         QStringList shown;
         QTimer::singleShot(1200, &form, [&] {
-            shown = form.mmoReport->lines();
-            QTest::mouseClick(form.btnCommsTest, Qt::LeftButton);
+            shown = named<LogView>(form, "mmoReport")->lines();
+            QTest::mouseClick(named<QPushButton>(form, "btnCommsTest"), Qt::LeftButton);
         });
-        QVERIFY(clickAndWait(form, form.btnCommsTest));
+        QVERIFY(clickAndWait(form, named<QPushButton>(form, "btnCommsTest")));
         QVERIFY(!shown.isEmpty());
         QCOMPARE(
             shown.first(),
             QStringLiteral("# Monitoring of low-level Fast Poll communication timeouts       #"));
         QVERIFY(shown.at(1).startsWith(QStringLiteral("  Terminal LA: 01 02 ")));
-        QCOMPARE(form.mmoReport->lines().last(), QStringLiteral("Finished."));
-        QCOMPARE(form.btnCommsTest->text(), QStringLiteral("&Comms Test"));
-        QVERIFY(form.edtCycles->isEnabled()); // enabled again, though the mode disabled it
+        QCOMPARE(named<LogView>(form, "mmoReport")->lines().last(), QStringLiteral("Finished."));
+        QCOMPARE(named<QPushButton>(form, "btnCommsTest")->text(), QStringLiteral("&Comms Test"));
+        QVERIFY(named<MaskedEdit>(form, "edtCycles")
+                    ->isEnabled()); // enabled again, though the mode disabled it
         int readings = 0;
         for (const QString& frame : line.frames())
             readings += frame == QStringLiteral("0100:A91");
         QVERIFY2(readings >= 2 && readings <= 4, qPrintable(QString::number(readings)));
 
-        QTest::mouseClick(form.ckFastPoll, Qt::LeftButton, {},
-                          QPoint(6, form.ckFastPoll->height() / 2));
-        QCOMPARE(form.edtCLA->fieldText(), QStringLiteral("FFFF"));
+        QTest::mouseClick(named<QCheckBox>(form, "ckFastPoll"), Qt::LeftButton, {},
+                          QPoint(6, named<QCheckBox>(form, "ckFastPoll")->height() / 2));
+        QCOMPARE(named<MaskedEdit>(form, "edtCLA")->fieldText(), QStringLiteral("FFFF"));
     }
 };
 

@@ -27,10 +27,10 @@ QStringList pingThrough(const QString& address) {
     form.show();
     if (!QTest::qWaitForWindowExposed(&form)) return {};
     form.networkAnswers = {{address}};
-    form.Network1->trigger();
-    form.pgUpgrade->setCurrentWidget(form.tbsPing);
-    if (!clickAndWait(form, form.btnPing)) return {};
-    return form.mmoReport->lines();
+    named<QAction>(form, "Network1")->trigger();
+    named<QTabWidget>(form, "pgUpgrade")->setCurrentWidget(named<QWidget>(form, "tbsPing"));
+    if (!clickAndWait(form, named<QPushButton>(form, "btnPing"))) return {};
+    return named<LogView>(form, "mmoReport")->lines();
 }
 
 } // namespace

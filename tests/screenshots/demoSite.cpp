@@ -3,6 +3,7 @@
 #include "fwUpgrade.h"
 #include "sim/networkFile.h"
 #include "sim/ptySimulator.h"
+#include "tests/support/namedControl.h"
 #include "tests/support/sampleFiles.h"
 
 #include <QDir>
@@ -66,12 +67,13 @@ std::optional<QString> DemoSite::plan(TForm1& form) {
         return QString::fromStdString(parts_->simulator->error());
 
     QEventLoop loop;
-    QObject::connect(&form, &TForm1::operationEnded, &loop, &QEventLoop::quit);
+    QObject::connect(&form.bus(), &BusController::operationEnded, &loop, &QEventLoop::quit);
     QTimer::singleShot(kPlanMs, &loop, &QEventLoop::quit);
-    form.btnPlan->click();
+    named<QPushButton>(form, "btnPlan")->click();
     if (!form.running()) return QStringLiteral("the plan did not start");
     loop.exec();
     if (form.running()) return QStringLiteral("the plan did not end in time");
-    if (!form.siteBus || form.siteBus->units.empty()) return QStringLiteral("nothing planned");
+    if (!form.bus().lastSite() || form.bus().lastSite()->units.empty())
+        return QStringLiteral("nothing planned");
     return std::nullopt;
 }

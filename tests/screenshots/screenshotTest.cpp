@@ -4,6 +4,7 @@
 
 #include "extTimeout.h"
 #include "fwUpgrade.h"
+#include "tests/support/namedControl.h"
 
 #include <QImage>
 #include <QProcess>
@@ -38,10 +39,10 @@ private slots:
         // The sizes the window and its dialog take on when they are shown.
         TForm1 form;
         form.show();
-        form.frmExtTimeout->show();
+        named<TfrmExtTimeout>(form, "frmExtTimeout")->show();
         QApplication::processEvents();
         const QSize window = form.size();
-        const QSize dialog = form.frmExtTimeout->size();
+        const QSize dialog = named<TfrmExtTimeout>(form, "frmExtTimeout")->size();
         const QStringList pages = {"firmware-upgrade.png", "system-tools.png", "misc.png",
                                    "site.png"};
         QList<QImage> pageImages;

@@ -2,6 +2,7 @@
 
 #include "extTimeout.h"
 #include "fwUpgrade.h"
+#include "tests/support/namedControl.h"
 
 #include <QApplication>
 #include <QDir>
@@ -31,16 +32,17 @@ WindowShot shoot(QWidget& widget, const QString& fileName) {
 QList<WindowShot> renderWindowShots(TForm1& form) {
     QList<WindowShot> shots;
     form.show();
-    const int pages = form.pgUpgrade->count();
+    const int pages = named<QTabWidget>(form, "pgUpgrade")->count();
     for (int page = 0; page < pages && page < int(std::size(kPageFiles)); ++page) {
-        form.pgUpgrade->setCurrentIndex(page);
+        named<QTabWidget>(form, "pgUpgrade")->setCurrentIndex(page);
         shots.append(shoot(form, QString::fromLatin1(kPageFiles[page])));
     }
-    form.pgUpgrade->setCurrentIndex(0);
+    named<QTabWidget>(form, "pgUpgrade")->setCurrentIndex(0);
 
-    form.frmExtTimeout->show();
-    shots.append(shoot(*form.frmExtTimeout, QStringLiteral("extend-timeout.png")));
-    form.frmExtTimeout->hide();
+    named<TfrmExtTimeout>(form, "frmExtTimeout")->show();
+    shots.append(
+        shoot(*named<TfrmExtTimeout>(form, "frmExtTimeout"), QStringLiteral("extend-timeout.png")));
+    named<TfrmExtTimeout>(form, "frmExtTimeout")->hide();
     return shots;
 }
 

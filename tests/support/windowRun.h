@@ -6,6 +6,7 @@
 #include "fwUpgrade.h"
 #include "sim/networkFile.h"
 #include "sim/ptySimulator.h"
+#include "tests/support/namedControl.h"
 
 #include <QAbstractButton>
 #include <QSignalSpy>
@@ -25,7 +26,7 @@ constexpr int kRunEndMs = 60000;
 // none runs. False when it did not end in time.
 [[nodiscard]] inline bool runEnds(TForm1& form, int timeoutMs = kRunEndMs) {
     if (!form.running()) return true;
-    QSignalSpy ended(&form, &TForm1::operationEnded);
+    QSignalSpy ended(&form.bus(), &BusController::operationEnded);
     return ended.wait(timeoutMs);
 }
 
@@ -44,18 +45,18 @@ public:
     // A test that failed half way still must not leave the worker with this object gone.
     ~HeldOperation() {
         release();
-        form_.session.wait();
+        form_.bus().session().wait();
     }
 
-    bool start(QPushButton* button = nullptr) {
-        return form_.runOperation(
-            [this] {
-                std::unique_lock lock(mutex_);
-                while (!released_ && !form_.session.control().stopRequested())
-                    released_cv_.wait_for(lock, std::chrono::milliseconds(5));
-                sawStop = !released_;
-            },
-            RunLog::Status, button);
+    // kind: the operation whose button it stands for, that being its Stop.
+    bool start(BusOperation kind = BusOperation::Other) {
+        return form_.bus().run(kind, [this](OperationContext&) {
+            std::unique_lock lock(mutex_);
+            while (!released_ && !form_.bus().session().control().stopRequested())
+                released_cv_.wait_for(lock, std::chrono::milliseconds(5));
+            sawStop = !released_;
+            return Outcome::completed();
+        });
     }
     void release() {
         std::lock_guard lock(mutex_);
@@ -90,7 +91,7 @@ struct SimulatedBus {
         : simulator(networkOf(json)) {
         const auto device = simulator.start(linkPath);
         if (!device) return;
-        if (linkPath.empty()) form.portCom.setDevicePath(*device);
+        if (linkPath.empty()) form.bus().port().setDevicePath(*device);
         ready = true;
     }
     // Every request that reached the bus, as "address:command".

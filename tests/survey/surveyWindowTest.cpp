@@ -31,34 +31,35 @@ private slots:
         QVERIFY(bus.ready);
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
-        form.pgUpgrade->setCurrentWidget(form.tbsPing);
-        form.mmoReport->appendLine(QStringLiteral("left from before"));
-        const QStringList statusBefore = form.mmoStatus->lines();
+        named<QTabWidget>(form, "pgUpgrade")->setCurrentWidget(named<QWidget>(form, "tbsPing"));
+        named<LogView>(form, "mmoReport")->appendLine(QStringLiteral("left from before"));
+        const QStringList statusBefore = named<LogView>(form, "mmoStatus")->lines();
 
         // Clicks while the survey runs: a second survey and another operation are refused.
         bool disabledMeanwhile = false;
         QTimer meanwhile;
         meanwhile.setSingleShot(true);
         connect(&meanwhile, &QTimer::timeout, &form, [&] {
-            disabledMeanwhile = !form.btnPing->isEnabled();
-            form.btnPingClick();
+            disabledMeanwhile = !named<QPushButton>(form, "btnPing")->isEnabled();
+            named<QPushButton>(form, "btnPing")->click();
             form.mnuVerClick();
         });
         meanwhile.start(300);
-        QVERIFY(clickAndWait(form, form.btnPing));
+        QVERIFY(clickAndWait(form, named<QPushButton>(form, "btnPing")));
 
         QVERIFY(disabledMeanwhile);
-        QVERIFY(form.btnPing->isEnabled());
-        const QStringList lines = form.mmoReport->lines();
+        QVERIFY(named<QPushButton>(form, "btnPing")->isEnabled());
+        const QStringList lines = named<LogView>(form, "mmoReport")->lines();
         QCOMPARE(lines.first(), QStringLiteral(">> Registration Reader or Host Interface <<"));
         QVERIFY(lines.contains(QStringLiteral("0001A2B3    05  1.10        Ok             05:") +
                                QString::fromStdString(getProductName(5))));
         QVERIFY(lines.contains(QStringLiteral("[ Terminals on Controller 05 ]")));
         QCOMPARE(lines.count(QStringLiteral("Finished.")), 1);
         QCOMPARE(lines.last(), QStringLiteral("Finished."));
-        QCOMPARE(form.mmoStatus->lines(), statusBefore); // the versions report was refused
-        QCOMPARE(form.survey.at(1, 1).fixedAddress, 0x00C0FFEE);
-        QVERIFY(!form.portCom.IsOpen());
+        QCOMPARE(named<LogView>(form, "mmoStatus")->lines(),
+                 statusBefore); // the versions report was refused
+        QCOMPARE(form.bus().surveyTable().at(1, 1).fixedAddress, 0x00C0FFEE);
+        QVERIFY(!form.bus().port().IsOpen());
         QCOMPARE(bus.frames().filter(QRegularExpression(QStringLiteral("^7F00:"))).size(), 1);
     }
 };

@@ -11,7 +11,9 @@
 #include "trustFixtures.h"
 #include "trustedKey.h"
 
+#include <QClipboard>
 #include <QFile>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -23,21 +25,24 @@
 
 namespace {
 
+constexpr const char* kDigest = "9f86d081884c7d659a2feaa0c55ad015a3bf4f1b2b0b822cd15d6c15b0f00a08";
+
 HistoryRecord recordOf(const std::string& fixedAddress, const std::string& outcome) {
     HistoryRecord record;
     record.time = "2026-12-08T20:15:03Z";
     record.port = "COM1";
     record.fixedAddress = fixedAddress;
     record.outcome = outcome;
+    record.fileSha256 = kDigest;
     return record;
 }
 
 // The one terminal's LA typed in, as the operator does before "&Upgrade".
 void typeTerminal(TestForm& form) {
-    form.edtControllerLA->selectAll();
-    QTest::keyClicks(form.edtControllerLA, QStringLiteral("01"));
-    form.edtTerminalLA->selectAll();
-    QTest::keyClicks(form.edtTerminalLA, QStringLiteral("01"));
+    named<MaskedEdit>(form, "edtControllerLA")->selectAll();
+    QTest::keyClicks(named<MaskedEdit>(form, "edtControllerLA"), QStringLiteral("01"));
+    named<MaskedEdit>(form, "edtTerminalLA")->selectAll();
+    QTest::keyClicks(named<MaskedEdit>(form, "edtTerminalLA"), QStringLiteral("01"));
 }
 
 bool sentNothingChanging(SimulatedBus& bus) {
@@ -67,7 +72,7 @@ private slots:
     // Every case starts from a window that keeps no key.
     void init() {
         TestForm form;
-        clearTrustedKey(form);
+        clearTrustedKey(form, form.bus());
     }
     void theTrustedKeyIsTakenOnlyWhenItIsAPublicKey() {
         InTemporaryFolder folder;
@@ -76,12 +81,13 @@ private slots:
         QVERIFY(item != nullptr);
         QCOMPARE(item->text(), QStringLiteral("Trusted Key..."));
         const QString secret = QString::fromStdString(fixturePath("key-a.key"));
-        QVERIFY(applyTrustedKey(form, secret).contains(QStringLiteral("secret key")));
+        QVERIFY(applyTrustedKey(form, form.bus(), secret).contains(QStringLiteral("secret key")));
         QCOMPARE(form.messages.size(), 1);
-        QCOMPARE(form.session.trustSettings().trustedKeyFile, std::string());
+        QCOMPARE(form.bus().session().trustSettings().trustedKeyFile, std::string());
         const QString key = QString::fromStdString(fixturePath("key-a.pub"));
-        QVERIFY(applyTrustedKey(form, key).contains(QStringLiteral("891B246CECC102DC")));
-        QCOMPARE(form.session.trustSettings().trustedKeyFile, key.toStdString());
+        QVERIFY(
+            applyTrustedKey(form, form.bus(), key).contains(QStringLiteral("891B246CECC102DC")));
+        QCOMPARE(form.bus().session().trustSettings().trustedKeyFile, key.toStdString());
     }
 
     // The key stays the window's, a restart included, until the operator clears it; meanwhile
@@ -90,27 +96,28 @@ private slots:
         InTemporaryFolder folder;
         {
             TestForm first;
-            QVERIFY(!first.lblTrustedKey->isVisibleTo(&first));
-            QVERIFY(!first.ClearTrustedKey1->isEnabled());
-            applyTrustedKey(first, keyFile());
-            QVERIFY(first.lblTrustedKey->isVisibleTo(&first));
+            QVERIFY(!named<QLabel>(first, "lblTrustedKey")->isVisibleTo(&first));
+            QVERIFY(!named<QAction>(first, "ClearTrustedKey1")->isEnabled());
+            applyTrustedKey(first, first.bus(), keyFile());
+            QVERIFY(named<QLabel>(first, "lblTrustedKey")->isVisibleTo(&first));
         }
         {
             TestForm restarted;
-            QCOMPARE(restarted.session.trustSettings().trustedKeyFile, keyFile().toStdString());
-            QVERIFY(restarted.lblTrustedKey->isVisibleTo(&restarted));
+            QCOMPARE(restarted.bus().session().trustSettings().trustedKeyFile,
+                     keyFile().toStdString());
+            QVERIFY(named<QLabel>(restarted, "lblTrustedKey")->isVisibleTo(&restarted));
             QCOMPARE(
-                restarted.lblTrustedKey->text(),
+                named<QLabel>(restarted, "lblTrustedKey")->text(),
                 QStringLiteral(
                     "Signed firmware only: SHA256SUMS must be signed by key 891B246CECC102DC."));
-            QVERIFY(restarted.ClearTrustedKey1->isEnabled());
-            restarted.ClearTrustedKey1->trigger();
-            QCOMPARE(restarted.session.trustSettings().trustedKeyFile, std::string());
-            QVERIFY(!restarted.lblTrustedKey->isVisibleTo(&restarted));
+            QVERIFY(named<QAction>(restarted, "ClearTrustedKey1")->isEnabled());
+            named<QAction>(restarted, "ClearTrustedKey1")->trigger();
+            QCOMPARE(restarted.bus().session().trustSettings().trustedKeyFile, std::string());
+            QVERIFY(!named<QLabel>(restarted, "lblTrustedKey")->isVisibleTo(&restarted));
         }
         TestForm cleared;
-        QCOMPARE(cleared.session.trustSettings().trustedKeyFile, std::string());
-        QVERIFY(!cleared.lblTrustedKey->isVisibleTo(&cleared));
+        QCOMPARE(cleared.bus().session().trustSettings().trustedKeyFile, std::string());
+        QVERIFY(!named<QLabel>(cleared, "lblTrustedKey")->isVisibleTo(&cleared));
     }
 
     // A kept key whose file has gone is not dropped: the window says it cannot be read, and a
@@ -121,22 +128,24 @@ private slots:
         QVERIFY(QFile::copy(keyFile(), copy));
         {
             TestForm first;
-            applyTrustedKey(first, copy);
+            applyTrustedKey(first, first.bus(), copy);
         }
         QVERIFY(QFile::remove(copy));
         TestForm form;
-        QCOMPARE(form.session.trustSettings().trustedKeyFile, copy.toStdString());
-        QVERIFY2(form.lblTrustedKey->text().contains(QStringLiteral("cannot be read")),
-                 qPrintable(form.lblTrustedKey->text()));
+        QCOMPARE(form.bus().session().trustSettings().trustedKeyFile, copy.toStdString());
+        QVERIFY2(
+            named<QLabel>(form, "lblTrustedKey")->text().contains(QStringLiteral("cannot be read")),
+            qPrintable(named<QLabel>(form, "lblTrustedKey")->text()));
         std::filesystem::copy_file(std::filesystem::path(NEXALO_FW_SAMPLES_DIR) / "Terminal-K2.hex",
                                    folder.file(QStringLiteral("Terminal-K2.hex")).toStdString());
         SimulatedBus bus(form, kOneTerminalNetwork);
         QVERIFY(bus.ready);
         typeTerminal(form);
-        QVERIFY(clickAndWait(form, form.btnUpgrade));
-        QVERIFY2(form.lblUpgrade->text().contains(
-                     QStringLiteral("the trusted key %1 cannot be read").arg(copy)),
-                 qPrintable(form.lblUpgrade->text()));
+        QVERIFY(clickAndWait(form, named<QPushButton>(form, "btnUpgrade")));
+        QVERIFY2(named<QLabel>(form, "lblUpgrade")
+                     ->text()
+                     .contains(QStringLiteral("the trusted key %1 cannot be read").arg(copy)),
+                 qPrintable(named<QLabel>(form, "lblUpgrade")->text()));
         QVERIFY(sentNothingChanging(bus));
     }
 
@@ -151,20 +160,20 @@ private slots:
         SimulatedBus bus(form, kOneTerminalNetwork);
         QVERIFY(bus.ready);
         const std::string flash = flashOf(bus.unit("t1"));
-        QVERIFY(form.lblUpgrade->isHidden());
+        QVERIFY(named<QLabel>(form, "lblUpgrade")->isHidden());
         typeTerminal(form);
-        QVERIFY(clickAndWait(form, form.btnUpgrade));
+        QVERIFY(clickAndWait(form, named<QPushButton>(form, "btnUpgrade")));
         QCOMPARE(
-            form.lblUpgrade->text(),
+            named<QLabel>(form, "lblUpgrade")->text(),
             QStringLiteral("Upgrade refused: Firmware file Terminal-K2.hex refused: SHA256SUMS "
                            "cannot be read (it is a folder) (unit 0101)"));
-        QVERIFY(form.lblUpgrade->isVisibleTo(&form));
+        QVERIFY(named<QLabel>(form, "lblUpgrade")->isVisibleTo(&form));
         QVERIFY(sentNothingChanging(bus));
         QVERIFY(flashOf(bus.unit("t1")) == flash);
 
         std::filesystem::remove("SHA256SUMS");
-        QVERIFY(clickAndWait(form, form.btnUpgrade));
-        QCOMPARE(form.lblUpgrade->text(), QStringLiteral("Upgrade completed."));
+        QVERIFY(clickAndWait(form, named<QPushButton>(form, "btnUpgrade")));
+        QCOMPARE(named<QLabel>(form, "lblUpgrade")->text(), QStringLiteral("Upgrade completed."));
         QVERIFY(bus.unit("t1").version != 0x0102);
     }
 
@@ -179,16 +188,18 @@ private slots:
         SimulatedBus bus(form, kOneTerminalNetwork);
         QVERIFY(bus.ready);
         typeTerminal(form);
-        QVERIFY(clickAndWait(form, form.btnUpgrade));
-        const QStringList lines = form.mmoStatus->lines();
+        QVERIFY(clickAndWait(form, named<QPushButton>(form, "btnUpgrade")));
+        const QStringList lines = named<LogView>(form, "mmoStatus")->lines();
         QVERIFY2(lines.size() >= 2 &&
                      lines[1].startsWith(
                          QStringLiteral("Firmware file Terminal-K2.hex does not match SHA256SUMS")),
                  qPrintable(lines.join(QLatin1Char('\n'))));
         QVERIFY(sentNothingChanging(bus));
         QCOMPARE(bus.unit("t1").version, std::uint16_t{0x0102});
-        QVERIFY(form.lblUpgrade->text().startsWith(
-            QStringLiteral("Upgrade refused: Firmware file Terminal-K2.hex does not match")));
+        QVERIFY(named<QLabel>(form, "lblUpgrade")
+                    ->text()
+                    .startsWith(QStringLiteral(
+                        "Upgrade refused: Firmware file Terminal-K2.hex does not match")));
     }
 
     void theHistoryDialogShowsTheRecordsOfOneUnitAndSaysWhatItSkipped() {
@@ -213,6 +224,28 @@ private slots:
         QTest::keyClicks(dialog->edtFixedAddress, QStringLiteral("2000010Z")); // not hex: kept out
         QCOMPARE(dialog->edtFixedAddress->text(), QStringLiteral("2000010"));
         QCOMPARE(dialog->tblHistory->rowCount(), 3);
+        // Seven digits are no fixed address yet: the dialog says so, and the eighth lifts it.
+        QVERIFY(dialog->lblFilter->isVisible());
+        QTest::keyClicks(dialog->edtFixedAddress, QStringLiteral("1"));
+        QVERIFY(!dialog->lblFilter->isVisible());
+        QCOMPARE(dialog->tblHistory->rowCount(), 2);
+
+        // The digest is cut short in the table, whole in its tool tip and in the copy; Outcome
+        // and Reason stand inside the table's view without a scroll.
+        QTableWidgetItem* digest = dialog->tblHistory->item(0, 8);
+        const QString whole = QString::fromStdString(kDigest);
+        QCOMPARE(digest->toolTip(), whole);
+        QVERIFY(digest->text().size() < whole.size());
+        dialog->tblHistory->setCurrentCell(0, 0);
+        named<QAction>(*dialog, "actCopyDigest")->trigger();
+        QCOMPARE(QGuiApplication::clipboard()->text(), whole);
+        QTableWidget* table = dialog->tblHistory;
+        for (int column : {9, 10})
+            QVERIFY2(table->columnViewportPosition(column) + table->columnWidth(column) <=
+                         table->viewport()->width(),
+                     qPrintable(QString::number(column)));
+        QTest::mouseClick(named<QPushButton>(*dialog, "btnClose"), Qt::LeftButton);
+        QVERIFY(!dialog->isVisible());
     }
 };
 

@@ -45,8 +45,8 @@ struct Bench {
         std::filesystem::copy_file(std::filesystem::path(NEXALO_FW_SAMPLES_DIR) / "Terminal-K2.hex",
                                    folder.file(QStringLiteral("Terminal-K2.hex")).toStdString());
         if (!simulator.start(folder.file(QStringLiteral("COM1")).toStdString())) return false;
-        typeLA(form.edtControllerLA, QStringLiteral("01"));
-        typeLA(form.edtTerminalLA, QStringLiteral("01"));
+        typeLA(named<MaskedEdit>(form, "edtControllerLA"), QStringLiteral("01"));
+        typeLA(named<MaskedEdit>(form, "edtTerminalLA"), QStringLiteral("01"));
         // Fires while the window waits for the run: the moment of the loss, within 1 ms.
         QObject::connect(&noticeLoss, &QTimer::timeout, [this] {
             if (!simulator.unplugged()) return;
@@ -83,9 +83,9 @@ private slots:
         QVERIFY(bench.ready());
         TestForm& form = bench.form;
         bench.simulator.unplugAtRequest(20);
-        const double share = bench.clickAndMeasure(form.btnUpgrade);
+        const double share = bench.clickAndMeasure(named<QPushButton>(form, "btnUpgrade"));
 
-        const std::vector<std::string> lines = linesOf(form.mmoStatus);
+        const std::vector<std::string> lines = linesOf(named<LogView>(form, "mmoStatus"));
         const LossTrace trace = traceOf(lines);
         QCOMPARE(trace.lossLines, 1);
         QCOMPARE(trace.lossLine, std::string("Serial line lost: Input/output error"));
@@ -93,18 +93,19 @@ private slots:
                  (std::vector<std::string>{"No response!", "Finished."}));
         QVERIFY(share >= 0 && share < kMaxCpuShare);
         QVERIFY(bench.workerStayedIdle());
-        QCOMPARE(form.btnUpgrade->text(), QStringLiteral("&Upgrade"));
-        QVERIFY(form.pnlUpgrade->isEnabled() && form.btnUpgrade->isEnabled());
-        QVERIFY(!form.portCom.IsOpen());
-        QVERIFY(!form.running() && !form.session.busy());
+        QCOMPARE(named<QPushButton>(form, "btnUpgrade")->text(), QStringLiteral("&Upgrade"));
+        QVERIFY(named<QWidget>(form, "pnlUpgrade")->isEnabled() &&
+                named<QPushButton>(form, "btnUpgrade")->isEnabled());
+        QVERIFY(!form.bus().port().IsOpen());
+        QVERIFY(!form.running() && !form.bus().session().busy());
         QVERIFY(form.messages.isEmpty());
 
         QVERIFY(bench.simulator.replug());
-        QVERIFY(clickAndWait(form, form.btnUpgrade));
-        const std::vector<std::string> again = linesOf(form.mmoStatus);
+        QVERIFY(clickAndWait(form, named<QPushButton>(form, "btnUpgrade")));
+        const std::vector<std::string> again = linesOf(named<LogView>(form, "mmoStatus"));
         QCOMPARE(traceOf(again).lossLines, 0);
         QVERIFY(std::ranges::find(again, "Upgrade OK.") != again.end());
-        QCOMPARE(bench.simulator.unit("t1")->version, form.image.fileVersion);
+        QCOMPARE(bench.simulator.unit("t1")->version, form.bus().image().fileVersion);
     }
 
     void aSurveyCutLeavesPingEnabledAndTheNextSurveyWorks() {
@@ -112,20 +113,20 @@ private slots:
         QVERIFY(bench.ready());
         TestForm& form = bench.form;
         bench.simulator.unplugAtRequest(6);
-        const double share = bench.clickAndMeasure(form.btnPing);
-        const std::vector<std::string> lines = linesOf(form.mmoReport);
+        const double share = bench.clickAndMeasure(named<QPushButton>(form, "btnPing"));
+        const std::vector<std::string> lines = linesOf(named<LogView>(form, "mmoReport"));
         QCOMPARE(traceOf(lines).lossLines, 1);
         QVERIFY(traceOf(lines).linesAfter <= 5);
         QCOMPARE(lines.back(), std::string("Finished."));
         QVERIFY(share >= 0 && share < kMaxCpuShare);
         QVERIFY(bench.workerStayedIdle());
-        QVERIFY(form.btnPing->isEnabled());
-        QVERIFY(!form.portCom.IsOpen());
+        QVERIFY(named<QPushButton>(form, "btnPing")->isEnabled());
+        QVERIFY(!form.bus().port().IsOpen());
 
         QVERIFY(bench.simulator.replug());
-        QVERIFY(clickAndWait(form, form.btnPing));
-        QCOMPARE(traceOf(linesOf(form.mmoReport)).lossLines, 0);
-        QCOMPARE(form.survey.at(1, 0).fixedAddress, 0x10000001);
+        QVERIFY(clickAndWait(form, named<QPushButton>(form, "btnPing")));
+        QCOMPARE(traceOf(linesOf(named<LogView>(form, "mmoReport"))).lossLines, 0);
+        QCOMPARE(form.bus().surveyTable().at(1, 0).fixedAddress, 0x10000001);
     }
 
     // A command without a log of its own says it in an error box, then that it failed.
@@ -134,12 +135,12 @@ private slots:
         QVERIFY(bench.ready());
         TestForm& form = bench.form;
         bench.simulator.unplugAtRequest(1);
-        QVERIFY(clickAndWait(form, form.btnSetLA));
+        QVERIFY(clickAndWait(form, named<QPushButton>(form, "btnSetLA")));
         QCOMPARE(form.messages.size(), 2);
         QCOMPARE(form.messages.at(0).icon, QMessageBox::Critical);
         QCOMPARE(form.messages.at(0).text, QStringLiteral("Serial line lost: Input/output error"));
         QCOMPARE(form.messages.at(1).text, QStringLiteral("Failed!"));
-        QVERIFY(!form.portCom.IsOpen());
+        QVERIFY(!form.bus().port().IsOpen());
     }
 };
 

@@ -60,7 +60,7 @@ void actOnceWhen(QTimer& timer, std::function<bool()> when, std::function<void()
 }
 
 // The window's port opens the simulated line; the firmware file is at hand.
-struct UpgradePage {
+struct UpgradeRig {
     InTemporaryFolder folder;
     TestForm form;
     std::optional<SimulatedBus> bus;
@@ -75,22 +75,23 @@ struct UpgradePage {
     bool readyForTerminal(const char* json = kOneTerminalNetwork,
                           const char* firmware = "Terminal-K2.hex") {
         if (!ready(json, firmware)) return false;
-        typeLA(form.edtControllerLA, QStringLiteral("01"));
-        typeLA(form.edtTerminalLA, QStringLiteral("01"));
+        typeLA(named<MaskedEdit>(form, "edtControllerLA"), QStringLiteral("01"));
+        typeLA(named<MaskedEdit>(form, "edtTerminalLA"), QStringLiteral("01"));
         return true;
     }
     // Every QRM-A/B controller, found by a scan of the sparse bus.
     bool readyForAllControllers() {
         if (!ready(kSparseControllers, "Controller-K2.hex")) return false;
-        QTest::mouseClick(item(form.rgUnitType, 1), Qt::LeftButton);
-        QTest::mouseClick(item(form.rgUpgradeType, 1), Qt::LeftButton);
-        return form.rgUpgradeType->itemIndex() == 1;
+        QTest::mouseClick(item(named<RadioGroup>(form, "rgUnitType"), 1), Qt::LeftButton);
+        QTest::mouseClick(item(named<RadioGroup>(form, "rgUpgradeType"), 1), Qt::LeftButton);
+        return named<RadioGroup>(form, "rgUpgradeType")->itemIndex() == 1;
     }
     // The scan runs and has listed the controller at LA 01.
     bool scanPastFirstController() {
-        return form.btnUpgrade->text() == QStringLiteral("&Skip") &&
-               form.mmoStatus->lines().contains(QStringLiteral("[01] - ") +
-                                                QString::fromStdString(getProductName(5)));
+        return named<QPushButton>(form, "btnUpgrade")->text() == QStringLiteral("&Skip") &&
+               named<LogView>(form, "mmoStatus")
+                   ->lines()
+                   .contains(QStringLiteral("[01] - ") + QString::fromStdString(getProductName(5)));
     }
     // Requests that reached the bus whose command starts with prefix (to address, if given).
     int framesStartingWith(const std::string& prefix, const std::string& address = {}) {
@@ -103,11 +104,17 @@ struct UpgradePage {
     // Every control that starts an operation, other than the Upgrade button, and the line's
     // menu items: enabled when all of them are (when on is true), or none of them.
     bool othersEnabled(bool on) {
-        const QList<QWidget*> buttons = {form.btnPing,     form.btnCommsTest,
-                                         form.btnReset,    form.btnSetLA,
-                                         form.btnSetMess,  form.btnPort,
-                                         form.btnClearMem, form.frmExtTimeout->btnCalcTimeout};
-        QList<QAction*> items = form.portItems->actions() + form.baudItems->actions();
+        const QList<QWidget*> buttons = {
+            named<QPushButton>(form, "btnPing"),
+            named<QPushButton>(form, "btnCommsTest"),
+            named<QPushButton>(form, "btnReset"),
+            named<QPushButton>(form, "btnSetLA"),
+            named<QPushButton>(form, "btnSetMess"),
+            named<QPushButton>(form, "btnPort"),
+            named<QPushButton>(form, "btnClearMem"),
+            named<TfrmExtTimeout>(form, "frmExtTimeout")->btnCalcTimeout};
+        QList<QAction*> items = named<QActionGroup>(form, "portItems")->actions() +
+                                named<QActionGroup>(form, "baudItems")->actions();
         items << form.findChild<QAction*>(QStringLiteral("mnuVer"));
         return std::ranges::all_of(buttons, [on](QWidget* w) { return w->isEnabled() == on; }) &&
                std::ranges::all_of(items, [on](QAction* a) { return a && a->isEnabled() == on; });
@@ -127,39 +134,46 @@ private slots:
     void choicesKeepTheBoxesConsistent() {
         InTemporaryFolder folder;
         TestForm form;
-        QTest::mouseClick(item(form.rgUnitType, 2), Qt::LeftButton);    // Host Interface
-        QTest::mouseClick(item(form.rgUpgradeType, 1), Qt::LeftButton); // ALL units.
-        QCOMPARE(form.rgUpgradeType->itemIndex(), 0);
-        QCOMPARE(form.edtControllerLA->fieldText(), QStringLiteral("7F"));
-        QVERIFY(!form.edtControllerLA->isEnabled());
-        QTest::mouseClick(item(form.rgUnitType, 0), Qt::LeftButton); // Terminal
-        QTest::mouseClick(item(form.rgUpgradeType, 1), Qt::LeftButton);
-        QCOMPARE(form.rgUpgradeType->itemIndex(), 1);
-        QCOMPARE(form.edtControllerLA->fieldText() + form.edtTerminalLA->fieldText(),
+        QTest::mouseClick(item(named<RadioGroup>(form, "rgUnitType"), 2),
+                          Qt::LeftButton); // Host Interface
+        QTest::mouseClick(item(named<RadioGroup>(form, "rgUpgradeType"), 1),
+                          Qt::LeftButton); // ALL units.
+        QCOMPARE(named<RadioGroup>(form, "rgUpgradeType")->itemIndex(), 0);
+        QCOMPARE(named<MaskedEdit>(form, "edtControllerLA")->fieldText(), QStringLiteral("7F"));
+        QVERIFY(!named<MaskedEdit>(form, "edtControllerLA")->isEnabled());
+        QTest::mouseClick(item(named<RadioGroup>(form, "rgUnitType"), 0),
+                          Qt::LeftButton); // Terminal
+        QTest::mouseClick(item(named<RadioGroup>(form, "rgUpgradeType"), 1), Qt::LeftButton);
+        QCOMPARE(named<RadioGroup>(form, "rgUpgradeType")->itemIndex(), 1);
+        QCOMPARE(named<MaskedEdit>(form, "edtControllerLA")->fieldText() +
+                     named<MaskedEdit>(form, "edtTerminalLA")->fieldText(),
                  QStringLiteral("01FF"));
-        QVERIFY(form.edtControllerLA->isEnabled() && !form.edtTerminalLA->isEnabled());
-        QVERIFY(form.scope.terminalScope && !form.scope.controllerScope);
+        QVERIFY(named<MaskedEdit>(form, "edtControllerLA")->isEnabled() &&
+                !named<MaskedEdit>(form, "edtTerminalLA")->isEnabled());
+        QVERIFY(form.bus().scope.terminalScope && !form.bus().scope.controllerScope);
     }
 
     // The whole pass by clicks, with the window's thread handling a 10 ms timer throughout.
     void aFullUpgradeByClicksKeepsTheWindowLive() {
-        UpgradePage page;
+        UpgradeRig page;
         QVERIFY(page.readyForTerminal());
         TestForm& form = page.form;
-        form.ckbForceUpgrade->setChecked(true);
+        named<QCheckBox>(form, "ckbForceUpgrade")->setChecked(true);
         bool sawRunningState = false;
         QElapsedTimer sinceTick;
         qint64 longestGapMs = 0;
         QTimer watch;
         connect(&watch, &QTimer::timeout, [&] {
             longestGapMs = std::max(longestGapMs, sinceTick.restart());
-            if (form.pgrProgress->value() > 0 && !sawRunningState)
-                sawRunningState = form.btnUpgrade->text() == QStringLiteral("&Stop") &&
-                                  form.btnUpgrade->isEnabled() && !form.pnlUpgrade->isEnabled();
+            if (named<QProgressBar>(form, "pgrProgress")->value() > 0 && !sawRunningState)
+                sawRunningState =
+                    named<QPushButton>(form, "btnUpgrade")->text() == QStringLiteral("&Stop") &&
+                    named<QPushButton>(form, "btnUpgrade")->isEnabled() &&
+                    !named<QWidget>(form, "pnlUpgrade")->isEnabled();
         });
         watch.start(10);
         sinceTick.start();
-        QVERIFY(clickAndWait(form, form.btnUpgrade));
+        QVERIFY(clickAndWait(form, named<QPushButton>(form, "btnUpgrade")));
         watch.stop();
         QVERIFY(sawRunningState);
         QVERIFY2(longestGapMs < 200, qPrintable(QString::number(longestGapMs)));
@@ -174,41 +188,41 @@ private slots:
                                       "Upgrade OK.",
                                       "Reset unit.",
                                       "Finished."};
-        QCOMPARE(form.mmoStatus->lines(), expected);
-        QCOMPARE(form.btnUpgrade->text(), QStringLiteral("&Upgrade"));
-        QVERIFY(form.pnlUpgrade->isEnabled());
-        QVERIFY(!form.ckbForceUpgrade->isChecked());
+        QCOMPARE(named<LogView>(form, "mmoStatus")->lines(), expected);
+        QCOMPARE(named<QPushButton>(form, "btnUpgrade")->text(), QStringLiteral("&Upgrade"));
+        QVERIFY(named<QWidget>(form, "pnlUpgrade")->isEnabled());
+        QVERIFY(!named<QCheckBox>(form, "ckbForceUpgrade")->isChecked());
         const sim::Unit terminal = page.bus->unit("t1");
-        QCOMPARE(terminal.version, form.image.fileVersion);
+        QCOMPARE(terminal.version, form.bus().image().fileVersion);
         for (std::int32_t a = 0; a < FirmwareImage::kSize; ++a)
-            if (form.image.isWritten(a))
+            if (form.bus().image().isWritten(a))
                 QCOMPARE(terminal.flash.at(static_cast<std::uint32_t>(a)),
-                         form.image.bytes[static_cast<std::size_t>(a)]);
+                         form.bus().image().bytes[static_cast<std::size_t>(a)]);
     }
 
     void stopByClickDuringThePages() {
-        UpgradePage page;
+        UpgradeRig page;
         QVERIFY(page.readyForTerminal());
         TestForm& form = page.form;
         QString captionAtStop;
         QTimer watch;
         actOnceWhen(
-            watch, [&] { return form.pgrProgress->value() >= 20; },
+            watch, [&] { return named<QProgressBar>(form, "pgrProgress")->value() >= 20; },
             [&] {
-                captionAtStop = form.btnUpgrade->text();
-                QTest::mouseClick(form.btnUpgrade, Qt::LeftButton);
+                captionAtStop = named<QPushButton>(form, "btnUpgrade")->text();
+                QTest::mouseClick(named<QPushButton>(form, "btnUpgrade"), Qt::LeftButton);
             });
-        QVERIFY(clickAndWait(form, form.btnUpgrade));
+        QVERIFY(clickAndWait(form, named<QPushButton>(form, "btnUpgrade")));
         QCOMPARE(captionAtStop, QStringLiteral("&Stop"));
-        const QStringList lines = form.mmoStatus->lines();
+        const QStringList lines = named<LogView>(form, "mmoStatus")->lines();
         QCOMPARE(lines.mid(lines.size() - 2),
                  QStringList({QStringLiteral("Write Flash..."), QStringLiteral("Finished.")}));
         QVERIFY(!lines.contains(QStringLiteral("Upgrade OK.")));
         // Idle again: the button is Upgrade, the page takes input, the next run may start.
-        QCOMPARE(form.btnUpgrade->text(), QStringLiteral("&Upgrade"));
-        QVERIFY(form.pnlUpgrade->isEnabled());
-        QVERIFY(!form.running() && !form.session.busy());
-        QVERIFY(!form.session.control().stopRequested());
+        QCOMPARE(named<QPushButton>(form, "btnUpgrade")->text(), QStringLiteral("&Upgrade"));
+        QVERIFY(named<QWidget>(form, "pnlUpgrade")->isEnabled());
+        QVERIFY(!form.running() && !form.bus().session().busy());
+        QVERIFY(!form.bus().session().control().stopRequested());
         const sim::Unit terminal = page.bus->unit("t1");
         QCOMPARE(terminal.resets, 0);
         QVERIFY(terminal.upgradeMode);
@@ -219,7 +233,7 @@ private slots:
     // Skip. The window stays until the run has closed as a stopped run does, and no unit is put
     // into upgrade mode.
     void closingTheWindowDuringTheScanStopsTheRunThenCloses() {
-        UpgradePage page;
+        UpgradeRig page;
         QVERIFY(page.readyForAllControllers());
         TestForm& form = page.form;
         form.show();
@@ -231,14 +245,17 @@ private slots:
             watch, [&] { return page.scanPastFirstController(); },
             [&] { closeRefused = !form.close(); });
         bool shownAtEnd = false;
-        connect(&form, &TForm1::operationEnded, [&] { shownAtEnd = form.isVisible(); });
-        QVERIFY(clickAndWait(form, form.btnUpgrade));
+        connect(&form.bus(), &BusController::operationEnded,
+                [&] { shownAtEnd = form.isVisible(); });
+        QVERIFY(clickAndWait(form, named<QPushButton>(form, "btnUpgrade")));
         QVERIFY(closeRefused);
-        QCOMPARE(form.messages.last().text, QStringLiteral("A run is in progress."));
+        QCOMPARE(form.messages.last().text.section('\n', 0, 0),
+                 QStringLiteral("A run is in progress."));
         QVERIFY(shownAtEnd);
         QTRY_VERIFY(!form.isVisible());
 
-        QCOMPARE(form.mmoStatus->lines().constLast(), QStringLiteral("Finished."));
+        QCOMPARE(named<LogView>(form, "mmoStatus")->lines().constLast(),
+                 QStringLiteral("Finished."));
         QCOMPARE(page.framesStartingWith(cmd::EnterUpgrade), 0); // "E0" and "E001"
         QVERIFY(!page.bus->unit("c1").upgradeMode && !page.bus->unit("c4").upgradeMode);
         QCOMPARE(page.framesStartingWith("", "0400"), 0); // the scan ended before LA 04
@@ -249,50 +266,58 @@ private slots:
     // that acts; every other one that would start an operation waits for its end, a stopped
     // end included.
     void otherOperationsWaitForTheUpgradeToEnd() {
-        UpgradePage page;
+        UpgradeRig page;
         QVERIFY(page.readyForAllControllers());
         TestForm& form = page.form;
         QVERIFY(page.othersEnabled(true));
-        QVERIFY(form.btnUpgrade->isEnabled());
+        QVERIFY(named<QPushButton>(form, "btnUpgrade")->isEnabled());
         bool whileSearching = false;
         bool whileWriting = false;
         bool stopped = false;
         QTimer watch;
         connect(&watch, &QTimer::timeout, [&] {
-            const bool held = page.othersEnabled(false) && form.btnUpgrade->isEnabled() &&
-                              !form.pnlUpgrade->isEnabled();
+            const bool held = page.othersEnabled(false) &&
+                              named<QPushButton>(form, "btnUpgrade")->isEnabled() &&
+                              !named<QWidget>(form, "pnlUpgrade")->isEnabled();
             if (page.scanPastFirstController() && !whileSearching) {
                 whileSearching = held;
-                QTest::mouseClick(form.btnReset, Qt::LeftButton);   // offered nothing
-                QTest::mouseClick(form.btnUpgrade, Qt::LeftButton); // Skip
+                QTest::mouseClick(named<QPushButton>(form, "btnReset"),
+                                  Qt::LeftButton); // offered nothing
+                QTest::mouseClick(named<QPushButton>(form, "btnUpgrade"), Qt::LeftButton); // Skip
             }
-            if (!stopped && form.mmoStatus->lines().contains(QStringLiteral("Write Flash..."))) {
-                whileWriting = held && form.btnUpgrade->text() == QStringLiteral("&Stop");
+            if (!stopped && named<LogView>(form, "mmoStatus")
+                                ->lines()
+                                .contains(QStringLiteral("Write Flash..."))) {
+                whileWriting = held && named<QPushButton>(form, "btnUpgrade")->text() ==
+                                           QStringLiteral("&Stop");
                 stopped = true;
-                QTest::mouseClick(form.btnUpgrade, Qt::LeftButton); // Stop
+                QTest::mouseClick(named<QPushButton>(form, "btnUpgrade"), Qt::LeftButton); // Stop
             }
         });
         watch.start(10);
-        QVERIFY(clickAndWait(form, form.btnUpgrade));
+        QVERIFY(clickAndWait(form, named<QPushButton>(form, "btnUpgrade")));
         watch.stop();
         QVERIFY(whileSearching);
         QVERIFY(whileWriting);
         QVERIFY(page.othersEnabled(true));
-        QVERIFY(form.btnUpgrade->isEnabled() && form.pnlUpgrade->isEnabled());
+        QVERIFY(named<QPushButton>(form, "btnUpgrade")->isEnabled() &&
+                named<QWidget>(form, "pnlUpgrade")->isEnabled());
         QCOMPARE(page.framesStartingWith(cmd::Reset, "FFFF"), 0);
     }
 
     // The pages of an image with a far version word: the bar climbs a small step at a time and
     // is full only at the end.
     void theBarClimbsEvenlyThroughAnImageWithGaps() {
-        UpgradePage page;
+        UpgradeRig page;
         QVERIFY(page.readyForTerminal(kSRecordTerminal, "Terminal-P4.S28"));
         TestForm& form = page.form;
-        QList<int> values{form.pgrProgress->value()};
-        connect(form.pgrProgress, &QProgressBar::valueChanged, [&](int v) { values << v; });
-        QVERIFY(clickAndWait(form, form.btnUpgrade));
-        QVERIFY(form.mmoStatus->lines().contains(QStringLiteral("Upgrade OK.")));
-        const int range = form.pgrProgress->maximum() - form.pgrProgress->minimum();
+        QList<int> values{named<QProgressBar>(form, "pgrProgress")->value()};
+        connect(named<QProgressBar>(form, "pgrProgress"), &QProgressBar::valueChanged,
+                [&](int v) { values << v; });
+        QVERIFY(clickAndWait(form, named<QPushButton>(form, "btnUpgrade")));
+        QVERIFY(named<LogView>(form, "mmoStatus")->lines().contains(QStringLiteral("Upgrade OK.")));
+        const int range = named<QProgressBar>(form, "pgrProgress")->maximum() -
+                          named<QProgressBar>(form, "pgrProgress")->minimum();
         QCOMPARE(range, 100);
         QVERIFY2(values.size() > 20, qPrintable(QString::number(values.size())));
         for (qsizetype i = 1; i < values.size(); ++i)
@@ -304,23 +329,23 @@ private slots:
 
     // "&Skip" passes over the rest of the scan; the run goes on with the units found.
     void skipDuringTheScanUpgradesTheUnitsFoundSoFar() {
-        UpgradePage page;
+        UpgradeRig page;
         QVERIFY(page.readyForAllControllers());
         TestForm& form = page.form;
         QTimer watch;
         actOnceWhen(
             watch, [&] { return page.scanPastFirstController(); },
-            [&] { QTest::mouseClick(form.btnUpgrade, Qt::LeftButton); });
-        QVERIFY(clickAndWait(form, form.btnUpgrade));
-        const QStringList lines = form.mmoStatus->lines();
+            [&] { QTest::mouseClick(named<QPushButton>(form, "btnUpgrade"), Qt::LeftButton); });
+        QVERIFY(clickAndWait(form, named<QPushButton>(form, "btnUpgrade")));
+        const QStringList lines = named<LogView>(form, "mmoStatus")->lines();
         QCOMPARE(lines.mid(lines.size() - 3), (QStringList{QStringLiteral("<< Upgrade Report >>"),
                                                            QStringLiteral("Unit 0100 upgrade OK."),
                                                            QStringLiteral("Finished.")}));
         QVERIFY(!lines.join(QLatin1Char('\n')).contains(QStringLiteral("[04]")));
-        QCOMPARE(page.bus->unit("c1").version, form.image.fileVersion);
+        QCOMPARE(page.bus->unit("c1").version, form.bus().image().fileVersion);
         QCOMPARE(page.bus->unit("c4").version, std::uint16_t(0x0201));
         QCOMPARE(page.framesStartingWith("", "0400"), 0);
-        QCOMPARE(form.btnUpgrade->text(), QStringLiteral("&Upgrade"));
+        QCOMPARE(named<QPushButton>(form, "btnUpgrade")->text(), QStringLiteral("&Upgrade"));
     }
 };
 
