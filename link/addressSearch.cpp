@@ -33,7 +33,7 @@ Reply AddressSearch::ask(int key, const std::string& address, const Heard& heard
         if (reply.left()) silent_.push_back({key, address});
         return reply;
     }
-    tally(reply, 0);
+    // Not tallied: a reply lost to this request is silence, which tells nothing yet.
     answered_.push_back({key, address});
     heard(key, address, reply);
     return reply;
