@@ -121,7 +121,8 @@ void TForm1::startSiteRun(bool planOnly) {
 // the window's thread and Enter answers No. A plan with nothing to upgrade asks nothing.
 bool TForm1::askSiteUpgrade(const SiteBus& plan, ControllerModel model, std::uint32_t bitsPerSecond,
                             const FirmwareTrust& trust) {
-    const SiteEstimate estimate = estimateWrites(plannedWrites(plan, model, trust), bitsPerSecond);
+    const SiteEstimate estimate =
+        estimateWrites(plannedWrites(plan, model, trust), bitsPerSecond, link.extraAttempts());
     if (estimate.total() == 0) return true;
     const QString question = QString::fromStdString(siteQuestion(estimate, bitsPerSecond));
     bool yes = false;

@@ -47,6 +47,9 @@ struct SiteUnit {
     // The file's SHA-256 (lower-case hex), and the trust check's refusal of the file if any.
     std::optional<std::string> fileSha256, fileRefusal;
     bool inUpgradeMode = false; // what the first survey that found it found
+    // The all-at-once step of the first pass that upgrades it with others, by its title; empty
+    // when it goes alone.
+    std::string broadcastStep;
     SiteAction action = SiteAction::NotReachable;
     SiteResult result = SiteResult::Planned;
     // Why the result is not what was planned: the procedure's words ("Erase Error 05"), "line
