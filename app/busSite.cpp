@@ -96,7 +96,7 @@ bool BusController::askSiteUpgrade(const SiteBus& plan, const SiteOptions& optio
                                    const FirmwareTrust& trust) {
     const std::uint32_t bitsPerSecond = baudRateBitsPerSecond(session_.port().ComPortSpeed());
     const SiteEstimate estimate =
-        estimateWrites(plannedWrites(plan, options.model, trust), bitsPerSecond);
+        estimateWrites(plannedWrites(plan, options.model, trust), bitsPerSecond, extraAttempts());
     if (estimate.total() == 0) return true;
     const std::string refused = refusedLines(plan);
     const QString question =

@@ -59,7 +59,8 @@ bool survey(OperationContext& context) {
 double timed(BenchBus& bus, const std::function<bool(OperationContext&)>& operation) {
     bool ok = false;
     const double started = wallSeconds();
-    bus.session.start([&](OperationContext& context) { ok = operation(context); });
+    bus.session.start(
+        withFolderTrust(bus.session, [&](OperationContext& context) { ok = operation(context); }));
     bus.session.wait();
     const double took = wallSeconds() - started;
     return ok ? took : -took;

@@ -6,6 +6,7 @@
 #include "link/silentConsole.h"
 #include "tests/support/sampleFiles.h"
 #include "tests/support/workingFolder.h"
+#include "trust/folderTrust.h"
 
 #include <filesystem>
 
@@ -26,3 +27,14 @@ struct BenchBus {
     SilentConsole console;
     LinkSession session;
 };
+
+// A run's operation with the working folder's trust read first, as a face reads it at the start
+// of a run: without it every file is refused.
+template <typename Run> auto withFolderTrust(LinkSession& session, Run run) {
+    return [&session, run](OperationContext& context) {
+        const FirmwareTrust trust = ReadFirmwareTrust(session.trustSettings());
+        OperationContext trusted{context.link,    context.console, context.clock,
+                                 context.control, trust,           context.units};
+        run(trusted);
+    };
+}

@@ -120,7 +120,8 @@ int runSiteCommand(CliContext& context, SiteCommandOptions options) {
     std::optional<SiteQuestion> question;
     if (!options.site.planOnly && !options.yes && isTerminal(stdin))
         question.emplace(context.options.ports.size(), options.site.model,
-                         static_cast<std::uint32_t>(std::stoul(context.options.speed)), trust);
+                         static_cast<std::uint32_t>(std::stoul(context.options.speed)), trust,
+                         context.options.extraAttempts);
     std::vector<SiteBus> buses =
         runOnEveryBus(context, trust, options.site, question ? &*question : nullptr, known);
     // The worst bus decides, whatever the others did.

@@ -13,8 +13,9 @@ constexpr int kAnswerSliceMs = 100;
 } // namespace
 
 SiteQuestion::SiteQuestion(std::size_t buses, ControllerModel model, std::uint32_t bitsPerSecond,
-                           const FirmwareTrust& trust)
-    : model_(model), bitsPerSecond_(bitsPerSecond), trust_(trust), in_(buses, false) {}
+                           const FirmwareTrust& trust, int extraAttempts)
+    : model_(model), bitsPerSecond_(bitsPerSecond), extraAttempts_(extraAttempts), trust_(trust),
+      in_(buses, false) {}
 
 bool SiteQuestion::goOn(std::size_t bus, const SiteBus& plan) {
     std::unique_lock lock(mutex_);
@@ -49,7 +50,8 @@ void SiteQuestion::arrive(std::size_t bus, const SiteBus* plan) {
 bool SiteQuestion::ask() const {
     std::vector<SiteEstimate> estimates;
     for (const SiteBus& plan : plans_)
-        estimates.push_back(estimateWrites(plannedWrites(plan, model_, trust_), bitsPerSecond_));
+        estimates.push_back(
+            estimateWrites(plannedWrites(plan, model_, trust_), bitsPerSecond_, extraAttempts_));
     const SiteEstimate all = combineEstimates(estimates);
     if (all.total() == 0) return true;
     std::cout << siteQuestion(all, bitsPerSecond_) << " [y/N] " << std::flush;

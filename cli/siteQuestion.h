@@ -18,7 +18,7 @@ class SiteQuestion {
 public:
     // trust is the run's, read once for every bus, and outlives the question.
     SiteQuestion(std::size_t buses, ControllerModel model, std::uint32_t bitsPerSecond,
-                 const FirmwareTrust& trust);
+                 const FirmwareTrust& trust, int extraAttempts);
 
     // On bus's worker, with its plan: whether the run goes on. Blocks until every bus is in.
     bool goOn(std::size_t bus, const SiteBus& plan);
@@ -34,6 +34,7 @@ private:
 
     ControllerModel model_;
     std::uint32_t bitsPerSecond_;
+    int extraAttempts_;
     const FirmwareTrust& trust_;
     mutable std::mutex mutex_;
     std::condition_variable answered_;

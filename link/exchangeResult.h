@@ -22,8 +22,17 @@ struct Reply {
     std::string text; // the accepted frame, CRC included; empty unless accepted
     ExchangeOutcome outcome = ExchangeOutcome::TimedOut;
     std::string platformText; // the operating system's words for a port error
+    // A time-out with the start of a reply and not its end: the unit is there.
+    bool cutShort = false;
+    // How many times the request went out, its repeats included.
+    unsigned sendings = 1;
 
     bool accepted() const { return outcome == ExchangeOutcome::Accepted; }
+    // Something came back that was not a good answer: the address is held by a unit.
+    bool damaged() const {
+        return cutShort || outcome == ExchangeOutcome::BadCrc ||
+               outcome == ExchangeOutcome::StaleSequence;
+    }
     bool empty() const { return text.empty(); }
     // The request went out whole, whatever came back.
     bool left() const {

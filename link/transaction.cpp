@@ -50,9 +50,14 @@ void Transaction::logLine(const std::string& line) {
 
 Reply Transaction::TxMessage(const std::string& address, const std::string& command,
                              std::uint16_t timeout, std::uint16_t retries) {
+    return exchange(address, command, timeout, retries, false);
+}
+
+Reply Transaction::exchange(const std::string& address, const std::string& command,
+                            std::uint16_t timeout, std::uint16_t retries, bool silenceEnds) {
     sayPortNote();
     clock_.sleepMs(kPauseBeforeRequestMs);
-    for (;;) {
+    for (unsigned sendings = 1;; ++sendings) {
         ++sequence_; // every attempt takes a fresh number; 0xFFFF wraps to 0
         const std::string frame =
             AppendCRC(kRequestStart + address + fourHexDigits(sequence_) + command) + kFrameEnd;
@@ -61,9 +66,11 @@ Reply Transaction::TxMessage(const std::string& address, const std::string& comm
         arrived_.clear(); // what was read for an earlier request is purged with the line's
         arrivedAt_ = 0;
         Reply result = attempt(frame, timeout);
+        result.sendings = sendings;
         // Retrying on a line that is gone would only repeat the failure.
         if (result.outcome == ExchangeOutcome::PortError || retries == 0 || !result.empty())
             return result;
+        if (silenceEnds && !result.damaged()) return result;
         --retries;
     }
 }
@@ -173,10 +180,13 @@ Reply Transaction::PollResponse(std::uint16_t timeout) {
         }
         outcome = judged;
     }
+    const bool cutShort = outcome == ExchangeOutcome::TimedOut && collecting;
     if (outcome != ExchangeOutcome::Accepted) frame.clear();
     if (logging_) logLine(frame);
     if (outcome == ExchangeOutcome::PortError) return finish(portError());
-    return finish({frame, outcome, {}});
+    Reply result{frame, outcome, {}};
+    result.cutShort = cutShort;
+    return finish(result);
 }
 
 // Reads all that has arrived in one block; false when nothing has.

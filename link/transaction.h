@@ -34,6 +34,12 @@ public:
     Reply TxMessage(const std::string& address, const std::string& command, TimeoutRetries use) {
         return TxMessage(address, command, use.timeout, retriesWith(use, extraAttempts()));
     }
+    // As TxMessage, but a request that meets only silence is not sent again: only a damaged
+    // reply is (AddressSearch asks the silent addresses again later).
+    Reply TxUntilSilent(const std::string& address, const std::string& command,
+                        TimeoutRetries use) {
+        return exchange(address, command, use.timeout, retriesWith(use, extraAttempts()), true);
+    }
     // Collects one more reply to the most recent request.
     Reply PollResponse(std::uint16_t timeout);
 
@@ -48,11 +54,19 @@ public:
     // are told in log.
     void beginRun(RunLog log) {
         resetCounts();
+        searchLoss_ = {};
         runLog_ = log;
         portNoteSaid_ = false;
     }
     // The line itself failed in this run: every further exchange fails at once, so the
     // procedures end the run at their next checkpoint.
+    // What the units that answered a search in this run needed: the line's loss as the
+    // searches measure it (AddressSearch).
+    struct SearchLoss {
+        unsigned sendings = 0; // to units that answered in the end
+        unsigned repeats = 0;  // of those, the ones that went unanswered
+    };
+    SearchLoss& searchLoss() { return searchLoss_; }
     bool lineLost() const { return counts_.of(ExchangeOutcome::PortError) > 0; }
     const Reply& lastResult() const { return last_; }
 
@@ -89,6 +103,8 @@ public:
     Console& console() { return console_; }
 
 private:
+    Reply exchange(const std::string& address, const std::string& command, std::uint16_t timeout,
+                   std::uint16_t retries, bool silenceEnds);
     void logLine(const std::string& line);
     void waited() {
         if (waitHook_) waitHook_();
@@ -109,6 +125,7 @@ private:
     bool logging_ = false;
     std::string commsLogName_ = kCommsLogName;
     ExchangeCounts counts_;
+    SearchLoss searchLoss_;
     Reply last_;
     RunLog runLog_ = RunLog::Status;
     bool portNoteSaid_ = false;

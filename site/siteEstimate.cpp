@@ -2,7 +2,9 @@
 
 #include "image/fileSelection.h"
 #include "image/pageFormat.h"
+#include "link/addressSearch.h"
 #include "link/catalogue.h"
+#include "link/replyReader.h"
 #include "link/silentConsole.h"
 #include "site/sitePlan.h"
 
@@ -13,43 +15,124 @@
 
 namespace {
 
-// Ten bits a character on the line (start, eight data bits, stop).
+// What the time is made of: the characters of each exchange at ten bits each (start, eight data
+// bits, stop), the pause before every request, and the fixed pauses and waits of each procedure
+// as a run on the simulated line shows them.
 constexpr double kBitsPerChar = 10.0;
-// A page request carries its bytes as two hex digits each plus its address, count, command and
-// check characters; its reply is a short acknowledgement; the unit takes a moment to program it.
-constexpr int kPageFrameChars = 40;
-constexpr int kPageReplyChars = 20;
-constexpr double kPageProgramSeconds = 0.02;
-// A remote block is erased and written in two halves through its terminal: three requests with
-// their replies, each carrying up to 32 bytes.
-constexpr int kRemoteBlockChars = 3 * (60 + 2 * remote::BlockWrite);
-// Identification, upgrade mode, erase, restart and the confirmation that the unit runs.
-constexpr int kUnitSeconds = 10;
-// After the pages: the pause after the reset and the one before the closing commands, within which
-// a unit that runs its new image answers.
+constexpr double kPauseSeconds = 0.002;
+// A request's frame around its command: start, address, sequence number, CRC, carriage return.
+constexpr int kFrameChars = 20;
+constexpr int kCommandChars = 2;
+// A page's text: its address and byte count, then two hex digits a byte.
+constexpr int kPageHeadChars = 12;
+constexpr int kLargestPageChars = kPageHeadChars + 2 * kMaxPageBytes;
+// A page broadcast to a class holds the line for little more than half its characters' time:
+// the first unit's flash status request follows while its tail is still going out (as measured
+// on the simulated line).
+constexpr double kBroadcastPageShare = 0.54;
+// Each unit of a broadcast is asked for its flash status after every page.
+constexpr int kPageCheckChars = kFrameChars + kCommandChars + int(reply::FlashStatusLength) + 1;
+// A page sent to one unit comes back with its result.
+constexpr int kPageReplyChars = int(reply::EraseWriteLength) + 1;
+// Each unit of a broadcast: its entry into upgrade mode and the checks that it came, that it
+// erased and that it runs again, and the waits among them.
+constexpr int kBroadcastUnitChars = 4 * kPageCheckChars;
+constexpr double kBroadcastUnitSeconds = 0.1;
+// A broadcast's pauses (after the erase, after the reset, before the closing commands), the
+// controller's list and the restart; controllers take longer to restart than terminals.
+constexpr double kTerminalsBroadcastSeconds = 17.6;
+constexpr double kControllersBroadcastSeconds = 35.0;
+// One unit alone: its erase, its restart and the confirmation that it runs.
+constexpr double kSingleSeconds = 7.8;
+// A remote block is set, erased and written in two halves through its terminal.
+constexpr int kRemoteBlockChars = 354;
+constexpr int kRemoteBlockRequests = 3;
+constexpr double kRemoteSeconds = 1.1;
+// The search of the controllers: each one there answers a poll and its information; each silent
+// LA is asked twice (its retry, or the pass and one round after it), up to once more for every
+// extra attempt when the rounds are as many as they may be.
+constexpr int kFoundChars = 2 * (kFrameChars + kCommandChars) + int(reply::StatusLength) + 1 +
+                            int(reply::UnitInfoFullThreshold) + 20;
+constexpr int kSilentPollChars = kFrameChars + kCommandChars;
+constexpr double kSilentSeconds = tr::DiscoveryScanPoll.timeout / 1000.0;
+// With extra attempts the line is measured on the units there before the rounds.
+constexpr int kMeasuringPolls = int(AddressSearch::kMeasuredSendings);
+constexpr int kMeasuringPollChars = kFrameChars + kCommandChars + int(reply::StatusLength) + 1;
+
+// After the pages: the pause after the reset and the one before the closing commands, within
+// which a unit that runs its new image answers.
 constexpr int kFinishSeconds =
     static_cast<int>((delay::GlobalAfterResetBroadcast + delay::GlobalBeforeClosing) / 1000);
-// Each all-at-once upgrade of controllers (one for each model) searches every LA first.
-constexpr int kControllerSearchSeconds = 60;
 
-double writeSeconds(const PlannedWrite& write, std::uint32_t bitsPerSecond) {
-    const double perChar = kBitsPerChar / std::max<std::uint32_t>(bitsPerSecond, 1);
-    if (write.kind == SiteUnitKind::Remote) return write.pages * kRemoteBlockChars * perChar;
-    const double pageChars = kPageFrameChars + 2 * kMaxPageBytes + kPageReplyChars;
-    return write.pages * (pageChars * perChar + kPageProgramSeconds);
+struct Line {
+    double perChar;
+    double chars(double count) const { return count * perChar; }
+    double exchanges(double count, double charsEach) const {
+        return count * (charsEach * perChar + kPauseSeconds);
+    }
+};
+
+double pageTextChars(const PlannedWrite& write) {
+    return write.pageChars > 0 ? write.pageChars : double(write.pages) * kLargestPageChars;
 }
+
+// One unit's pages alone, its remote's blocks, or one broadcast's pages with its units' checks.
+double singleSeconds(const PlannedWrite& write, const Line& line) {
+    if (write.kind == SiteUnitKind::Remote)
+        return line.exchanges(write.pages * kRemoteBlockRequests,
+                              double(kRemoteBlockChars) / kRemoteBlockRequests) +
+               kRemoteSeconds;
+    return line.exchanges(write.pages, kFrameChars + kCommandChars + kPageReplyChars) +
+           line.chars(pageTextChars(write)) + kSingleSeconds;
+}
+
+struct Broadcast {
+    SiteUnitKind kind = SiteUnitKind::Terminal;
+    int units = 0;
+    int pages = 0;
+    double pageChars = 0;
+    int silentLas = 0;
+};
+
+double broadcastSeconds(const Broadcast& broadcast, const Line& line) {
+    const double pages = line.exchanges(broadcast.pages, kFrameChars + kCommandChars) +
+                         line.chars(broadcast.pageChars * kBroadcastPageShare) +
+                         line.exchanges(double(broadcast.pages) * broadcast.units, kPageCheckChars);
+    const double units =
+        broadcast.units * (line.chars(kBroadcastUnitChars) + kBroadcastUnitSeconds);
+    const double fixed = broadcast.kind == SiteUnitKind::Controller ? kControllersBroadcastSeconds
+                                                                    : kTerminalsBroadcastSeconds;
+    return pages + units + fixed;
+}
+
+// The search before a broadcast of controllers, as short and as long as it may be.
+std::pair<double, double> searchSeconds(const Broadcast& broadcast, const Line& line,
+                                        int extraAttempts) {
+    const double found = line.exchanges(broadcast.units, kFoundChars);
+    const double ask = kSilentSeconds + line.chars(kSilentPollChars) + kPauseSeconds;
+    const double silent = broadcast.silentLas * ask;
+    if (extraAttempts <= 0 || broadcast.silentLas == 0)
+        return {found + 2 * silent, found + 2 * silent};
+    const double measuring = line.exchanges(kMeasuringPolls, kMeasuringPollChars);
+    return {found + measuring + 2 * silent, found + measuring + (2 + extraAttempts) * silent};
+}
+
+struct Pages {
+    int count = 0;
+    int chars = 0;
+};
 
 // What the pages of the planned files are counted with: each file read once.
 struct PageCount {
     ControllerModel model;
     const FirmwareTrust& trust;
     FirmwareImage& image;
-    std::map<std::string, int> known;
+    std::map<std::string, Pages> known;
 };
 
-int pagesOf(const SiteUnit& unit, PageCount& count) {
-    if (unit.kind == SiteUnitKind::Remote) return remote::BlockCount + 1;
-    if (!unit.file) return 0;
+Pages pagesOf(const SiteUnit& unit, PageCount& count) {
+    if (unit.kind == SiteUnitKind::Remote) return {remote::BlockCount + 1, 0};
+    if (!unit.file) return {};
     const auto found = count.known.find(*unit.file);
     if (found != count.known.end()) return found->second;
     SurveyedUnit surveyed;
@@ -58,27 +141,46 @@ int pagesOf(const SiteUnit& unit, PageCount& count) {
     const bool read = LoadApplicationFile(
         count.image, quiet, static_cast<std::uint8_t>(unit.productId),
         unitTypeOf(surveyed, count.model), UpgradeType::SingleUnit, count.trust);
-    const int pages = read ? CountPages(count.image) : 0;
+    Pages pages;
+    if (read) {
+        pages.count = CountPages(count.image);
+        count.image.cursor = 0;
+        while (count.image.cursor <= count.image.highestWritten)
+            pages.chars += static_cast<int>(FormatWriteData(count.image).size());
+    }
     count.known.emplace(*unit.file, pages);
     return pages;
 }
 
+// The units of one all-at-once step that take one file share its pages.
 std::string groupOf(const SiteUnit& unit) {
-    const std::string file = unit.file.value_or("");
-    if (unit.kind == SiteUnitKind::Terminal) return "terminals " + unit.address.substr(0, 2) + file;
-    if (unit.kind == SiteUnitKind::Controller) return "controllers " + file;
-    return "";
+    if (unit.broadcastStep.empty()) return "";
+    return unit.broadcastStep + " " + unit.file.value_or("");
 }
 
 std::string plural(int count, const char* one, const char* many) {
     return std::to_string(count) + " " + (count == 1 ? one : many);
 }
 
-std::string durationText(int seconds) {
-    if (seconds < 60) return "under a minute";
-    const int minutes = (seconds + 59) / 60;
-    if (minutes < 90) return "about " + std::to_string(minutes) + " min";
-    return "about " + std::to_string(minutes / 60) + " h " + std::to_string(minutes % 60) + " min";
+int minutesOf(int seconds) {
+    return (seconds + 59) / 60;
+}
+
+std::string minutesText(int minutes) {
+    if (minutes < 90) return std::to_string(minutes) + " min";
+    return std::to_string(minutes / 60) + " h " + std::to_string(minutes % 60) + " min";
+}
+
+// "about 6 min", or "about 6 to 9 min" (a range when the longest differs in the minutes shown).
+std::string durationText(int seconds, int upToSeconds) {
+    const int longest = std::max(seconds, upToSeconds);
+    if (longest < 60) return "under a minute";
+    const int most = minutesOf(longest);
+    if (seconds < 60) return "under a minute to " + minutesText(most);
+    const int least = minutesOf(seconds);
+    if (least == most) return "about " + minutesText(least);
+    if (most < 90) return "about " + std::to_string(least) + " to " + minutesText(most);
+    return "about " + minutesText(least) + " to " + minutesText(most);
 }
 
 } // namespace
@@ -88,37 +190,60 @@ std::vector<PlannedWrite> plannedWrites(const SiteBus& bus, ControllerModel mode
     std::vector<PlannedWrite> writes;
     auto image = std::make_unique<FirmwareImage>();
     PageCount count{model, trust, *image, {}};
-    for (const SiteUnit& unit : bus.units)
-        if (unit.action == SiteAction::Upgrade)
-            writes.push_back({unit.kind, pagesOf(unit, count), groupOf(unit)});
+    const int controllers = static_cast<int>(std::ranges::count_if(
+        bus.units, [](const SiteUnit& unit) { return unit.kind == SiteUnitKind::Controller; }));
+    const int silentLas = std::max(0, int(la::LastListed) - controllers);
+    for (const SiteUnit& unit : bus.units) {
+        if (unit.action != SiteAction::Upgrade) continue;
+        const Pages pages = pagesOf(unit, count);
+        writes.push_back({unit.kind, pages.count, groupOf(unit), pages.chars,
+                          unit.kind == SiteUnitKind::Controller ? silentLas : 0});
+    }
     return writes;
 }
 
-SiteEstimate estimateWrites(const std::vector<PlannedWrite>& writes, std::uint32_t bitsPerSecond) {
+SiteEstimate estimateWrites(const std::vector<PlannedWrite>& writes, std::uint32_t bitsPerSecond,
+                            int extraAttempts) {
+    const Line line{kBitsPerChar / std::max<std::uint32_t>(bitsPerSecond, 1)};
     SiteEstimate estimate;
     double seconds = 0;
-    std::map<std::string, double> groups; // the slowest member of each broadcast
-    std::set<std::string> searches;
+    double upTo = 0;
+    std::map<std::string, Broadcast> broadcasts;
     for (const PlannedWrite& write : writes) {
         ++estimate.units[static_cast<std::size_t>(write.kind)];
-        seconds += kUnitSeconds;
-        if (write.kind == SiteUnitKind::Controller) searches.insert(write.group);
-        const double pages = writeSeconds(write, bitsPerSecond);
-        if (write.group.empty())
-            seconds += pages;
-        else
-            groups[write.group] = std::max(groups[write.group], pages);
+        if (write.group.empty()) {
+            seconds += singleSeconds(write, line);
+            continue;
+        }
+        Broadcast& broadcast = broadcasts[write.group];
+        broadcast.kind = write.kind;
+        ++broadcast.units;
+        broadcast.pages = std::max(broadcast.pages, write.pages);
+        broadcast.pageChars = std::max(broadcast.pageChars, pageTextChars(write));
+        broadcast.silentLas = std::max(broadcast.silentLas, write.silentLas);
     }
-    for (const auto& [group, pages] : groups)
-        seconds += pages;
-    seconds += static_cast<double>(searches.size()) * kControllerSearchSeconds;
+    for (const auto& [group, broadcast] : broadcasts) {
+        seconds += broadcastSeconds(broadcast, line);
+        if (broadcast.kind != SiteUnitKind::Controller) continue;
+        const auto [shortest, longest] = searchSeconds(broadcast, line, extraAttempts);
+        seconds += shortest;
+        upTo += longest - shortest;
+    }
     estimate.seconds = static_cast<int>(seconds + 0.5);
+    estimate.upToSeconds = static_cast<int>(seconds + upTo + 0.5);
     return estimate;
 }
 
 int secondsToFinish(SiteUnitKind kind, int pagesLeft, std::uint32_t bitsPerSecond) {
-    const double pages = writeSeconds({kind, std::max(pagesLeft, 0), ""}, bitsPerSecond);
-    return static_cast<int>(pages + 0.5) + kFinishSeconds;
+    const Line line{kBitsPerChar / std::max<std::uint32_t>(bitsPerSecond, 1)};
+    const int pages = std::max(pagesLeft, 0);
+    const double seconds =
+        kind == SiteUnitKind::Remote
+            ? line.exchanges(pages * kRemoteBlockRequests,
+                             double(kRemoteBlockChars) / kRemoteBlockRequests)
+            : line.exchanges(pages, kFrameChars + kCommandChars + kPageReplyChars) +
+                  line.chars(double(pages) * kLargestPageChars);
+    return static_cast<int>(seconds + 0.5) + kFinishSeconds;
 }
 
 SiteEstimate combineEstimates(const std::vector<SiteEstimate>& buses) {
@@ -127,6 +252,7 @@ SiteEstimate combineEstimates(const std::vector<SiteEstimate>& buses) {
         for (std::size_t kind = 0; kind < all.units.size(); ++kind)
             all.units[kind] += bus.units[kind];
         all.seconds = std::max(all.seconds, bus.seconds);
+        all.upToSeconds = std::max(all.upToSeconds, bus.upToSeconds);
     }
     return all;
 }
@@ -143,6 +269,6 @@ std::string siteQuestion(const SiteEstimate& estimate, std::uint32_t bitsPerSeco
         kinds += plural(estimate.units[kind], kNames[kind][0], kNames[kind][1]);
     }
     return "Upgrade " + plural(estimate.total(), "unit", "units") + ": " + kinds +
-           ".\nEstimated time: " + durationText(estimate.seconds) + " at " +
+           ".\nEstimated time: " + durationText(estimate.seconds, estimate.upToSeconds) + " at " +
            std::to_string(bitsPerSecond) + " baud.\nStart the upgrade?";
 }

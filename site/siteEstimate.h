@@ -20,11 +20,18 @@ struct PlannedWrite {
     SiteUnitKind kind = SiteUnitKind::Terminal;
     int pages = 0;
     std::string group;
+    int pageChars = 0; // the text of its pages on the line, 0: pages of the largest size
+    // A controller's broadcast first searches every LA: those that hold no controller of the
+    // bus, each asked until its time-out.
+    int silentLas = 0;
 };
 
 struct SiteEstimate {
     std::array<int, 4> units{}; // planned for an upgrade, by SiteUnitKind
     int seconds = 0;
+    // The longest it may take: more than seconds when a search's silent LAs may be asked again
+    // in rounds whose number the line's losses decide (extra attempts set).
+    int upToSeconds = 0;
     int total() const { return units[0] + units[1] + units[2] + units[3]; }
 };
 
@@ -33,8 +40,10 @@ struct SiteEstimate {
 std::vector<PlannedWrite> plannedWrites(const SiteBus& bus, ControllerModel model,
                                         const FirmwareTrust& trust);
 
-// The units and the time of one bus's writes at this line speed.
-SiteEstimate estimateWrites(const std::vector<PlannedWrite>& writes, std::uint32_t bitsPerSecond);
+// The units and the time of one bus's writes at this line speed, with the operator's extra
+// attempts.
+SiteEstimate estimateWrites(const std::vector<PlannedWrite>& writes, std::uint32_t bitsPerSecond,
+                            int extraAttempts = 0);
 
 // About how long the units in hand take to finish: the pages left at this line speed, then the
 // reset, the confirmation that they run and the closing pause.
@@ -43,5 +52,6 @@ int secondsToFinish(SiteUnitKind kind, int pagesLeft, std::uint32_t bitsPerSecon
 // Buses run at once: their units add up, the slowest bus sets the time.
 SiteEstimate combineEstimates(const std::vector<SiteEstimate>& buses);
 
-// "Upgrade 3 units: 1 controller, 2 terminals.", the time, and the question itself.
+// "Upgrade 3 units: 1 controller, 2 terminals.", the time (a range when it is uncertain), and
+// the question itself.
 std::string siteQuestion(const SiteEstimate& estimate, std::uint32_t bitsPerSecond);

@@ -332,6 +332,16 @@ bool anyFile(const SiteBus& bus) {
     });
 }
 
+// The units the first pass upgrades together, as the estimate of the run counts them.
+void markBroadcasts(SiteBus& bus, const PassPlan& plan, const SiteOptions& options,
+                    FirmwareShelf& shelf) {
+    for (const SiteStep& step : siteSteps(plan.units, options.model, shelf)) {
+        if (step.settings.upgradeType == UpgradeType::SingleUnit) continue;
+        for (std::size_t index : step.units)
+            bus.units[plan.busIndex[index]].broadcastStep = step.title;
+    }
+}
+
 void runBus(OperationContext& context, SiteBus& bus, const SiteOptions& options,
             const SiteObserver& observer) {
     FirmwareShelf shelf(context.trust);
@@ -340,6 +350,7 @@ void runBus(OperationContext& context, SiteBus& bus, const SiteOptions& options,
         if (bus.opened) reportLines(context.console, siteResultLines(bus));
         return;
     }
+    markBroadcasts(bus, *plan, options, shelf);
     reportLines(context.console, sitePlanLines(bus));
     if (observer.planned) observer.planned(bus);
     if (options.planOnly) return;

@@ -52,6 +52,9 @@ struct SiteUnit {
     bool inUpgradeMode = false; // what the first survey that found it found
     // Another unit answers at its address: the two cannot be told apart, so neither is asked.
     bool sharesAddress = false;
+    // The all-at-once step of the first pass that upgrades it with others, by its title; empty
+    // when it goes alone.
+    std::string broadcastStep;
     SiteAction action = SiteAction::NotReachable;
     SiteResult result = SiteResult::Planned;
     // Why the result is not what was planned: the procedure's words ("Erase Error 05"), "line

@@ -3,6 +3,7 @@
 #include "upgrade/globalShared.h"
 #include "upgrade/unitHistory.h"
 
+#include "link/addressSearch.h"
 #include "link/catalogue.h"
 #include "link/replyReader.h"
 #include "product/productFiles.h"
@@ -92,15 +93,30 @@ private:
         list(entry.la, *unit);
     }
 
-    // Every LA in turn, until the operator skips the rest or stops the run.
+    // Every LA in turn, until the operator skips the rest or stops the run; with extra attempts
+    // set, the LAs that stayed silent are asked again after the pass.
     void byScan() {
+        AddressSearch search(run_.ctx.link, cmd::StatusPoll, tr::DiscoveryScanPoll);
+        const AddressSearch::Heard found = [this, &search](int la, const std::string& address,
+                                                           const Reply&) {
+            identify(search, static_cast<std::uint8_t>(la), address);
+        };
         for (int la = FoundUnits::kFirstLA; la <= FoundUnits::kLastLA; ++la) {
-            if (run_.ctx.control.skipRequested() || run_.ctx.ended()) break;
+            if (scanEnds()) return;
             console().searching(la, FoundUnits::kLastLA);
-            scanOne(static_cast<std::uint8_t>(la));
+            search.ask(la, scanAddress(static_cast<std::uint8_t>(la)), found);
             console().progress(la, 0, kScanBarMax);
         }
+        search.repeatSilent(
+            [this](int la) {
+                if (scanEnds()) return true;
+                console().searching(la, FoundUnits::kLastLA);
+                return false;
+            },
+            found);
     }
+
+    bool scanEnds() { return run_.ctx.control.skipRequested() || run_.ctx.ended(); }
 
     std::string scanAddress(std::uint8_t la) const {
         const UnitType type = run_.settings.unitType;
@@ -109,10 +125,9 @@ private:
         return addr::terminal(std::string_view(run_.settings.controllerLA), la);
     }
 
-    void scanOne(std::uint8_t la) {
-        const std::string address = scanAddress(la);
-        if (ask(address, cmd::StatusPoll, tr::DiscoveryScanPoll).empty()) return;
-        const std::string info = ask(address, cmd::UnitInfo, tr::DiscoveryInfo);
+    // A unit answered the scan's poll at la: what it is.
+    void identify(AddressSearch& search, std::uint8_t la, const std::string& address) {
+        const std::string info = search.askAnswered(address, cmd::UnitInfo, tr::DiscoveryInfo).text;
         FoundUnit* unit = run_.units.at(la);
         if (!reply::hasUnitInfo(info, reply::UnitInfoFullThreshold)) {
             listUnanswered(la, *unit);

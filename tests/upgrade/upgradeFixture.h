@@ -25,9 +25,13 @@ public:
         lastMax = max;
         if (onProgress) onProgress(position);
     }
+    void searching(int la, int) override {
+        if (onSearching) onSearching(la);
+    }
     std::vector<int> positions;
     int lastMax = 0;
     std::function<void(int)> onProgress;
+    std::function<void(int la)> onSearching;
 };
 
 // Whether the unit's flash holds every written byte of the image, and the unit now runs the
