@@ -27,6 +27,8 @@ public:
     std::optional<std::string> start(const std::string& host, std::uint16_t port);
     void stop();
     const std::string& error() const { return error_; }
+    // Frames are answered by handler instead of the network from now on. Set before start().
+    void setFrameHandler(FrameHandler handler) { handler_ = std::move(handler); }
     std::uint16_t port() const { return port_; }
 
     // The connection of the client being served breaks, as when a device server goes away;
@@ -51,6 +53,7 @@ private:
     std::uint64_t nowUs() const;
 
     NetworkSimulator simulator_;
+    FrameHandler handler_;
     std::mutex mutex_;
     std::thread thread_;
     std::atomic<bool> stopping_{false};
