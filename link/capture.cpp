@@ -102,9 +102,11 @@ void Writer::operationStart(const std::string& operation) {
 void Writer::operationEnd(const std::optional<Outcome>& outcome) {
     nlohmann::json ended = nullptr;
     if (outcome)
-        ended = {{"kind", outcome->name()},
-                 {"reason",
-                  outcome->reason.empty() ? nlohmann::json() : nlohmann::json(outcome->reason)}};
+        ended = {
+            {"kind", outcome->name()},
+            {"reason",
+             outcome->reason.empty() ? nlohmann::json() : nlohmann::json(outcome->reason)},
+            {"unit", outcome->unit.empty() ? nlohmann::json() : nlohmann::json(outcome->unit)}};
     writeLine(nlohmann::json{{"t", elapsedUs()}, {"event", "end"}, {"outcome", ended}}.dump(
         -1, ' ', false, nlohmann::json::error_handler_t::replace));
 }

@@ -9,7 +9,7 @@
 //   {"t":µs,"event":"request","frame":"@010000…\r"}
 //   {"t":µs,"event":"reply","hex":"25…0D","outcome":"accepted"}   every byte the wait read
 //   {"t":µs,"event":"timeout","ms":…}                              nothing came
-//   {"t":µs,"event":"end","outcome":{"kind":…,"reason":…}}
+//   {"t":µs,"event":"end","outcome":{"kind":…,"reason":…,"unit":…}}
 //
 // It holds what crossed the line and the options of the run: addresses and versions, no key.
 

@@ -74,6 +74,11 @@ std::optional<Outcome> endOutcome(const json& record) {
         if (!reason->is_string()) throw Bad{"\"reason\" is not text"};
         outcome.reason = reason->get<std::string>();
     }
+    auto unit = value.find("unit");
+    if (unit != value.end() && !unit->is_null()) {
+        if (!unit->is_string()) throw Bad{"\"unit\" is not text"};
+        outcome.unit = unit->get<std::string>();
+    }
     return outcome;
 }
 

@@ -17,6 +17,7 @@ FrameHandler ReplayServer::handler() {
 
 void ReplayServer::tellDivergence() {
     told_ = true;
+    diverged_ = true;
     const std::string& how = *script_.divergence();
     std::fprintf(stderr, "nexalo-sim: divergence at %s\n", how.c_str());
     std::fflush(stderr);

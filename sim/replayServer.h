@@ -5,6 +5,7 @@
 #include "sim/replayScript.h"
 #include "sim/servedLine.h"
 
+#include <atomic>
 #include <string>
 
 namespace sim {
@@ -17,7 +18,11 @@ public:
     FrameHandler handler();
     // "replayed 57 of 57 recorded requests" and what was normalised or diverged.
     std::string summary() const;
+    // Read by the serving thread's handler only while it holds still (the simulator's inspect),
+    // or once the serving has ended.
     const ReplayScript& script() const { return script_; }
+    // Whether it has diverged: for any thread, at any time.
+    bool diverged() const { return diverged_; }
 
 private:
     void tellDivergence();
@@ -25,6 +30,7 @@ private:
     ReplayScript script_;
     std::string divergenceFile_;
     bool told_ = false;
+    std::atomic<bool> diverged_{false};
 };
 
 } // namespace sim

@@ -14,6 +14,7 @@ namespace {
 
 constexpr int kStartChecks = 500; // of 10 ms: the simulator makes its link at once
 constexpr char kSimulatorName[] = "nexalo-sim";
+constexpr int kSettleMs = 50;
 
 // NEXALO_SIM when set; else the simulator beside this program, or in the build tree's sim
 // folder beside its cli folder; else the one on PATH.
@@ -83,6 +84,9 @@ bool ServedReplay::start(const std::string& capturePath, const std::string& fold
 
 std::optional<std::string> ServedReplay::stop() {
     if (process_ > 0) {
+        // The run's last request is often a broadcast it does not wait on: taken in before the
+        // replay ends, so that a divergence there is seen too.
+        std::this_thread::sleep_for(std::chrono::milliseconds(kSettleMs));
         kill(static_cast<pid_t>(process_), SIGTERM);
         waitpid(static_cast<pid_t>(process_), nullptr, 0);
         process_ = -1;
