@@ -155,6 +155,7 @@ Reply Transaction::PollResponse(std::uint16_t timeout) {
             port_.WaitForInput(static_cast<int>(
                 std::clamp<std::uint64_t>(due - std::min(due, now), 1, kWaitSliceMs)));
             waited();
+            clock_.replyAwaited(clock_.nowMs() - lastActivity, limit);
             continue;
         }
         const std::uint8_t byte = arrived_[arrivedAt_++];
