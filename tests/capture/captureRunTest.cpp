@@ -2,6 +2,7 @@
 // and a session that numbers its requests elsewhere is led through the same run by the replay,
 // or told where it went its own way.
 
+#include "captureText.h"
 #include "link/captureFile.h"
 #include "sim/replayServer.h"
 #include "tests/support/sampleFiles.h"
@@ -16,13 +17,6 @@
 #include <thread>
 
 namespace {
-
-constexpr char kEraseError[] = R"({ "seed": 3, "controllers": [
-  { "name": "c1", "la": "01", "fixedAddress": "10000001", "productId": 5, "version": "2.01",
-    "terminals": [ { "name": "t1", "la": "01", "fixedAddress": "20000101", "productId": 3,
-                     "version": "1.02",
-                     "faults": { "eraseFault": { "sector": 1, "code": 5, "always": true } } } ]
-  } ] })";
 
 Outcome upgradeTerminal(testkit::PtyBus& bus, const std::string& terminal) {
     UpgradeSettings settings;
@@ -41,7 +35,7 @@ protected:
 
     // The single upgrade of terminal 0101 on the faulty network, recorded.
     Outcome record() {
-        testkit::PtyBus bus(console, testkit::networkFrom(kEraseError));
+        testkit::PtyBus bus(console, testkit::networkFrom(capturetest::kEraseError));
         capture::Header header;
         header.tool = "test";
         header.port = "COM1";

@@ -11,6 +11,14 @@
 
 namespace capturetest {
 
+// One controller with one terminal whose erase always fails with error 05.
+inline constexpr char kEraseError[] = R"({ "seed": 3, "controllers": [
+  { "name": "c1", "la": "01", "fixedAddress": "10000001", "productId": 5, "version": "2.01",
+    "terminals": [ { "name": "t1", "la": "01", "fixedAddress": "20000101", "productId": 3,
+                     "version": "1.02",
+                     "faults": { "eraseFault": { "sector": 1, "code": 5, "always": true } } } ]
+  } ] })";
+
 inline std::string header() {
     capture::Header header;
     header.tool = "nexalo-cli test";
