@@ -4,6 +4,7 @@
 #include "fwUpgrade.h"
 #include "historyDialog.h"
 #include "logView.h"
+#include "recordSession.h"
 #include "trustedKey.h"
 
 #include <QActionGroup>
@@ -95,6 +96,11 @@ void TForm1::buildMenus() {
     QAction* attempts = config->addAction(QStringLiteral("Extra Attempts..."));
     attempts->setObjectName(QStringLiteral("ExtraAttempts1"));
     connect(attempts, &QAction::triggered, this, [this] { showExtraAttempts(*this); });
+    QAction* record = config->addAction(QStringLiteral("Record Session..."));
+    record->setObjectName(QStringLiteral("RecordSession1"));
+    record->setCheckable(true);
+    connect(record, &QAction::triggered, this, [this] { toggleRecordSession(*this); });
+    startsOperation(record);
     // The session's trust changes only between runs.
     QAction* trustedKey = config->addAction(QStringLiteral("Trusted Key..."));
     trustedKey->setObjectName(QStringLiteral("TrustedKey1"));

@@ -13,9 +13,6 @@
 // command and its options, as a replay gives them again.
 std::vector<std::string> commandArguments(int argc, char** argv);
 
-// The firmware files of the working folder with their SHA-256, by name.
-std::vector<capture::FirmwareFile> folderFirmware();
-
 // The file of port's capture: the one asked for, or with several ports one a bus named as the
 // comms logs are ("run.jsonl" gives run-COM2.jsonl).
 std::string captureFileFor(const GlobalOptions& options, const std::string& port);

@@ -4,6 +4,7 @@
 #include "link/captureFile.h"
 #include "platform/servedReplay.h"
 #include "sessionClock.h"
+#include "trust/folderFirmware.h"
 #include "workFolder.h"
 
 #include <iostream>
@@ -23,7 +24,7 @@ struct ReplayOptions {
 // the run, which goes on with what is there.
 void sayFirmwareChanges(const capture::Header& header) {
     std::map<std::string, std::string> here;
-    for (const capture::FirmwareFile& file : folderFirmware())
+    for (const capture::FirmwareFile& file : FolderFirmwareDigests())
         here[file.name] = file.sha256;
     for (const capture::FirmwareFile& recorded : header.firmware) {
         const auto found = here.find(recorded.name);
@@ -96,6 +97,11 @@ int runReplay(const ReplayOptions& options) {
     for (const std::string& note : read.capture->notes)
         std::cout << "Replay: " << note << "\n";
     const capture::Header& header = read.capture->header;
+    if (header.arguments.empty()) {
+        std::cerr << "nexalo-cli: " << options.capturePath << " records no command (operation \""
+                  << header.operation << "\"): serve it with nexalo-sim --replay instead\n";
+        return kExitUsage;
+    }
     sayFirmwareChanges(header);
     // The run works in a folder of its own holding the working folder's firmware and trust, so
     // that its history records and reports land there, not among the site's.

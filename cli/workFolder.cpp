@@ -1,6 +1,7 @@
 #include "workFolder.h"
 
 #include "captureSetup.h"
+#include "trust/folderFirmware.h"
 
 #include <chrono>
 
@@ -29,7 +30,7 @@ bool WorkFolder::make(std::string& error) {
         path_.clear();
         return false;
     }
-    for (const capture::FirmwareFile& firmware : folderFirmware())
+    for (const capture::FirmwareFile& firmware : FolderFirmwareDigests())
         std::filesystem::copy_file(firmware.name, path_ / firmware.name, failed);
     for (const char* name : kTrustFiles)
         if (std::filesystem::exists(name, failed))
