@@ -41,6 +41,20 @@ std::string endText(const std::optional<Outcome>& ended, bool hasEnd) {
     return ended ? ended->describe() : "no outcome told";
 }
 
+// The recorded waits for a reply in order, true for one that ended on its time-out.
+std::vector<bool> timedOutWaits(const capture::Capture& recording) {
+    std::vector<bool> waits;
+    for (const capture::Record& record : recording.records) {
+        if (record.event == capture::Event::Timeout) waits.push_back(true);
+        // A wait that read only damaged or stale frames ended on its time-out too; one that ended
+        // on a lost line did not, and the replay cuts its line there.
+        if (record.event == capture::Event::Reply)
+            waits.push_back(record.outcome == ExchangeOutcome::BadCrc ||
+                            record.outcome == ExchangeOutcome::StaleSequence);
+    }
+    return waits;
+}
+
 // The recorded command on port, recorded into replayPath, with the recorded line options.
 std::vector<std::string> replayCommandLine(const capture::Header& header, const std::string& port,
                                            const std::string& replayPath) {
@@ -123,7 +137,7 @@ int runReplay(const ReplayOptions& options) {
     }
     const std::string replayPath = folder.file(kCaptureOfReplay);
     folder.enter();
-    fastForwardSessions();
+    fastForwardSessions(timedOutWaits(*read.capture));
     runArguments(replayCommandLine(header, port, replayPath));
     folder.leave();
     const std::optional<std::string> divergence = served.stop();

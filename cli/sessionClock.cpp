@@ -4,13 +4,18 @@
 
 namespace {
 std::atomic<bool> fastForward{false};
+
+FastForwardClock& fastClock() {
+    static FastForwardClock fast;
+    return fast;
+}
 } // namespace
 
 Clock& sessionClock() {
-    static FastForwardClock fast;
-    return fastForward ? static_cast<Clock&>(fast) : systemClock();
+    return fastForward ? static_cast<Clock&>(fastClock()) : systemClock();
 }
 
-void fastForwardSessions() {
+void fastForwardSessions(std::vector<bool> timedOutWaits) {
+    fastClock().expectWaits(std::move(timedOutWaits));
     fastForward = true;
 }

@@ -4,7 +4,10 @@
 
 #include "link/clock.h"
 
+#include <vector>
+
 Clock& sessionClock();
-// From now on every session made takes the fast-forward clock. Only the replay command calls
-// it: nothing on the command line reaches it.
-void fastForwardSessions();
+// From now on every session made takes the fast-forward clock, told which of the recorded waits
+// ended on their time-out. Only the replay command calls it: nothing on the command line
+// reaches it.
+void fastForwardSessions(std::vector<bool> timedOutWaits);

@@ -137,6 +137,7 @@ ExchangeOutcome Transaction::judgeFrame(std::string& frame) const {
 Reply Transaction::PollResponse(std::uint16_t timeout) {
     if (timeout == 0) return finish({{}, ExchangeOutcome::NotAwaited, {}});
     const std::uint64_t limit = std::max(timeout, minimumTimeout());
+    clock_.replyAwaitStarted();
     heard_.clear();
     waitLimitMs_ = limit;
     std::string frame;
