@@ -4,6 +4,7 @@
 #include "fwUpgrade.h"
 #include "historyDialog.h"
 #include "logView.h"
+#include "recordSession.h"
 #include "runButtons.h"
 #include "trustedKey.h"
 
@@ -100,6 +101,11 @@ void TForm1::buildMenus() {
     QAction* attempts = config->addAction(QStringLiteral("Extra Attempts..."));
     attempts->setObjectName(QStringLiteral("ExtraAttempts1"));
     connect(attempts, &QAction::triggered, this, [this] { showExtraAttempts(*this, bus_); });
+    QAction* record = config->addAction(QStringLiteral("Record Session..."));
+    record->setObjectName(QStringLiteral("RecordSession1"));
+    record->setCheckable(true);
+    connect(record, &QAction::triggered, this, [this] { toggleRecordSession(*this); });
+    runButtons_->add(record);
     // The session's trust changes only between runs.
     QAction* trustedKey = config->addAction(QStringLiteral("Trusted Key..."));
     trustedKey->setObjectName(QStringLiteral("TrustedKey1"));

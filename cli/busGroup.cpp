@@ -1,8 +1,10 @@
 #include "busGroup.h"
 
+#include "captureSetup.h"
 #include "interrupt.h"
 #include "link/commsLog.h"
 #include "prefixConsole.h"
+#include "sessionClock.h"
 
 #include <memory>
 #include <mutex>
@@ -13,7 +15,8 @@ namespace {
 constexpr std::uint32_t kBusesWatchMs = 10;
 
 struct Bus {
-    Bus(const std::string& port, std::mutex& output) : console(port, output), session(console) {}
+    Bus(const std::string& port, std::mutex& output)
+        : console(port, output), session(console, sessionClock()) {}
     PrefixConsole console;
     LinkSession session;
     Outcome ran = Outcome::refused("not started");
@@ -25,6 +28,7 @@ std::vector<Outcome> runSeveral(CliContext& context, const BusOperation& operati
     for (const std::string& port : context.options.ports) {
         buses.push_back(std::make_unique<Bus>(port, output));
         setUpSession(context.options, port, buses.back()->session);
+        startCaptureIfAsked(context.options, port, buses.back()->session);
         // Each bus's frames in a file of its own, so that one bus's log reads apart.
         Transaction& link = buses.back()->session.link();
         link.setCommsLogName(commsLogNameFor(Transaction::kCommsLogName, port));
@@ -43,6 +47,10 @@ std::vector<Outcome> runSeveral(CliContext& context, const BusOperation& operati
         while (!bus->session.waitFor(kBusesWatchMs))
             followInterrupts(runs, handled);
         ran.push_back(bus->ran);
+        // A bus's own end is told only when it was cut short; the command judges the rest.
+        if (capture::Writer* writer = bus->session.capture())
+            writer->operationEnd(bus->ran.succeeded() ? std::nullopt
+                                                      : std::optional<Outcome>(bus->ran));
     }
     return ran;
 }

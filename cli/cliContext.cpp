@@ -1,5 +1,6 @@
 #include "cliContext.h"
 
+#include "commands.h"
 #include "interrupt.h"
 
 namespace {
@@ -35,4 +36,9 @@ Outcome CliContext::run(const LinkSession::Operation& operation, RunLog log,
         if (limitMs > 0 && clock.nowMs() - started >= limitMs) session.control().requestStopNow();
     }
     return ran;
+}
+
+int CliContext::exitWith(const Outcome& outcome) {
+    ended = outcome;
+    return exitStatusOf(outcome);
 }

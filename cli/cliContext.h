@@ -6,6 +6,7 @@
 #include "stdoutConsole.h"
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 // Hands every Ctrl-C pressed since the last call to the runs as a Stop (handled: how many have
@@ -24,4 +25,8 @@ struct CliContext {
     // operation concluded it hands back itself.
     Outcome run(const LinkSession::Operation& operation, RunLog log = RunLog::Status,
                 std::uint64_t limitMs = 0);
+
+    // The command's end: kept for the capture's end marker, and made the exit status.
+    int exitWith(const Outcome& outcome);
+    std::optional<Outcome> ended; // none until the command tells it
 };

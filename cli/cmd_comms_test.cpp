@@ -32,6 +32,6 @@ CommandAction setUpCommsTest(CLI::App& command) {
                                   runLineDiagnostics(engine, *table, {false, *cla, *cycles}).end);
             },
             RunLog::Report);
-        return exitStatusOf(ran.succeeded() ? outcome : ran);
+        return context.exitWith(ran.succeeded() ? outcome : ran);
     };
 }

@@ -30,12 +30,12 @@ CommandAction setUpFastPoll(CLI::App& command) {
                 outcome = runLineDiagnostics(engine, unused, {true, *la, ""}).end;
             },
             RunLog::Report, *seconds * kMsPerSecond);
-        if (!ran.succeeded()) return exitStatusOf(ran);
+        if (!ran.succeeded()) return context.exitWith(ran);
         // The end of the time asked for is the watch's own end; Ctrl-C is a Stop.
         if (outcome.kind == OutcomeKind::Stopped && !interruptRequested())
             outcome = Outcome::completed();
         if (!outcome.succeeded() && !outcome.cutShort())
             std::cerr << "nexalo-cli: fast-poll of LA " << *la << " " << outcome.describe() << "\n";
-        return exitStatusOf(outcome);
+        return context.exitWith(outcome);
     };
 }

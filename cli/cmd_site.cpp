@@ -129,7 +129,7 @@ int runSiteCommand(CliContext& context, SiteCommandOptions options) {
     sayVerdict(context.console, run);
     const std::optional<Outcome> unwritten = writeReport(
         options.jsonPath, {kToolName, started, HistoryTimeNow(), run, std::move(buses)});
-    return exitStatusOf(unwritten ? worseOf(run.outcome, *unwritten) : run.outcome);
+    return context.exitWith(unwritten ? worseOf(run.outcome, *unwritten) : run.outcome);
 }
 
 } // namespace

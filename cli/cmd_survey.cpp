@@ -62,7 +62,7 @@ int runSurvey(CliContext& context, const std::string& jsonPath) {
         worst = worseOf(worst, ran[i].succeeded() ? buses[i].end : ran[i]);
     if (!jsonPath.empty() && !writeNetworks(jsonPath, buses))
         worst = worseOf(worst, Outcome::error("the network could not be written"));
-    return exitStatusOf(worst);
+    return context.exitWith(worst);
 }
 
 } // namespace

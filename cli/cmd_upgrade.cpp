@@ -79,7 +79,7 @@ int runUpgrade(CliContext& context, const UpgradeOptions& options) {
                        units};
         outcome = RunUpgrade(run);
     });
-    return exitStatusOf(ran.succeeded() ? outcome : ran);
+    return context.exitWith(ran.succeeded() ? outcome : ran);
 }
 
 } // namespace

@@ -42,6 +42,11 @@ const std::vector<Command>& commandTable() {
          "print the history of unit writes (nexalo-history.jsonl in the working folder), oldest "
          "first; --unit FIXED for one unit",
          setUpHistory},
+        {"capture", "read a capture written with --capture (\"capture show FILE\")", setUpCapture},
+        {"replay",
+         "run the operation a capture recorded against a replay of it, with the working "
+         "folder's firmware files; says whether the run was reproduced",
+         setUpReplay},
     };
     return table;
 }

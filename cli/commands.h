@@ -45,3 +45,5 @@ CommandAction setUpResetNetwork(CLI::App& command);
 CommandAction setUpSite(CLI::App& command);
 CommandAction setUpDiff(CLI::App& command);
 CommandAction setUpHistory(CLI::App& command);
+CommandAction setUpCapture(CLI::App& command);
+CommandAction setUpReplay(CLI::App& command);

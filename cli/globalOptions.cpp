@@ -94,6 +94,11 @@ void addGlobalOptions(CLI::App& app, GlobalOptions& options) {
                    "minisign public key (minisign -G): SHA256SUMS in the working folder must then "
                    "carry its signature in SHA256SUMS.minisig, else no firmware file is sent")
         ->check(PublicKeyFile());
+    app.add_option("--capture", options.captureFile,
+                   "record every request and reply of the run into FILE (JSON Lines) to replay "
+                   "it later with \"nexalo-cli replay FILE\"; with several --port, one file a "
+                   "bus named as the comms logs are")
+        ->type_name("FILE");
 }
 
 void applyPortOptions(const GlobalOptions& options, TSerialPort& port) {

@@ -21,6 +21,11 @@ struct GlobalOptions {
     int extraAttempts = 0; // repeats of a request safe to repeat whose reply is lost
     // The minisign public key that the working folder's SHA256SUMS must be signed with.
     std::string trustedKeyFile;
+    // Where each bus's run is recorded (one file a bus with several); empty: not recorded.
+    std::string captureFile;
+    // The command and its own options as given, which a capture records to replay the run.
+    std::vector<std::string> commandArguments;
+    std::string commandName;
 };
 
 void addGlobalOptions(CLI::App& app, GlobalOptions& options);

@@ -1,9 +1,12 @@
 // nexalo-cli: the operations of the window from a shell, printing the same log lines.
 
+#include "captureSetup.h"
 #include "commands.h"
+#include "entry.h"
 #include "globalOptions.h"
 #include "interrupt.h"
 #include "options.h"
+#include "sessionClock.h"
 
 #include <iostream>
 #include <map>
@@ -16,12 +19,24 @@ constexpr const char* kDescription =
     "printed on standard output. A file qrmcomlog.txt in the working folder switches frame "
     "logging on. Exit status: 0 done, 1 failed, 2 usage error.";
 
+// The commands that send nothing on a bus of their own: nothing of theirs is captured.
+bool worksOnABus(const std::string& command) {
+    for (const char* offBus : {"versions", "diff", "history", "capture", "replay"})
+        if (command == offBus) return false;
+    return true;
+}
+
 int runCommand(const GlobalOptions& options, const CommandAction& action) {
     StdoutConsole console;
-    LinkSession session(console);
+    LinkSession session(console, sessionClock());
     setUpSession(options, options.port, session);
-    CliContext context{session, console, options};
-    return action(context);
+    // With several buses each bus's session records its own.
+    if (options.ports.size() == 1 && worksOnABus(options.commandName))
+        startCaptureIfAsked(options, options.port, session);
+    CliContext context{session, console, options, std::nullopt};
+    const int status = action(context);
+    if (capture::Writer* writer = session.capture()) writer->operationEnd(context.ended);
+    return status;
 }
 
 // The commands that work on several buses at once.
@@ -81,10 +96,21 @@ int run(int argc, char** argv) {
         return usageError("--port may be given more than once only for " +
                           std::string(kSeveralPortCommands) + ", not for " + command->get_name());
     options.port = options.ports.front();
+    options.commandName = command->get_name();
+    options.commandArguments = commandArguments(argc, argv);
     return runCommand(options, actions.at(command));
 }
 
 } // namespace
+
+int runArguments(const std::vector<std::string>& arguments) {
+    std::vector<std::string> held = arguments;
+    std::vector<char*> argv;
+    for (std::string& argument : held)
+        argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    return run(static_cast<int>(held.size()), argv.data());
+}
 
 int main(int argc, char** argv) {
     installInterruptHandler();

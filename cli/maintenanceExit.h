@@ -9,5 +9,5 @@ template <typename Procedure> int runMaintenance(CliContext& context, Procedure 
     Outcome outcome;
     const Outcome ran = context.run([&](OperationContext& engine) { outcome = procedure(engine); },
                                     RunLog::MessageBox);
-    return exitStatusOf(ran.succeeded() ? outcome : ran);
+    return context.exitWith(ran.succeeded() ? outcome : ran);
 }

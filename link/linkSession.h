@@ -4,6 +4,7 @@
 // the command-line tool, the tests and the benchmarks each make a session per bus. Nothing here
 // is shared between sessions, so several buses can run at once in one process.
 
+#include "capture.h"
 #include "clock.h"
 #include "console.h"
 #include "lineLoss.h"
@@ -67,6 +68,19 @@ public:
     void setTrustSettings(TrustSettings trust) { trust_ = std::move(trust); }
     const TrustSettings& trustSettings() const { return trust_; }
 
+    // Records this bus's exchanges into a capture from now on (link/capture.h), replacing any
+    // earlier one; throws capture::WriteError. Only while no operation runs.
+    void startCapture(const std::string& path, const capture::Header& header) {
+        link_.setCapture(nullptr);
+        capture_ = std::make_unique<capture::Writer>(path, header);
+        link_.setCapture(capture_.get());
+    }
+    void stopCapture() {
+        link_.setCapture(nullptr);
+        capture_.reset();
+    }
+    capture::Writer* capture() { return capture_.get(); }
+
 private:
     Outcome perform(const Operation& operation, RunLog log);
     void joinWorker();
@@ -87,6 +101,7 @@ private:
     RunControl control_;
     TrustSettings trust_;
     UnitLedger units_;
+    std::unique_ptr<capture::Writer> capture_;
     std::thread worker_;
     std::shared_ptr<WorkerState> state_ = std::make_shared<WorkerState>();
 };

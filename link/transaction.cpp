@@ -62,6 +62,9 @@ Reply Transaction::exchange(const std::string& address, const std::string& comma
         const std::string frame =
             AppendCRC(kRequestStart + address + fourHexDigits(sequence_) + command) + kFrameEnd;
         if (logging_) logLine(frame);
+        if (capture_) capture_->request(frame);
+        heard_.clear();
+        waitLimitMs_ = 0;
         port_.PurgeBuffers(true, true);
         arrived_.clear(); // what was read for an earlier request is purged with the line's
         arrivedAt_ = 0;
@@ -111,6 +114,8 @@ Reply Transaction::finish(Reply result) {
     // Said once: the exchanges after it fail the same way and add nothing the operator needs.
     const bool firstLoss = result.outcome == ExchangeOutcome::PortError && !lineLost();
     counts_.add(result.outcome);
+    if (capture_ && result.outcome != ExchangeOutcome::NotAwaited)
+        capture_->reply(heard_, result.outcome, waitLimitMs_);
     if (firstLoss) tellLineLost(console_, runLog_, result.platformText);
     last_ = result;
     return result;
@@ -139,6 +144,9 @@ ExchangeOutcome Transaction::judgeFrame(std::string& frame) const {
 Reply Transaction::PollResponse(std::uint16_t timeout) {
     if (timeout == 0) return finish({{}, ExchangeOutcome::NotAwaited, {}});
     const std::uint64_t limit = std::max(timeout, minimumTimeout());
+    clock_.replyAwaitStarted();
+    heard_.clear();
+    waitLimitMs_ = limit;
     std::string frame;
     bool collecting = false;
     ExchangeOutcome outcome = ExchangeOutcome::TimedOut;
@@ -155,9 +163,11 @@ Reply Transaction::PollResponse(std::uint16_t timeout) {
             port_.WaitForInput(static_cast<int>(
                 std::clamp<std::uint64_t>(due - std::min(due, now), 1, kWaitSliceMs)));
             waited();
+            clock_.replyAwaited(clock_.nowMs() - lastActivity, limit);
             continue;
         }
         const std::uint8_t byte = arrived_[arrivedAt_++];
+        if (capture_) heard_.push_back(static_cast<char>(byte));
         if (byte == kReplyStart) {
             frame.clear();
             collecting = true;

@@ -2,6 +2,7 @@
 // One request/reply exchange with a unit: framing, CRC, sequence number, reply collection
 // and the comms log. One Transaction lives for the whole session of a bus.
 
+#include "capture.h"
 #include "catalogue.h"
 #include "clock.h"
 #include "console.h"
@@ -98,6 +99,11 @@ public:
     const std::string& commsLogName() const { return commsLogName_; }
     void setCommsLogName(std::string name) { commsLogName_ = std::move(name); }
 
+    // Every request and what each wait read go to writer too while it is set; null: none. Set
+    // only while no run uses the transaction.
+    void setCapture(capture::Writer* writer) { capture_ = writer; }
+    capture::Writer* capture() const { return capture_; }
+
     TSerialPort& port() { return port_; }
     Clock& clock() { return clock_; }
     Console& console() { return console_; }
@@ -130,6 +136,10 @@ private:
     RunLog runLog_ = RunLog::Status;
     bool portNoteSaid_ = false;
     std::function<void()> waitHook_;
+    capture::Writer* capture_ = nullptr;
+    // What the current wait has read, for the capture: every byte, noise and rejected frames too.
+    std::string heard_;
+    std::uint64_t waitLimitMs_ = 0;
     // Bytes read from the line and not yet looked at: a block may hold more than one reply.
     std::vector<std::uint8_t> arrived_;
     std::size_t arrivedAt_ = 0;

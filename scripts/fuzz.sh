@@ -20,7 +20,7 @@ fi
 seconds=${1:-30}
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${NEXALO_FUZZ_BUILD:-$root/build-fuzz}
-readers="hexReader motReader remoteImage pollResponse replyFields replyProcedures trustReaders"
+readers="hexReader motReader remoteImage pollResponse replyFields replyProcedures trustReaders captureReader telnetCodec jsonReaders"
 
 if command -v clang++ >/dev/null 2>&1; then cxx=clang++; else cxx=clang++-14; fi
 generator=""

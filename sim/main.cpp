@@ -3,6 +3,7 @@
 
 #include "sim/networkFile.h"
 #include "sim/ptySimulator.h"
+#include "sim/replayServer.h"
 #include "sim/tcpSimulator.h"
 
 #include <charconv>
@@ -17,11 +18,18 @@ namespace {
 constexpr char kUsage[] =
     "usage: nexalo-sim [--link COMn|PATH | --listen tcp:[HOST:]PORT] [--baud RATE]\n"
     "                  [--latency MS] NETWORK.json\n"
+    "       nexalo-sim [--link COMn|PATH | --listen tcp:[HOST:]PORT] --replay CAPTURE\n"
+    "                  [--fast] [--divergence FILE]\n"
     "  --link     symbolic link made to the device (default COM1 in the working folder)\n"
     "  --listen   serve raw bytes over TCP instead, one client at a time, on HOST (default\n"
     "             127.0.0.1) and PORT (0: any free port); prints the address to use\n"
     "  --baud     pace every sent byte at this line rate, 10 bits a character\n"
-    "  --latency  fixed delay before every reply, in milliseconds\n";
+    "  --latency  fixed delay before every reply, in milliseconds\n"
+    "  --replay   answer as the bus a capture (nexalo-cli --capture) recorded, request by\n"
+    "             request, with its recorded delays; a request that does not match is a\n"
+    "             divergence: answered with nothing and said on standard error\n"
+    "  --fast     with --replay: every reply at once, without the recorded delays\n"
+    "  --divergence  with --replay: also write the first divergence to FILE\n";
 
 struct Listen {
     std::string host = "127.0.0.1";
@@ -34,6 +42,8 @@ struct Arguments {
     std::optional<Listen> listen;
     sim::PtyOptions options;
     std::string networkFile;
+    std::string replayFile, divergenceFile;
+    bool fast = false;
 };
 
 std::optional<std::uint32_t> number(std::string_view text) {
@@ -72,6 +82,15 @@ std::optional<int> parseArguments(int argc, char** argv, Arguments& arguments) {
             std::fputs(kUsage, stdout);
             return 0;
         }
+        if (arg == "--fast") {
+            arguments.fast = true;
+            continue;
+        }
+        if (arg == "--replay" || arg == "--divergence") {
+            if (!hasValue) return usageError(std::string(arg) + " needs a value");
+            (arg == "--replay" ? arguments.replayFile : arguments.divergenceFile) = argv[++i];
+            continue;
+        }
         if (arg == "--link" || arg == "--listen" || arg == "--baud" || arg == "--latency") {
             if (!hasValue) return usageError(std::string(arg) + " needs a value");
             std::string_view value = argv[++i];
@@ -97,7 +116,12 @@ std::optional<int> parseArguments(int argc, char** argv, Arguments& arguments) {
         if (!arguments.networkFile.empty()) return usageError("only one network file");
         arguments.networkFile = arg;
     }
-    if (arguments.networkFile.empty()) return usageError("a network file is needed");
+    if (!arguments.replayFile.empty() && !arguments.networkFile.empty())
+        return usageError("--replay takes no network file");
+    if (arguments.replayFile.empty() && (arguments.fast || !arguments.divergenceFile.empty()))
+        return usageError("--fast and --divergence go with --replay");
+    if (arguments.networkFile.empty() && arguments.replayFile.empty())
+        return usageError("a network file is needed");
     if (arguments.listen && arguments.linkGiven)
         return usageError("--link and --listen cannot be used together");
     return std::nullopt;
@@ -120,24 +144,55 @@ int serveUntilEnded(Simulator& simulator, const std::optional<std::string>& wher
     return 0;
 }
 
+// The serving thread inherits the blocked signals; the calling thread waits for them.
+sigset_t blockEndSignals() {
+    sigset_t endSignals;
+    sigemptyset(&endSignals);
+    sigaddset(&endSignals, SIGINT);
+    sigaddset(&endSignals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &endSignals, nullptr);
+    return endSignals;
+}
+
+int serveReplay(const Arguments& arguments) {
+    const capture::Read read = capture::readCapture(arguments.replayFile);
+    if (!read.capture) {
+        std::fprintf(stderr, "nexalo-sim: %s\n", read.error.c_str());
+        return 1;
+    }
+    for (const std::string& note : read.capture->notes)
+        std::fprintf(stderr, "nexalo-sim: %s\n", note.c_str());
+    sim::ReplayServer replay(*read.capture, arguments.fast, arguments.divergenceFile);
+    sigset_t endSignals = blockEndSignals();
+    int status = 0;
+    if (arguments.listen) {
+        sim::TcpSimulator simulator(sim::Network{}, arguments.options);
+        simulator.setFrameHandler(replay.handler());
+        status = serveUntilEnded(
+            simulator, simulator.start(arguments.listen->host, arguments.listen->port), endSignals);
+    } else {
+        sim::PtySimulator simulator(sim::Network{}, arguments.options);
+        simulator.setFrameHandler(replay.handler());
+        status = serveUntilEnded(simulator, simulator.start(arguments.link), endSignals);
+    }
+    std::fprintf(stderr, "nexalo-sim: %s\n", replay.summary().c_str());
+    return status;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     Arguments arguments;
     if (std::optional<int> status = parseArguments(argc, argv, arguments)) return *status;
 
+    if (!arguments.replayFile.empty()) return serveReplay(arguments);
     sim::NetworkLoad load = sim::loadNetworkFile(arguments.networkFile);
     if (!load.network) {
         std::fprintf(stderr, "nexalo-sim: %s\n", load.error.c_str());
         return 1;
     }
 
-    // The serving thread inherits the blocked signals; this thread waits for them.
-    sigset_t endSignals;
-    sigemptyset(&endSignals);
-    sigaddset(&endSignals, SIGINT);
-    sigaddset(&endSignals, SIGTERM);
-    pthread_sigmask(SIG_BLOCK, &endSignals, nullptr);
+    sigset_t endSignals = blockEndSignals();
 
     if (arguments.listen) {
         sim::TcpSimulator simulator(std::move(*load.network), arguments.options);

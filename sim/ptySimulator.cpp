@@ -137,6 +137,7 @@ void PtySimulator::receive(std::uint64_t now) {
                          std::uint64_t nowMs) -> std::optional<std::vector<OutgoingReply>> {
         if (unplugDue()) return std::nullopt;
         std::lock_guard<std::mutex> lock(mutex_);
+        if (handler_) return handler_(frame, nowMs);
         return simulator_.receiveFrame(frame, nowMs);
     };
     if (line_.receive(buffer, static_cast<std::size_t>(n), now, answer)) return;

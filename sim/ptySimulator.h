@@ -27,6 +27,11 @@ public:
     // Stops serving, closes the device and removes the link it made.
     void stop();
     const std::string& error() const { return error_; }
+    // Frames are answered by handler instead of the network from the next one on.
+    void setFrameHandler(FrameHandler handler) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        handler_ = std::move(handler);
+    }
 
     // The adapter pulled out: the device goes away under the tool, whose reads and writes fail
     // from then on. The link stays, pointing at nothing, as an operator's link would.
@@ -59,6 +64,7 @@ private:
     std::uint64_t nowUs() const;
 
     NetworkSimulator simulator_;
+    FrameHandler handler_;
     std::mutex mutex_;
     std::thread thread_;
     std::atomic<bool> stopping_{false};

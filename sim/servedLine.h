@@ -15,6 +15,11 @@
 
 namespace sim {
 
+// Something other than the network that answers the frames of a served line (a replay of a
+// capture): the replies to a frame that came in at nowMs; nothing when the line is cut there.
+using FrameHandler = std::function<std::optional<std::vector<OutgoingReply>>(
+    const std::string& frame, std::uint64_t nowMs)>;
+
 struct PtyOptions {
     std::uint32_t baud = 0;      // pace every sent byte at this line rate; 0: no pacing
     std::uint32_t latencyMs = 0; // added to every reply

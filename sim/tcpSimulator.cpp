@@ -106,9 +106,11 @@ void TcpSimulator::receive(std::uint64_t now) {
     auto answer = [this](const std::string& frame,
                          std::uint64_t nowMs) -> std::optional<std::vector<OutgoingReply>> {
         std::lock_guard<std::mutex> lock(mutex_);
+        if (handler_) return handler_(frame, nowMs);
         return simulator_.receiveFrame(frame, nowMs);
     };
-    line_.receive(buffer, static_cast<std::size_t>(n), now, answer);
+    // A replay cuts the line where the recorded one was lost.
+    if (!line_.receive(buffer, static_cast<std::size_t>(n), now, answer)) closeClient();
 }
 
 void TcpSimulator::sendDue(std::uint64_t now) {

@@ -27,6 +27,11 @@ public:
     std::optional<std::string> start(const std::string& host, std::uint16_t port);
     void stop();
     const std::string& error() const { return error_; }
+    // Frames are answered by handler instead of the network from the next one on.
+    void setFrameHandler(FrameHandler handler) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        handler_ = std::move(handler);
+    }
     std::uint16_t port() const { return port_; }
 
     // The connection of the client being served breaks, as when a device server goes away;
@@ -51,6 +56,7 @@ private:
     std::uint64_t nowUs() const;
 
     NetworkSimulator simulator_;
+    FrameHandler handler_;
     std::mutex mutex_;
     std::thread thread_;
     std::atomic<bool> stopping_{false};

@@ -10,7 +10,9 @@
 #include "upgradeFixture.h"
 
 #include "image/fileSelection.h"
+#include "link/captureFile.h"
 #include "link/lineLoss.h"
+#include "sim/replayServer.h"
 #include "sim/tcpSimulator.h"
 
 #include <algorithm>
@@ -236,6 +238,40 @@ TEST_F(WineRun, ASurveyOverANetworkPortReadsAsOnLinux) {
     linuxLines.erase(linuxLines.begin());
     EXPECT_EQ(windowsLines, linuxLines);
     EXPECT_NE(windows.out.find("20000205"), std::string::npos) << windows.out;
+}
+
+// A capture recorded on Windows replays on Linux, and one of the corpus replays with
+// nexalo-cli.exe against a replay served from Linux over a network port.
+TEST_F(WineRun, ACaptureRecordedOnEitherSideIsReproducedOnTheOther) {
+    const std::vector<std::string> upgrade = {"upgrade",      "--unit-type", "terminal",
+                                              "--controller", "01",          "--terminal",
+                                              "01",           "--capture",   "windows.jsonl"};
+    const ProcessResult recorded = onWindows(upgrade);
+    EXPECT_EQ(recorded.exitStatus, 0) << recorded.out << recorded.err;
+    const ProcessResult onLinuxReplay =
+        runProcess(NEXALO_CLI_PATH, {"replay", "windows.jsonl"}, folder.path().string());
+    EXPECT_EQ(onLinuxReplay.exitStatus, 0) << onLinuxReplay.out << onLinuxReplay.err;
+    EXPECT_NE(onLinuxReplay.out.find("Reproduced: the same "), std::string::npos)
+        << onLinuxReplay.out;
+
+    const std::string corpus = std::string(NEXALO_SOURCE_DIR) + "/tests/captures/erase-error.jsonl";
+    const capture::Read read = capture::readCapture(corpus);
+    ASSERT_TRUE(read.capture) << read.error;
+    sim::ReplayServer replay(*read.capture, true, {});
+    sim::TcpSimulator server{sim::Network{}};
+    server.setFrameHandler(replay.handler());
+    const std::optional<std::string> address = server.start("127.0.0.1", 0);
+    ASSERT_TRUE(address) << server.error();
+    // In the working folder: a Windows program takes an argument that starts with "/" for an
+    // option.
+    std::filesystem::copy_file(corpus, folder.path() / "erase-error.jsonl");
+    const ProcessResult windows =
+        runProcess(wine, {windowsCli, "replay", "erase-error.jsonl", "--at", *address},
+                   folder.path().string());
+    EXPECT_EQ(windows.exitStatus, 0) << windows.out << windows.err;
+    ASSERT_FALSE(linesOf(windows.out).empty()) << windows.err;
+    EXPECT_EQ(linesOf(windows.out).back(),
+              "Reproduced: the same 6 requests, the same outcome (failed: Erase Error 05).");
 }
 
 } // namespace
