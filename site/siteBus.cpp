@@ -32,8 +32,7 @@ std::vector<std::string> sharedAddresses(const SiteBus& bus) {
 std::vector<std::string> refusedUnits(const SiteBus& bus) {
     std::vector<std::string> units;
     for (const SiteUnit& unit : bus.units)
-        if (unit.result == SiteResult::Refused)
-            units.push_back(unit.address + (unit.reason ? " (" + *unit.reason + ")" : ""));
+        if (unit.result == SiteResult::Refused) units.push_back(addressWithReason(unit));
     return units;
 }
 

@@ -100,10 +100,6 @@ std::string joined(const std::vector<std::string>& words, const char* between = 
     return text;
 }
 
-std::string withReason(const SiteUnit& unit) {
-    return unit.reason ? unit.address + " (" + *unit.reason + ")" : unit.address;
-}
-
 // Planned units that no survey proved at their file's version, each with why (a refused one
 // is said apart).
 std::vector<std::string> unitsNotProven(const SiteBus& bus) {
@@ -111,7 +107,7 @@ std::vector<std::string> unitsNotProven(const SiteBus& bus) {
     for (const SiteUnit& unit : bus.units)
         if (unit.action == SiteAction::Upgrade && unit.result != SiteResult::Upgraded &&
             unit.result != SiteResult::Refused)
-            units.push_back(withReason(unit));
+            units.push_back(addressWithReason(unit));
     return units;
 }
 
@@ -119,7 +115,7 @@ std::vector<std::string> unitsNotProven(const SiteBus& bus) {
 std::vector<std::string> bootLoaderUnits(const SiteBus& bus) {
     std::vector<std::string> units;
     for (const SiteUnit& unit : bus.units)
-        if (unit.result == SiteResult::LeftInBootLoader) units.push_back(withReason(unit));
+        if (unit.result == SiteResult::LeftInBootLoader) units.push_back(addressWithReason(unit));
     return units;
 }
 
@@ -128,7 +124,7 @@ std::string planVerdict(const SiteBus& bus) {
     std::vector<std::string> upgrade, refused;
     for (const SiteUnit& unit : bus.units) {
         if (unit.result == SiteResult::Refused)
-            refused.push_back(unit.address + (unit.reason ? " (" + *unit.reason + ")" : ""));
+            refused.push_back(addressWithReason(unit));
         else if (unit.action == SiteAction::Upgrade)
             upgrade.push_back(unit.address);
     }

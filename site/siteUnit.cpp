@@ -61,3 +61,7 @@ const char* siteUnitKindText(SiteUnitKind kind) {
 std::string sharedAddressReason(const std::string& address) {
     return "two units answer at " + address;
 }
+
+std::string addressWithReason(const SiteUnit& unit) {
+    return unit.reason ? unit.address + " (" + *unit.reason + ")" : unit.address;
+}

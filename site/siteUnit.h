@@ -30,6 +30,10 @@ const char* siteResultText(SiteResult result);
 // "host", "controller", "terminal", "remote"
 const char* siteUnitKindText(SiteUnitKind kind);
 
+struct SiteUnit;
+// "0102 (Erase Error 05)": the unit's address, and its reason when it has one.
+std::string addressWithReason(const SiteUnit& unit);
+
 // Why a unit that shares its address is out of reach: "two units answer at 0102".
 std::string sharedAddressReason(const std::string& address);
 
